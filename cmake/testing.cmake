@@ -1,0 +1,45 @@
+# GoogleTest: Debian's prebuilt library on the host, its sources
+# (/usr/src/googletest) when cross-building for Windows.
+if(CMAKE_CROSSCOMPILING)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(CARDPREP_GTEST GTest::gtest gtest_main)
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+  set(CARDPREP_GTEST GTest::gtest GTest::gtest_main)
+endif()
+include(GoogleTest)
+
+file(GLOB testing_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/testing/*.cpp")
+add_library(cardprep_testing STATIC ${testing_sources})
+target_include_directories(cardprep_testing PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(cardprep_testing PUBLIC cardprep_driver ${CARDPREP_GTEST})
+target_compile_definitions(cardprep_testing PUBLIC
+  CARDPREP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+  CARDPREP_BINARY_DIR="${PROJECT_BINARY_DIR}")
+
+# One test program per source folder, from the *_test.cpp files beside the
+# code; end-to-end tests (which run the real binary) from tests/.
+foreach(dir text platform driver rename scan index font display)
+  file(GLOB test_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/src/${dir}/*_test.cpp")
+  if(test_sources)
+    add_executable(${dir}_test ${test_sources})
+    target_link_libraries(${dir}_test PRIVATE cardprep_testing)
+    gtest_discover_tests(${dir}_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS unit)
+  endif()
+endforeach()
+
+file(GLOB e2e_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/tests/*_test.cpp")
+if(e2e_sources)
+  add_executable(e2e_test ${e2e_sources})
+  target_link_libraries(e2e_test PRIVATE cardprep_testing)
+  target_compile_definitions(e2e_test PRIVATE CARDPREP_EXE="$<TARGET_FILE:cardprep>")
+  add_dependencies(e2e_test cardprep)
+  gtest_discover_tests(e2e_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS e2e)
+endif()

@@ -1,0 +1,4 @@
+// Placeholder until this stage is built.
+#include "display/character_images.h"
+
+void WriteCharacterImages(RunState&) {}

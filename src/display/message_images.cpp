@@ -1,0 +1,4 @@
+// Placeholder until this stage is built.
+#include "display/message_images.h"
+
+void WriteMessageImages(RunState&) {}

@@ -1,0 +1,20 @@
+#include "driver/work_log.h"
+
+#include <cstdio>
+
+#include "driver/run_state.h"
+#include "platform/host.h"
+
+void WriteWorkLog(RunState& state, const char* text) {
+  if (state.workLog == nullptr) return;
+  for (const char* p = text; *p != 0; ++p) {
+    if (*p == '\n') std::fputc('\r', state.workLog);
+    std::fputc(static_cast<unsigned char>(*p), state.workLog);
+  }
+}
+
+void WriteWorkLogWide(RunState& state, const char16_t* text) {
+  char buf[1024];
+  HostWideToCp932(text, buf, sizeof buf);
+  WriteWorkLog(state, buf);
+}

@@ -1,0 +1,12 @@
+// The work log CARDPREP.LOG: a card text file, so its lines end CR LF on
+// every host. Stages write whole messages ending in '\n'.
+#pragma once
+
+struct RunState;
+
+// Writes code page 932 text to the work log, '\n' becoming CR LF. Does
+// nothing when the log is not open.
+void WriteWorkLog(RunState& state, const char* text);
+
+// The same for a UTF-16 message, converted to code page 932 first.
+void WriteWorkLogWide(RunState& state, const char16_t* text);

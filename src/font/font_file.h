@@ -1,0 +1,23 @@
+// FONTX2 font files read into column-byte glyph slots.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+struct FontRecord;
+
+// Reads an open FONTX2 file into font and closes the file. fileName is
+// used in messages only. Returns 1, or 0 when the file is not FONTX2 or
+// beyond the supported limits (a line is printed; font is left unchanged).
+int GetFontMetrics(std::FILE* file, FontRecord& font, const char* fileName);
+
+// Eight row bytes (top row first, leftmost pixel in bit 7) to eight
+// column bytes (top row in bit 0).
+void TransposeGlyphBlock(const uint8_t* rows, uint8_t* columns);
+
+// The glyph slot of code in the first block that holds it, or null.
+const uint8_t* FindGlyph(const FontRecord& font, uint16_t code);
+
+// Builds a single-byte font from the full-width glyphs of a double-byte
+// one. Returns 1.
+int MakeHalfWidthFont(const FontRecord& source, FontRecord& target);

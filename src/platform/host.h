@@ -1,0 +1,127 @@
+// The host layer: everything cardprep takes from the operating system.
+// One implementation for POSIX (host_posix.cpp) and one for Win32
+// (host_win32.cpp); the build picks one. No other file includes system
+// headers.
+//
+// Names and paths are code page 932 bytes or UTF-16 units, with backslash
+// as the separator. A path that begins with a backslash is relative to the
+// card's root: on Windows that is the drive root of the current directory;
+// on POSIX it is the current directory itself, as if the tool ran from a
+// drive root. Other paths are relative to the current directory or, like
+// the temporary directory, the host's own absolute paths.
+//
+// The card is FAT, so on every host names compare without regard to ASCII
+// letter case, and a name FAT cannot hold (control characters and
+// \ / : * ? " < > |) never exists and cannot be a move target.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// --- Directories ------------------------------------------------------
+
+// The current directory as shown to the user (code page 932), at most
+// size - 1 bytes. Returns false when it cannot be read.
+bool HostGetCurrentDirectory(char* out, int size);
+
+// The card root as the rename pass walks it (UTF-16): the current directory
+// on Windows ("E:\" or "C:\CARD"), "\" on POSIX.
+bool HostGetCurrentDirectoryW(char16_t* out, int units);
+
+// The temporary directory, ending with a separator ("C:\...\Temp\" on
+// Windows, "/tmp/" or $TMPDIR on POSIX), code page 932.
+bool HostGetTempDirectory(char* out, int size);
+
+// --- Listings (work files) ----------------------------------------------
+
+// Writes every folder below the current directory, hidden ones included,
+// one full path per line (CR LF), code page 932, to workFile: each folder's
+// subfolders one after the other sorted by name, and all of a folder's
+// subfolders before the lines of their own subfolders. Lines carry the
+// drive on Windows ("E:\A\B") and start with the backslash on POSIX
+// ("\A\B"). Returns false when the work file cannot be written.
+bool HostWriteFolderListing(const char* workFile);
+
+// Writes the bare names of the files (not folders) of folderPath, sorted by
+// name, one per line (CR LF), code page 932, to workFile. A folder that
+// cannot be listed gives an empty file. Returns false when the work file
+// cannot be written.
+bool HostWriteFileListing(const char* folderPath, const char* workFile);
+
+// Listing order: UTF-16 units compared after ASCII letters are folded to
+// upper case; ties broken by plain unit order. Negative, zero or positive.
+int HostCompareListingNames(const char16_t* a, const char16_t* b);
+
+// --- Wide listing for the rename pass -----------------------------------
+
+constexpr int kHostNameUnits = 260;
+
+struct HostFindEntry {
+  char16_t name[kHostNameUnits];  // bare name, terminated
+  bool isDirectory;
+  bool tooLong;  // the name did not fit; name holds its first units
+};
+
+// A listing in progress; owned by the caller, no allocation on its behalf.
+struct HostFind {
+  void* handle;
+  char16_t pattern[kHostNameUnits];
+};
+
+// Starts listing "folder\pattern" where pattern is "*.*" (everything but
+// "." and ".." included as Windows gives them) or "*.EXT" (names whose text
+// after the last dot equals EXT, any case). Fills the first entry and
+// returns true, or returns false when nothing matches. HostFindNext gives
+// the next entry or false at the end; HostFindClose ends the listing (safe
+// after a failed start).
+bool HostFindFirst(HostFind& find, const char16_t* folderPath,
+                   const char16_t* pattern, HostFindEntry& entry);
+bool HostFindNext(HostFind& find, HostFindEntry& entry);
+void HostFindClose(HostFind& find);
+
+// --- Files ----------------------------------------------------------------
+
+// True when a file or folder of that name exists (ASCII case ignored).
+bool HostExists(const char16_t* path);
+bool HostExistsA(const char* path);
+
+// Moves from to to within one folder; never replaces anything. Returns 0 on
+// success, else the host's error code (GetLastError on Windows, errno on
+// POSIX). A taken target (in any ASCII case, other than the source itself)
+// fails with HostErrorAlreadyExists(); a name FAT cannot hold with
+// HostErrorInvalidName().
+unsigned long HostMove(const char16_t* from, const char16_t* to);
+unsigned long HostErrorAlreadyExists();
+unsigned long HostErrorInvalidName();
+
+// Opens a file in binary mode ("rb", "wb", "ab", "r+b"); the mode is
+// always binary whatever is passed. An existing file or folder is found in
+// any ASCII case. Returns null on failure.
+std::FILE* HostOpen(const char* path, const char* mode);
+std::FILE* HostOpenW(const char16_t* path, const char* mode);
+
+// Copies a file byte for byte, replacing the target. False on failure.
+bool HostCopyFile(const char* from, const char* to);
+
+// --- Text -------------------------------------------------------------------
+
+// Code page 932 to UTF-16, at most units - 1 units and a terminator;
+// a byte sequence that is not code page 932 becomes '?'.
+// Returns the units written, without the terminator.
+int HostCp932ToWide(const char* text, char16_t* out, int units);
+
+// UTF-16 to code page 932, at most size - 1 bytes and a terminator, never
+// cutting a double-byte character; a character code page 932 lacks
+// becomes '?'. Returns the bytes written, without the terminator.
+int HostWideToCp932(const char16_t* text, char* out, int size);
+
+// --- Console ----------------------------------------------------------------
+
+// Prints code page 932 text to standard output (as UTF-8 on POSIX, through
+// the console's wide interface on a Windows console, raw bytes when
+// redirected). The text is printed as it stands, never used as a format.
+void HostPrint(const char* text);
+
+// Reads one line of standard input as bytes into buf (at most size - 1
+// bytes, the newline kept when it fits). False at end of input.
+bool HostReadLine(char* buf, int size);

@@ -1,0 +1,18 @@
+// Reading back the rename logs that the rename pass left in each folder.
+#pragma once
+
+struct RunState;
+
+// Loads folderPath\RENFIL04.LOG into fileRenameTable (at most 256 rows).
+// Prints the open error and returns false when it cannot be opened.
+bool ReadFileRenameLog(RunState& state, const char* folderPath);
+
+// The name a track had before renaming: out (257 bytes) gets the first
+// matching log row's longName, or the short name itself when no row
+// matches. Returns true when a row matched.
+bool FindPreRenameName(const RunState& state, const char* shortName, char* out);
+
+// The folder's name before renaming from folderPath\RENDIR04.LOG: at most
+// 32 bytes into out (33 bytes, zero-filled by the caller); left empty when
+// there is no log.
+void ReadFolderRenameLog(const char* folderPath, char* out);

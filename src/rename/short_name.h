@@ -1,0 +1,23 @@
+// Name rules for the 8.3 names the player finds folders and tracks by.
+#pragma once
+
+#include <cstdint>
+
+// True when a folder may keep its present name: base of at most 8 units
+// without '.' or ' ', extension of at most 3 units, no unit >= 0x80.
+bool IsAcceptableShortName(const char16_t* name);
+
+// True as soon as one unit is 0x80 or above.
+bool HasNonAsciiChar(const char16_t* name);
+
+// True when the Shift-JIS text holds a double-byte character.
+bool HasDoubleByteChar(const char* text);
+
+// The candidate new name of a folder (at most 8 units, out holds 9):
+// "%05ld" of folderNumber (which then advances) for a name with a
+// non-ASCII unit or without letters and digits; else its letters and
+// digits, at most 8. Returns true when the candidate is numeric.
+bool MakeFolderShortName(const char16_t* oldName, int32_t& folderNumber, char16_t* out);
+
+// The track name of the n-th MP3 file of a folder: "%03d.MP3".
+void MakeTrackShortName(int n, char16_t* out, int units);

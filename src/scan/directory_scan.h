@@ -1,0 +1,13 @@
+// The directory scan: the card's folder tree into the directory table.
+#pragma once
+
+struct RunState;
+
+// Fills directories, directoryCount, randomCount and randomList, running
+// the track scan on every accepted folder. Returns 1, or 0 when the
+// folder listing could not be read.
+int ReadDirectoryStructure(RunState& state);
+
+// sortKey (33 bytes) = displayName's first 32 bytes with ASCII a..z made
+// upper case, double-byte characters copied unchanged; byte 32 zero.
+void MakeSortKey(const char* displayName, char* sortKey);

@@ -1,0 +1,18 @@
+// Where a track's title comes from: the display-name file, the rename log
+// and the ID3v2 tag.
+#pragma once
+
+struct RunState;
+
+// Loads folderPath\表示名04.txt into displayNameTable; false when absent.
+bool ReadDisplayNameFile(RunState& state, const char* folderPath);
+
+// For a track's short name: title (257 bytes) from the display-name file
+// or empty, preRenameName (257 bytes) from the rename log or the short
+// name itself. Returns 1 when a title was found.
+int LookUpTrackNames(const RunState& state, const char* shortName, char* title,
+                     char* preRenameName);
+
+// The title (257 bytes) from the ID3v2 tag of folderPath\fileName, or
+// empty; unreadable files and missing titles go to the work log.
+void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title);

@@ -1,0 +1,26 @@
+// Shift-JIS (code page 932) primitives. A byte is a lead byte only at a
+// character boundary counted from the start of the text; lengths and cuts
+// count bytes.
+#pragma once
+
+#include <cstdint>
+
+// True for the lead-byte ranges 0x81..0x9F and 0xE0..0xFC.
+bool IsSjisLeadByte(uint8_t byte);
+
+// True when text[pos] is the lead byte of a double-byte character, judged
+// by walking the text from its start (a trail byte in the lead range is
+// never taken for a lead byte). pos must lie within the terminated text.
+bool IsLeadByteAt(const char* text, int pos);
+
+// The full-width (JIS X 0208) counterpart of a half-width byte: ASCII
+// 0x20..0x7E and katakana 0xA1..0xDF; every other byte is returned as is.
+uint16_t MbbToMbc(uint8_t byte);
+
+// The longest prefix of text, at most maxBytes bytes, that ends at a
+// character boundary (a double-byte character is never split).
+int SjisCutLength(const char* text, int maxBytes);
+
+// Copies at most maxBytes bytes of text into out (which holds
+// maxBytes + 1), never splitting a double-byte character, and terminates.
+void SjisCopyCut(char* out, const char* text, int maxBytes);

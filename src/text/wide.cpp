@@ -1,0 +1,59 @@
+#include "text/wide.h"
+
+int WideLength(const char16_t* text) {
+  int n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+bool WideCopy(char16_t* out, int units, const char16_t* text) {
+  int i = 0;
+  for (; text[i] != 0; ++i) {
+    if (i + 1 >= units) {
+      out[i] = 0;
+      return false;
+    }
+    out[i] = text[i];
+  }
+  out[i] = 0;
+  return true;
+}
+
+bool WideJoinPath(char16_t* out, int units, const char16_t* a, const char16_t* b) {
+  int la = WideLength(a);
+  int lb = WideLength(b);
+  if (la + 1 + lb + 1 > units) {
+    if (units > 0) out[0] = 0;
+    return false;
+  }
+  for (int i = 0; i < la; ++i) out[i] = a[i];
+  out[la] = u'\\';
+  for (int i = 0; i < lb; ++i) out[la + 1 + i] = b[i];
+  out[la + 1 + lb] = 0;
+  return true;
+}
+
+int WideCompareOrdinal(const char16_t* a, const char16_t* b) {
+  int i = 0;
+  while (a[i] != 0 && a[i] == b[i]) ++i;
+  return static_cast<int>(static_cast<uint16_t>(a[i])) -
+         static_cast<int>(static_cast<uint16_t>(b[i]));
+}
+
+static char16_t FoldAscii(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+}
+
+bool WideEqualsIgnoreAsciiCase(const char16_t* a, const char16_t* b) {
+  int i = 0;
+  for (; a[i] != 0 && b[i] != 0; ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return a[i] == b[i];
+}
+
+void WideFromAscii(char16_t* out, int units, const char* ascii) {
+  int i = 0;
+  for (; ascii[i] != 0 && i + 1 < units; ++i) out[i] = static_cast<unsigned char>(ascii[i]);
+  if (units > 0) out[i] = 0;
+}
