@@ -1,4 +1,34 @@
-// Placeholder until this stage is built.
 #include "display/message_images.h"
 
-void WriteMessageImages(RunState&) {}
+#include <cstdint>
+#include <cstring>
+
+#include "display/card_file.h"
+#include "driver/run_state.h"
+#include "font/renderers.h"
+
+namespace {
+
+constexpr int kImageBytes = 512;   // what the renderer may draw
+constexpr int kRecordBytes = 50;   // columns the player shows
+constexpr const char* kMessages[] = {
+    " RANDOM    ",
+    " SELECT    ",
+    "           ",
+    "           ",
+};
+
+}  // namespace
+
+void WriteMessageImages(RunState& state) {
+  CardFile out;
+  if (!CreateCardFile(out, "MSGIMG08.DAT")) return;
+  for (const char* text : kMessages) {
+    uint8_t image[kImageBytes];
+    std::memset(image, 0, sizeof image);
+    int32_t width = 0;  // not used: a record is always 50 columns
+    MakeHalfWidthDataOfString(state, image, text, width);
+    WriteCardBytes(out, image, kRecordBytes);
+  }
+  CloseCardFile(out);
+}

@@ -1,5 +1,153 @@
-// Placeholder until this stage is built.
 #include "index/index_file.h"
 
-int CompareSortKeys(const DirectoryEntry&, const DirectoryEntry&) { return 0; }
-void BuildIndexFile(RunState&) {}
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/console.h"
+#include "driver/run_state.h"
+#include "font/renderers.h"
+#include "index/index_steps.h"
+#include "index/messages.h"
+#include "platform/host.h"
+#include "text/record.h"
+
+namespace {
+
+constexpr char kIndexFileName[] = "INDEX10.DAT";
+constexpr int kRecordBytes = 512;
+constexpr int kImageBytes = 128;  // one page of a title image
+constexpr int kPathFieldBytes = 61;
+
+struct IndexFile {
+  std::FILE* file;
+  bool failed;
+};
+
+void WriteRecord(IndexFile& out, const uint8_t* record) {
+  if (std::fwrite(record, 1, kRecordBytes, out.file) != kRecordBytes) out.failed = true;
+}
+
+// Clears the first page of the three image planes and renders text into
+// them as two 12-row lines.
+void RenderTitle(RunState& state, const char* text) {
+  std::memset(state.imagePlaneA, 0, kImageBytes);
+  std::memset(state.imagePlaneB, 0, kImageBytes);
+  std::memset(state.imagePlaneC, 0, kImageBytes);
+  MakeTwoLineDataOfString(state, state.imagePlaneA, state.imagePlaneB, state.imagePlaneC,
+                          kImageBytes, text);
+}
+
+void PutTitleImages(Record& r, const RunState& state) {
+  PutBytes(r, state.imagePlaneA, kImageBytes);
+  PutBytes(r, state.imagePlaneB, kImageBytes);
+  PutBytes(r, state.imagePlaneC, kImageBytes);
+}
+
+void WriteHeader(IndexFile& out, int groups, int folders) {
+  uint8_t buf[kRecordBytes];
+  Record r = StartRecord(buf, kRecordBytes);
+  PutU16LE(r, groups + folders);  // records after the top record
+  PutU16LE(r, folders);
+  PutZeros(r, 508);
+  WriteRecord(out, buf);
+}
+
+void WriteTopRecord(IndexFile& out, int groups) {
+  uint8_t buf[kRecordBytes];
+  Record r = StartRecord(buf, kRecordBytes);
+  PutZeros(r, kPathFieldBytes);
+  PutU8(r, 0);       // path length
+  PutZeros(r, 13);   // short name
+  PutU16LE(r, 2);    // record of the first group
+  PutU8(r, groups);  // entries below the top
+  PutU16LE(r, 1);
+  PutU16LE(r, 1);
+  PutU16LE(r, 0);
+  PutU8(r, 0);
+  PutZeros(r, 33);  // title
+  PutZeros(r, 10);
+  PutZeros(r, 3 * kImageBytes);
+  WriteRecord(out, buf);
+}
+
+void WriteGroupRecord(IndexFile& out, RunState& state, int k) {
+  const IndexGroup& group = state.indexGroups[k];
+  ConsolePrintf(kMsgIndexCharacter, group.character);
+  RenderTitle(state, group.character);
+
+  uint8_t buf[kRecordBytes];
+  Record r = StartRecord(buf, kRecordBytes);
+  PutZeros(r, kPathFieldBytes);
+  PutU8(r, 0);
+  PutBytes(r, group.character, sizeof group.character);
+  PutU8(r, group.folderCount);
+  PutU16LE(r, group.firstPosition);
+  if (k + 1 < state.indexCount) {
+    PutBytes(r, state.indexGroups[k + 1].character, 2);
+  } else {
+    PutZeros(r, 2);
+  }
+  PutU16LE(r, group.firstPosition + state.indexCount + 2);  // record of its first folder
+  PutU8(r, group.folderCount);
+  PutU16LE(r, 1);
+  PutU16LE(r, 1);
+  PutU16LE(r, 0);
+  PutU8(r, 0);
+  PutText(r, group.character, 33, ' ');
+  PutZeros(r, 10);
+  PutTitleImages(r, state);
+  WriteRecord(out, buf);
+}
+
+void WriteFolderRecord(IndexFile& out, RunState& state, const DirectoryEntry& row) {
+  RenderTitle(state, row.displayName);
+
+  uint8_t buf[kRecordBytes];
+  Record r = StartRecord(buf, kRecordBytes);
+  PutText(r, row.path, kPathFieldBytes);
+  PutU8(r, std::min<unsigned>(std::strlen(row.path), kPathFieldBytes));  // path length
+  PutText(r, row.shortName, 12, ' ');
+  PutU8(r, 0);
+  PutU16LE(r, 0);
+  PutU8(r, 0);
+  PutU16LE(r, row.indexGroup + 1u);  // group number counted from 1
+  PutU16LE(r, 1);
+  PutU16LE(r, 0);
+  PutU8(r, row.trackCount & 0xFF);
+  PutText(r, row.displayName, 32);
+  PutU8(r, 0);
+  PutZeros(r, 10);
+  PutTitleImages(r, state);
+  WriteRecord(out, buf);
+}
+
+}  // namespace
+
+void BuildIndexFile(RunState& state) {
+  SortDirectoryCopy(state);
+  MarkNamesakes(state);
+  ExtendNamesakeTitles(state);
+  const int folders = BuildIndexGroups(state);
+
+  IndexFile out{HostOpen(kIndexFileName, "wb"), false};
+  if (out.file == nullptr) {
+    ConsolePrintf(kMsgCannotCreate, kIndexFileName);
+    return;
+  }
+  ConsolePrintf(kMsgIndexCount, state.indexCount);
+  WriteHeader(out, state.indexCount, folders);
+  WriteTopRecord(out, state.indexCount);
+  for (int k = 0; k < state.indexCount; ++k) WriteGroupRecord(out, state, k);
+
+  const int rows = DirectoryRowsInUse(state);
+  int written = 0;
+  for (int i = 0; i < rows && written < folders; ++i) {
+    const DirectoryEntry& row = state.sortedDirectories[i];
+    if (row.trackCount == 0) continue;
+    WriteFolderRecord(out, state, row);
+    ++written;
+  }
+  if (std::fclose(out.file) != 0) out.failed = true;
+  if (out.failed) ConsolePrintf(kMsgCannotWrite, kIndexFileName);
+}
