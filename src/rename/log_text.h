@@ -1,0 +1,49 @@
+// The text of the rename logs. They are written as UTF-16LE with the
+// byte-order mark FF FE and CR LF line ends, byte by byte. They are read
+// as UTF-16LE with or without that mark, or as UTF-8 after the mark
+// EF BB BF, with CR LF or LF line ends.
+#pragma once
+
+#include <cstdio>
+
+enum class LogEncoding { kUtf16le, kUtf8 };
+
+struct LogReader {
+  std::FILE* file;
+  LogEncoding encoding;
+  char16_t pending[4];  // decoded units not handed out yet, last one first
+  int pendingCount;
+};
+
+// Starts reading an open file, consuming a byte-order mark.
+void StartLogReader(LogReader& reader, std::FILE* file);
+
+// Reads the next line as a wide text stream gives it: its units up to and
+// including the LF, or the first units - 1 of a longer line (the rest comes
+// with the next call). CR LF arrives as LF. out is always terminated.
+// Returns false, with out empty, at the end of the file.
+bool ReadLogLine(LogReader& reader, char16_t* out, int units);
+
+struct LogWriter {
+  std::FILE* file;
+  LogEncoding encoding;
+  bool failed;  // some write did not reach the file
+};
+
+// Creates (or replaces) a log and writes the byte-order mark. False when
+// the file cannot be created.
+bool CreateLog(const char16_t* path, LogWriter& writer);
+
+// Opens a log to add lines to it: an existing one is appended to in the
+// encoding its first bytes announce (UTF-8 after EF BB BF, else UTF-16LE;
+// an empty one gets the mark first); a missing one is created as by
+// CreateLog. False when the file cannot be opened.
+bool OpenLogForAppend(const char16_t* path, LogWriter& writer);
+
+// Writes one line: the parts in order (a null part ends the list early),
+// then CR LF, and flushes. False when anything failed to reach the file.
+bool WriteLogLine(LogWriter& writer, const char16_t* first, const char16_t* second = nullptr,
+                  const char16_t* third = nullptr);
+
+// Closes the log. False when the log or its closing failed.
+bool CloseLog(LogWriter& writer);
