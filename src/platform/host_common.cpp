@@ -1,0 +1,308 @@
+// Host-independent parts of the host layer: name rules, listing order,
+// pattern matching, the code page 932 character walk and UTF-8 helpers.
+#include <algorithm>
+
+#include "platform/host.h"
+#include "platform/host_internal.h"
+
+// --- Names -------------------------------------------------------------------
+
+char16_t HostFoldAscii(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+}
+
+bool HostIsFatInvalidName(const char16_t* name, int units) {
+  if (units <= 0) return true;
+  for (int i = 0; i < units; ++i) {
+    char16_t c = name[i];
+    if (c < 0x20) return true;
+    switch (c) {
+      case u'\\': case u'/': case u':': case u'*': case u'?':
+      case u'"': case u'<': case u'>': case u'|':
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits) {
+  if (aUnits != bUnits) return false;
+  for (int i = 0; i < aUnits; ++i) {
+    if (HostFoldAscii(a[i]) != HostFoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool HostIsDotName(const char16_t* name) {
+  return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+}
+
+int HostCompareListingNames(const char16_t* a, const char16_t* b) {
+  int i = 0;
+  while (a[i] != 0 && HostFoldAscii(a[i]) == HostFoldAscii(b[i])) ++i;
+  int folded = static_cast<int>(HostFoldAscii(a[i])) - static_cast<int>(HostFoldAscii(b[i]));
+  if (folded != 0) return folded;
+  // Same apart from letter case: plain unit order decides.
+  i = 0;
+  while (a[i] != 0 && a[i] == b[i]) ++i;
+  return static_cast<int>(a[i]) - static_cast<int>(b[i]);
+}
+
+namespace {
+
+// Wildcard match of pattern[p..] against name[n..]; '*' any run, '?' one unit.
+// Iterative with one backtrack point, so it cannot recurse deeply.
+bool MatchWildcard(const char16_t* pattern, const char16_t* name) {
+  const char16_t* starPattern = nullptr;
+  const char16_t* starName = nullptr;
+  while (*name != 0) {
+    if (*pattern == u'*') {
+      starPattern = ++pattern;
+      starName = name;
+    } else if (*pattern == u'?' || (*pattern != 0 && HostFoldAscii(*pattern) == HostFoldAscii(*name))) {
+      ++pattern;
+      ++name;
+    } else if (starPattern != nullptr) {
+      pattern = starPattern;
+      name = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == u'*') ++pattern;
+  return *pattern == 0;
+}
+
+}  // namespace
+
+bool HostMatchPattern(const char16_t* pattern, const char16_t* name) {
+  if (pattern[0] == u'*' && (pattern[1] == 0 || (pattern[1] == u'.' && pattern[2] == u'*' &&
+                                                 pattern[3] == 0))) {
+    return true;
+  }
+  return MatchWildcard(pattern, name);
+}
+
+// --- Code page 932 ---------------------------------------------------------
+
+namespace {
+
+bool IsLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsTrail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+bool IsHalfKana(uint8_t b) { return b >= 0xA1 && b <= 0xDF; }
+
+}  // namespace
+
+int HostDecodeCp932Char(const char* text, char16_t* out) {
+  uint8_t b = static_cast<uint8_t>(text[0]);
+  if (b == 0) return 0;
+  if (b < 0x80) {
+    *out = b;
+    return 1;
+  }
+  if (IsHalfKana(b)) {
+    *out = static_cast<char16_t>(0xFF61 + (b - 0xA1));
+    return 1;
+  }
+  if (IsLead(b)) {
+    uint8_t t = static_cast<uint8_t>(text[1]);
+    if (IsTrail(t)) {
+      if (!HostMapDoubleByte(b, t, out)) *out = u'?';
+      return 2;
+    }
+  }
+  // 0x80, 0xA0, 0xFD..0xFF, or a lead byte without its trail byte.
+  *out = u'?';
+  return 1;
+}
+
+int HostCp932ToWide(const char* text, char16_t* out, int units) {
+  if (units <= 0) return 0;
+  int n = 0;
+  int pos = 0;
+  while (n + 1 < units) {
+    char16_t c;
+    int used = HostDecodeCp932Char(text + pos, &c);
+    if (used == 0) break;
+    pos += used;
+    out[n++] = c;
+  }
+  out[n] = 0;
+  return n;
+}
+
+namespace {
+
+// The code page 932 bytes of the character starting at text (1 or 2 units
+// consumed, reported in *used). Returns the byte count, 1 or 2.
+int EncodeWideChar(const char16_t* text, int* used, uint8_t out[2]) {
+  char16_t c = text[0];
+  *used = 1;
+  if (c < 0x80) {
+    out[0] = static_cast<uint8_t>(c);
+    return 1;
+  }
+  if (c >= 0xFF61 && c <= 0xFF9F) {
+    out[0] = static_cast<uint8_t>(0xA1 + (c - 0xFF61));
+    return 1;
+  }
+  if (c >= 0xD800 && c <= 0xDFFF) {
+    // Characters beyond the basic plane are not in code page 932: one '?'
+    // for a whole surrogate pair.
+    if (c < 0xDC00 && text[1] >= 0xDC00 && text[1] <= 0xDFFF) *used = 2;
+    out[0] = '?';
+    return 1;
+  }
+  uint8_t bytes[2];
+  int n = HostMapWideUnit(c, bytes);
+  // Only exact mappings count: the host's best-fit substitutes (U+00A5 to
+  // 0x5C, U+301C to 0x8160 ...) do not map back and become '?', so both
+  // hosts give the same bytes.
+  char16_t back;
+  if (n == 2 && IsLead(bytes[0]) && IsTrail(bytes[1]) &&
+      HostMapDoubleByte(bytes[0], bytes[1], &back) && back == c) {
+    out[0] = bytes[0];
+    out[1] = bytes[1];
+    return 2;
+  }
+  out[0] = '?';
+  return 1;
+}
+
+}  // namespace
+
+int HostWideToCp932(const char16_t* text, char* out, int size) {
+  if (size <= 0) return 0;
+  int n = 0;
+  int pos = 0;
+  while (text[pos] != 0) {
+    uint8_t bytes[2];
+    int used;
+    int len = EncodeWideChar(text + pos, &used, bytes);
+    if (n + len > size - 1) break;  // never cut a double-byte character
+    for (int k = 0; k < len; ++k) out[n++] = static_cast<char>(bytes[k]);
+    pos += used;
+  }
+  out[n] = 0;
+  return n;
+}
+
+// --- UTF-8 -------------------------------------------------------------------
+
+int HostEncodeUtf8(uint32_t cp, char* out) {
+  if (cp < 0x80) {
+    out[0] = static_cast<char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
+int HostDecodeUtf8(const char* text, uint32_t* cp) {
+  const uint8_t* s = reinterpret_cast<const uint8_t*>(text);
+  uint8_t b = s[0];
+  if (b == 0) return 0;
+  if (b < 0x80) {
+    *cp = b;
+    return 1;
+  }
+  int extra;
+  uint32_t value;
+  uint32_t minimum;
+  if (b >= 0xC2 && b <= 0xDF) {
+    extra = 1; value = b & 0x1F; minimum = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    extra = 2; value = b & 0x0F; minimum = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    extra = 3; value = b & 0x07; minimum = 0x10000;
+  } else {
+    *cp = 0xFFFD;
+    return 1;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    if ((s[k] & 0xC0) != 0x80) {
+      *cp = 0xFFFD;
+      return 1;
+    }
+    value = (value << 6) | (s[k] & 0x3F);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    *cp = 0xFFFD;
+    return 1;
+  }
+  *cp = value;
+  return extra + 1;
+}
+
+// --- Name pool ---------------------------------------------------------------
+
+HostNamePool& HostListingPool() {
+  static HostNamePool pool;
+  return pool;
+}
+
+bool HostPoolPush(HostNamePool& pool, const char16_t* name) {
+  int len = 0;
+  while (name[len] != 0) ++len;
+  if (pool.nameCount >= HostNamePool::kMaxNames ||
+      pool.unitCount + len + 1 > HostNamePool::kMaxUnits) {
+    return false;
+  }
+  pool.nameStart[pool.nameCount++] = pool.unitCount;
+  for (int i = 0; i <= len; ++i) pool.units[pool.unitCount++] = name[i];
+  return true;
+}
+
+void HostPoolSort(HostNamePool& pool, int first) {
+  const char16_t* base = pool.units;
+  std::sort(pool.nameStart + first, pool.nameStart + pool.nameCount,
+            [base](int a, int b) { return HostCompareListingNames(base + a, base + b) < 0; });
+}
+
+void HostPoolPop(HostNamePool& pool, int first) {
+  if (first >= pool.nameCount) return;
+  pool.unitCount = pool.nameStart[first];
+  // nameStart[first..] was sorted, so the lowest start among them is the
+  // true top of the unit stack.
+  for (int i = first; i < pool.nameCount; ++i) {
+    if (pool.nameStart[i] < pool.unitCount) pool.unitCount = pool.nameStart[i];
+  }
+  pool.nameCount = first;
+}
+
+bool HostWriteListingLine(std::FILE* file, const char16_t* line) {
+  char buf[1024];
+  int pos = 0;
+  // Converted a piece at a time so a line of any length is written whole.
+  while (line[pos] != 0) {
+    char16_t piece[256];
+    int n = 0;
+    while (n < 255 && line[pos] != 0) {
+      // Keep a surrogate pair together.
+      if (n == 254 && line[pos] >= 0xD800 && line[pos] < 0xDC00) break;
+      piece[n++] = line[pos++];
+    }
+    piece[n] = 0;
+    int bytes = HostWideToCp932(piece, buf, sizeof buf);
+    if (std::fwrite(buf, 1, static_cast<size_t>(bytes), file) != static_cast<size_t>(bytes)) {
+      return false;
+    }
+  }
+  return std::fputs("\r\n", file) >= 0;
+}

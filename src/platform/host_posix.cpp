@@ -1,0 +1,633 @@
+// The host layer on POSIX. The current directory is the card's root; paths
+// given with '\' are resolved below it one component at a time, finding an
+// existing name in any ASCII case as FAT would. Names on disk are UTF-8.
+#include <dirent.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__linux__)
+#include <sys/syscall.h>
+#endif
+
+#include "platform/host.h"
+#include "platform/host_internal.h"
+
+namespace {
+
+constexpr int kPathBytes = 4096;
+
+// --- Code page 932 through iconv -------------------------------------------
+
+iconv_t OpenIconv(const char* to, const char* from) {
+  return iconv_open(to, from);
+}
+
+// Converts bytes exactly (no substitution). Returns the output bytes, or -1.
+int ConvertExact(iconv_t cd, const char* in, size_t inBytes, char* out, size_t outBytes) {
+  if (cd == reinterpret_cast<iconv_t>(-1)) return -1;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char* inPtr = const_cast<char*>(in);
+  char* outPtr = out;
+  size_t inLeft = inBytes;
+  size_t outLeft = outBytes;
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) {
+    return -1;
+  }
+  if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) return -1;
+  return static_cast<int>(outBytes - outLeft);
+}
+
+iconv_t FromCp932() {
+  static iconv_t cd = OpenIconv("UTF-16LE", "CP932");
+  return cd;
+}
+
+iconv_t ToCp932() {
+  static iconv_t cd = OpenIconv("CP932", "UTF-16LE");
+  return cd;
+}
+
+// --- UTF-16 <-> UTF-8 names -------------------------------------------------
+
+// Appends units[0..count) as UTF-8 to out at *pos; false when it overflows.
+bool AppendUtf8(const char16_t* units, int count, char* out, int size, int* pos) {
+  for (int i = 0; i < count; ++i) {
+    uint32_t cp = units[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (*pos + 4 >= size) return false;
+    *pos += HostEncodeUtf8(cp, out + *pos);
+  }
+  out[*pos] = 0;
+  return true;
+}
+
+// UTF-8 text to UTF-16, at most units - 1 units. Returns false when cut.
+bool Utf8ToWide(const char* text, char16_t* out, int units) {
+  int n = 0;
+  int pos = 0;
+  bool whole = true;
+  for (;;) {
+    uint32_t cp;
+    int used = HostDecodeUtf8(text + pos, &cp);
+    if (used == 0) break;
+    int need = cp >= 0x10000 ? 2 : 1;
+    if (n + need > units - 1) {
+      whole = false;
+      break;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out[n++] = static_cast<char16_t>(cp);
+    }
+    pos += used;
+  }
+  out[n] = 0;
+  return whole;
+}
+
+// True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
+bool NameMatches(const char* utf8, const char16_t* wide, int wideUnits) {
+  char16_t buf[kHostNameUnits + 2];
+  if (!Utf8ToWide(utf8, buf, kHostNameUnits + 2)) return false;
+  int len = 0;
+  while (buf[len] != 0) ++len;
+  return HostEqualsIgnoreAsciiCase(buf, len, wide, wideUnits);
+}
+
+// --- Path resolution -----------------------------------------------------------
+
+struct Resolved {
+  char path[kPathBytes];  // host path, UTF-8
+  int parentEnd;          // bytes of path that name the parent folder
+  bool fatInvalid;        // some card component is a name FAT cannot hold
+  bool tooLong;
+};
+
+// Finds in folder (a host path, "" for the current directory) the entry whose
+// name equals name ignoring ASCII case; copies its spelling into out.
+bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out,
+                           int size) {
+  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  if (dir == nullptr) return false;
+  bool found = false;
+  while (dirent* entry = readdir(dir)) {
+    if (!NameMatches(entry->d_name, name, units)) continue;
+    // Of several spellings (possible only on a case-sensitive disk), take
+    // the first in byte order so the choice never depends on disk order.
+    if (!found || std::strcmp(entry->d_name, out) < 0) {
+      if (static_cast<int>(std::strlen(entry->d_name)) >= size) continue;
+      std::strcpy(out, entry->d_name);
+      found = true;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+// Resolves a card or host path. A leading '/' is a host absolute path; any
+// other path (a leading '\' included) is below the current directory. Each
+// component that does not exist as spelled is looked up ignoring ASCII case.
+void Resolve(const char16_t* path, Resolved& r) {
+  r.path[0] = 0;
+  r.parentEnd = 0;
+  r.fatInvalid = false;
+  r.tooLong = false;
+  int pos = 0;
+  bool hostAbsolute = path[0] == u'/';
+  if (hostAbsolute) {
+    r.path[pos++] = '/';
+    r.path[pos] = 0;
+  }
+  bool missing = false;  // a component was not found: the rest cannot exist
+  int i = 0;
+  while (path[i] != 0) {
+    while (HostIsSeparator(path[i])) ++i;
+    int start = i;
+    while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
+    int units = i - start;
+    if (units == 0) break;
+    const char16_t* name = path + start;
+    bool dot = (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
+    if (!hostAbsolute && !dot && HostIsFatInvalidName(name, units)) r.fatInvalid = true;
+
+    int parentEnd = pos;
+    if (pos > 0 && r.path[pos - 1] != '/') {
+      if (pos + 1 >= kPathBytes) {
+        r.tooLong = true;
+        return;
+      }
+      r.path[pos++] = '/';
+    }
+    int nameStart = pos;
+    if (!AppendUtf8(name, units, r.path, kPathBytes, &pos)) {
+      r.tooLong = true;
+      return;
+    }
+    r.parentEnd = parentEnd;
+    if (missing || dot) continue;
+    struct stat st;
+    if (lstat(r.path, &st) == 0) continue;
+    char folder[kPathBytes];
+    std::memcpy(folder, r.path, static_cast<size_t>(parentEnd));
+    folder[parentEnd] = 0;
+    char spelling[1024];
+    if (FindEntryIgnoringCase(folder, name, units, spelling, sizeof spelling)) {
+      int len = static_cast<int>(std::strlen(spelling));
+      if (nameStart + len >= kPathBytes) {
+        r.tooLong = true;
+        return;
+      }
+      std::memcpy(r.path + nameStart, spelling, static_cast<size_t>(len) + 1);
+      pos = nameStart + len;
+    } else {
+      missing = true;
+    }
+  }
+  if (pos == 0) std::strcpy(r.path, ".");
+}
+
+// The parent folder part of a resolved path ("" for the current directory).
+void ParentOf(const Resolved& r, char* out) {
+  std::memcpy(out, r.path, static_cast<size_t>(r.parentEnd));
+  out[r.parentEnd] = 0;
+}
+
+// A code page 932 path in UTF-16; false when it does not fit (a cut path
+// could name another file).
+bool ToWidePath(const char* cp932, char16_t* out, int units) {
+  if (static_cast<int>(std::strlen(cp932)) >= units) return false;
+  HostCp932ToWide(cp932, out, units);
+  return true;
+}
+
+bool IsCardRoot(const char16_t* path) {
+  for (int i = 0; path[i] != 0; ++i) {
+    if (!HostIsSeparator(path[i])) return false;
+  }
+  return true;
+}
+
+// Kind of a directory entry without following a symbolic link to a folder
+// (a link to a folder is neither listed nor entered, so no listing loops).
+enum class EntryKind { kFile, kFolder, kOther };
+
+EntryKind KindOf(int dirFd, const char* name) {
+  struct stat st;
+  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kOther;
+  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+  if (S_ISLNK(st.st_mode)) {
+    if (fstatat(dirFd, name, &st, 0) != 0) return EntryKind::kOther;
+    return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+  }
+  return EntryKind::kFile;
+}
+
+// Pushes the wide names of folder's entries of the given kind onto the
+// pool. Returns false when the folder cannot be read.
+bool PushEntries(HostNamePool& pool, const char* folder, EntryKind kind) {
+  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  if (dir == nullptr) return false;
+  while (dirent* entry = readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    if (KindOf(dirfd(dir), entry->d_name) != kind) continue;
+    char16_t name[kHostNameUnits + 2];
+    Utf8ToWide(entry->d_name, name, kHostNameUnits + 2);
+    if (!HostPoolPush(pool, name)) break;  // pool full: the rest is left out
+  }
+  closedir(dir);
+  return true;
+}
+
+// Lists the subfolders of the folder at hostPath (UTF-8) whose card path is
+// cardPath (wide, "" for the root): first every subfolder's line, then each
+// subfolder's own listing, in name order.
+bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
+  HostNamePool& pool = HostListingPool();
+  int first = pool.nameCount;
+  PushEntries(pool, hostLen == 0 ? "." : hostPath, EntryKind::kFolder);
+  HostPoolSort(pool, first);
+  int last = pool.nameCount;
+  bool ok = true;
+  constexpr int kCardUnits = 2048;
+  for (int k = first; k < last && ok; ++k) {
+    const char16_t* name = HostPoolName(pool, k);
+    int len = 0;
+    while (name[len] != 0) ++len;
+    if (cardLen + 1 + len + 1 > kCardUnits) continue;
+    cardPath[cardLen] = u'\\';
+    for (int u = 0; u <= len; ++u) cardPath[cardLen + 1 + u] = name[u];
+    ok = HostWriteListingLine(out, cardPath);
+    cardPath[cardLen] = 0;
+  }
+  for (int k = first; k < last && ok; ++k) {
+    const char16_t* name = HostPoolName(pool, k);
+    int len = 0;
+    while (name[len] != 0) ++len;
+    if (cardLen + 1 + len + 1 > kCardUnits) continue;
+    int pos = hostLen;
+    if (pos > 0) hostPath[pos++] = '/';
+    if (!AppendUtf8(name, len, hostPath, kPathBytes, &pos)) {
+      hostPath[hostLen] = 0;
+      continue;
+    }
+    cardPath[cardLen] = u'\\';
+    for (int u = 0; u <= len; ++u) cardPath[cardLen + 1 + u] = name[u];
+    ok = ListFolders(out, hostPath, pos, cardPath, cardLen + 1 + len);
+    hostPath[hostLen] = 0;
+    cardPath[cardLen] = 0;
+  }
+  HostPoolPop(pool, first);
+  return ok;
+}
+
+}  // namespace
+
+// --- Code page 932 hooks -------------------------------------------------------
+
+bool HostMapDoubleByte(uint8_t lead, uint8_t trail, char16_t* out) {
+  char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+  unsigned char buf[8];
+  int n = ConvertExact(FromCp932(), in, 2, reinterpret_cast<char*>(buf), sizeof buf);
+  if (n != 2) return false;
+  *out = static_cast<char16_t>(buf[0] | (buf[1] << 8));
+  return true;
+}
+
+int HostMapWideUnit(char16_t c, uint8_t out[2]) {
+  char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  char buf[8];
+  int n = ConvertExact(ToCp932(), in, 2, buf, sizeof buf);
+  if (n != 1 && n != 2) return 0;
+  out[0] = static_cast<uint8_t>(buf[0]);
+  if (n == 2) out[1] = static_cast<uint8_t>(buf[1]);
+  return n;
+}
+
+// --- Directories ----------------------------------------------------------------
+
+bool HostGetCurrentDirectory(char* out, int size) {
+  if (size <= 0) return false;
+  char utf8[kPathBytes];
+  if (getcwd(utf8, sizeof utf8) == nullptr) return false;
+  char16_t wide[kPathBytes];
+  if (!Utf8ToWide(utf8, wide, kPathBytes)) return false;
+  HostWideToCp932(wide, out, size);
+  return true;
+}
+
+bool HostGetCurrentDirectoryW(char16_t* out, int units) {
+  if (units < 2) return false;
+  out[0] = u'\\';
+  out[1] = 0;
+  return true;
+}
+
+bool HostGetTempDirectory(char* out, int size) {
+  const char* dir = std::getenv("TMPDIR");
+  if (dir == nullptr || dir[0] == 0) dir = "/tmp";
+  char16_t wide[kPathBytes];
+  if (!Utf8ToWide(dir, wide, kPathBytes - 1)) return false;
+  int len = 0;
+  while (wide[len] != 0) ++len;
+  if (wide[len - 1] != u'/') {
+    wide[len++] = u'/';
+    wide[len] = 0;
+  }
+  char full[kPathBytes];
+  int n = HostWideToCp932(wide, full, sizeof full);
+  if (n == 0 || n >= size || full[n - 1] != '/') return false;
+  std::memcpy(out, full, static_cast<size_t>(n) + 1);
+  return true;
+}
+
+// --- Listings -------------------------------------------------------------------
+
+bool HostWriteFolderListing(const char* workFile) {
+  std::FILE* out = HostOpen(workFile, "wb");
+  if (out == nullptr) return false;
+  static char hostPath[kPathBytes];
+  static char16_t cardPath[2048];
+  hostPath[0] = 0;
+  cardPath[0] = 0;
+  bool ok = ListFolders(out, hostPath, 0, cardPath, 0);
+  ok = std::fclose(out) == 0 && ok;
+  return ok;
+}
+
+bool HostWriteFileListing(const char* folderPath, const char* workFile) {
+  std::FILE* out = HostOpen(workFile, "wb");
+  if (out == nullptr) return false;
+  char16_t wide[1024];
+  bool ok = true;
+  if (ToWidePath(folderPath, wide, 1024)) {
+    static Resolved r;
+    Resolve(wide, r);
+    if (!r.fatInvalid && !r.tooLong) {
+      HostNamePool& pool = HostListingPool();
+      int first = pool.nameCount;
+      PushEntries(pool, r.path, EntryKind::kFile);
+      HostPoolSort(pool, first);
+      for (int k = first; k < pool.nameCount && ok; ++k) {
+        ok = HostWriteListingLine(out, HostPoolName(pool, k));
+      }
+      HostPoolPop(pool, first);
+    }
+  }
+  ok = std::fclose(out) == 0 && ok;
+  return ok;
+}
+
+// --- Wide listing --------------------------------------------------------------
+
+namespace {
+
+// Fills entry from the next matching directory entry; false at the end.
+bool ReadMatching(HostFind& find, HostFindEntry& entry) {
+  DIR* dir = static_cast<DIR*>(find.handle);
+  if (dir == nullptr) return false;
+  while (dirent* d = readdir(dir)) {
+    char16_t name[kHostNameUnits + 1];
+    bool whole = Utf8ToWide(d->d_name, name, kHostNameUnits + 1);
+    int len = 0;
+    while (name[len] != 0) ++len;
+    if (!HostMatchPattern(find.pattern, name)) continue;
+    bool tooLong = !whole || len >= kHostNameUnits;
+    int copy = tooLong ? kHostNameUnits - 1 : len;
+    for (int u = 0; u < copy; ++u) entry.name[u] = name[u];
+    entry.name[copy] = 0;
+    entry.tooLong = tooLong;
+    if (HostIsDotName(entry.name)) {
+      entry.isDirectory = true;
+    } else {
+      entry.isDirectory = KindOf(dirfd(dir), d->d_name) == EntryKind::kFolder;
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* pattern,
+                   HostFindEntry& entry) {
+  find.handle = nullptr;
+  find.pattern[0] = 0;
+  int len = 0;
+  while (pattern[len] != 0 && len < kHostNameUnits - 1) {
+    find.pattern[len] = pattern[len];
+    ++len;
+  }
+  find.pattern[len] = 0;
+  static Resolved r;
+  Resolve(folderPath, r);
+  if (r.fatInvalid || r.tooLong) return false;
+  DIR* dir = opendir(r.path);
+  if (dir == nullptr) return false;
+  find.handle = dir;
+  // A drive root shows no "." and ".." entries; the card root is one.
+  bool root = IsCardRoot(folderPath);
+  for (;;) {
+    if (!ReadMatching(find, entry)) {
+      HostFindClose(find);
+      return false;
+    }
+    if (!(root && HostIsDotName(entry.name))) return true;
+  }
+}
+
+bool HostFindNext(HostFind& find, HostFindEntry& entry) {
+  return ReadMatching(find, entry);
+}
+
+void HostFindClose(HostFind& find) {
+  if (find.handle != nullptr) closedir(static_cast<DIR*>(find.handle));
+  find.handle = nullptr;
+}
+
+// --- Files -----------------------------------------------------------------------
+
+bool HostExists(const char16_t* path) {
+  if (path[0] == 0) return false;
+  static Resolved r;
+  Resolve(path, r);
+  if (r.fatInvalid || r.tooLong) return false;
+  struct stat st;
+  return stat(r.path, &st) == 0;
+}
+
+bool HostExistsA(const char* path) {
+  char16_t wide[1024];
+  if (!ToWidePath(path, wide, 1024)) return false;
+  return HostExists(wide);
+}
+
+unsigned long HostErrorAlreadyExists() { return EEXIST; }
+unsigned long HostErrorInvalidName() { return EINVAL; }
+
+unsigned long HostMove(const char16_t* from, const char16_t* to) {
+  static Resolved source;
+  static Resolved target;
+  Resolve(from, source);
+  Resolve(to, target);
+  if (source.tooLong || target.tooLong) return ENAMETOOLONG;
+  if (source.fatInvalid || target.fatInvalid) return HostErrorInvalidName();
+  struct stat sourceStat;
+  if (lstat(source.path, &sourceStat) != 0) return static_cast<unsigned long>(errno);
+
+  // The target's name as given, and its folder as found on disk.
+  char folder[kPathBytes];
+  ParentOf(target, folder);
+  int nameStart = target.parentEnd;
+  if (nameStart > 0 && target.path[nameStart] == '/') ++nameStart;
+  int toLen = 0;
+  int toStart = 0;
+  for (int i = 0; to[i] != 0; ++i) {
+    if (HostIsSeparator(to[i])) toStart = i + 1;
+  }
+  for (int i = toStart; to[i] != 0; ++i) ++toLen;
+  if (toLen == 0) return HostErrorInvalidName();
+  char wanted[kPathBytes];
+  std::memcpy(wanted, target.path, static_cast<size_t>(nameStart));
+  int pos = nameStart;
+  if (!AppendUtf8(to + toStart, toLen, wanted, kPathBytes, &pos)) return ENAMETOOLONG;
+
+  // FAT holds one name in one spelling: any entry equal ignoring case that
+  // is not the source itself makes the target taken.
+  bool caseChangeOnly = false;
+  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  if (dir == nullptr) return static_cast<unsigned long>(errno);
+  unsigned long taken = 0;
+  while (dirent* d = readdir(dir)) {
+    if (!NameMatches(d->d_name, to + toStart, toLen)) continue;
+    struct stat st;
+    if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
+      caseChangeOnly = true;
+      continue;
+    }
+    taken = HostErrorAlreadyExists();
+  }
+  closedir(dir);
+  if (taken != 0) return taken;
+  if (std::strcmp(source.path, wanted) == 0) return 0;
+  if (caseChangeOnly) {
+    // Only the source holds the name: a plain rename changes its spelling
+    // (on a case-insensitive disk a no-replace rename would refuse it).
+    return rename(source.path, wanted) == 0 ? 0 : static_cast<unsigned long>(errno);
+  }
+#if defined(__linux__) && defined(SYS_renameat2)
+  constexpr unsigned kRenameNoReplace = 1;  // RENAME_NOREPLACE
+  if (syscall(SYS_renameat2, AT_FDCWD, source.path, AT_FDCWD, wanted, kRenameNoReplace) == 0) {
+    return 0;
+  }
+  if (errno != ENOSYS && errno != EINVAL && errno != ENOTSUP) {
+    return static_cast<unsigned long>(errno);
+  }
+#endif
+  // No atomic no-replace rename here: the target was checked above.
+  struct stat st;
+  if (lstat(wanted, &st) == 0) return HostErrorAlreadyExists();
+  return rename(source.path, wanted) == 0 ? 0 : static_cast<unsigned long>(errno);
+}
+
+std::FILE* HostOpenW(const char16_t* path, const char* mode) {
+  char binary[4];
+  int n = 0;
+  binary[n++] = (mode[0] == 'w' || mode[0] == 'a') ? mode[0] : 'r';
+  if (std::strchr(mode, '+') != nullptr) binary[n++] = '+';
+  binary[n++] = 'b';
+  binary[n] = 0;
+  if (path[0] == 0) return nullptr;
+  static Resolved r;
+  Resolve(path, r);
+  if (r.fatInvalid || r.tooLong) {
+    errno = r.tooLong ? ENAMETOOLONG : EINVAL;
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(r.path, binary);
+  if (file == nullptr) return nullptr;
+  struct stat st;
+  if (fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
+    // A folder is not a file, as on Windows.
+    std::fclose(file);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return file;
+}
+
+std::FILE* HostOpen(const char* path, const char* mode) {
+  char16_t wide[1024];
+  if (!ToWidePath(path, wide, 1024)) return nullptr;
+  return HostOpenW(wide, mode);
+}
+
+bool HostCopyFile(const char* from, const char* to) {
+  std::FILE* in = HostOpen(from, "rb");
+  if (in == nullptr) return false;
+  std::FILE* out = HostOpen(to, "wb");
+  if (out == nullptr) {
+    std::fclose(in);
+    return false;
+  }
+  char buf[8192];
+  bool ok = true;
+  for (;;) {
+    size_t n = std::fread(buf, 1, sizeof buf, in);
+    if (n > 0 && std::fwrite(buf, 1, n, out) != n) ok = false;
+    if (n < sizeof buf) {
+      if (std::ferror(in)) ok = false;
+      break;
+    }
+  }
+  std::fclose(in);
+  if (std::fclose(out) != 0) ok = false;
+  return ok;
+}
+
+// --- Console -------------------------------------------------------------------
+
+void HostPrint(const char* text) {
+  char buf[1024];
+  int n = 0;
+  int pos = 0;
+  for (;;) {
+    char16_t c;
+    int used = HostDecodeCp932Char(text + pos, &c);
+    if (used == 0) break;
+    pos += used;
+    if (n + 4 >= static_cast<int>(sizeof buf)) {
+      std::fwrite(buf, 1, static_cast<size_t>(n), stdout);
+      n = 0;
+    }
+    n += HostEncodeUtf8(c, buf + n);
+  }
+  std::fwrite(buf, 1, static_cast<size_t>(n), stdout);
+  std::fflush(stdout);
+}
+
+bool HostReadLine(char* buf, int size) {
+  std::fflush(stdout);
+  if (size <= 1 || std::fgets(buf, size, stdin) == nullptr) return false;
+  size_t len = std::strlen(buf);
+  if (len >= 2 && buf[len - 2] == '\r' && buf[len - 1] == '\n') {
+    buf[len - 2] = '\n';
+    buf[len - 1] = 0;
+  }
+  return true;
+}
