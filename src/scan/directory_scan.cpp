@@ -1,5 +1,156 @@
-// Placeholder until this stage is built.
 #include "scan/directory_scan.h"
 
-int ReadDirectoryStructure(RunState&) { return 0; }
-void MakeSortKey(const char*, char* sortKey) { sortKey[0] = 0; }
+#include <cstdio>
+#include <cstring>
+
+#include "driver/console.h"
+#include "driver/run_state.h"
+#include "platform/host.h"
+#include "rename/rename_log.h"
+#include "rename/short_name.h"
+#include "scan/line_reader.h"
+#include "scan/messages.h"
+#include "scan/track_scan.h"
+#include "text/sjis.h"
+
+namespace {
+
+constexpr int kShortNameBytes = 12;
+constexpr int kTitleBytes = 32;
+
+// Position of the last backslash of text that is not the trail byte of a
+// double-byte character, or -1.
+int LastBackslash(const char* text) {
+  int last = -1;
+  for (int i = 0; text[i] != 0;) {
+    if (IsSjisLeadByte(static_cast<uint8_t>(text[i])) && text[i + 1] != 0) {
+      i += 2;
+      continue;
+    }
+    if (text[i] == '\\') last = i;
+    ++i;
+  }
+  return last;
+}
+
+bool StartsWithSystem(const char* name) {
+  const char* word = "system";
+  for (int i = 0; i < 6; ++i) {
+    char c = name[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
+// Links row i to its parent: the first earlier row whose path equals
+// parentPath, else the root.
+void LinkToParent(RunState& state, uint16_t i) {
+  DirectoryEntry& row = state.directories[i];
+  uint16_t j = 0;
+  bool found = false;
+  for (uint16_t k = 0; k < i; ++k) {
+    if (std::strcmp(state.directories[k].path, row.parentPath) == 0) {
+      j = k;
+      found = true;
+      break;
+    }
+  }
+  DirectoryEntry& parent = state.directories[j];
+  if (parent.childCount == 0) parent.firstChild = i;
+  ++parent.childCount;
+  row.parent = j;
+  row.grandparent = found ? parent.parent : 0;
+}
+
+// The folder's title: its name before renaming when it has one the model
+// can show, else its short name.
+void ChooseFolderTitle(const RunState& state, DirectoryEntry& row) {
+  char oldName[kTitleBytes + 1] = {};
+  ReadFolderRenameLog(row.listedPath, oldName);
+  bool graphic =
+      state.playerModel == 8 || state.playerModel == 10 || state.playerModel == 12;
+  std::memset(row.displayName, 0, sizeof row.displayName);
+  if (oldName[0] != 0 && (graphic || !HasDoubleByteChar(oldName))) {
+    std::memcpy(row.displayName, oldName, kTitleBytes);
+  } else {
+    std::memcpy(row.displayName, row.shortName, sizeof row.shortName);
+  }
+  row.displayName[kTitleBytes] = 0;
+}
+
+// One listing line: a new row, or nothing when the line is left out.
+void RecordFolder(RunState& state, const char* line, uint16_t& i) {
+  const char* p = line;
+  if (line[0] != 0 && line[1] == ':') p = line + 2;  // the drive
+  if (std::strlen(p) > static_cast<size_t>(kMaxPathBytes)) return;
+  int slash = LastBackslash(p);
+  if (slash < 0) return;
+  const char* name = p + slash + 1;
+  if (name[0] == 0 || name[0] == '_' || StartsWithSystem(name)) return;
+  if (i >= kMaxDirectories) {
+    ConsolePrintf(kMsgFolderLimit, line);
+    return;
+  }
+
+  ConsolePrintf(kMsgFolderName, name);
+  DirectoryEntry& row = state.directories[i];
+  std::memset(&row, 0, sizeof row);
+  std::strncpy(row.shortName, name, kShortNameBytes);
+  std::strcpy(row.listedPath, line);  // at most 127 bytes
+  std::strcpy(row.path, p);
+  std::memcpy(row.parentPath, p, static_cast<size_t>(slash));
+  LinkToParent(state, i);
+
+  row.trackCount = ScanFolderTracks(state, row.listedPath);
+  ChooseFolderTitle(state, row);
+  ConsolePrintf(kMsgFolderTitle, row.displayName);
+  MakeSortKey(row.displayName, row.sortKey);
+  std::memcpy(row.parentDisplayName, state.directories[row.parent].displayName,
+              sizeof row.parentDisplayName);
+  if (row.trackCount != 0) state.randomList[state.randomCount++] = i;
+  ++i;
+}
+
+}  // namespace
+
+int ReadDirectoryStructure(RunState& state) {
+  ConsolePrintf("%s", kMsgReadDirectoryStructure);
+  char workFile[sizeof state.tempDir + 16];
+  std::snprintf(workFile, sizeof workFile, "%s%s", state.tempDir, "\\DIRLSTWK.TXT");
+  std::FILE* file = HostWriteFolderListing(workFile) ? HostOpen(workFile, "rb") : nullptr;
+  if (file == nullptr) {
+    ConsolePrintf("%s", kMsgCannotOpenInput);
+    return 0;
+  }
+
+  state.randomCount = 0;
+  state.directories[0].firstChild = 1;
+  uint16_t i = 1;
+  char line[kPathTextBytes];
+  bool tooLong = false;
+  while (ReadTextLine(file, line, sizeof line, tooLong)) {
+    // A line longer than the buffer names a folder far below the path
+    // limit; its pieces are never folders.
+    if (tooLong) continue;
+    RecordFolder(state, line, i);
+  }
+  std::fclose(file);
+  state.directoryCount = i;
+  return 1;
+}
+
+void MakeSortKey(const char* displayName, char* sortKey) {
+  for (int i = 0; i < kTitleBytes;) {
+    char c = displayName[i];
+    if (IsSjisLeadByte(static_cast<uint8_t>(c))) {
+      sortKey[i] = c;
+      sortKey[i + 1] = displayName[i + 1];  // at most byte 32
+      i += 2;
+      continue;
+    }
+    sortKey[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    ++i;
+  }
+  sortKey[kTitleBytes] = 0;
+}

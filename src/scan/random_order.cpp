@@ -1,5 +1,87 @@
-// Placeholder until this stage is built.
 #include "scan/random_order.h"
 
-int MakeRandomOrder(RunState&) { return 1; }
-int MakeRandomOrderSeeded(RunState&, uint32_t) { return 1; }
+#include <cstdint>
+#include <ctime>
+
+#include "driver/console.h"
+#include "driver/run_state.h"
+#include "scan/messages.h"
+
+namespace {
+
+constexpr int kShuffleThreshold = 20;  // shuffle only above this many folders
+constexpr int kSwapsPerFolder = 1000;
+constexpr int kMinDistance = 10;  // the two positions of a swap lie further apart
+
+// xorshift32: small, uniform enough for a play order, and the same on
+// every host.
+struct Generator {
+  uint32_t x;
+};
+
+Generator MakeGenerator(uint32_t seed) {
+  // Spread the seed so that nearby clock values start far apart; zero is
+  // the one state xorshift cannot leave.
+  uint32_t x = seed * 2654435761u ^ 0x9E3779B9u;
+  return Generator{x == 0 ? 1u : x};
+}
+
+// A value in 0..n-1.
+int Draw(Generator& g, int n) {
+  g.x ^= g.x << 13;
+  g.x ^= g.x >> 17;
+  g.x ^= g.x << 5;
+  return static_cast<int>(g.x % static_cast<uint32_t>(n));
+}
+
+// Whether position a of n has a partner more than kMinDistance away.
+bool HasPartner(int a, int n) {
+  return a - kMinDistance - 1 >= 0 || a + kMinDistance + 1 <= n - 1;
+}
+
+int Distance(int a, int b) { return a > b ? a - b : b - a; }
+
+// The two positions of the next swap, more than kMinDistance apart. With
+// 21 entries the middle position has no partner: it is drawn anew.
+void NextSwap(Generator& g, int n, int& a, int& b) {
+  a = Draw(g, n);
+  while (!HasPartner(a, n)) a = Draw(g, n);
+  b = Draw(g, n);
+  while (Distance(a, b) <= kMinDistance) b = Draw(g, n);
+}
+
+}  // namespace
+
+void DrawSwapPositions(uint32_t seed, int n, int count, int* as, int* bs) {
+  if (n <= kShuffleThreshold) return;
+  Generator g = MakeGenerator(seed);
+  for (int s = 0; s < count; ++s) NextSwap(g, n, as[s], bs[s]);
+}
+
+int MakeRandomOrderSeeded(RunState& state, uint32_t seed) {
+  ConsolePrintf("%s", kMsgRandomOrderStart);
+  int n = state.randomCount;
+  if (n > kMaxDirectories) n = kMaxDirectories;
+  long swaps = n > kShuffleThreshold ? static_cast<long>(n) * kSwapsPerFolder : 0;
+
+  Generator g = MakeGenerator(seed);
+  for (long s = 0; s < swaps; ++s) {
+    int a = 0, b = 0;
+    NextSwap(g, n, a, b);
+    uint16_t t = state.randomList[a];
+    state.randomList[a] = state.randomList[b];
+    state.randomList[b] = t;
+  }
+
+  uint16_t previous = 0;  // the root
+  for (int k = 0; k < n; ++k) {
+    state.directories[previous].nextRandom = state.randomList[k];
+    previous = state.randomList[k];
+  }
+  state.directories[previous].nextRandom = state.directories[0].nextRandom;
+  return 1;
+}
+
+int MakeRandomOrder(RunState& state) {
+  return MakeRandomOrderSeeded(state, static_cast<uint32_t>(std::time(nullptr)));
+}

@@ -1,5 +1,241 @@
-// Placeholder until this stage is built.
 #include "scan/track_scan.h"
 
-uint16_t ScanFolderTracks(RunState&, const char*) { return 0; }
-void WriteDefaultVolumeFile(const char*, const char*) {}
+#include <cstdio>
+#include <cstring>
+
+#include "driver/console.h"
+#include "driver/run_state.h"
+#include "font/oled_render.h"
+#include "font/renderers.h"
+#include "platform/host.h"
+#include "rename/rename_log.h"
+#include "rename/short_name.h"
+#include "scan/line_reader.h"
+#include "scan/messages.h"
+#include "scan/model_files.h"
+#include "scan/title_sources.h"
+#include "text/record.h"
+
+namespace {
+
+constexpr int kMaxTracks = 255;
+constexpr int kTitleBytes = 256;
+constexpr int kTextFieldBytes = 32;
+constexpr int kMaxBaseBytes = 8;
+
+struct TrackEntry {
+  char shortName[13];
+  char trackNumber[3];
+  char title[kTitleBytes + 1];
+  uint16_t imageWidth;
+  uint8_t imageLayout;
+  uint8_t reserved[15];
+};
+
+// One folder's tracks. Kept out of the stack (it is about 74 KiB); the scan
+// runs one folder at a time and clears every entry before filling it.
+TrackEntry tracks[kMaxTracks];
+
+bool EqualsIgnoreAsciiCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    char x = *a, y = *b;
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+    if (x == 0) return true;
+  }
+}
+
+void CopyTitle(char* out, const char* text) {
+  std::memset(out, 0, kTitleBytes + 1);
+  std::strncpy(out, text, kTitleBytes);
+}
+
+// Fills entry n for the MP3 file name: its number and its title.
+// Returns true when the title came from a name source (the name before
+// renaming, the display-name file or the tag) rather than the short name.
+bool FillTrack(RunState& state, const char* listedPath, const char* name, int n) {
+  TrackEntry& track = tracks[n];
+  std::memset(&track, 0, sizeof track);
+  std::strncpy(track.shortName, name, sizeof track.shortName - 1);
+  char number[16];
+  std::snprintf(number, sizeof number, "%03d", n + 1);
+  std::memcpy(track.trackNumber, number + std::strlen(number) - 2, 2);
+
+  char displayTitle[kTitleBytes + 1] = {};
+  char preRenameName[kTitleBytes + 1] = {};
+  LookUpTrackNames(state, name, displayTitle, preRenameName);
+  if (displayTitle[0] == 0) ReadTagTitle(state, listedPath, name, displayTitle);
+  bool usable = displayTitle[0] != 0 &&
+                (IsGraphicModel(state.playerModel) || !HasDoubleByteChar(displayTitle));
+  if (state.titleRule == 1 && preRenameName[0] != 0) {
+    CopyTitle(track.title, preRenameName);
+    return true;
+  }
+  if (usable) {
+    CopyTitle(track.title, displayTitle);
+    return true;
+  }
+  CopyTitle(track.title, track.shortName);
+  return false;
+}
+
+// Removes the leading bytes that every title shares, unless the first title
+// is that part alone. Bytes, not characters.
+void RemoveCommonPrefix(int count) {
+  int p = 0;
+  for (; p < kTitleBytes; ++p) {
+    char c = tracks[0].title[p];
+    if (c == 0) return;
+    bool differs = false;
+    for (int k = 1; k < count && !differs; ++k) differs = tracks[k].title[p] != c;
+    if (differs) break;
+  }
+  if (p == 0 || p == kTitleBytes) return;
+  for (int k = 0; k < count; ++k) {
+    char* title = tracks[k].title;
+    std::memmove(title, title + p, static_cast<size_t>(kTitleBytes + 1 - p));
+    std::memset(title + kTitleBytes + 1 - p, 0, static_cast<size_t>(p));
+  }
+}
+
+// Renders the track's title for the model and builds its record.
+void BuildTrackRecord(RunState& state, TrackEntry& track, Record& r) {
+  int model = state.playerModel;
+  int length = static_cast<int>(std::strlen(track.title));
+  if (model == 8) {
+    std::memset(state.imagePlaneA, 0, sizeof state.imagePlaneA);
+    std::memset(state.imagePlaneB, 0, sizeof state.imagePlaneB);
+    int32_t layout = 0, width = 0;
+    MakeOLEDdataOfString(state, track.title, length, layout, width);
+    track.imageWidth = static_cast<uint16_t>(width);
+    track.imageLayout = static_cast<uint8_t>(layout);
+    std::memset(state.trackStripImage, 0, sizeof state.trackStripImage);
+    MakeStripDataOfString(state, state.trackStripImage, track.title, length);
+  } else if (IsTwoLineModel(model)) {
+    std::memset(state.imagePlaneA, 0, 128);
+    std::memset(state.imagePlaneB, 0, 128);
+    std::memset(state.imagePlaneC, 0, 128);
+    MakeTwoLineDataOfString(state, state.imagePlaneA, state.imagePlaneB, state.imagePlaneC, 128,
+                            track.title);
+  }
+
+  PutBytes(r, track.shortName, 13);
+  PutBytes(r, track.trackNumber, 3);
+  for (int i = 0; i < kTextFieldBytes; ++i) PutU8(r, track.title[i] == 0 ? ' ' : track.title[i]);
+  PutU8(r, 0);
+  if (model == 8) {
+    PutU16LE(r, track.imageWidth);
+    PutU8(r, track.imageLayout);
+    PutZeros(r, 12);
+    PutBytes(r, state.imagePlaneA, 512);
+    PutBytes(r, state.imagePlaneB, 512);
+    PutBytes(r, state.trackStripImage, 128);
+  } else if (IsTwoLineModel(model)) {
+    PutZeros(r, 15);
+    PutBytes(r, state.imagePlaneA, 128);
+    PutBytes(r, state.imagePlaneB, 128);
+    PutBytes(r, state.imagePlaneC, 128);
+  } else {
+    PutZeros(r, 15);
+  }
+}
+
+// Writes the track list. False (after one line) when it could not be
+// written whole.
+bool WriteTrackList(RunState& state, const char* listedPath, int count) {
+  char path[kPathTextBytes + 16];
+  std::snprintf(path, sizeof path, "%s\\%s", listedPath, TrackListFileName(state.playerModel));
+  std::FILE* file = HostOpen(path, "wb");
+  if (file == nullptr) {
+    ConsolePrintf(kMsgCannotCreate, path);
+    return false;
+  }
+  bool ok = true;
+  uint8_t buf[1216];
+  int size = TrackRecordSize(state.playerModel);
+  for (int k = 0; k < count; ++k) {
+    Record r = StartRecord(buf, size);
+    BuildTrackRecord(state, tracks[k], r);
+    if (ok && std::fwrite(buf, 1, static_cast<size_t>(size), file) != static_cast<size_t>(size)) {
+      ok = false;
+    }
+  }
+  if (std::fclose(file) != 0) ok = false;
+  if (!ok) ConsolePrintf(kMsgCannotWrite, path);
+  return ok;
+}
+
+bool ExistsInFolder(const char* folderPath, const char* fileName) {
+  char path[kPathTextBytes + 16];
+  std::snprintf(path, sizeof path, "%s\\%s", folderPath, fileName);
+  return HostExistsA(path);
+}
+
+}  // namespace
+
+uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
+  ReadDisplayNameFile(state, listedPath);
+  ReadFileRenameLog(state, listedPath);
+
+  char workFile[sizeof state.tempDir + 16];
+  std::snprintf(workFile, sizeof workFile, "%s%s", state.tempDir, "\\FILLSTWK.TXT");
+  if (!HostWriteFileListing(listedPath, workFile)) {
+    // Reading on would take the previous folder's names for this one's.
+    ConsolePrintf(kMsgCannotCreate, workFile);
+    return 0;
+  }
+  std::FILE* listing = HostOpen(workFile, "rb");
+  if (listing == nullptr) return 0;
+
+  const char* volumeName = VolumeFileName(state.playerModel);
+  bool volumeListed = false;
+  bool cut = false;
+  bool fromNames = false;
+  int count = 0;
+  char name[kPathTextBytes];
+  bool tooLong = false;
+  while (ReadTextLine(listing, name, sizeof name, tooLong)) {
+    if (tooLong) continue;  // far too long for an 8.3 name
+    const char* dot = std::strrchr(name, '.');
+    if (dot == nullptr) continue;
+    if (!EqualsIgnoreAsciiCase(dot, ".MP3")) {
+      if (EqualsIgnoreAsciiCase(name, volumeName)) volumeListed = true;
+      continue;
+    }
+    if (dot - name > kMaxBaseBytes || HasDoubleByteChar(name)) continue;
+    if (count == kMaxTracks) {
+      ConsolePrintf(kMsgTrackLimit, listedPath);
+      cut = true;
+      break;
+    }
+    if (FillTrack(state, listedPath, name, count)) fromNames = true;
+    ++count;
+  }
+  std::fclose(listing);
+
+  if (fromNames && count >= 2) RemoveCommonPrefix(count);
+  if (!WriteTrackList(state, listedPath, count)) return 0;
+
+  // The listing was not read to its end at the limit, so a volume file
+  // listed behind the last track is looked for directly.
+  if (count > 0 && !volumeListed && !(cut && ExistsInFolder(listedPath, volumeName))) {
+    WriteDefaultVolumeFile(volumeName, listedPath);
+    if (state.playerModel == 8) WriteDefaultVolumeFile("VOLUME09.DAT", listedPath);
+  }
+  return static_cast<uint16_t>(count);
+}
+
+void WriteDefaultVolumeFile(const char* fileName, const char* folderPath) {
+  char path[kPathTextBytes + 16];
+  std::snprintf(path, sizeof path, "%s\\%s", folderPath, fileName);
+  std::FILE* file = HostOpen(path, "wb");
+  if (file == nullptr) {
+    ConsolePrintf(kMsgCannotCreate, path);
+    return;
+  }
+  const uint8_t value[2] = {0xFF, 0x00};
+  bool ok = std::fwrite(value, 1, sizeof value, file) == sizeof value;
+  if (std::fclose(file) != 0) ok = false;
+  if (!ok) ConsolePrintf(kMsgCannotWrite, path);
+}

@@ -1,0 +1,77 @@
+#include "testing/scan_card.h"
+
+#include <cstring>
+
+#include "platform/host.h"
+
+ScanCard::ScanCard(int model, int titleRule) : state_(std::make_unique<RunState>()) {
+  state_->playerModel = model;
+  state_->titleRule = titleRule;
+  work_ = card_.root();
+  work_ += "-work";
+  std::filesystem::create_directories(work_);
+  std::string temp = work_.string() + "/";
+  std::strncpy(state_->tempDir, temp.c_str(), sizeof state_->tempDir - 1);
+  state_->workLog = std::tmpfile();
+}
+
+ScanCard::~ScanCard() {
+  if (state_->workLog != nullptr) std::fclose(state_->workLog);
+  std::error_code ec;
+  std::filesystem::remove_all(work_, ec);
+}
+
+std::string ScanCard::WorkLog() const {
+  std::FILE* log = state_->workLog;
+  if (log == nullptr) return {};
+  std::fflush(log);
+  long end = std::ftell(log);
+  std::string out(static_cast<size_t>(end), '\0');
+  std::rewind(log);
+  size_t got = std::fread(out.data(), 1, out.size(), log);
+  out.resize(got);
+  std::fseek(log, 0, SEEK_END);
+  return out;
+}
+
+namespace {
+
+// The card root's own path as the folder listing prefixes it: the current
+// directory with its drive on Windows ("C:\Temp\card"), nothing on POSIX,
+// where the listing starts at the card root.
+std::string ListingRoot() {
+  char cwd[260] = {};
+  HostGetCurrentDirectory(cwd, sizeof cwd);
+  std::string root = (cwd[0] != 0 && cwd[1] == ':') ? cwd : "";
+  if (!root.empty() && root.back() == '\\') root.pop_back();
+  return root;
+}
+
+}  // namespace
+
+std::string ScanCard::ListedPath(const std::string& relativeUtf8) {
+  std::string path = "\\" + relativeUtf8;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return ListingRoot() + ToCp932(path);
+}
+
+std::string ScanCard::PathPrefix() {
+  std::string root = ListingRoot();
+  return root.empty() ? root : root.substr(2);
+}
+
+void ScanCard::WriteRenameLog(const std::string& relativePath, const std::string& lines) const {
+  std::u16string text = ToUtf16(lines);
+  std::string bytes = "\xFF\xFE";
+  for (char16_t u : text) {
+    if (u == u'\n') {
+      bytes += '\r';
+      bytes += '\0';
+    }
+    bytes += static_cast<char>(u & 0xFF);
+    bytes += static_cast<char>(u >> 8);
+  }
+  card_.WriteFile(relativePath, bytes);
+}
