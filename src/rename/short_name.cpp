@@ -1,8 +1,120 @@
-// Placeholder until this stage is built.
 #include "rename/short_name.h"
 
-bool IsAcceptableShortName(const char16_t*) { return true; }
-bool HasNonAsciiChar(const char16_t*) { return false; }
-bool HasDoubleByteChar(const char*) { return false; }
-bool MakeFolderShortName(const char16_t*, int32_t&, char16_t* out) { out[0] = 0; return false; }
-void MakeTrackShortName(int, char16_t* out, int) { out[0] = 0; }
+#include "text/sjis.h"
+#include "text/wide.h"
+
+namespace {
+
+constexpr int kMaxBaseUnits = 8;
+constexpr int kMaxExtensionUnits = 3;
+constexpr int32_t kMaxFolderNumber = 99999999;  // eight digits fill the base
+
+bool IsLetterOrDigit(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+}
+
+// number printed with "%05ld" into out (9 units). False when it would
+// need more than eight digits.
+bool FormatFolderNumber(int32_t number, char16_t* out) {
+  if (number < 0 || number > kMaxFolderNumber) {
+    out[0] = 0;
+    return false;
+  }
+  char16_t digits[kMaxBaseUnits];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char16_t>(u'0' + number % 10);
+    number /= 10;
+  } while (number > 0);
+  int width = n < 5 ? 5 : n;
+  for (int i = 0; i < width; ++i) out[i] = i < width - n ? u'0' : digits[width - 1 - i];
+  out[width] = 0;
+  return true;
+}
+
+}  // namespace
+
+bool IsAcceptableShortName(const char16_t* name) {
+  int length = WideLength(name);
+  int lastDot = -1;
+  for (int i = 0; i < length; ++i) {
+    if (name[i] == u'.') lastDot = i;
+  }
+  int baseUnits = length;
+  if (lastDot >= 0) {
+    if (length - lastDot - 1 > kMaxExtensionUnits) return false;
+    baseUnits = lastDot;
+  }
+  if (baseUnits > kMaxBaseUnits) return false;
+  for (int i = 0; i < baseUnits; ++i) {
+    if (name[i] == u'.' || name[i] == u' ') return false;
+  }
+  return !HasNonAsciiChar(name);
+}
+
+bool HasNonAsciiChar(const char16_t* name) {
+  for (int i = 0; name[i] != 0; ++i) {
+    if (name[i] >= 0x80) return true;
+  }
+  return false;
+}
+
+bool HasDoubleByteChar(const char* text) {
+  // Every byte before the first lead byte is a whole character, so the
+  // first byte in the lead range is a lead byte in context.
+  for (int i = 0; text[i] != 0; ++i) {
+    if (IsSjisLeadByte(static_cast<uint8_t>(text[i]))) return true;
+  }
+  return false;
+}
+
+bool MakeFolderShortName(const char16_t* oldName, int32_t& folderNumber, char16_t* out) {
+  if (!HasNonAsciiChar(oldName)) {
+    int n = 0;
+    for (int i = 0; oldName[i] != 0 && n < kMaxBaseUnits; ++i) {
+      if (IsLetterOrDigit(oldName[i])) out[n++] = oldName[i];
+    }
+    out[n] = 0;
+    if (n > 0) return false;
+  }
+  // Not ASCII, or nothing to keep ('---'): a numbered name.
+  FormatFolderNumber(folderNumber, out);
+  ++folderNumber;
+  return true;
+}
+
+void MakeTrackShortName(int n, char16_t* out, int units) {
+  char16_t text[16];
+  int length = 0;
+  char16_t digits[12];
+  int count = 0;
+  unsigned value = n < 0 ? 0u : static_cast<unsigned>(n);
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  } while (value > 0);
+  for (int i = count; i < 3; ++i) text[length++] = u'0';
+  while (count > 0) text[length++] = digits[--count];
+  for (const char16_t* ext = u".MP3"; *ext != 0; ++ext) text[length++] = *ext;
+  text[length] = 0;
+  WideCopy(out, units, text);
+}
+
+bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool numeric,
+                        int32_t& folderNumber, bool (*exists)(const char16_t* path),
+                        char16_t* path, int pathUnits) {
+  char16_t suffix = u'1';
+  for (;;) {
+    if (candidate[0] == 0 || !WideJoinPath(path, pathUnits, parentPath, candidate)) return false;
+    if (!exists(path)) return true;
+    if (numeric) {
+      if (!FormatFolderNumber(folderNumber, candidate)) return false;
+      ++folderNumber;
+    } else {
+      // The candidate keeps its length; past '9' come ':' and on, which
+      // FAT refuses: such a name never exists and its move fails.
+      if (suffix == 0xFFFF) return false;
+      candidate[WideLength(candidate) - 1] = suffix++;
+    }
+  }
+}

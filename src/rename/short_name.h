@@ -21,3 +21,13 @@ bool MakeFolderShortName(const char16_t* oldName, int32_t& folderNumber, char16_
 
 // The track name of the n-th MP3 file of a folder: "%03d.MP3".
 void MakeTrackShortName(int n, char16_t* out, int units);
+
+// The free-name search for a folder's candidate: while parentPath\candidate
+// exists (by the caller's test), a numeric candidate becomes the next
+// "%05ld" of folderNumber (which advances), a letters-and-digits one gets
+// its last unit overwritten by '1', '2', ... in turn. path receives
+// parentPath\candidate. Returns false when no name can be given: the path
+// would need more than pathUnits - 1 units, or the numbers ran out.
+bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool numeric,
+                        int32_t& folderNumber, bool (*exists)(const char16_t* path),
+                        char16_t* path, int pathUnits);
