@@ -1,7 +1,231 @@
-// Placeholder until this stage is built.
 #include "font/font_file.h"
 
-int GetFontMetrics(std::FILE* f, FontRecord&, const char*) { std::fclose(f); return 1; }
-void TransposeGlyphBlock(const uint8_t*, uint8_t*) {}
-const uint8_t* FindGlyph(const FontRecord&, uint16_t) { return nullptr; }
-int MakeHalfWidthFont(const FontRecord&, FontRecord&) { return 1; }
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/console.h"
+#include "driver/run_state.h"
+#include "font/messages.h"
+#include "text/sjis.h"
+
+namespace {
+
+constexpr int kHeaderBytes = 17;  // magic, name, XSize, YSize, CodeType
+constexpr int kMaxSingleByteWidth = 8;
+constexpr int kMaxDoubleByteWidth = 16;
+constexpr int kMaxHeight = 16;
+constexpr int kMaxGlyphs = 65536;  // more than one glyph per 16-bit code is no font
+constexpr int kSingleByteSlotBytes = 16;
+constexpr int kDoubleByteSlotBytes = 32;
+// The largest glyph bitmap the limits above allow: 16 rows of two bytes.
+constexpr int kMaxFileGlyphBytes = kMaxHeight * 2;
+
+// Clears buf (size bytes) and reads count bytes into it; whatever lies past
+// the end of the file or past count stays zero. Returns the bytes read.
+int ReadZeroFilled(std::FILE* file, uint8_t* buf, int size, int count) {
+  std::memset(buf, 0, static_cast<size_t>(size));
+  return static_cast<int>(std::fread(buf, 1, static_cast<size_t>(count), file));
+}
+
+// The font's one allocation: the block table followed by the glyph slots,
+// all zero. Never freed: fonts live until the process ends.
+uint8_t* AllocateFontMemory(int blockCount, int glyphCount, int slotBytes) {
+  size_t bytes = sizeof(CodeBlock) * static_cast<size_t>(blockCount) +
+                 static_cast<size_t>(glyphCount) * static_cast<size_t>(slotBytes);
+  return static_cast<uint8_t*>(std::calloc(1, bytes > 0 ? bytes : 1));
+}
+
+// Rows of a single-byte glyph (one byte each) to a 16-byte slot: rows 0..7
+// to the upper page, rows 8..15 to the lower page when the font has them.
+void ConvertSingleByteGlyph(const uint8_t* rows, int height, uint8_t* slot) {
+  TransposeGlyphBlock(rows, slot);
+  if (height > 8) TransposeGlyphBlock(rows + 8, slot + 8);
+}
+
+// A double-byte glyph to a 32-byte slot. One byte per row: rows 0..7 to
+// the upper page of columns 0..7. Two bytes per row: left and right
+// halves to columns 0..7 and 8..15, rows 0..7 to the upper page (bytes
+// 0..15) and rows 8..15 to the lower page (bytes 16..31).
+void ConvertDoubleByteGlyph(const uint8_t* bitmap, int bytesPerRow, int height, uint8_t* slot) {
+  if (bytesPerRow == 1) {
+    TransposeGlyphBlock(bitmap, slot);
+    return;
+  }
+  if (bytesPerRow != 2) return;
+  for (int page = 0; page < 2; ++page) {
+    if (page == 1 && height <= 8) break;
+    uint8_t left[8];
+    uint8_t right[8];
+    for (int r = 0; r < 8; ++r) {
+      left[r] = bitmap[(page * 8 + r) * 2];
+      right[r] = bitmap[(page * 8 + r) * 2 + 1];
+    }
+    TransposeGlyphBlock(left, slot + page * 16);
+    TransposeGlyphBlock(right, slot + page * 16 + 8);
+  }
+}
+
+int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName) {
+  if (font.width > kMaxSingleByteWidth) {
+    ConsolePrintf(kMsgSingleByteTooWide, fileName, font.width);
+    return 0;
+  }
+  font.bytesPerRow = 1;
+  font.fileGlyphBytes = font.height;
+  font.slotBytes = kSingleByteSlotBytes;
+  font.blockCount = 1;
+  uint8_t* memory = AllocateFontMemory(1, 256, kSingleByteSlotBytes);
+  if (memory == nullptr) {
+    ConsolePrintf(kMsgNoFontMemory, fileName);
+    return 0;
+  }
+  font.blocks = reinterpret_cast<CodeBlock*>(memory);
+  font.blocks[0] = CodeBlock{0, 255, 256, memory + sizeof(CodeBlock)};
+  uint8_t rows[kMaxFileGlyphBytes];
+  for (int code = 0; code < 256; ++code) {
+    if (ReadZeroFilled(file, rows, sizeof rows, font.fileGlyphBytes) == 0) break;  // the rest stays blank
+    ConvertSingleByteGlyph(rows, font.height, font.blocks[0].glyphs + code * kSingleByteSlotBytes);
+  }
+  return 1;
+}
+
+int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) {
+  if (font.width > kMaxDoubleByteWidth) {
+    ConsolePrintf(kMsgDoubleByteTooWide, fileName, font.width);
+    return 0;
+  }
+  uint8_t tnum = 0;
+  if (std::fread(&tnum, 1, 1, file) != 1) {
+    ConsolePrintf(kMsgNotFontx);
+    return 0;
+  }
+  font.blockCount = tnum;
+  font.bytesPerRow = (font.width + 7) / 8;
+  font.fileGlyphBytes = font.height * font.bytesPerRow;
+  font.slotBytes = kDoubleByteSlotBytes;
+
+  // A block whose entry is cut off by the end of the file, or whose last
+  // code lies before its first, holds no glyphs.
+  CodeBlock table[255] = {};
+  int glyphTotal = 0;
+  for (int i = 0; i < font.blockCount; ++i) {
+    uint8_t entry[4];
+    if (ReadZeroFilled(file, entry, 4, 4) < 4) break;
+    table[i].firstCode = static_cast<uint16_t>(entry[0] | entry[1] << 8);
+    table[i].lastCode = static_cast<uint16_t>(entry[2] | entry[3] << 8);
+    if (table[i].lastCode >= table[i].firstCode) {
+      table[i].glyphCount = table[i].lastCode - table[i].firstCode + 1;
+    }
+    glyphTotal += table[i].glyphCount;
+  }
+  if (glyphTotal > kMaxGlyphs) {
+    ConsolePrintf(kMsgTooManyGlyphs, fileName, glyphTotal);
+    return 0;
+  }
+
+  uint8_t* memory = AllocateFontMemory(font.blockCount, glyphTotal, kDoubleByteSlotBytes);
+  if (memory == nullptr) {
+    ConsolePrintf(kMsgNoFontMemory, fileName);
+    return 0;
+  }
+  font.blocks = reinterpret_cast<CodeBlock*>(memory);
+  uint8_t* slot = memory + sizeof(CodeBlock) * static_cast<size_t>(font.blockCount);
+  for (int i = 0; i < font.blockCount; ++i) {
+    font.blocks[i] = table[i];
+    font.blocks[i].glyphs = table[i].glyphCount > 0 ? slot : nullptr;
+    slot += static_cast<size_t>(table[i].glyphCount) * kDoubleByteSlotBytes;
+  }
+
+  // Glyphs past the end of a truncated file stay blank.
+  uint8_t bitmap[kMaxFileGlyphBytes];
+  for (int i = 0; i < font.blockCount; ++i) {
+    for (int g = 0; g < font.blocks[i].glyphCount; ++g) {
+      if (ReadZeroFilled(file, bitmap, sizeof bitmap, font.fileGlyphBytes) == 0) return 1;
+      ConvertDoubleByteGlyph(bitmap, font.bytesPerRow, font.height,
+                             font.blocks[i].glyphs + g * kDoubleByteSlotBytes);
+    }
+  }
+  return 1;
+}
+
+int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
+  std::rewind(file);
+  uint8_t header[kHeaderBytes];
+  if (ReadZeroFilled(file, header, kHeaderBytes, kHeaderBytes) < kHeaderBytes ||
+      std::memcmp(header, "FONTX2", 6) != 0) {
+    ConsolePrintf(kMsgNotFontx);
+    return 0;
+  }
+  FontRecord read{};
+  read.width = header[14];
+  read.height = header[15];
+  read.codeType = header[16];
+  if (read.height > kMaxHeight) {
+    ConsolePrintf(kMsgFontTooHigh, fileName, read.height);
+    return 0;
+  }
+  int ok = read.codeType == 0 ? ReadSingleByteFont(file, read, fileName)
+                              : ReadDoubleByteFont(file, read, fileName);
+  if (ok) font = read;
+  return ok;
+}
+
+}  // namespace
+
+int GetFontMetrics(std::FILE* file, FontRecord& font, const char* fileName) {
+  int ok = ReadFont(file, font, fileName);
+  std::fclose(file);
+  return ok;
+}
+
+void TransposeGlyphBlock(const uint8_t* rows, uint8_t* columns) {
+  for (int c = 0; c < 8; ++c) {
+    uint8_t column = 0;
+    for (int r = 0; r < 8; ++r) {
+      if ((rows[r] >> (7 - c)) & 1) column |= static_cast<uint8_t>(1 << r);
+    }
+    columns[c] = column;
+  }
+}
+
+const uint8_t* FindGlyph(const FontRecord& font, uint16_t code) {
+  for (int i = 0; i < font.blockCount; ++i) {
+    const CodeBlock& block = font.blocks[i];
+    if (code < block.firstCode || code > block.lastCode) continue;
+    int index = code - block.firstCode;
+    if (index >= block.glyphCount || block.glyphs == nullptr) continue;
+    return block.glyphs + index * font.slotBytes;
+  }
+  return nullptr;
+}
+
+int MakeHalfWidthFont(const FontRecord& source, FontRecord& target) {
+  uint8_t* memory = AllocateFontMemory(1, 256, kSingleByteSlotBytes);
+  if (memory == nullptr) return 0;
+  FontRecord made{};
+  // A single-byte slot holds eight columns, so a wider source gives its
+  // left eight columns.
+  made.width = source.width < kMaxSingleByteWidth ? source.width : kMaxSingleByteWidth;
+  made.height = source.height;
+  made.bytesPerRow = 1;
+  made.fileGlyphBytes = source.height;
+  made.slotBytes = kSingleByteSlotBytes;
+  made.codeType = 0;
+  made.blockCount = 1;
+  made.blocks = reinterpret_cast<CodeBlock*>(memory);
+  made.blocks[0] = CodeBlock{0, 255, 256, memory + sizeof(CodeBlock)};
+  int sourcePage = source.slotBytes / 2;
+  int columns = sourcePage < 8 ? sourcePage : 8;
+  for (int b = 0; b < 256; ++b) {
+    bool convertible = (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF);
+    uint16_t code = convertible ? MbbToMbc(static_cast<uint8_t>(b)) : 0x0020;
+    const uint8_t* glyph = FindGlyph(source, code);
+    if (glyph == nullptr) continue;  // the slot stays blank
+    uint8_t* slot = made.blocks[0].glyphs + b * kSingleByteSlotBytes;
+    // Upper page columns 0..7, and the lower page the source may have.
+    std::memcpy(slot, glyph, static_cast<size_t>(columns));
+    std::memcpy(slot + 8, glyph + sourcePage, static_cast<size_t>(columns));
+  }
+  target = made;
+  return 1;
+}

@@ -15,9 +15,14 @@ int GetFontMetrics(std::FILE* file, FontRecord& font, const char* fileName);
 // column bytes (top row in bit 0).
 void TransposeGlyphBlock(const uint8_t* rows, uint8_t* columns);
 
-// The glyph slot of code in the first block that holds it, or null.
+// The glyph slot of code in the first block that holds it, or null. A slot
+// is an upper page of column bytes followed by a lower page of the same
+// size (slotBytes / 2 columns each; see glyph_columns.h).
 const uint8_t* FindGlyph(const FontRecord& font, uint16_t code);
 
 // Builds a single-byte font from the full-width glyphs of a double-byte
-// one. Returns 1.
+// one: the glyph of byte b is the upper page of b's full-width counterpart
+// (MbbToMbc) for 0x20..0x7E and 0xA1..0xDF, else that of code 0x0020, or
+// blank when the source has none. At most 8 columns wide. Returns 1, or 0
+// (target unchanged) when there is no memory for it.
 int MakeHalfWidthFont(const FontRecord& source, FontRecord& target);
