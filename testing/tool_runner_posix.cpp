@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "testing/tool_runner.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& workingDir, const std::string& input) {
+  ToolResult result;
+  static int counter = 0;
+  fs::path base = fs::temp_directory_path() /
+                  ("cardprep-run-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
+  fs::path inPath = base.string() + ".in";
+  fs::path outPath = base.string() + ".out";
+  {
+    std::ofstream in(inPath, std::ios::binary);
+    in << input;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
+
+  std::vector<std::string> argvStore;
+  argvStore.push_back(program);
+  for (const auto& a : args) argvStore.push_back(a);
+  std::vector<char*> argv;
+  for (auto& a : argvStore) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  pid_t pid;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  std::ifstream out(outPath, std::ios::binary);
+  result.output.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
+  out.close();
+  std::error_code ec;
+  fs::remove(inPath, ec);
+  fs::remove(outPath, ec);
+  return result;
+}
+
+ToolResult RunCardprep(const std::string& workingDir, const std::string& input) {
+#ifdef CARDPREP_EXE
+  return RunTool(CARDPREP_EXE, {}, workingDir, input);
+#else
+  return RunTool(CARDPREP_BINARY_DIR "/cardprep", {}, workingDir, input);
+#endif
+}
