@@ -6,13 +6,13 @@
 #include "display/card_file.h"
 #include "driver/run_state.h"
 #include "font/font_file.h"
+#include "font/glyph_columns.h"
 
 namespace {
 
 constexpr int kStripColumns = 570;
 constexpr int kFirstCode = 0x20;  // space
 constexpr int kLastCode = 0x7D;   // right brace; the tilde is left out
-constexpr int kSlotColumns = 8;   // columns a single-byte glyph slot holds
 
 struct Strip {
   uint8_t upper[kStripColumns];
@@ -24,20 +24,18 @@ struct Strip {
 // Draws one glyph at the strip's column. The first pass puts the 12-row
 // glyph at the top of the 16-row band; the second pass ORs the glyph's
 // rows 0..3 into bits 4..7 of the lower page.
-void PlaceGlyph(Strip& strip, const uint8_t* slot, int width) {
-  for (int k = 0; k < width; ++k) {
-    // A slot has no columns beyond its eighth: they stay dark.
-    uint8_t upper = k < kSlotColumns ? slot[k] : 0;
-    uint8_t lower = k < kSlotColumns ? slot[k + kSlotColumns] : 0;
-    int c = strip.column + k;
+void PlaceGlyph(Strip& strip, const FontRecord& font, const uint8_t* slot, int columns) {
+  for (int k = 0; k < columns; ++k) {
+    const uint8_t upper = GlyphUpper(slot, k);
+    const int c = strip.column + k;
     if (strip.pass == 1) {
       strip.upper[c] = upper;
-      strip.lower[c] = lower & 0x0F;
+      strip.lower[c] = GlyphLower(font, slot, k) & 0x0F;
     } else {
       strip.lower[c] |= static_cast<uint8_t>(upper << 4);
     }
   }
-  strip.column += width;
+  strip.column += columns;
 }
 
 int NonNegative(int value) { return value < 0 ? 0 : value; }
@@ -51,7 +49,7 @@ void WriteCharacterImages(RunState& state) {
   Strip strip;
   std::memset(&strip, 0, sizeof strip);
   strip.pass = 1;
-  const int glyphWidth = NonNegative(state.half12Font.width);
+  const int glyphWidth = GlyphColumnCount(state.half12Font);  // at most one slot page
   // The fit test keeps room for a full-width glyph although only half-width
   // ones are drawn; it also counts the glyph itself, so that a half-width
   // font wider than the full-width one cannot run past the strip.
@@ -60,11 +58,11 @@ void WriteCharacterImages(RunState& state) {
     const uint8_t* slot = FindGlyph(state.half12Font, static_cast<uint16_t>(code));
     if (slot == nullptr) continue;
     if (strip.column + fullWidth > kStripColumns || strip.column + glyphWidth > kStripColumns) {
-      if (strip.pass == 2 || glyphWidth > kStripColumns) break;
+      if (strip.pass == 2) break;
       strip.pass = 2;  // start again at the left, in the lower page's high bits
       strip.column = 0;
     }
-    PlaceGlyph(strip, slot, glyphWidth);
+    PlaceGlyph(strip, state.half12Font, slot, glyphWidth);
   }
 
   WriteCardBytes(out, strip.upper, strip.column);
