@@ -2,7 +2,10 @@
 
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 #include "platform/host.h"
+#include "testing/fontx_builder.h"
 
 ScanCard::ScanCard(int model, int titleRule) : state_(std::make_unique<RunState>()) {
   state_->playerModel = model;
@@ -19,6 +22,32 @@ ScanCard::~ScanCard() {
   if (state_->workLog != nullptr) std::fclose(state_->workLog);
   std::error_code ec;
   std::filesystem::remove_all(work_, ec);
+}
+
+bool ScanCard::UseTestFonts() {
+  static RunState* loaded = [] {
+    auto* state = new RunState();  // kept for the whole test program
+    TempCard fontCard;             // the current directory until it goes
+    testing::internal::CaptureStdout();
+    int ok = LoadTestFontSet(*state);
+    testing::internal::GetCapturedStdout();
+    if (ok != 1) {
+      delete state;
+      return static_cast<RunState*>(nullptr);
+    }
+    return state;
+  }();
+  if (loaded == nullptr) return false;
+  RunState& s = *state_;
+  s.full16Font = loaded->full16Font;
+  s.half16Font = loaded->half16Font;
+  s.full6x8Font = loaded->full6x8Font;
+  s.half6x8Font = loaded->half6x8Font;
+  s.full12Font = loaded->full12Font;
+  s.half12Font = loaded->half12Font;
+  s.half8Font = loaded->half8Font;
+  s.full8Font = loaded->full8Font;
+  return true;
 }
 
 std::string ScanCard::WorkLog() const {

@@ -19,6 +19,12 @@ class ScanCard {
   ScanCard& operator=(const ScanCard&) = delete;
 
   RunState& state() { return *state_; }
+
+  // Gives state() the test font set (testing/fontx_builder.h). The fonts
+  // are loaded once per test program and shared, as loading takes long
+  // under the sanitizers; they are never freed, as in the program.
+  // Returns false when they could not be loaded.
+  bool UseTestFonts();
   const TempCard& card() const { return card_; }
 
   // What was written to the work log so far (code page 932, CR LF).
