@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "driver/plugin_check.h"
+#include "driver/plugin_images.h"
+#include "driver/run_driver.h"
+#include "driver/run_state.h"
+#include "driver/state_files.h"
+#include "testing/temp_card.h"
+
+TEST(ParseLeadingNumber, ReadsLikeAtoi) {
+  EXPECT_EQ(ParseLeadingNumber("10\n"), 10);
+  EXPECT_EQ(ParseLeadingNumber("  \t8 and more"), 8);
+  EXPECT_EQ(ParseLeadingNumber("+12"), 12);
+  EXPECT_EQ(ParseLeadingNumber("-4"), -4);
+  EXPECT_EQ(ParseLeadingNumber("9x"), 9);
+  EXPECT_EQ(ParseLeadingNumber("a10"), 0);
+  EXPECT_EQ(ParseLeadingNumber(""), 0);
+  EXPECT_EQ(ParseLeadingNumber("- 4"), 0);
+  EXPECT_EQ(ParseLeadingNumber("99999999999999999999"), 2147483647);
+  EXPECT_EQ(ParseLeadingNumber("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(RunState, StartsAllZero) {
+  auto state = std::make_unique<RunState>();
+  EXPECT_EQ(state->playerModel, 0);
+  EXPECT_EQ(state->directoryCount, 0);
+  EXPECT_EQ(state->directories[0].path[0], 0);
+  EXPECT_EQ(state->workLog, nullptr);
+  EXPECT_LT(sizeof(RunState), 1536u * 1024u);
+}
+
+// A made-up image: a write-address record, a data record, a run record
+// and a start record.
+constexpr uint16_t kMadeUp[] = {0x0007, 0x0001, 0x8030, 0x0006, 0x0002, 0x1234, 0xABCD,
+                                0x0006, 0x8006, 0x0000, 0x000A, 0x0001, 0x0050};
+
+TEST(PluginCheck, ReadsTheRecordStructure) {
+  constexpr PluginShape shape = PluginShapeOf(kMadeUp, 13);
+  static_assert(shape.records == 4);
+  EXPECT_EQ(shape.registers, (1u << 6) | (1u << 7) | (1u << 10));
+  EXPECT_EQ(shape.lastRegister, 10);
+  EXPECT_EQ(shape.registerTenUses, 1);
+  // A record that runs past the end, or a table cut inside a record header.
+  EXPECT_EQ(PluginShapeOf(kMadeUp, 12).records, -1);
+  EXPECT_EQ(PluginShapeOf(kMadeUp, 6).records, -1);
+  EXPECT_EQ(PluginShapeOf(kMadeUp, 4).records, -1);
+}
+
+TEST(PluginCheck, CrcIsTheZipCrcOfTheStoredBytes) {
+  // "12345678" stored as little-endian words.
+  constexpr uint16_t words[] = {0x3231, 0x3433, 0x3635, 0x3837};
+  static_assert(PluginCrc32(words, 4) == 0x9AE0DAAFu);
+  EXPECT_EQ(PluginCrc32(words, 0), 0u);
+}
+
+TEST(PluginImage, FileIsCountThenWordsLittleEndian) {
+  TempCard card;
+  ASSERT_TRUE(WritePluginImage("PLUGIN.DAT", kMadeUp, 13));
+  std::string bytes = card.ReadFile("PLUGIN.DAT");
+  ASSERT_EQ(bytes.size(), 2u + 26u);
+  EXPECT_EQ(bytes.substr(0, 5), std::string("\x0D\x00\x07\x00\x01", 5));
+  EXPECT_EQ(bytes.substr(26), std::string("\x50\x00", 2));
+}
+
+TEST(PluginImage, OnlyModels4And8HaveOne) {
+  const char* name;
+  const uint16_t* words;
+  int count;
+  GetDecoderPluginImage(4, name, words, count);
+  EXPECT_STREQ(name, "PSHFT131.DAT");
+  GetDecoderPluginImage(8, name, words, count);
+  EXPECT_STREQ(name, "SPEANA.DAT");
+  for (int model : {6, 10, 12}) {
+    GetDecoderPluginImage(model, name, words, count);
+    EXPECT_EQ(name, nullptr);
+  }
+}
+
+TEST(StateFiles, HistoryNamesTheFirstFolderOfRandomPlay) {
+  TempCard card;
+  auto state = std::make_unique<RunState>();
+  WriteHistoryFile(*state);
+  EXPECT_EQ(card.ReadFile("HIST04.DAT"), std::string("\xFF\xFF\xFF\xFF\0\0\0\0\0\0", 10));
+  state->directories[0].nextRandom = 0x0102;
+  WriteHistoryFile(*state);
+  EXPECT_EQ(card.ReadFile("HIST04.DAT"), std::string("\xFF\xFF\xFF\xFF\0\0\0\0\x02\x01", 10));
+}
+
+TEST(StateFiles, ErrorLogIsRewrittenAndCopied) {
+  TempCard card;
+  card.WriteFile("ERRLOG04.DAT", std::string(9000, 'x'));
+  card.WriteFile("ERRLOG04_BK.DAT", std::string(3, 'y'));
+  auto state = std::make_unique<RunState>();
+  WriteErrorLogFiles(*state);
+  EXPECT_EQ(card.ReadFile("ERRLOG04.DAT"), std::string(8000, '\0'));
+  EXPECT_EQ(card.ReadFile("ERRLOG04_BK.DAT"), std::string(8000, '\0'));
+}
+
+TEST(StateFiles, AFileThatCannotBeCreatedDoesNotStopTheOthers) {
+  TempCard card;
+  card.MakeDir("ERRLOG04.DAT");  // a folder where the file should go
+  auto state = std::make_unique<RunState>();
+  WriteErrorLogFiles(*state);
+  WriteHistoryFile(*state);
+  EXPECT_FALSE(card.Exists("ERRLOG04_BK.DAT"));
+  EXPECT_EQ(card.ReadFile("HIST04.DAT").size(), 10u);
+}

@@ -1,0 +1,159 @@
+#include "driver/run_driver.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "display/character_images.h"
+#include "display/menu_data.h"
+#include "display/message_images.h"
+#include "driver/console.h"
+#include "driver/messages.h"
+#include "driver/run_state.h"
+#include "driver/state_files.h"
+#include "font/font_set.h"
+#include "index/index_file.h"
+#include "platform/host.h"
+#include "rename/rename_pass.h"
+#include "scan/directory_list.h"
+#include "scan/directory_scan.h"
+#include "scan/random_order.h"
+
+namespace {
+
+constexpr int kLineBytes = 128;  // one answer: at most 127 bytes
+constexpr int kDirUnits = 260;
+
+// Reads one answer. A line longer than the buffer keeps its first 127
+// bytes; the rest of it is read and dropped, so it never answers the next
+// prompt. False at end of input.
+bool ReadAnswer(char* line) {
+  if (!HostReadLine(line, kLineBytes)) return false;
+  if (std::strchr(line, '\n') == nullptr) {
+    char rest[kLineBytes];
+    while (HostReadLine(rest, kLineBytes) && std::strchr(rest, '\n') == nullptr) {
+    }
+  }
+  return true;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Asks for the player model until the answer is one of the five; 9 is 8.
+// Returns false at end of input.
+bool AskPlayerModel(RunState& state) {
+  char line[kLineBytes];
+  for (;;) {
+    HostPrint(kMsgModelPrompt);
+    if (!ReadAnswer(line)) return false;
+    int model = ParseLeadingNumber(line);
+    if (model == 9) model = 8;
+    if (model == 4 || model == 6 || model == 8 || model == 10 || model == 12) {
+      state.playerModel = model;
+      return true;
+    }
+  }
+}
+
+// A wrong title rule is asked again without a new prompt; a line without
+// a number is rule 0. Returns false at end of input.
+bool AskTitleRule(RunState& state) {
+  char line[kLineBytes];
+  HostPrint(kMsgTitleRulePrompt);
+  for (;;) {
+    if (!ReadAnswer(line)) return false;
+    int rule = ParseLeadingNumber(line);
+    if (rule == 0 || rule == 1) {
+      state.titleRule = rule;
+      return true;
+    }
+  }
+}
+
+bool IsGraphicModel(int model) { return model == 8 || model == 10 || model == 12; }
+
+void CloseWorkLog(RunState& state) {
+  if (state.workLog != nullptr) std::fclose(state.workLog);
+  state.workLog = nullptr;
+}
+
+}  // namespace
+
+int ParseLeadingNumber(const char* line) {
+  const char* p = line;
+  while (IsBlank(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  long long value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    if (value <= INT_MAX) value = value * 10 + (*p - '0');
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+int RunCardPrep(RunState& state) {
+  char currentDir[kDirUnits];
+  char16_t currentDirW[kDirUnits];
+  if (!HostGetCurrentDirectory(currentDir, kDirUnits) ||
+      !HostGetCurrentDirectoryW(currentDirW, kDirUnits)) {
+    HostPrint(kMsgNoCurrentDir);
+    return 1;
+  }
+  HostPrint(kMsgTitle);
+  ConsolePrintf(kMsgCheckDir, currentDir);
+  HostPrint(kMsgConfirm);
+
+  char line[kLineBytes];
+  if (!ReadAnswer(line)) return 0;
+  if (std::strncmp(line, "go", 2) != 0) return 0;
+
+  if (!AskPlayerModel(state)) return 0;
+  if (IsGraphicModel(state.playerModel)) {
+    if (!LoadFonts(state)) {
+      HostPrint(kMsgFontError);
+      return 1;
+    }
+    if (!AskTitleRule(state)) return 0;
+  }
+
+  if (!HostGetTempDirectory(state.tempDir, sizeof state.tempDir)) {
+    HostPrint(kMsgNoTempDir);
+    return 1;
+  }
+  ConsolePrintf(kMsgTempDir, state.tempDir);
+
+  // Nothing is renamed on a card whose root cannot take the work log.
+  state.workLog = HostOpen("CARDPREP.LOG", "wb");
+  if (state.workLog == nullptr) {
+    ConsolePrintf(kMsgNoWorkLog, currentDir);
+    return 1;
+  }
+
+  state.renameFailed = 0;
+  RenameToShortNames(state, currentDirW);
+  if (state.renameFailed == 1) {
+    HostPrint(kMsgRenameByHand);
+    if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);
+    HostPrint(kMsgRunAgain);
+    CloseWorkLog(state);
+    return 1;
+  }
+
+  ReadDirectoryStructure(state);
+  MakeRandomOrder(state);
+  WriteDirectoryList(state);
+  if (state.playerModel == 10 || state.playerModel == 12) BuildIndexFile(state);
+  WriteDecoderPluginFile(state);
+  WriteHistoryFile(state);
+  if (state.playerModel == 8) WriteMessageImages(state);
+  WriteErrorLogFiles(state);
+  CloseWorkLog(state);
+  if (state.playerModel == 10 || state.playerModel == 12) WriteMenuData(state);
+  if (state.playerModel == 10) WriteCharacterImages(state);
+  return 0;
+}

@@ -1,0 +1,15 @@
+// The run driver: the start-up dialogue, then every stage once, in order.
+#pragma once
+
+struct RunState;
+
+// Runs cardprep in the current directory (the card's root) with the
+// dialogue on standard input and output. Returns the exit status: 0 when
+// the run finished or the user stopped it at a prompt, 1 when it ended on
+// a failure (fonts, names left unrenamed, a card root that is not writable).
+int RunCardPrep(RunState& state);
+
+// The leading decimal number of a line as atoi reads it: blanks skipped,
+// an optional sign, digits up to the first non-digit; no number gives 0.
+// Values beyond the int range are clamped.
+int ParseLeadingNumber(const char* line);

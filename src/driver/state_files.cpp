@@ -1,0 +1,58 @@
+#include "driver/state_files.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "driver/console.h"
+#include "driver/messages.h"
+#include "driver/plugin_images.h"
+#include "driver/run_state.h"
+#include "platform/host.h"
+#include "text/record.h"
+
+namespace {
+
+bool WriteWholeFile(const char* fileName, const uint8_t* bytes, int size) {
+  std::FILE* file = HostOpen(fileName, "wb");
+  if (file == nullptr) return false;
+  bool ok = std::fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+void WriteDecoderPluginFile(RunState& state) {
+  const char* fileName;
+  const uint16_t* words;
+  int count;
+  GetDecoderPluginImage(state.playerModel, fileName, words, count);
+  if (fileName == nullptr) return;
+  if (words == nullptr) {
+    // A wrong image must never reach the player's decoder: without the
+    // vendor's image no file is written at all.
+    ConsolePrintf(kMsgPluginNotBuiltIn, fileName);
+    return;
+  }
+  if (!WritePluginImage(fileName, words, count)) ConsolePrintf(kMsgCannotCreate, fileName);
+}
+
+void WriteHistoryFile(RunState& state) {
+  uint8_t bytes[10];
+  Record r = StartRecord(bytes, sizeof bytes);
+  PutU16LE(r, 0xFFFF);
+  PutU16LE(r, 0xFFFF);
+  PutU32LE(r, 0);
+  PutU16LE(r, state.directories[0].nextRandom);
+  if (!WriteWholeFile("HIST04.DAT", bytes, sizeof bytes)) ConsolePrintf(kMsgCannotCreate, "HIST04.DAT");
+}
+
+void WriteErrorLogFiles(RunState&) {
+  static const uint8_t kZeros[8000] = {};
+  if (!WriteWholeFile("ERRLOG04.DAT", kZeros, sizeof kZeros)) {
+    ConsolePrintf(kMsgCannotCreate, "ERRLOG04.DAT");
+    return;
+  }
+  if (!HostCopyFile("ERRLOG04.DAT", "ERRLOG04_BK.DAT")) {
+    ConsolePrintf(kMsgCannotCopy, "ERRLOG04.DAT", "ERRLOG04_BK.DAT");
+  }
+}

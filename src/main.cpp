@@ -1,0 +1,11 @@
+// cardprep: prepares an MP3 player's memory card. Run it in the card's
+// root; it asks three questions and does the rest.
+#include "driver/run_driver.h"
+#include "driver/run_state.h"
+
+namespace {
+// About 1.3 MiB: too large for a Windows stack, so it lives here.
+RunState g_state;
+}  // namespace
+
+int main() { return RunCardPrep(g_state); }

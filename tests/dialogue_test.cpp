@@ -1,0 +1,219 @@
+// The start-up dialogue and the state files, through the real binary.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "testing/fontx_builder.h"
+#include "testing/temp_card.h"
+#include "testing/tool_runner.h"
+
+namespace {
+
+const std::string kModelPrompt =
+    "MP3プレーヤのバージョン : 4(TOKI_04), 6(TOKI_06), 8(TOKI_08/09), 10(TOKI_10), 12(TOKI_12)：";
+const std::string kRulePrompt =
+    "タイトル表示名決定ルール：0(タグ情報優先), 1([名前変更前]ファイル名優先)：";
+const std::string kConfirm = "(\"go\" + Enterで続行、その他で中止)：";
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+ToolResult RunOn(const TempCard& card, const std::string& input) {
+  return RunCardprep(card.root().string(), input);
+}
+
+// The files of the card's root that a finished run leaves, besides the
+// catalogue.
+std::vector<std::string> StateFilesOf(const TempCard& card) {
+  std::vector<std::string> found;
+  for (const char* name : {"PSHFT131.DAT", "SPEANA.DAT", "HIST04.DAT", "ERRLOG04.DAT",
+                           "ERRLOG04_BK.DAT", "CARDPREP.LOG"}) {
+    if (card.Exists(name)) found.push_back(name);
+  }
+  return found;
+}
+
+}  // namespace
+
+TEST(Dialogue, ShowsTheCurrentDirectoryAndAsksToConfirm) {
+  TempCard card;
+  ToolResult r = RunOn(card, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output.rfind("ディレクトリ名とファイル名を一括して8.3形式に変更\n"
+                           "【カレントディレクトリを確認すること】:",
+                           0),
+            0u)
+      << r.output;
+  EXPECT_NE(r.output.find(card.root().filename().string()), std::string::npos);
+  EXPECT_TRUE(r.output.ends_with(kConfirm)) << r.output;
+  EXPECT_TRUE(card.Tree().empty());
+}
+
+TEST(Dialogue, OnlyALineStartingWithLowerCaseGoContinues) {
+  for (const char* answer : {"GO\n", " go\n", "g\n", "Go\n", "\n"}) {
+    TempCard card;
+    ToolResult r = RunOn(card, std::string(answer) + "4\n");
+    EXPECT_EQ(r.status, 0) << answer;
+    EXPECT_TRUE(r.output.ends_with(kConfirm)) << answer;
+    EXPECT_TRUE(card.Tree().empty()) << answer;
+  }
+  for (const char* answer : {"go\n", "gone\n", "go on\n", "go"}) {
+    TempCard card;
+    ToolResult r = RunOn(card, std::string(answer) + (answer[2] ? "" : "\n") + "6\n");
+    EXPECT_EQ(r.status, 0) << answer;
+    EXPECT_EQ(Count(r.output, kModelPrompt), 1) << answer;
+    EXPECT_TRUE(card.Exists("HIST04.DAT")) << answer;
+  }
+}
+
+TEST(Dialogue, EndOfInputAtEveryPromptStopsQuietly) {
+  struct Case {
+    const char* input;
+    int modelPrompts;
+  };
+  for (Case c : {Case{"go\n", 1}, Case{"go\n7\n", 2}, Case{"go\n10\n", 1}, Case{"go\n10\n2\n", 1}}) {
+    TempCard card;
+    WriteTestFontSet();
+    ToolResult r = RunOn(card, c.input);
+    EXPECT_EQ(r.status, 0) << c.input;
+    EXPECT_EQ(Count(r.output, kModelPrompt), c.modelPrompts) << c.input;
+    EXPECT_FALSE(card.Exists("CARDPREP.LOG")) << c.input;
+    EXPECT_FALSE(card.Exists("HIST04.DAT")) << c.input;
+  }
+}
+
+TEST(Dialogue, AWrongModelIsAskedAgainWithTheFullPrompt) {
+  TempCard card;
+  ToolResult r = RunOn(card, "go\n7\n0\nx\n6\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Count(r.output, kModelPrompt), 4);
+  EXPECT_EQ(Count(r.output, kRulePrompt), 0);
+  EXPECT_NE(r.output.find("Tempdir="), std::string::npos);
+}
+
+TEST(Dialogue, AnOverlongAnswerIsOneAnswer) {
+  // 200 characters, then 4: the tail of the long line must not be taken
+  // as a second answer.
+  TempCard card;
+  ToolResult r = RunOn(card, "go\n" + std::string(150, '7') + std::string(50, '4') + "\n6\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Count(r.output, kModelPrompt), 2);
+  EXPECT_FALSE(card.Exists("PSHFT131.DAT"));
+}
+
+TEST(Dialogue, Models4And6NeverAskTheTitleRuleNorReadFonts) {
+  for (const char* model : {"4\n", "6\n"}) {
+    TempCard card;  // no _FONT folder at all
+    ToolResult r = RunOn(card, std::string("go\n") + model);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Count(r.output, kRulePrompt), 0);
+    EXPECT_EQ(r.output.find("フォント"), std::string::npos);
+  }
+}
+
+TEST(Dialogue, EachModelGetsItsStateFiles) {
+  struct Case {
+    const char* model;
+    std::vector<std::string> files;
+  };
+  // The plugin images are not built into a test build: the model's plugin
+  // file is announced and not written.
+  const std::vector<std::string> common = {"HIST04.DAT", "ERRLOG04.DAT", "ERRLOG04_BK.DAT",
+                                            "CARDPREP.LOG"};
+  std::vector<Case> cases = {
+      {"4\n", common}, {"6\n", common}, {"8\n0\n", common},
+      {"9\n1\n", common}, {"10\n0\n", common}, {"12\n1\n", common},
+  };
+  for (const auto& c : cases) {
+    TempCard card;
+    WriteTestFontSet();
+    ToolResult r = RunOn(card, std::string("go\n") + c.model);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(StateFilesOf(card), c.files) << c.model;
+    EXPECT_EQ(card.ReadFile("HIST04.DAT"), std::string("\xFF\xFF\xFF\xFF\0\0\0\0\0\0", 10));
+    EXPECT_EQ(card.ReadFile("ERRLOG04.DAT"), std::string(8000, '\0'));
+    EXPECT_EQ(card.ReadFile("ERRLOG04_BK.DAT"), std::string(8000, '\0'));
+    EXPECT_EQ(Count(r.output, "PSHFT131.DAT は書き込まない"), c.model[0] == '4' ? 1 : 0);
+    bool eight = c.model[0] == '8' || c.model[0] == '9';
+    EXPECT_EQ(Count(r.output, "SPEANA.DAT は書き込まない"), eight ? 1 : 0);
+    EXPECT_EQ(Count(r.output, kRulePrompt), c.model[0] == '4' || c.model[0] == '6' ? 0 : 1);
+    // The model decides the catalogue's file names; 9 is 8.
+    const char* dirlst = c.model[0] == '4' || c.model[0] == '6' ? "DIRLST04.DAT"
+                         : eight                                 ? "DIRLST08.DAT"
+                                                                 : "DIRLST10.DAT";
+    EXPECT_TRUE(card.Exists(dirlst)) << c.model;
+    EXPECT_EQ(card.Exists("MSGIMG08.DAT"), eight) << c.model;
+    EXPECT_EQ(card.Exists("INDEX10.DAT"), c.model[0] == '1') << c.model;
+    EXPECT_EQ(card.Exists("MNUDAT10.DAT"), c.model[1] == '0') << c.model;
+    EXPECT_EQ(card.Exists("MNUDAT12.DAT"), c.model[1] == '2') << c.model;
+    EXPECT_EQ(card.Exists("CHRIMG10.DAT"), c.model[1] == '0') << c.model;
+  }
+}
+
+TEST(Dialogue, AWrongTitleRuleIsAskedAgainSilently) {
+  TempCard card;
+  WriteTestFontSet();
+  card.WriteFile("A/x.mp3", "no tag");
+  ToolResult r = RunOn(card, "go\n10\n2\n-1\n1\n");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Count(r.output, kRulePrompt), 1);
+  // Rule 1: the title is the file's old name.
+  std::string list = card.ReadFile("A/SNDLST10.DAT");
+  ASSERT_EQ(list.size(), 448u);
+  EXPECT_EQ(list.substr(16, 5), "x.mp3");
+}
+
+TEST(Dialogue, ALetterAsTitleRuleIsRuleZero) {
+  TempCard card;
+  WriteTestFontSet();
+  card.WriteFile("A/x.mp3", "no tag");
+  ToolResult r = RunOn(card, "go\n12\nz\n");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), "001.MP3");
+}
+
+TEST(Dialogue, AMissingFontStopsBeforeAnythingIsRenamed) {
+  TempCard card;
+  WriteTestFontSet(kTestFull6x8);
+  card.WriteFile("Long Folder Name/b.mp3", "mp3");
+  ToolResult r = RunOn(card, "go\n8\n0\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.output.ends_with("フォントファイルオープンエラー\n"
+                                 "GetFontMetrics error _FONT\\K6X8X.FNT\n"
+                                 "フォントデータの取得でエラー\n"))
+      << r.output;
+  EXPECT_EQ(Count(r.output, kRulePrompt), 0);
+  EXPECT_TRUE(card.Exists("Long Folder Name/b.mp3"));
+  EXPECT_FALSE(card.Exists("CARDPREP.LOG"));
+}
+
+TEST(Dialogue, AFontThatIsNotFontx2StopsTheRun) {
+  TempCard card;
+  WriteTestFontSet();
+  card.WriteFile("_FONT/MISAKI.FNT", "FONTX1 not a font at all");
+  card.WriteFile("Long Folder Name/b.mp3", "mp3");
+  ToolResult r = RunOn(card, "go\n10\n0\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.output.ends_with("FONTXでない\n"
+                                 "GetFontMetrics error _FONT\\MISAKI.FNT\n"
+                                 "フォントデータの取得でエラー\n"))
+      << r.output;
+  EXPECT_TRUE(card.Exists("Long Folder Name/b.mp3"));
+  EXPECT_FALSE(card.Exists("HIST04.DAT"));
+}
+
+TEST(Dialogue, ACardRootThatCannotTakeTheWorkLogStopsBeforeRenaming) {
+  TempCard card;
+  card.MakeDir("CARDPREP.LOG");  // the log cannot be created
+  card.WriteFile("Music Folder/b.mp3", "mp3");
+  ToolResult r = RunOn(card, "go\n4\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("CARDPREP.LOG を作成できない"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(card.root().string()), std::string::npos);
+  EXPECT_TRUE(card.Exists("Music Folder/b.mp3"));
+  EXPECT_FALSE(card.Exists("HIST04.DAT"));
+}
