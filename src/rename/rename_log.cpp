@@ -16,7 +16,7 @@ constexpr char kFileLogName[] = "RENFIL04.LOG";
 constexpr char kFolderLogName[] = "RENDIR04.LOG";
 constexpr int kShortNameBytes = sizeof(NameRecord::shortName) - 1;
 constexpr int kLongNameBytes = sizeof(NameRecord::longName);  // no room for the zero
-constexpr int kFoundNameBytes = 256;                           // out holds 257
+constexpr int kFoundNameBytes = 256;                          // out holds 257
 
 int BoundedLength(const char* text, int maxBytes) {
   int n = 0;

@@ -1,4 +1,300 @@
-// Placeholder until this stage is built.
 #include "rename/rename_pass.h"
 
-void RenameToShortNames(RunState&, const char16_t*) {}
+#include <algorithm>
+
+#include "driver/run_state.h"
+#include "platform/host.h"
+#include "rename/log_text.h"
+#include "rename/messages.h"
+#include "rename/rename_report.h"
+#include "rename/short_name.h"
+#include "text/wide.h"
+
+namespace {
+
+constexpr int kPathUnits = 256;  // paths of at most 255 units
+constexpr int kNameUnits = 128;  // names of at most 127 units
+constexpr int kMaxListed = 255;  // MP3 files or kept subfolders of a folder
+constexpr int kTrackNameUnits = 16;
+constexpr int kFolderNameUnits = 9;
+constexpr char16_t kFileLogName[] = u"RENFIL04.LOG";
+constexpr char16_t kFolderLogName[] = u"RENDIR04.LOG";
+constexpr int kFolderLogUnits = sizeof kFolderLogName / sizeof kFolderLogName[0] - 1;
+
+// The names one step of a visit works on, sorted through order.
+struct NameTable {
+  char16_t names[kMaxListed][kNameUnits];
+  int order[kMaxListed];
+  int count;
+  bool overflow;  // more names than rows
+};
+
+// A step uses the table only until it ends, never across a descent, so one
+// table serves every visit and the stack stays small however deep the tree.
+NameTable stepTable;
+
+NameTable& StartTable() {
+  stepTable.count = 0;
+  stepTable.overflow = false;
+  return stepTable;
+}
+
+void AddName(NameTable& table, const char16_t* name) {
+  if (table.count == kMaxListed) {
+    table.overflow = true;
+    return;
+  }
+  WideCopy(table.names[table.count], kNameUnits, name);
+  table.order[table.count] = table.count;
+  ++table.count;
+}
+
+// Plain unit order, no case folding: 'Z' before 'a', Japanese after ASCII.
+void SortNames(NameTable& table) {
+  std::sort(table.order, table.order + table.count, [&table](int a, int b) {
+    return WideCompareOrdinal(table.names[a], table.names[b]) < 0;
+  });
+}
+
+bool NameFits(const HostFindEntry& entry) {
+  return !entry.tooLong && WideLength(entry.name) < kNameUnits;
+}
+
+bool IsDotName(const char16_t* name) {
+  return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+}
+
+// Folders the pass never renames: '_FONT' and the like, and the system's
+// own ('System Volume Information').
+bool IsSystemName(const char16_t* name) {
+  const char16_t* system = u"SYSTEM";
+  for (int i = 0; i < 6; ++i) {
+    char16_t c = name[i];
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+    if (c != system[i]) return false;
+  }
+  return true;
+}
+
+void MoveBack(RunState& state, const char16_t* newPath, const char16_t* oldPath) {
+  if (HostMove(newPath, oldPath) == 0) return;
+  ReportArg a, b;
+  ReportRenameFailure(state, kMsgMoveBackFailed, ReportText(a, newPath), ReportText(b, oldPath));
+}
+
+// Lists folder\*.MP3 into table; names too long for the table are reported
+// and left.
+void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
+  HostFind find;
+  HostFindEntry entry;
+  if (HostFindFirst(find, folder, u"*.MP3", entry)) {
+    do {
+      if (NameFits(entry)) {
+        AddName(table, entry.name);
+      } else {
+        ReportArg a;
+        ReportRenameFailure(state, kMsgNameTooLong, ReportPath(a, folder, entry.name));
+      }
+    } while (HostFindNext(find, entry));
+  }
+  HostFindClose(find);
+}
+
+// The MP3 step: the n-th file in name order becomes "%03d.MP3", each move
+// logged in RENFIL04.LOG. No file is moved unless its log line can follow.
+// (The steps are kept out of line so that the frame which recurses stays
+// small however deep the tree.)
+[[gnu::noinline]] void RenameTracks(RunState& state, const char16_t* folder,
+                                    const char16_t* shownFolder) {
+  char16_t logPath[kPathUnits];
+  ReportArg a, b;
+  if (!WideJoinPath(logPath, kPathUnits, folder, kFileLogName)) {
+    ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, kFileLogName));
+    return;
+  }
+  LogWriter log;
+  if (!OpenLogForAppend(logPath, log)) {
+    ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
+    return;
+  }
+  NameTable& table = StartTable();
+  ListTracks(state, folder, table);
+  if (table.overflow) {
+    ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
+    table.count = 0;
+  }
+  SortNames(table);
+  for (int k = 0; k < table.count; ++k) {
+    const char16_t* old = table.names[table.order[k]];
+    char16_t newName[kTrackNameUnits];
+    MakeTrackShortName(k + 1, newName, kTrackNameUnits);
+    if (WideEqualsIgnoreAsciiCase(old, newName)) continue;
+    char16_t oldPath[kPathUnits];
+    char16_t newPath[kPathUnits];
+    if (!WideJoinPath(oldPath, kPathUnits, folder, old) ||
+        !WideJoinPath(newPath, kPathUnits, folder, newName)) {
+      ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, old));
+      continue;
+    }
+    if (HostMove(oldPath, newPath) != 0) {
+      ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
+      continue;
+    }
+    if (!WriteLogLine(log, newName, u"\t", old)) {
+      ReportRenameFailure(state, kMsgFileLogWriteFailed, ReportText(a, logPath),
+                          ReportText(b, oldPath));
+      MoveBack(state, newPath, oldPath);
+      break;
+    }
+  }
+  CloseLog(log);
+}
+
+// Lists the subfolders that may get a new name (not '.', '..', '_...' or
+// 'System...'). Returns how many there are, names too long for the table
+// included (those are reported).
+int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
+  int kept = 0;
+  HostFind find;
+  HostFindEntry entry;
+  if (HostFindFirst(find, folder, u"*.*", entry)) {
+    do {
+      const char16_t* name = entry.name;
+      if (!entry.isDirectory || IsDotName(name) || name[0] == u'_' || IsSystemName(name)) {
+        continue;
+      }
+      ++kept;
+      if (NameFits(entry)) {
+        AddName(table, name);
+      } else {
+        ReportArg a;
+        ReportRenameFailure(state, kMsgNameTooLong, ReportPath(a, folder, name));
+      }
+    } while (HostFindNext(find, entry));
+  }
+  HostFindClose(find);
+  return kept;
+}
+
+// RENDIR04.LOG (the old name) and the note file (the new name, under the old
+// one) inside the moved folder. Without its log the folder goes back to its
+// old name, which would otherwise be lost.
+void WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* newPath,
+                     const char16_t* oldName, const char16_t* newName) {
+  char16_t logPath[kPathUnits];
+  LogWriter log{nullptr, LogEncoding::kUtf16le, false};
+  bool written = WideJoinPath(logPath, kPathUnits, newPath, kFolderLogName) &&
+                 CreateLog(logPath, log) && WriteLogLine(log, oldName);
+  if (log.file != nullptr) written = CloseLog(log) && written;
+  if (!written) {
+    ReportArg a, b;
+    ReportRenameFailure(state, kMsgFolderLogWriteFailed, ReportPath(a, newPath, kFolderLogName),
+                        ReportText(b, oldPath));
+    MoveBack(state, newPath, oldPath);
+    return;
+  }
+  // The note is for people browsing the card; it never replaces a file the
+  // folder already holds.
+  char16_t notePath[kPathUnits];
+  LogWriter note{nullptr, LogEncoding::kUtf16le, false};
+  if (WideJoinPath(notePath, kPathUnits, newPath, oldName) && !HostExists(notePath) &&
+      CreateLog(notePath, note)) {
+    WriteLogLine(note, newName);
+    CloseLog(note);
+  }
+}
+
+void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
+                  int32_t& folderNumber) {
+  if (IsAcceptableShortName(name)) return;
+  bool nonAscii = HasNonAsciiChar(name);
+  ReportArg a;
+  char16_t oldPath[kPathUnits];
+  if (!WideJoinPath(oldPath, kPathUnits, folder, name)) {
+    ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, name));
+    return;
+  }
+  if ((state.playerModel == 4 || state.playerModel == 6) && nonAscii) {
+    ReportRenameFailure(state, kMsgFolderMultibyte, ReportText(a, oldPath));
+    return;
+  }
+  char16_t candidate[kFolderNameUnits];
+  bool numeric = MakeFolderShortName(name, folderNumber, candidate);
+  // The moved folder must still hold its RENDIR04.LOG.
+  if (WideLength(folder) + 1 + WideLength(candidate) + 1 + kFolderLogUnits >= kPathUnits) {
+    ReportRenameFailure(state, kMsgPathTooLong, ReportText(a, oldPath));
+    return;
+  }
+  char16_t newPath[kPathUnits];
+  unsigned long error = HostErrorAlreadyExists();
+  if (FindFreeFolderName(folder, candidate, numeric, folderNumber, HostExists, newPath,
+                         kPathUnits - 1 - kFolderLogUnits)) {
+    error = HostMove(oldPath, newPath);
+  }
+  if (error != 0) {
+    ReportRenameFailure(state, kMsgFolderRenameFailed, error, ReportText(a, oldPath));
+    return;
+  }
+  WriteFolderLogs(state, oldPath, newPath, name, candidate);
+}
+
+// The folder step. Returns the number of kept subfolders, which decides
+// whether the visit descends.
+[[gnu::noinline]] int RenameFolders(RunState& state, const char16_t* folder,
+                                    const char16_t* shownFolder) {
+  NameTable& table = StartTable();
+  int kept = ListKeptFolders(state, folder, table);
+  if (table.overflow) {
+    ReportArg a;
+    ReportRenameFailure(state, kMsgTooManyFolders, ReportText(a, shownFolder));
+    return kept;
+  }
+  SortNames(table);
+  int32_t folderNumber = 1;
+  for (int k = 0; k < table.count; ++k) {
+    RenameFolder(state, folder, table.names[table.order[k]], folderNumber);
+  }
+  return kept;
+}
+
+[[gnu::noinline]] void ReportNotEntered(RunState& state, const char16_t* folder,
+                                        const char16_t* name) {
+  ReportArg a;
+  ReportRenameFailure(state, kMsgPathTooLongNotEntered,
+                      name[0] == 0 ? ReportText(a, folder) : ReportPath(a, folder, name));
+}
+
+// Enters every subfolder but '.', '..' and '_...', in listing order and
+// under the names they bear now.
+void Descend(RunState& state, const char16_t* folder) {
+  HostFind find;
+  HostFindEntry entry;
+  if (HostFindFirst(find, folder, u"*.*", entry)) {
+    do {
+      if (!entry.isDirectory || IsDotName(entry.name) || entry.name[0] == u'_') continue;
+      char16_t child[kPathUnits];
+      if (entry.tooLong || !WideJoinPath(child, kPathUnits, folder, entry.name)) {
+        ReportNotEntered(state, folder, entry.name);
+        continue;
+      }
+      RenameToShortNames(state, child);
+    } while (HostFindNext(find, entry));
+  }
+  HostFindClose(find);
+}
+
+}  // namespace
+
+void RenameToShortNames(RunState& state, const char16_t* folderPath) {
+  char16_t folder[kPathUnits];
+  if (!WideCopy(folder, kPathUnits, folderPath)) {
+    ReportNotEntered(state, folderPath, u"");
+    return;
+  }
+  // A drive root 'E:\' becomes 'E:' (and the card root '\' the empty
+  // path), so that its files are 'E:\RENFIL04.LOG' and so on.
+  int length = WideLength(folder);
+  if (length > 0 && folder[length - 1] == u'\\') folder[length - 1] = 0;
+  RenameTracks(state, folder, folderPath);
+  if (RenameFolders(state, folder, folderPath) > 0) Descend(state, folder);
+}

@@ -101,8 +101,8 @@ void MakeTrackShortName(int n, char16_t* out, int units) {
 }
 
 bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool numeric,
-                        int32_t& folderNumber, bool (*exists)(const char16_t* path),
-                        char16_t* path, int pathUnits) {
+                        int32_t& folderNumber, bool (*exists)(const char16_t* path), char16_t* path,
+                        int pathUnits) {
   char16_t suffix = u'1';
   for (;;) {
     if (candidate[0] == 0 || !WideJoinPath(path, pathUnits, parentPath, candidate)) return false;

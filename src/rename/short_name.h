@@ -29,5 +29,5 @@ void MakeTrackShortName(int n, char16_t* out, int units);
 // parentPath\candidate. Returns false when no name can be given: the path
 // would need more than pathUnits - 1 units, or the numbers ran out.
 bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool numeric,
-                        int32_t& folderNumber, bool (*exists)(const char16_t* path),
-                        char16_t* path, int pathUnits);
+                        int32_t& folderNumber, bool (*exists)(const char16_t* path), char16_t* path,
+                        int pathUnits);

@@ -1,0 +1,54 @@
+#include "rename/rename_report.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "driver/run_state.h"
+#include "driver/work_log.h"
+#include "platform/host.h"
+#include "text/sjis.h"
+
+namespace {
+
+constexpr int kConsoleLineBytes = 255;
+
+}  // namespace
+
+const char* ReportText(ReportArg& arg, const char16_t* wide) {
+  HostWideToCp932(wide, arg.text, kReportArgBytes);
+  return arg.text;
+}
+
+const char* ReportPath(ReportArg& arg, const char16_t* folder, const char16_t* name) {
+  int n = HostWideToCp932(folder, arg.text, kReportArgBytes);
+  if (n + 1 < kReportArgBytes) {
+    arg.text[n++] = '\\';
+    HostWideToCp932(name, arg.text + n, kReportArgBytes - n);
+  }
+  return arg.text;
+}
+
+void ReportRenameFailure(RunState& state, const char* format, ...) {
+  char message[2 * kReportArgBytes + 256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(message, sizeof message, format, args);
+  va_end(args);
+  WriteWorkLog(state, message);
+
+  char line[kConsoleLineBytes + 1];
+  int length = static_cast<int>(std::strlen(message));
+  if (length <= kConsoleLineBytes) {
+    std::memcpy(line, message, static_cast<size_t>(length) + 1);
+  } else {
+    // Cut at a character boundary and keep the line end, so the next
+    // line does not run on.
+    int cut = SjisCutLength(message, kConsoleLineBytes - 1);
+    std::memcpy(line, message, static_cast<size_t>(cut));
+    line[cut] = '\n';
+    line[cut + 1] = 0;
+  }
+  HostPrint(line);
+  state.renameFailed = 1;
+}
