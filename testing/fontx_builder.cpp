@@ -144,10 +144,12 @@ std::vector<uint8_t> BuildTestFont(TestFont font) {
   spec.codeType = info.codeType;
   if (info.codeType != 0) spec.blocks = BlocksOf(font);
   int rowBits = 8 * FontxBytesPerRow(info.width);
+  // Every code the builder asks for lies in the font's blocks.
   spec.rows = [font, rowBits, width = info.width](uint16_t code, int row) {
+    uint32_t bits = RowBits(font, code, row);
     uint32_t value = 0;
     for (int x = 0; x < width; ++x) {
-      if (TestGlyphPixel(font, code, x, row)) value |= 1u << (rowBits - 1 - x);
+      if ((bits >> x) & 1) value |= 1u << (rowBits - 1 - x);
     }
     return value;
   };
@@ -159,7 +161,10 @@ void WriteTestFontSet(TestFont skip) {
   for (int i = 0; i < kTestFontCount; ++i) {
     TestFont font = static_cast<TestFont>(i);
     if (font == skip) continue;
-    std::vector<uint8_t> bytes = BuildTestFont(font);
+    // Built once per test program; every card gets the same files.
+    static std::vector<uint8_t> built[kTestFontCount];
+    if (built[i].empty()) built[i] = BuildTestFont(font);
+    const std::vector<uint8_t>& bytes = built[i];
     std::ofstream out(std::filesystem::path("_FONT") / kTestFonts[i].fileName,
                       std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
