@@ -1,8 +1,15 @@
 #include "testing/rename_card.h"
 
+#include "platform/host.h"
+
 RenameCard::RenameCard(int model) : state_(std::make_unique<RunState>()) {
   state_->playerModel = model;
   state_->workLog = std::tmpfile();
+  char16_t root[512];
+  if (!HostGetCurrentDirectoryW(root, 512) || root[0] == 0) return;  // Run refuses
+  root_ = root;
+  if (root_.back() != u'\\') root_ += u'\\';
+  shownRoot_ = ToUtf8(root_.substr(0, root_.size() - 1));
 }
 
 RenameCard::~RenameCard() {

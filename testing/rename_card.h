@@ -21,18 +21,30 @@ class RenameCard : public TempCard {
 
   RunState& state() { return *state_; }
 
-  // Runs the pass on the card root given as root (u"\\" by default) and
-  // returns what it printed (UTF-8).
-  std::string Run(const char16_t* root = u"\\") {
+  // Runs the pass on the card root as the host gives it to the driver ("\"
+  // on POSIX, the current directory "C:\..." on Windows; never a bare "\",
+  // which on Windows is the whole drive), or on a folder below it given as
+  // "SUB\\". Returns what the pass printed (UTF-8).
+  std::string Run(const std::string& folder = "") {
+    if (root_.empty()) {
+      ADD_FAILURE() << "no current directory to run the pass on";
+      return "";
+    }
+    std::u16string path = root_ + ToUtf16(folder);
     testing::internal::CaptureStdout();
-    RenameToShortNames(*state_, root);
+    RenameToShortNames(*state_, path.c_str());
     return testing::internal::GetCapturedStdout();
   }
+  // A card path ("\A\B") as the pass shows it: with the root's folder in
+  // front on Windows.
+  std::string Shown(const std::string& path) const { return shownRoot_ + path; }
   // The work log so far, as written (code page 932, CR LF).
   std::string WorkLog() const;
 
  private:
   std::unique_ptr<RunState> state_;
+  std::u16string root_;    // ends with a backslash
+  std::string shownRoot_;  // the root without it, UTF-8
 };
 
 // UTF-8 text ('\n' line ends) as a log's bytes: FF FE, UTF-16LE, CR LF.

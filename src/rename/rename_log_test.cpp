@@ -39,7 +39,7 @@ TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheFirstLineWins) {
       "A/RENFIL04.LOG",
       LogBytes("001.MP3\tA.mp3\n002.MP3\t日本の歌.mp3\nno tab here\n001.MP3\tB.mp3\n", form, crlf));
   auto state = std::make_unique<RunState>();
-  ASSERT_TRUE(ReadFileRenameLog(*state, "\\A"));
+  ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
   EXPECT_EQ(state->fileRenameCount, 3);
   bool found;
   EXPECT_EQ(Lookup(*state, "001.MP3", &found), "A.mp3");
@@ -61,12 +61,12 @@ TEST(FileRenameLogLimits, MissingOrMarkOnlyLogsGiveAnEmptyTable) {
   card.WriteFile("RENFIL04.LOG", "\xFF\xFE");
   auto state = std::make_unique<RunState>();
   state->fileRenameCount = 7;
-  EXPECT_TRUE(ReadFileRenameLog(*state, ""));
+  EXPECT_TRUE(ReadFileRenameLog(*state, "."));
   EXPECT_EQ(state->fileRenameCount, 0);
   state->fileRenameCount = 5;
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(ReadFileRenameLog(*state, "\\NOPE"));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "RENFIL04.LOGのオープンでエラー \\NOPE\n");
+  EXPECT_FALSE(ReadFileRenameLog(*state, "NOPE"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "RENFIL04.LOGのオープンでエラー NOPE\n");
   EXPECT_EQ(state->fileRenameCount, 0);
 }
 
@@ -81,7 +81,7 @@ TEST(FileRenameLogLimits, CutsOldNamesAt129BytesAndKeepsTheFirst256Rows) {
     text += std::to_string(1000 + i) + ".MP3\tT" + std::to_string(i) + "\n";
   card.WriteFile("RENFIL04.LOG", Utf16Log(text));
   auto state = std::make_unique<RunState>();
-  ASSERT_TRUE(ReadFileRenameLog(*state, ""));
+  ASSERT_TRUE(ReadFileRenameLog(*state, "."));
   EXPECT_EQ(state->fileRenameCount, 256);
   bool found;
   EXPECT_EQ(Lookup(*state, "001.MP3", &found), ToCp932(longName).substr(0, 129));  // bytes
@@ -100,14 +100,14 @@ TEST(FolderRenameLog, GivesTheFirstLineCutTo32Bytes) {
     return std::string(out);
   };
   card.WriteFile("J/RENDIR04.LOG", Utf16Log("あいうえおかきくけこさしすせそたちつてと\nsecond\n"));
-  EXPECT_EQ(folderName("\\J"), ToCp932("あいうえおかきくけこさしすせそた"));
+  EXPECT_EQ(folderName("J"), ToCp932("あいうえおかきくけこさしすせそた"));
   card.WriteFile("U/RENDIR04.LOG",
                  "\xEF\xBB\xBF"
                  "Best of 77 Live\n");
-  EXPECT_EQ(folderName("\\U"), "Best of 77 Live");
+  EXPECT_EQ(folderName("U"), "Best of 77 Live");
   card.WriteFile("E/RENDIR04.LOG", "");
-  EXPECT_EQ(folderName("\\E"), "");
-  EXPECT_EQ(folderName("\\MISSING"), "");
+  EXPECT_EQ(folderName("E"), "");
+  EXPECT_EQ(folderName("MISSING"), "");
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/host.h"
 #include "testing/rename_card.h"
 
 namespace {
@@ -46,9 +48,11 @@ TEST(RenamePass, AFileSortingFirstShiftsTargetsOntoTakenNamesWhichAreReported) {
   card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tfirst.mp3\n"));
   card.WriteFile("A/0 Intro.mp3", "intro");
   std::string console = card.Run();
-  EXPECT_EQ(console, Mp3Failure("\\A\\0 Intro.mp3") + Mp3Failure("\\A\\001.MP3") +
-                         Mp3Failure("\\A\\002.MP3") + Mp3Failure("\\A\\003.MP3") +
-                         Mp3Failure("\\A\\004.MP3"));
+  std::string expected;
+  for (const char* name : {"0 Intro.mp3", "001.MP3", "002.MP3", "003.MP3", "004.MP3"}) {
+    expected += Mp3Failure(card.Shown("\\A\\") + name);
+  }
+  EXPECT_EQ(console, expected);
   std::string workLog;
   for (char c : ToCp932(console)) workLog += c == '\n' ? "\r\n" : std::string(1, c);
   EXPECT_EQ(card.WorkLog(), workLog);
@@ -63,19 +67,19 @@ TEST(RenamePass, SecondRunOnlyReopensTheLogs) {
   card.WriteFile("Rock & Roll/b.mp3", "b");
   card.WriteFile("日本の歌/My Song.mp3", "song");
   card.WriteFile("MUSIC/Deep Folder/x.mp3", "x");
-  card.Run(u"\\");
+  card.Run();
   Tree first = card.Tree();
   std::vector<std::string> contents;
   auto read = [&card](const std::string& path) {
     return path.back() == '/' ? std::string() : card.ReadFile(path);
   };
   for (const auto& path : first) contents.push_back(read(path));
-  EXPECT_EQ(card.Run(u"\\"), "");
+  EXPECT_EQ(card.Run(), "");
   EXPECT_EQ(card.Tree(), first);
   for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(read(first[i]), contents[i]);
   // A start folder given with its trailing backslash keeps its logs inside.
   card.WriteFile("SUB/a.mp3", "a");
-  card.Run(u"\\SUB\\");
+  card.Run("SUB\\");
   EXPECT_EQ(card.ReadFile("SUB/RENFIL04.LOG"), Utf16Log("001.MP3\ta.mp3\n"));
 }
 
@@ -93,7 +97,7 @@ TEST(RenamePass, JapaneseFolderGetsANumberAndItsLogsOnModel8) {
 TEST(RenamePass, JapaneseFolderIsReportedOnModel4AndStillEntered) {
   RenameCard card(4);
   card.WriteFile("日本の歌/My Song.mp3", "song");
-  EXPECT_EQ(card.Run(), "ディレクトリ　マルチバイト文字含む \\日本の歌\n");
+  EXPECT_EQ(card.Run(), "ディレクトリ　マルチバイト文字含む " + card.Shown("\\日本の歌") + "\n");
   EXPECT_EQ(card.state().renameFailed, 1);
   EXPECT_EQ(card.ReadFile("日本の歌/001.MP3"), "song");
 }
@@ -122,7 +126,10 @@ TEST(RenamePass, SuffixPastNineIsAMoveThatFailsAndIsReported) {
   card.MakeDir("AB");
   for (char c = '1'; c <= '9'; ++c) card.MakeDir(std::string("A") + c);
   card.MakeDir("A B");
-  EXPECT_EQ(card.Run(), "ディレクトリ　名前変更不可[16] [\\A B]\n");  // EINVAL: 'A:'
+  char code[16];  // the host's invalid-name error: 'A:' is no FAT name
+  std::snprintf(code, sizeof code, "[%lx]", HostErrorInvalidName());
+  EXPECT_EQ(card.Run(),
+            std::string("ディレクトリ　名前変更不可") + code + " [" + card.Shown("\\A B") + "]\n");
   EXPECT_TRUE(card.Exists("A B"));
   EXPECT_EQ(card.state().renameFailed, 1);
 }
@@ -163,9 +170,10 @@ TEST(RenamePassSafety, NoMoveWithoutItsLogAndNoNoteOverAUsersFile) {
   card.WriteFile("A/song.mp3", "s");
   card.MakeDir("My Music/RENDIR04.LOG");
   card.WriteFile("Best Of/Best Of", "user's own file");
-  EXPECT_EQ(card.Run(),
-            "\\MyMusic\\RENDIR04.LOGを書けないので、ディレクトリ名を元に戻す [\\My Music]\n"
-            "\\A\\RENFIL04.LOGを開けないので、このディレクトリのMP3ファイルは名前変更しない\n");
+  EXPECT_EQ(card.Run(), card.Shown("\\MyMusic\\RENDIR04.LOG") +
+                            "を書けないので、ディレクトリ名を元に戻す [" +
+                            card.Shown("\\My Music") + "]\n" + card.Shown("\\A\\RENFIL04.LOG") +
+                            "を開けないので、このディレクトリのMP3ファイルは名前変更しない\n");
   EXPECT_TRUE(card.Exists("A/song.mp3"));
   EXPECT_TRUE(card.Exists("My Music/RENDIR04.LOG"));
   EXPECT_FALSE(card.Exists("MyMusic"));
@@ -180,9 +188,12 @@ TEST(RenamePassLimits, MoreThan255TracksOrFoldersRenamesNoneOfThemAndSaysSo) {
   card.WriteFile("BIG/Folder 7/a.mp3", "a");
   EXPECT_EQ(
       card.Run(),
-      "MP3ファイルが255個を超えるので、このディレクトリのMP3ファイルは名前変更しない [\\BIG]\n"
-      "サブディレクトリが255個を超えるので、このディレクトリのサブディレクトリは名前変更しない "
-      "[\\BIG]\n");
+      "MP3ファイルが255個を超えるので、このディレクトリのMP3ファイルは名前変更しない [" +
+          card.Shown("\\BIG") +
+          "]\n"
+          "サブディレクトリが255個を超えるので、このディレクトリのサブディレクトリは名前変更しない "
+          "[" +
+          card.Shown("\\BIG") + "]\n");
   EXPECT_TRUE(card.Exists("BIG/t0.mp3"));
   EXPECT_FALSE(card.Exists("BIG/001.MP3"));
   EXPECT_TRUE(card.Exists("BIG/Folder 7/001.MP3"));  // still entered
@@ -193,8 +204,15 @@ TEST(RenamePassLimits, OverlongNamesAndPathsAreReportedAndLeft) {
   RenameCard card;
   std::string longTrack = std::string(130, 't') + ".mp3";
   std::string longFolder(128, 'f');
-  std::string deep;
-  for (int i = 0; i < 26; ++i) deep += "ABCDEFGH/";  // 234 units as a card path
+  // Deep enough that the folder's path is 234 to 242 units long with the
+  // root's own path (none on POSIX) in front.
+  int rootUnits = static_cast<int>(ToUtf16(card.Shown("")).size());
+  ASSERT_LT(rootUnits, 200);
+  std::string deep, shown;
+  for (int units = rootUnits; units < 234; units += 9) {
+    deep += "ABCDEFGH/";
+    shown += "\\ABCDEFGH";
+  }
   card.WriteFile(longTrack, "long");
   card.WriteFile("short.mp3", "short");
   card.WriteFile(longFolder + "/in.mp3", "in");
@@ -202,10 +220,8 @@ TEST(RenamePassLimits, OverlongNamesAndPathsAreReportedAndLeft) {
   card.WriteFile(deep + "Long Named/b.mp3", "b");  // no room for its new name's log
   card.WriteFile(deep + "ABCDEFGH/c.mp3", "c");    // no room for its own track log
   std::string console = card.Run();
-  std::string shown;
-  for (int i = 0; i < 26; ++i) shown += "\\ABCDEFGH";
-  std::string name = "名前が127文字を超えるので名前変更しない [\\";
-  std::string path = "パスが255文字を超えるので名前変更しない [" + shown;
+  std::string name = "名前が127文字を超えるので名前変更しない [" + card.Shown("\\");
+  std::string path = "パスが255文字を超えるので名前変更しない [" + card.Shown(shown);
   // The work log has every line whole; subfolders are entered in listing order.
   std::vector<std::string> lines = SplitLines(FromCp932(card.WorkLog()));
   Tree expected = {name + longFolder + "]", name + longTrack + "]",
