@@ -51,3 +51,6 @@ if(e2e_sources AND NOT WIN32)
   gtest_discover_tests(e2e_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES LABELS e2e)
 endif()
+
+add_executable(write_test_fonts ${PROJECT_SOURCE_DIR}/testing/tools/write_test_fonts.cpp)
+target_link_libraries(write_test_fonts PRIVATE cardprep_testing)
