@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/run_state.h"
@@ -86,10 +87,30 @@ constexpr TestFont kHalf6x8 = kTestFontCount;  // the font built from K6X8X.FNT
 const std::string kSixKanji = "\x93\xFA\x96\x7B\x82\xCC\x89\xCC\x82\xA0\x82\xA2";
 const uint16_t kSixKanjiCodes[] = {0x93FA, 0x967B, 0x82CC, 0x89CC, 0x82A0, 0x82A2};
 
+TEST_F(OledRender, ChoosesTheLayoutByLengthAndDoubleByteCharacters) {
+  struct Case {
+    std::string text;
+    int layout, width;
+  } cases[] = {
+      {"ABC", 0, 100},
+      {kSixKanji, 0, 100},                       // twelve bytes: 16-row fonts
+      {std::string(13, 'x'), 0, 100},            // 12-row fonts
+      {std::string(16, 'x'), 0, 100},
+      {std::string(17, 'x'), 2, 17 * 8},
+      {std::string(24, 'x'), 2, 24 * 8},
+      {std::string(18, 'x') + "\x93\xFA", 1, 18 * 6 + 12},
+      {std::string(25, 'x'), 3, 25 * 6},
+      {std::string(30, 'x'), 3, 180},
+  };
+  for (const Case& c : cases) {
+    Result r = Render(c.text);
+    EXPECT_EQ(r.layout, c.layout) << c.text;
+    EXPECT_EQ(r.width, c.width) << c.text;
+  }
+}
+
 TEST_F(OledRender, DrawsShortTextWithSixteenRowFontsAndPadsTo100Columns) {
   Result r = Render("ABC", 0xEE);
-  EXPECT_EQ(r.layout, 0);
-  EXPECT_EQ(r.width, 100);
   EXPECT_EQ(r.console, "MakeOLEDdataOfString:[ABC][3]\n イメージ幅=100\n");
   auto [a, b] = TwoPages({{kTestHalf16, 'A'}, {kTestHalf16, 'B'}, {kTestHalf16, 'C'}}, 0, 0xFF);
   EXPECT_EQ(PlaneA(0, 24), a);
@@ -97,71 +118,35 @@ TEST_F(OledRender, DrawsShortTextWithSixteenRowFontsAndPadsTo100Columns) {
   EXPECT_EQ(PlaneA(24, 100), Bytes(76, 0));
   EXPECT_EQ(PlaneB(24, 100), Bytes(76, 0));
   EXPECT_EQ(state->imagePlaneA[100], 0xEE);  // past the width: the caller's
-}
 
-TEST_F(OledRender, KeepsSixteenRowFontsForTwelveBytesOfFullWidthText) {
-  Result r = Render(kSixKanji);
-  EXPECT_EQ(r.layout, 0);
-  EXPECT_EQ(r.width, 100);
+  Render(kSixKanji);
   std::vector<Glyph> glyphs;
   for (uint16_t code : kSixKanjiCodes) glyphs.push_back({kTestFull16, code});
-  auto [a, b] = TwoPages(glyphs, 0, 0xFF);
+  std::tie(a, b) = TwoPages(glyphs, 0, 0xFF);
   EXPECT_EQ(PlaneA(0, 96), a);
   EXPECT_EQ(PlaneB(0, 96), b);
 }
 
-TEST_F(OledRender, CentresTwelveRowFontsForThirteenToSixteenBytes) {
-  Result r = Render("ABCDEFGHIJKL\x93\xFA" "M");  // 15 bytes with a kanji
-  EXPECT_EQ(r.layout, 0);
-  EXPECT_EQ(r.width, 100);
+TEST_F(OledRender, CentresTwelveRowGlyphsInTheSixteenRowBand) {
+  Render("ABCDEFGHIJKL\x93\xFA" "M");  // 15 bytes
   std::vector<Glyph> glyphs;
   for (char c : std::string("ABCDEFGHIJKL")) glyphs.push_back({kTestHalf12, static_cast<uint16_t>(c)});
   glyphs.push_back({kTestFull12, 0x93FA});
   glyphs.push_back({kTestHalf12, 'M'});
   auto [a, b] = TwoPages(glyphs, 2, 0x0F);
-  ASSERT_EQ(a.size(), 90u);
   EXPECT_EQ(PlaneA(0, 90), a);
   EXPECT_EQ(PlaneB(0, 90), b);
-  // Rows 0, 1, 14 and 15 of the band stay dark.
-  for (int c = 0; c < 90; ++c) {
+  for (int c = 0; c < 90; ++c) {  // rows 0, 1, 14 and 15 stay dark
     EXPECT_EQ(state->imagePlaneA[c] & 0x03, 0) << c;
     EXPECT_EQ(state->imagePlaneB[c] & 0xC0, 0) << c;
   }
-  EXPECT_EQ(Render("ABCDEFGHIJKLM").layout, 0);
-  EXPECT_EQ(Render("ABCDEFGHIJKLMNOP").layout, 0);
 }
 
-TEST_F(OledRender, TakesOnePageEightRowFontForUpTo24BytesOfAscii) {
-  Result r = Render("ABCDEFGHIJKLMNOPQRST", 0xEE);  // 20 bytes
-  EXPECT_EQ(r.layout, 2);
-  EXPECT_EQ(r.width, 160);
+TEST_F(OledRender, DrawsOnePageWithTheEightRowFontAndClearsTheRest) {
+  Render("ABCDEFGHIJKLMNOPQRST", 0xEE);  // 20 bytes
   EXPECT_EQ(PlaneA(0, 160), OnePage("ABCDEFGHIJKLMNOPQRST", kTestHalf8));
   EXPECT_EQ(PlaneA(160, 1024), Bytes(864, 0));
   EXPECT_EQ(PlaneB(0, 1024), Bytes(1024, 0));
-  EXPECT_EQ(Render(std::string(17, 'x')).layout, 2);
-  EXPECT_EQ(Render(std::string(24, 'x')).layout, 2);
-}
-
-TEST_F(OledRender, TakesTwelveRowFontsForLongerTextWithAFullWidthCharacter) {
-  std::string text = "ABCDEFGHIJKLMNOPQR\x93\xFA";  // 20 bytes
-  Result r = Render(text);
-  EXPECT_EQ(r.layout, 1);
-  EXPECT_EQ(r.width, 18 * 6 + 12);
-  std::vector<Glyph> glyphs;
-  for (int i = 0; i < 18; ++i) glyphs.push_back({kTestHalf12, static_cast<uint16_t>(text[i])});
-  glyphs.push_back({kTestFull12, 0x93FA});
-  auto [a, b] = TwoPages(glyphs, 2, 0x0F);
-  EXPECT_EQ(PlaneA(0, 120), a);
-  EXPECT_EQ(PlaneB(0, 120), b);
-}
-
-TEST_F(OledRender, TakesTheSixColumnFontFor25BytesOrMore) {
-  std::string text = "The quick brown fox jumps ove";  // 29 bytes
-  Result r = Render(text + "r");
-  EXPECT_EQ(r.layout, 3);
-  EXPECT_EQ(r.width, 180);
-  EXPECT_EQ(PlaneA(0, 180), OnePage(text + "r", kHalf6x8));
-  EXPECT_EQ(Render(std::string(25, 'x')).layout, 3);
 }
 
 TEST_F(OledRender, LeavesOutAWholeGlyphThatWouldPass1024Columns) {

@@ -1,6 +1,112 @@
-// Placeholder until this stage is built.
 #include "font/renderers.h"
 
-int MakeTwoLineDataOfString(const RunState&, uint8_t*, uint8_t*, uint8_t*, int, const char*) { return 0; }
-void MakeStripDataOfString(const RunState&, uint8_t*, const char*, int) {}
-void MakeHalfWidthDataOfString(const RunState&, uint8_t*, const char*, int32_t& width) { width = 0; }
+#include <cstring>
+
+#include "driver/console.h"
+#include "driver/run_state.h"
+#include "font/font_file.h"
+#include "font/glyph_columns.h"
+#include "font/messages.h"
+#include "text/sjis.h"
+
+namespace {
+
+constexpr int kHalfWidthImageColumns = 512;
+
+}  // namespace
+
+// Line 1 takes the band's rows 0..11: page 0 and the low nibble of page 1.
+// Line 2 takes rows 12..23: the high nibble of page 1 and page 2.
+int MakeTwoLineDataOfString(const RunState& state, uint8_t* page0, uint8_t* page1, uint8_t* page2,
+                            int capacity, const char* text) {
+  if (capacity < 0) capacity = 0;
+  std::memset(page0, 0, static_cast<size_t>(capacity));
+  std::memset(page1, 0, static_cast<size_t>(capacity));
+  std::memset(page2, 0, static_cast<size_t>(capacity));
+  const int length = static_cast<int>(std::strlen(text));
+  // Every line keeps room for one more full-width character, so the fit
+  // test counts full-width columns whatever the glyph.
+  const int fitWidth = state.full12Font.width;
+  int line = 1;
+  int column = 0;
+  int pos = 0;
+  while (pos < length) {
+    uint8_t byte = static_cast<uint8_t>(text[pos]);
+    const FontRecord* font;
+    const uint8_t* glyph;
+    if (IsSjisLeadByte(byte)) {
+      // A lead byte at the very end pairs with the terminator.
+      uint16_t code = static_cast<uint16_t>(byte << 8 | static_cast<uint8_t>(text[pos + 1]));
+      font = &state.full12Font;
+      glyph = FindGlyph(*font, code);
+      pos += 2;
+    } else {
+      font = &state.half12Font;
+      glyph = FindGlyph(*font, byte);
+      pos += 1;
+    }
+    if (glyph == nullptr) continue;
+    if (column + fitWidth > capacity) {
+      if (line == 2) break;
+      line = 2;
+      column = 0;
+    }
+    int columns = GlyphColumnCount(*font);
+    // A glyph wider than the room left is cut at the capacity.
+    for (int k = 0; k < columns && column < capacity; ++k, ++column) {
+      unsigned upper = GlyphUpper(glyph, k);
+      unsigned lower = GlyphLower(*font, glyph, k);
+      if (line == 1) {
+        page0[column] = static_cast<uint8_t>(upper);
+        page1[column] = static_cast<uint8_t>(lower & 0x0F);
+      } else {
+        page1[column] = static_cast<uint8_t>(page1[column] | upper << 4);
+        page2[column] = static_cast<uint8_t>(upper >> 4 | lower << 4);
+      }
+    }
+  }
+  return column;
+}
+
+void MakeStripDataOfString(const RunState& state, uint8_t* dest, const char* text, int length) {
+  int column = 0;
+  int pos = 0;
+  while (pos < length && column < kStripBytes) {
+    uint8_t byte = static_cast<uint8_t>(text[pos]);
+    const FontRecord* font;
+    const uint8_t* glyph;
+    if (IsSjisLeadByte(byte)) {
+      uint8_t trail = pos + 1 < length ? static_cast<uint8_t>(text[pos + 1]) : 0;
+      font = &state.full8Font;
+      glyph = FindGlyph(*font, static_cast<uint16_t>(byte << 8 | trail));
+      pos += 2;
+    } else {
+      font = &state.half6x8Font;
+      glyph = FindGlyph(*font, byte);
+      pos += 1;
+    }
+    if (glyph == nullptr) continue;
+    int columns = GlyphColumnCount(*font);
+    for (int k = 0; k < columns && column < kStripBytes; ++k) dest[column++] = GlyphUpper(glyph, k);
+  }
+  std::memset(dest + column, 0, static_cast<size_t>(kStripBytes - column));
+}
+
+void MakeHalfWidthDataOfString(const RunState& state, uint8_t* dest, const char* text,
+                               int32_t& width) {
+  const FontRecord& font = state.half6x8Font;
+  int columns = GlyphColumnCount(font);
+  int column = 0;
+  for (int pos = 0; text[pos] != 0 && column < kHalfWidthImageColumns; ++pos) {
+    uint8_t byte = static_cast<uint8_t>(text[pos]);
+    const uint8_t* glyph = FindGlyph(font, byte);
+    if (glyph == nullptr) {
+      ConsolePrintf(kMsgHalfGlyphMissing, pos, byte);
+      continue;
+    }
+    for (int k = 0; k < columns && column < kHalfWidthImageColumns; ++k) {
+      dest[column++] = GlyphUpper(glyph, k);
+    }
+  }
+  width = column;
+}
