@@ -122,6 +122,11 @@ int HostWideToCp932(const char16_t* text, char* out, int size);
 // redirected). The text is printed as it stands, never used as a format.
 void HostPrint(const char* text);
 
+// True when HostPrint writes UTF-8 to a redirected standard output (POSIX);
+// false when it writes the code page 932 bytes themselves (Windows). For
+// tests that read the output back.
+bool HostPrintsUtf8();
+
 // Reads one line of standard input as bytes into buf (at most size - 1
 // bytes, the newline kept when it fits). False at end of input.
 bool HostReadLine(char* buf, int size);

@@ -621,6 +621,8 @@ void HostPrint(const char* text) {
   std::fflush(stdout);
 }
 
+bool HostPrintsUtf8() { return true; }
+
 bool HostReadLine(char* buf, int size) {
   std::fflush(stdout);
   if (size <= 1 || std::fgets(buf, size, stdin) == nullptr) return false;

@@ -125,17 +125,15 @@ bool ListFolders(std::FILE* out, char16_t* path, int len) {
   return ok;
 }
 
-// Console state: whether standard output is a console, found once.
+// Standard output's console, or null when it is redirected. Asked on every
+// print, as a test may redirect the output for a while.
 HANDLE ConsoleOutput() {
-  static HANDLE console = [] {
-    HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode;
-    if (h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) return h;
-    // Redirected: the bytes go out as they are, '\n' not turned into CR LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-    return static_cast<HANDLE>(nullptr);
-  }();
-  return console;
+  HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode;
+  if (h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) return h;
+  // Redirected: the bytes go out as they are, '\n' not turned into CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  return nullptr;
 }
 
 }  // namespace
@@ -428,6 +426,8 @@ void HostPrint(const char* text) {
     WriteConsoleW(console, buf, static_cast<DWORD>(n), &written, nullptr);
   }
 }
+
+bool HostPrintsUtf8() { return false; }
 
 bool HostReadLine(char* buf, int size) {
   std::fflush(stdout);
