@@ -1,0 +1,133 @@
+#include "fontx_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/run_state.h"
+#include "font/font_file.h"
+#include "platform/host.h"
+#include "testing/fontx_builder.h"
+#include "testing/temp_card.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+BitmapGlyph GlyphWithRows(std::initializer_list<uint16_t> rows) {
+  BitmapGlyph glyph;
+  int y = 0;
+  for (uint16_t row : rows) glyph.rows[y++] = row;
+  return glyph;
+}
+
+Bytes Encode(const BitmapFont& font) {
+  Bytes out;
+  std::string error;
+  EXPECT_TRUE(EncodeFontx(font, out, error)) << error;
+  return out;
+}
+
+// Reads bytes back with the card's own reader.
+FontRecord ReadBack(const TempCard& card, const Bytes& bytes) {
+  card.WriteFile("TEST.FNT", bytes);
+  FontRecord font{};
+  EXPECT_EQ(GetFontMetrics(HostOpen("TEST.FNT", "rb"), font, "TEST.FNT"), 1);
+  KeepFontMemory(font);
+  return font;
+}
+
+TEST(EncodeFontx, WritesTheHeaderAndAll256GlyphsOfASingleByteFont) {
+  BitmapFont font{"AB", 6, 12, false, {}};
+  // Pixels 0 and 5 of row 0, and pixel 6, right of the width, which is dropped.
+  font.glyphs[0x41] = GlyphWithRows({0x8400 | 0x0200, 0x7800});
+  Bytes out = Encode(font);
+  ASSERT_EQ(out.size(), 17u + 256 * 12);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 17),
+            (Bytes{'F', 'O', 'N', 'T', 'X', '2', 'A', 'B', ' ', ' ', ' ', ' ', ' ', ' ', 6, 12, 0}));
+  const size_t a = 17 + 0x41 * 12;
+  EXPECT_EQ(Bytes(out.begin() + a, out.begin() + a + 3), (Bytes{0x84, 0x78, 0x00}));
+  EXPECT_EQ(out[17 + 0x40 * 12], 0);  // absent glyphs are blank
+}
+
+TEST(EncodeFontx, WritesTheBlockTableAndTwoByteRowsOfADoubleByteFont) {
+  BitmapFont font{"LONGFONTNAME", 12, 12, true, {}};
+  font.glyphs[0x8140] = GlyphWithRows({0xFFFF});  // bits right of 12 columns dropped
+  font.glyphs[0x8141] = GlyphWithRows({0, 0x8010});
+  font.glyphs[0x8143] = GlyphWithRows({0x0010});
+  Bytes out = Encode(font);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 26),
+            (Bytes{'F', 'O', 'N', 'T', 'X', '2', 'L', 'O', 'N', 'G', 'F', 'O', 'N', 'T', 12, 12, 1, 2,
+                   0x40, 0x81, 0x41, 0x81, 0x43, 0x81, 0x43, 0x81}));
+  ASSERT_EQ(out.size(), 26u + 3 * 24);
+  EXPECT_EQ(Bytes(out.begin() + 26, out.begin() + 28), (Bytes{0xFF, 0xF0}));
+  EXPECT_EQ(Bytes(out.begin() + 50, out.begin() + 54), (Bytes{0, 0, 0x80, 0x10}));
+  EXPECT_EQ(Bytes(out.begin() + 74, out.begin() + 76), (Bytes{0x00, 0x10}));
+}
+
+TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
+  Bytes out;
+  std::string error;
+  EXPECT_FALSE(EncodeFontx(BitmapFont{"", 9, 16, false, {}}, out, error));
+  EXPECT_FALSE(EncodeFontx(BitmapFont{"", 17, 16, true, {{0x8140, {}}}}, out, error));
+  EXPECT_FALSE(EncodeFontx(BitmapFont{"", 16, 17, true, {{0x8140, {}}}}, out, error));
+  EXPECT_FALSE(EncodeFontx(BitmapFont{"", 8, 0, false, {}}, out, error));
+  EXPECT_FALSE(EncodeFontx(BitmapFont{"", 8, 8, false, {{0x100, {}}}}, out, error));
+  EXPECT_FALSE(EncodeFontx(BitmapFont{"", 8, 8, true, {}}, out, error));
+  EXPECT_NE(error, "");
+}
+
+TEST(MakeCodeBlocks, KeepsRunsExactAndJoinsTheClosestOnesWhenThereAreTooMany) {
+  std::map<uint16_t, BitmapGlyph> glyphs;
+  for (uint16_t code : {0x8140, 0x8141, 0x817E, 0x8180, 0x8184, 0x8240}) glyphs[code] = {};
+  EXPECT_EQ(MakeCodeBlocks(glyphs), (std::vector<CodeRange>{
+                                        {0x8140, 0x8141}, {0x817E, 0x817E}, {0x8180, 0x8180},
+                                        {0x8184, 0x8184}, {0x8240, 0x8240}}));
+  EXPECT_EQ(MakeCodeBlocks(glyphs, 3),
+            (std::vector<CodeRange>{{0x8140, 0x8141}, {0x817E, 0x8184}, {0x8240, 0x8240}}));
+  EXPECT_EQ(MakeCodeBlocks(glyphs, 1), (std::vector<CodeRange>{{0x8140, 0x8240}}));
+}
+
+TEST(EncodeFontx, WritesWhatTheCardsReaderReadsBack) {
+  TempCard card;
+  // 16 x 16: the first row lights the first and the last pixel.
+  BitmapFont full{"", 16, 16, true, {}};
+  full.glyphs[0x93FA] = GlyphWithRows({0x8001});
+  full.glyphs[0x93FA].rows[15] = 0x0100;  // row 15, column 7
+  FontRecord read = ReadBack(card, Encode(full));
+  const uint8_t* slot = FindGlyph(read, 0x93FA);
+  ASSERT_NE(slot, nullptr);
+  Bytes expected(32, 0);
+  expected[0] = 0x01;
+  expected[15] = 0x01;
+  expected[16 + 7] = 0x80;
+  EXPECT_EQ(Bytes(slot, slot + 32), expected);
+  EXPECT_EQ(FindGlyph(read, 0x93F9), nullptr);
+
+  // A gap joined into a block reads back as a blank glyph.
+  BitmapFont joined{"", 8, 8, true, {}};
+  for (int code = 0x8140; code < 0x8140 + 600; code += 2) {
+    joined.glyphs[static_cast<uint16_t>(code)] = GlyphWithRows({0xFF00});
+  }
+  read = ReadBack(card, Encode(joined));
+  EXPECT_EQ(read.blockCount, 255);
+  ASSERT_NE(FindGlyph(read, 0x8141), nullptr);
+  EXPECT_EQ(FindGlyph(read, 0x8141)[0], 0);
+  EXPECT_EQ(FindGlyph(read, 0x8142)[0], 0x01);
+  EXPECT_EQ(FindGlyph(read, 0x8140 + 598)[7], 0x01);
+
+  // 8 x 16 single-byte: rows 8..15 in the lower page.
+  BitmapFont half{"", 8, 16, false, {}};
+  half.glyphs['A'].rows[0] = 0x8000;
+  half.glyphs['A'].rows[8] = 0x0100;
+  read = ReadBack(card, Encode(half));
+  slot = FindGlyph(read, 'A');
+  Bytes expectedHalf(16, 0);
+  expectedHalf[0] = 0x01;
+  expectedHalf[8 + 7] = 0x01;
+  EXPECT_EQ(Bytes(slot, slot + 16), expectedHalf);
+}
+
+}  // namespace
