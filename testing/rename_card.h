@@ -12,6 +12,7 @@
 
 #include "driver/run_state.h"
 #include "rename/rename_pass.h"
+#include "testing/console_text.h"
 #include "testing/temp_card.h"
 
 class RenameCard : public TempCard {
@@ -33,8 +34,13 @@ class RenameCard : public TempCard {
     std::u16string path = root_ + ToUtf16(folder);
     testing::internal::CaptureStdout();
     RenameToShortNames(*state_, path.c_str());
-    return testing::internal::GetCapturedStdout();
+    return GetCapturedConsole();
   }
+  // Whether the host's own file system tells 'a' from 'A' (POSIX disks
+  // do; Windows does not, so a card there never holds both).
+  bool TellsCaseApart() const;
+  // Units of the root's path in front of every card path (0 on POSIX).
+  int RootUnits() const { return static_cast<int>(root_.size()) - 1; }
   // A card path ("\A\B") as the pass shows it: with the root's folder in
   // front on Windows.
   std::string Shown(const std::string& path) const { return shownRoot_ + path; }

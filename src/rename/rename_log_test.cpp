@@ -66,7 +66,7 @@ TEST(FileRenameLogLimits, MissingOrMarkOnlyLogsGiveAnEmptyTable) {
   state->fileRenameCount = 5;
   testing::internal::CaptureStdout();
   EXPECT_FALSE(ReadFileRenameLog(*state, "NOPE"));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "RENFIL04.LOGのオープンでエラー NOPE\n");
+  EXPECT_EQ(GetCapturedConsole(), "RENFIL04.LOGのオープンでエラー NOPE\n");
   EXPECT_EQ(state->fileRenameCount, 0);
 }
 

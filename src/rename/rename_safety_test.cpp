@@ -3,6 +3,7 @@
 // that changed can be traced back through the logs.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <random>
 #include <set>
@@ -46,16 +47,17 @@ const std::vector<std::string> kFolderNames = {"Music Box",
 
 class CardMaker {
  public:
-  CardMaker(RenameCard& card, unsigned seed) : card_(card), rng_(seed) {}
+  CardMaker(RenameCard& card, unsigned seed)
+      : card_(card), rng_(seed), caseApart_(card.TellsCaseApart()) {}
 
   // content -> path, for every file made.
   std::map<std::string, std::string> Make() {
     Fill("", 0);
     if (Pick(3) == 0) {
       std::string deep;
-      for (int i = 0; i < 27; ++i) deep += "ABCDEFGH/";
+      for (int units = card_.RootUnits(); units < 234; units += 9) deep += "ABCDEFGH/";
       AddFile(deep, "deep song.mp3");
-      AddFile(deep.substr(0, 9 * 25), "Deep Folder/a.mp3");
+      AddFile(deep.substr(0, deep.size() - 18), "Deep Folder/a.mp3");
     }
     return made_;
   }
@@ -69,17 +71,30 @@ class CardMaker {
     made_[content] = dir + name;
   }
 
+  // A name not yet in the folder (in another case only where the host
+  // tells cases apart) whose path, with room more units, the host can hold
+  // (Windows: 260 units).
+  bool Usable(std::set<std::string>& used, const std::string& dir, const std::string& name,
+              int room = 0) {
+    std::string key = name;
+    if (!caseApart_) {
+      for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    int units = card_.RootUnits() + 1 + static_cast<int>(ToUtf16(dir + name).size()) + room;
+    return units <= 255 && used.insert(key).second;
+  }
+
   void Fill(const std::string& dir, int depth) {
     std::set<std::string> used;
     int files = Pick(9);
     for (int i = 0; i < files; ++i) {
       const std::string& name = kFileNames[Pick(static_cast<int>(kFileNames.size()))];
-      if (used.insert(name).second) AddFile(dir, name);
+      if (Usable(used, dir, name)) AddFile(dir, name);
     }
     int folders = depth < 3 ? Pick(6 - depth) : 0;
     for (int i = 0; i < folders; ++i) {
       const std::string& name = kFolderNames[Pick(static_cast<int>(kFolderNames.size()))];
-      if (!used.insert(name).second) continue;
+      if (!Usable(used, dir, name, 13)) continue;  // room for a file inside
       card_.MakeDir(dir + name);
       Fill(dir + name + "/", depth + 1);
     }
@@ -87,6 +102,7 @@ class CardMaker {
 
   RenameCard& card_;
   std::mt19937 rng_;
+  bool caseApart_;
   std::map<std::string, std::string> made_;
 };
 
