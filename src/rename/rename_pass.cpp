@@ -64,8 +64,8 @@ bool IsDotName(const char16_t* name) {
   return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
 }
 
-// Folders the pass never renames: '_FONT' and the like, and the system's
-// own ('System Volume Information').
+// 'System...' folders (the system's own, 'System Volume Information') never
+// get a new name; like '_...' folders they are left out of the folder step.
 bool IsSystemName(const char16_t* name) {
   const char16_t* system = u"SYSTEM";
   for (int i = 0; i < 6; ++i) {
