@@ -1,10 +1,11 @@
 #include "testing/scan_card.h"
 
-#include <cstring>
-
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/host.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 
 ScanCard::ScanCard(int model, int titleRule) : state_(std::make_unique<RunState>()) {
@@ -30,7 +31,7 @@ bool ScanCard::UseTestFonts() {
     TempCard fontCard;             // the current directory until it goes
     testing::internal::CaptureStdout();
     int ok = LoadTestFontSet(*state);
-    testing::internal::GetCapturedStdout();
+    GetCapturedConsole();
     if (ok != 1) {
       delete state;
       return static_cast<RunState*>(nullptr);

@@ -9,6 +9,7 @@
 #include "driver/run_state.h"
 #include "font/oled_render.h"
 #include "font/renderers.h"
+#include "testing/console_text.h"
 #include "testing/scan_card.h"
 #include "testing/temp_card.h"
 
@@ -43,10 +44,11 @@ void FillExampleTable(RunState& s) {
   s.directories[3].nextRandom = 2;
 }
 
-std::string WriteAndRead(ScanCard& scan, const std::string& fileName, std::string* output = nullptr) {
+std::string WriteAndRead(ScanCard& scan, const std::string& fileName,
+                         std::string* output = nullptr) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(WriteDirectoryList(scan.state()), 1);
-  std::string out = testing::internal::GetCapturedStdout();
+  std::string out = GetCapturedConsole();
   if (output != nullptr) *output = out;
   return scan.card().ReadFile(fileName);
 }
@@ -62,8 +64,8 @@ TEST(DirectoryList, EmptyCardOnModel4IsTheHeaderAndTheRootRecord) {
   scan.state().directories[0].firstChild = 1;
   std::string file = WriteAndRead(scan, "DIRLST04.DAT");
   std::string expected = std::string("\x01\x00\x00\x00", 4) + std::string(124, '\0');
-  expected += std::string(61, '\0') + std::string(1, '\0') + std::string(12, ' ') +
-              std::string(1, '\0');
+  expected +=
+      std::string(61, '\0') + std::string(1, '\0') + std::string(12, ' ') + std::string(1, '\0');
   expected += std::string("\x02\x00", 2) + std::string(1, '\0') + std::string("\x01\x00", 2) +
               std::string("\x01\x00", 2) + std::string("\x00\x00", 2) + std::string(1, '\0');
   expected += std::string(33, '\0') + std::string(10, '\0');
@@ -170,7 +172,7 @@ TEST(DirectoryList, Model8RecordsCarryImagesWidthAndLayout) {
   int32_t layout = -1, width = -1;
   testing::internal::CaptureStdout();
   MakeOLEDdataOfString(s, "Album A", 7, layout, width);
-  testing::internal::GetCapturedStdout();
+  GetCapturedConsole();
   uint8_t strip[128] = {};
   MakeStripDataOfString(s, strip, "Album A", 7);
 
@@ -190,7 +192,8 @@ TEST(DirectoryList, FileThatCannotBeCreatedIsReported) {
   scan.card().MakeDir("DIRLST04.DAT");
   testing::internal::CaptureStdout();
   EXPECT_EQ(WriteDirectoryList(scan.state()), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "DIRLST04.DATの作成でエラー\n");
+  std::string output = GetCapturedConsole();
+  EXPECT_EQ(output, "DIRLST04.DATの作成でエラー\n");
 }
 
 }  // namespace

@@ -68,8 +68,7 @@ void LinkToParent(RunState& state, uint16_t i) {
 void ChooseFolderTitle(const RunState& state, DirectoryEntry& row) {
   char oldName[kTitleBytes + 1] = {};
   ReadFolderRenameLog(row.listedPath, oldName);
-  bool graphic =
-      state.playerModel == 8 || state.playerModel == 10 || state.playerModel == 12;
+  bool graphic = state.playerModel == 8 || state.playerModel == 10 || state.playerModel == 12;
   std::memset(row.displayName, 0, sizeof row.displayName);
   if (oldName[0] != 0 && (graphic || !HasDoubleByteChar(oldName))) {
     std::memcpy(row.displayName, oldName, kTitleBytes);
@@ -118,7 +117,15 @@ int ReadDirectoryStructure(RunState& state) {
   ConsolePrintf("%s", kMsgReadDirectoryStructure);
   char workFile[sizeof state.tempDir + 16];
   std::snprintf(workFile, sizeof workFile, "%s%s", state.tempDir, "\\DIRLSTWK.TXT");
-  std::FILE* file = HostWriteFolderListing(workFile) ? HostOpen(workFile, "rb") : nullptr;
+  if (!HostWriteFolderListing(workFile)) {
+    ConsolePrintf("%s", kMsgCannotOpenInput);
+    return 0;
+  }
+  return ReadDirectoryListing(state, workFile);
+}
+
+int ReadDirectoryListing(RunState& state, const char* workFile) {
+  std::FILE* file = HostOpen(workFile, "rb");
   if (file == nullptr) {
     ConsolePrintf("%s", kMsgCannotOpenInput);
     return 0;

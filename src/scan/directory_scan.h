@@ -8,6 +8,11 @@ struct RunState;
 // folder listing could not be read.
 int ReadDirectoryStructure(RunState& state);
 
+// The part of ReadDirectoryStructure after the folder listing is written:
+// reads the folder lines in workFile. Lets tests hand the scan a prepared
+// listing.
+int ReadDirectoryListing(RunState& state, const char* workFile);
+
 // sortKey (33 bytes) = displayName's first 32 bytes with ASCII a..z made
 // upper case, double-byte characters copied unchanged; byte 32 zero.
 void MakeSortKey(const char* displayName, char* sortKey);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/run_state.h"
+#include "testing/console_text.h"
 #include "testing/scan_card.h"
 #include "testing/temp_card.h"
 
@@ -19,13 +20,13 @@ struct ScanResult {
 ScanResult ScanCardFolders(ScanCard& scan) {
   testing::internal::CaptureStdout();
   int result = ReadDirectoryStructure(scan.state());
-  return {result, testing::internal::GetCapturedStdout()};
+  return {result, GetCapturedConsole()};
 }
 
 // On a host whose test card is not a drive root the listing's paths carry
 // the card's own folder, which counts against the 47-byte limit.
-#define SKIP_IF_CARD_TOO_DEEP(longestRelative)                                       \
-  if (ScanCard::PathPrefix().size() + (longestRelative) > kMaxPathBytes) {           \
+#define SKIP_IF_CARD_TOO_DEEP(longestRelative)                                    \
+  if (ScanCard::PathPrefix().size() + (longestRelative) > kMaxPathBytes) {        \
     GTEST_SKIP() << "the test card's folder is too deep for the path limit here"; \
   }
 
@@ -38,8 +39,8 @@ std::string PathOf(const std::string& relative) {
 }
 
 TEST(DirectoryScan, BuildsRowsAndLinksInListingOrder) {
-  SKIP_IF_CARD_TOO_DEEP(5u);
   ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(5u);
   scan.card().WriteFile("A/A1/001.MP3", "");
   scan.card().MakeDir("A/A2");
   scan.card().WriteFile("B/001.MP3", "");
@@ -85,8 +86,8 @@ TEST(DirectoryScan, BuildsRowsAndLinksInListingOrder) {
 }
 
 TEST(DirectoryScan, LeavesOutUnderscoreAndSystemFolders) {
-  SKIP_IF_CARD_TOO_DEEP(30u);
   ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(30u);
   scan.card().WriteFile("_FONT/MNLZN16X.TLF", "font");
   scan.card().MakeDir("_X/Y");
   scan.card().MakeDir("SYSTEM1");
@@ -105,9 +106,9 @@ TEST(DirectoryScan, LeavesOutUnderscoreAndSystemFolders) {
 }
 
 TEST(DirectoryScan, TakesPathsOf47BytesAndLeavesOutLongerOnes) {
-  std::string prefix = ScanCard::PathPrefix();
-  SKIP_IF_CARD_TOO_DEEP(10u);
   ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(10u);
+  std::string prefix = ScanCard::PathPrefix();
   std::string fits(kMaxPathBytes - 1 - prefix.size(), 'F');  // "\" + name = 47 bytes
   std::string over(kMaxPathBytes - prefix.size(), 'O');      // 48 bytes
   scan.card().MakeDir(fits + "/SUB");
@@ -132,9 +133,9 @@ TEST(DirectoryScan, NeverTakesPiecesOfAnOverlongListingLineForFolders) {
 }
 
 TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
-  SKIP_IF_CARD_TOO_DEEP(12u);
   for (int model : {4, 8}) {
     ScanCard scan(model);
+    SKIP_IF_CARD_TOO_DEEP(12u);
     scan.WriteRenameLog("00001/RENDIR04.LOG", "日本の歌\n");
     scan.WriteRenameLog("LONGFOLD/RENDIR04.LOG", "Long folder name\n");
     scan.card().MakeDir("LONGFOLD/SUB");
@@ -151,8 +152,8 @@ TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
 }
 
 TEST(DirectoryScan, OldNameIsCutTo32Bytes) {
-  SKIP_IF_CARD_TOO_DEEP(6u);
   ScanCard scan(10);
+  SKIP_IF_CARD_TOO_DEEP(6u);
   scan.WriteRenameLog("00001/RENDIR04.LOG", "一二三四五六七八九十一二三四五六七八九十\n");
   ASSERT_EQ(ScanCardFolders(scan).result, 1);
   const DirectoryEntry& row = scan.state().directories[1];
@@ -162,6 +163,7 @@ TEST(DirectoryScan, OldNameIsCutTo32Bytes) {
 
 TEST(DirectoryScan, LeavesOutFoldersBeyondTheTableAndSaysSo) {
   ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(6u);
   for (int i = 0; i < 1003; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "F%04d", i);

@@ -16,16 +16,20 @@ inline constexpr char kMsgFolderLimit[] =
 inline constexpr char kMsgTrackLimit[] =
     "MP3\x83\x74\x83\x40\x83\x43\x83\x8b\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
 // "%sの作成でエラー\n" (error while creating the file)
-inline constexpr char kMsgCannotCreate[] = "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
+inline constexpr char kMsgCannotCreate[] =
+    "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
 // "%sの書き込みでエラー\n" (error while writing the file)
 inline constexpr char kMsgCannotWrite[] =
     "%s\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
 
 // "表示名04.txt" (the display-name file a user may put into a folder)
-inline constexpr char kDisplayNameFile[] = "\x95\x5c\x8e\xa6\x96\xbc" "04.txt";
+inline constexpr char kDisplayNameFile[] =
+    "\x95\x5c\x8e\xa6\x96\xbc"
+    "04.txt";
 // "表示名04.txtの行数制限超過 %s\n" (too many lines in the display-name file)
 inline constexpr char kMsgDisplayNameLimit[] =
-    "\x95\x5c\x8e\xa6\x96\xbc" "04.txt\x82\xcc\x8d\x73\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
+    "\x95\x5c\x8e\xa6\x96\xbc"
+    "04.txt\x82\xcc\x8d\x73\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
 
 // "fopen error %s\%s\n" (work log: an MP3 file that could not be opened)
 inline constexpr char kMsgTagOpenError[] = "fopen error %s\\%s\n";
@@ -38,4 +42,5 @@ inline constexpr char kMsgRandomOrderStart[] = "random order start\n";
 
 // "サブDIR数制限超過 %s %d\n" (too many subfolders)
 inline constexpr char kMsgSubfolderLimit[] =
-    "\x83\x54\x83\x75" "DIR\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s %d\n";
+    "\x83\x54\x83\x75"
+    "DIR\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s %d\n";

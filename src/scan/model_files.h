@@ -23,11 +23,16 @@ inline int TrackRecordSize(int model) {
 // The volume file whose presence in a folder keeps it from being written.
 inline const char* VolumeFileName(int model) {
   switch (model) {
-    case 6: return "VOLUME06.DAT";
-    case 8: return "VOLUME08.DAT";
-    case 10: return "VOLUME10.DAT";
-    case 12: return "VOLUME12.DAT";
-    default: return "VOLUME04.DAT";
+    case 6:
+      return "VOLUME06.DAT";
+    case 8:
+      return "VOLUME08.DAT";
+    case 10:
+      return "VOLUME10.DAT";
+    case 12:
+      return "VOLUME12.DAT";
+    default:
+      return "VOLUME04.DAT";
   }
 }
 

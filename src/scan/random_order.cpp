@@ -35,9 +35,7 @@ int Draw(Generator& g, int n) {
 }
 
 // Whether position a of n has a partner more than kMinDistance away.
-bool HasPartner(int a, int n) {
-  return a - kMinDistance - 1 >= 0 || a + kMinDistance + 1 <= n - 1;
-}
+bool HasPartner(int a, int n) { return a - kMinDistance - 1 >= 0 || a + kMinDistance + 1 <= n - 1; }
 
 int Distance(int a, int b) { return a > b ? a - b : b - a; }
 

@@ -169,7 +169,8 @@ void ScanVersion23(const TagBuffer& tag, char* title) {
     if (p + 11 > kTagBytes) return;  // the frame header runs past the bytes read
     uint32_t size = (uint32_t{tag.bytes[p + 4]} << 24) | (uint32_t{tag.bytes[p + 5]} << 16) |
                     (uint32_t{tag.bytes[p + 6]} << 8) | uint32_t{tag.bytes[p + 7]};
-    int length = size == 0 ? 0 : (size - 1 > kTitleBytes ? kTitleBytes : static_cast<int>(size - 1));
+    int length =
+        size == 0 ? 0 : (size - 1 > kTitleBytes ? kTitleBytes : static_cast<int>(size - 1));
     int start = p + 11;
     if (length > kTagBytes - start) length = kTagBytes - start;
     if (tag.bytes[p + 10] == 1) {

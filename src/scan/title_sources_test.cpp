@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "testing/console_text.h"
 #include "testing/id3_builder.h"
 #include "testing/scan_card.h"
 #include "testing/temp_card.h"
@@ -21,9 +22,8 @@ const std::string kDisplayNameFileUtf8 = "表示名04.txt";
 
 TEST(DisplayNameFile, ReadsTitleAfterTabsAndBlanksAndSkipsLinesWithoutTab) {
   ScanCard scan(10);
-  scan.card().WriteFile("A/" + kDisplayNameFileUtf8,
-                        "a.mp3\t\t Title\r\nno tab here\r\n" + ToCp932("曲.mp3\t歌の名前") +
-                            "\nc.mp3\t");
+  scan.card().WriteFile("A/" + kDisplayNameFileUtf8, "a.mp3\t\t Title\r\nno tab here\r\n" +
+                                                         ToCp932("曲.mp3\t歌の名前") + "\nc.mp3\t");
   RunState& state = scan.state();
   ASSERT_TRUE(ReadDisplayNameFile(state, ScanCard::ListedPath("A").c_str()));
   ASSERT_EQ(state.displayNameCount, 3);
@@ -48,11 +48,15 @@ TEST(DisplayNameFile, MissingFileEmptiesTheTable) {
 TEST(DisplayNameFile, KeepsFirst256RowsAndSaysSoOnce) {
   ScanCard scan(4);
   std::string text;
-  for (int i = 0; i < 300; ++i) text += "t" + std::to_string(i) + ".mp3\tTitle " + std::to_string(i) + "\n";
+  for (int i = 0; i < 300; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "t%d.mp3\tTitle %d\n", i, i);
+    text += line;
+  }
   scan.card().WriteFile("A/" + kDisplayNameFileUtf8, text);
   testing::internal::CaptureStdout();
   ASSERT_TRUE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("A").c_str()));
-  std::string out = testing::internal::GetCapturedStdout();
+  std::string out = GetCapturedConsole();
   EXPECT_EQ(scan.state().displayNameCount, 256);
   EXPECT_STREQ(scan.state().displayNameTable[255].title, "Title 255");
   EXPECT_EQ(out, "表示名04.txtの行数制限超過 " + FromCp932(ScanCard::ListedPath("A")) + "\n");
@@ -157,9 +161,9 @@ TEST_F(TagTitle, Version22BigEndianTitleGivesNoTitleAndALogLine) {
 }
 
 TEST_F(TagTitle, Version22LastTitleWinsAndAlbumTextIsPassedOver) {
-  EXPECT_EQ(Read({Id3TextFrame("TT2", Latin1Text("First")), Id3TextFrame("TT2", Latin1Text("Last"))},
-                 2),
-            "Last");
+  EXPECT_EQ(
+      Read({Id3TextFrame("TT2", Latin1Text("First")), Id3TextFrame("TT2", Latin1Text("Last"))}, 2),
+      "Last");
   // "TT2" inside the album text is not a frame.
   EXPECT_EQ(Read({Id3TextFrame("TT2", Latin1Text("Title")),
                   Id3TextFrame("TAL", Latin1Text("TT2abcdFake"))},
@@ -181,12 +185,10 @@ TEST_F(TagTitle, Version22LatinTitleIsCutAt256BytesOnACharacterBoundary) {
 TEST_F(TagTitle, Version22TitleRunningPastTheBytesReadIsCutThere) {
   // A TT2 frame at byte 900 whose text has no end inside the first 1024
   // bytes of the file.
-  std::vector<uint8_t> file = {'I', 'D', '3', 2, 0, 0, 0, 0, 0x10, 0};
-  file.resize(900, 0);
-  for (char c : std::string("TT2\x00\x08\x00", 6)) file.push_back(static_cast<uint8_t>(c));
-  file.push_back(0);  // encoding
-  file.resize(2000, 'A');
-  EXPECT_EQ(Read(file), std::string(1024 - 907, 'A'));
+  std::string file = std::string("ID3\x02\0\0\0\0\x10\0", 10) + std::string(890, '\0') +
+                     std::string("TT2\x00\x08\x00", 6) + std::string(1, '\0') +  // encoding 0
+                     std::string(1093, 'A');
+  EXPECT_EQ(Read(std::vector<uint8_t>(file.begin(), file.end())), std::string(1024 - 907, 'A'));
 }
 
 TEST_F(TagTitle, Utf16TitleTooLongForTheBufferIsCutAtACharacterBoundary) {
@@ -210,19 +212,15 @@ TEST_F(TagTitle, Version23TitleTakesTheFrameSize) {
 }
 
 TEST_F(TagTitle, Version23OnlyTheFirstTitleFrameCounts) {
-  EXPECT_EQ(Read({Id3TextFrame("TIT2", Latin1Text("One")), Id3TextFrame("TIT2", Latin1Text("Two"))},
-                 3),
-            "One");
+  EXPECT_EQ(
+      Read({Id3TextFrame("TIT2", Latin1Text("One")), Id3TextFrame("TIT2", Latin1Text("Two"))}, 3),
+      "One");
 }
 
 TEST_F(TagTitle, Version23SizePastTheBytesReadIsCutThere) {
-  std::vector<uint8_t> file = {'I', 'D', '3', 3, 0, 0, 0, 0, 0x10, 0};
-  file.resize(1000, 0);
-  for (char c : std::string("TIT2\x00\x00\x00\xC8\x00\x00\x00", 11)) {
-    file.push_back(static_cast<uint8_t>(c));
-  }
-  file.resize(2000, 'B');
-  EXPECT_EQ(Read(file), std::string(1024 - 1011, 'B'));
+  std::string file = std::string("ID3\x03\0\0\0\0\x10\0", 10) + std::string(990, '\0') +
+                     std::string("TIT2\x00\x00\x00\xC8\x00\x00\x00", 11) + std::string(989, 'B');
+  EXPECT_EQ(Read(std::vector<uint8_t>(file.begin(), file.end())), std::string(1024 - 1011, 'B'));
 }
 
 TEST_F(TagTitle, Version23Utf16TitleEndsWithItsFrame) {

@@ -46,10 +46,16 @@ bool EqualsIgnoreAsciiCase(const char* a, const char* b) {
   }
 }
 
-void CopyTitle(char* out, const char* text) {
-  std::memset(out, 0, kTitleBytes + 1);
-  std::strncpy(out, text, kTitleBytes);
+// Copies at most maxBytes bytes of text into out, zero-filled up to and
+// including out[maxBytes].
+void CopyCut(char* out, const char* text, int maxBytes) {
+  int n = 0;
+  while (n < maxBytes && text[n] != 0) ++n;
+  std::memcpy(out, text, static_cast<size_t>(n));
+  std::memset(out + n, 0, static_cast<size_t>(maxBytes + 1 - n));
 }
+
+void CopyTitle(char* out, const char* text) { CopyCut(out, text, kTitleBytes); }
 
 // Fills entry n for the MP3 file name: its number and its title.
 // Returns true when the title came from a name source (the name before
@@ -57,7 +63,7 @@ void CopyTitle(char* out, const char* text) {
 bool FillTrack(RunState& state, const char* listedPath, const char* name, int n) {
   TrackEntry& track = tracks[n];
   std::memset(&track, 0, sizeof track);
-  std::strncpy(track.shortName, name, sizeof track.shortName - 1);
+  CopyCut(track.shortName, name, sizeof track.shortName - 1);
   char number[16];
   std::snprintf(number, sizeof number, "%03d", n + 1);
   std::memcpy(track.trackNumber, number + std::strlen(number) - 2, 2);
@@ -185,6 +191,10 @@ uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
     ConsolePrintf(kMsgCannotCreate, workFile);
     return 0;
   }
+  return ScanFileListing(state, listedPath, workFile);
+}
+
+uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* workFile) {
   std::FILE* listing = HostOpen(workFile, "rb");
   if (listing == nullptr) return 0;
 

@@ -10,5 +10,10 @@ struct RunState;
 // number of accepted tracks, 0..255.
 uint16_t ScanFolderTracks(RunState& state, const char* listedPath);
 
+// The part of ScanFolderTracks after the folder's name tables are loaded
+// and its files listed: reads the bare names in workFile (one per line) as
+// the folder's listing. Lets tests hand the scan a prepared listing.
+uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* workFile);
+
 // Creates folderPath\fileName holding the 16-bit value 255 (FF 00).
 void WriteDefaultVolumeFile(const char* fileName, const char* folderPath);
