@@ -7,6 +7,7 @@
 
 #include "driver/run_state.h"
 #include "font/font_test_util.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
@@ -16,7 +17,7 @@ std::string LoadPrinting(RunState& state, int expected) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(LoadFonts(state), expected);
   KeepFontMemory(state);
-  return testing::internal::GetCapturedStdout();
+  return GetCapturedConsole();
 }
 
 TEST(LoadFonts, FillsEachSlotFromItsOwnFile) {

@@ -12,6 +12,7 @@
 #include "driver/run_state.h"
 #include "font/font_file.h"
 #include "platform/host.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
@@ -25,7 +26,7 @@ inline int ReadFontBytes(const TempCard& card, const std::vector<uint8_t>& bytes
   if (file == nullptr) return -1;
   testing::internal::CaptureStdout();
   int result = GetFontMetrics(file, font, "TEST.FNT");
-  std::string printed = testing::internal::GetCapturedStdout();
+  std::string printed = GetCapturedConsole();
   if (console != nullptr) *console = printed;
   KeepFontMemory(font);
   return result;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
@@ -41,7 +42,7 @@ class OledRender : public testing::Test {
     Result r;
     testing::internal::CaptureStdout();
     MakeOLEDdataOfString(*state, text.c_str(), static_cast<int>(text.size()), r.layout, r.width);
-    r.console = testing::internal::GetCapturedStdout();
+    r.console = GetCapturedConsole();
     return r;
   }
 
@@ -203,7 +204,7 @@ TEST(OledRenderWithoutFonts, ReportsEveryCharacterAndDrawsNothing) {
   int32_t width = -1;
   testing::internal::CaptureStdout();
   MakeOLEDdataOfString(*state, "A\x93\xFA", 3, layout, width);
-  std::string console = testing::internal::GetCapturedStdout();
+  std::string console = GetCapturedConsole();
   EXPECT_EQ(console,
             "MakeOLEDdataOfString:[A日][3]\n"
             " 半角フォントデータ見つからない (0:A)\n"
@@ -213,7 +214,7 @@ TEST(OledRenderWithoutFonts, ReportsEveryCharacterAndDrawsNothing) {
   EXPECT_EQ(Bytes(state->imagePlaneA, state->imagePlaneA + 100), Bytes(100, 0));
   testing::internal::CaptureStdout();
   MakeOLEDdataOfString(*state, "", 0, layout, width);
-  testing::internal::GetCapturedStdout();
+  GetCapturedConsole();
   EXPECT_EQ(layout, 0);
   EXPECT_EQ(width, 100);
 }

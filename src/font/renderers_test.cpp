@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
@@ -67,7 +68,7 @@ TwoLineRun RunTwoLine(const RunState& state, int capacity, const std::string& te
   testing::internal::CaptureStdout();
   run.result = MakeTwoLineDataOfString(state, buffers[0].data(), buffers[1].data(), buffers[2].data(),
                                        capacity, text.c_str());
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedConsole(), "");
   for (int p = 0; p < 3; ++p) {
     EXPECT_EQ(Bytes(buffers[p].begin() + capacity, buffers[p].end()), Bytes(1024 - capacity, 0xEE));
     run.pages[p] = Bytes(buffers[p].begin(), buffers[p].begin() + capacity);
@@ -167,7 +168,7 @@ TEST_F(Renderers, HalfWidthImageIsSixColumnsPerByte) {
   int32_t width = -1;
   testing::internal::CaptureStdout();
   MakeHalfWidthDataOfString(*state, image, " RANDOM    ", width);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedConsole(), "");
   EXPECT_EQ(width, 66);
   std::string text = " RANDOM    ";
   for (int i = 0; i < 11; ++i) {
@@ -204,7 +205,7 @@ TEST(RenderersWithoutFonts, DrawNothingAndOnlyTheHalfWidthImageSaysSo) {
   EXPECT_EQ(MakeTwoLineDataOfString(*state, pages[0], pages[1], pages[2], 128, "AB\x93\xFA"), 0);
   uint8_t strip[kStripBytes];
   MakeStripDataOfString(*state, strip, "AB", 2);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(GetCapturedConsole(),
             " 半角フォントデータ見つからない (0:O)\n 半角フォントデータ見つからない (1:K)\n");
   EXPECT_EQ(width, 0);
   EXPECT_EQ(Bytes(strip, strip + kStripBytes), Bytes(kStripBytes, 0));
