@@ -32,7 +32,7 @@ void FillExampleTable(RunState& s) {
   SetRow(s, 1, "\\A", "A", "Album A");
   s.directories[1].firstChild = 3;
   s.directories[1].childCount = 2;
-  SetRow(s, 2, "\\B", "B", "B");
+  SetRow(s, 2, "\\ABCDEFGH.IJK", "ABCDEFGH.IJK", "B");
   s.directories[2].trackCount = 4;
   SetRow(s, 3, "\\A\\A1", "A1", "A1");
   s.directories[3].parent = 1;
@@ -98,17 +98,7 @@ TEST(DirectoryList, RecordsCarryLinksAsRecordNumbers) {
   EXPECT_EQ(file.substr(a1 + 62, 13), std::string("A1          \0", 13));
   EXPECT_EQ(file.substr(a + 85, 33), std::string("Album A") + std::string(26, '\0'));
   EXPECT_EQ(file.substr(a + 118, 10), std::string(10, '\0'));
-}
-
-TEST(DirectoryList, TwelveByteShortNameFillsItsFieldWithoutSpaces) {
-  ScanCard scan(4);
-  RunState& s = scan.state();
-  s.directoryCount = 2;
-  s.directories[0].firstChild = 1;
-  s.directories[0].childCount = 1;
-  SetRow(s, 1, "\\ABCDEFGH.IJK", "ABCDEFGH.IJK", "ABCDEFGH.IJK");
-  std::string file = WriteAndRead(scan, "DIRLST04.DAT");
-  EXPECT_EQ(file.substr(2 * 128 + 62, 13), std::string("ABCDEFGH.IJK\0", 13));
+  EXPECT_EQ(file.substr(b + 62, 13), std::string("ABCDEFGH.IJK\0", 13));  // no space left
 }
 
 TEST(DirectoryList, MoreThan255SubfoldersAreCappedAndReportedOnce) {
@@ -129,12 +119,6 @@ TEST(DirectoryList, MoreThan255SubfoldersAreCappedAndReportedOnce) {
   EXPECT_EQ(output, "サブDIR数制限超過 \\BIG 300\n");
   ASSERT_EQ(file.size(), 303u * 128);
   EXPECT_EQ(U8(file, 2 * 128 + 77), 255u);
-}
-
-TEST(DirectoryList, UnreadListingGivesTheHeaderAlone) {
-  ScanCard scan(12);
-  std::string file = WriteAndRead(scan, "DIRLST10.DAT");
-  EXPECT_EQ(file, std::string(512, '\0'));
 }
 
 TEST(DirectoryList, Model10And12RecordsCarryTheTwoLineImages) {
@@ -186,10 +170,11 @@ TEST(DirectoryList, Model8RecordsCarryImagesWidthAndLayout) {
   EXPECT_GT(width, 0);
 }
 
-TEST(DirectoryList, FileThatCannotBeCreatedIsReported) {
-  ScanCard scan(4);
-  scan.state().directoryCount = 1;
+TEST(DirectoryList, UnreadListingGivesTheHeaderAloneAndAFileInTheWayALine) {
+  ScanCard scan(12);
+  EXPECT_EQ(WriteAndRead(scan, "DIRLST10.DAT"), std::string(512, '\0'));
   scan.card().MakeDir("DIRLST04.DAT");
+  scan.state().playerModel = 4;
   testing::internal::CaptureStdout();
   EXPECT_EQ(WriteDirectoryList(scan.state()), 1);
   std::string output = GetCapturedConsole();

@@ -138,27 +138,19 @@ TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
     SKIP_IF_CARD_TOO_DEEP(12u);
     scan.WriteRenameLog("00001/RENDIR04.LOG", "日本の歌\n");
     scan.WriteRenameLog("LONGFOLD/RENDIR04.LOG", "Long folder name\n");
+    scan.WriteRenameLog("00002/RENDIR04.LOG", "Many letters: abcdefghijklmnopqrstuvwxyz\n");
     scan.card().MakeDir("LONGFOLD/SUB");
     ASSERT_EQ(ScanCardFolders(scan).result, 1);
     const DirectoryEntry* d = scan.state().directories;
-    ASSERT_EQ(scan.state().directoryCount, 4);
+    ASSERT_EQ(scan.state().directoryCount, 5);
     EXPECT_STREQ(d[1].shortName, "00001");
     EXPECT_EQ(std::string(d[1].displayName), model == 8 ? ToCp932("日本の歌") : "00001")
         << "model " << model;
-    EXPECT_STREQ(d[2].displayName, "Long folder name");
-    EXPECT_STREQ(d[2].sortKey, "LONG FOLDER NAME");
-    EXPECT_STREQ(d[3].parentDisplayName, "Long folder name");
+    EXPECT_STREQ(d[2].displayName, "Many letters: abcdefghijklmnopqr");  // 32 bytes
+    EXPECT_STREQ(d[3].displayName, "Long folder name");
+    EXPECT_STREQ(d[3].sortKey, "LONG FOLDER NAME");
+    EXPECT_STREQ(d[4].parentDisplayName, "Long folder name");
   }
-}
-
-TEST(DirectoryScan, OldNameIsCutTo32Bytes) {
-  ScanCard scan(10);
-  SKIP_IF_CARD_TOO_DEEP(6u);
-  scan.WriteRenameLog("00001/RENDIR04.LOG", "一二三四五六七八九十一二三四五六七八九十\n");
-  ASSERT_EQ(ScanCardFolders(scan).result, 1);
-  const DirectoryEntry& row = scan.state().directories[1];
-  EXPECT_EQ(std::string(row.displayName), ToCp932("一二三四五六七八九十一二三四五六"));
-  EXPECT_EQ(row.displayName[32], 0);
 }
 
 TEST(DirectoryScan, LeavesOutFoldersBeyondTheTableAndSaysSo) {

@@ -16,101 +16,72 @@
 
 namespace {
 
-const std::string kDisplayNameFileUtf8 = "表示名04.txt";
-
 // --- The display-name file ----------------------------------------------------
+
+// Writes A/表示名04.txt and reads it, with the console output caught.
+std::string ReadDisplayNames(ScanCard& scan, const std::string& text) {
+  scan.card().WriteFile("A/表示名04.txt", text);
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("A").c_str()));
+  return GetCapturedConsole();
+}
 
 TEST(DisplayNameFile, ReadsTitleAfterTabsAndBlanksAndSkipsLinesWithoutTab) {
   ScanCard scan(10);
-  scan.card().WriteFile("A/" + kDisplayNameFileUtf8, "a.mp3\t\t Title\r\nno tab here\r\n" +
-                                                         ToCp932("曲.mp3\t歌の名前") + "\nc.mp3\t");
-  RunState& state = scan.state();
-  ASSERT_TRUE(ReadDisplayNameFile(state, ScanCard::ListedPath("A").c_str()));
-  ASSERT_EQ(state.displayNameCount, 3);
-  EXPECT_STREQ(state.displayNameTable[0].longName, "a.mp3");
-  EXPECT_STREQ(state.displayNameTable[0].title, "Title");
-  EXPECT_STREQ(state.displayNameTable[0].shortName, "");
-  EXPECT_EQ(state.displayNameTable[1].longName, ToCp932("曲.mp3"));
-  EXPECT_EQ(state.displayNameTable[1].title, ToCp932("歌の名前"));
-  EXPECT_STREQ(state.displayNameTable[2].longName, "c.mp3");
-  EXPECT_STREQ(state.displayNameTable[2].title, "");
-}
+  ReadDisplayNames(
+      scan, "a.mp3\t\t Title\r\nno tab here\r\n" + ToCp932("曲.mp3\t歌の名前") + "\nc.mp3\t");
+  const NameRecord* rows = scan.state().displayNameTable;
+  ASSERT_EQ(scan.state().displayNameCount, 3);
+  EXPECT_STREQ(rows[0].longName, "a.mp3");
+  EXPECT_STREQ(rows[0].title, "Title");
+  EXPECT_EQ(rows[1].longName, ToCp932("曲.mp3"));
+  EXPECT_EQ(rows[1].title, ToCp932("歌の名前"));
+  EXPECT_STREQ(rows[2].title, "");
 
-TEST(DisplayNameFile, MissingFileEmptiesTheTable) {
-  ScanCard scan(4);
-  scan.card().MakeDir("A");
-  RunState& state = scan.state();
-  state.displayNameCount = 5;
-  EXPECT_FALSE(ReadDisplayNameFile(state, ScanCard::ListedPath("A").c_str()));
-  EXPECT_EQ(state.displayNameCount, 0);
+  scan.card().MakeDir("B");  // without a display-name file
+  EXPECT_FALSE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("B").c_str()));
+  EXPECT_EQ(scan.state().displayNameCount, 0);
 }
 
 TEST(DisplayNameFile, KeepsFirst256RowsAndSaysSoOnce) {
   ScanCard scan(4);
   std::string text;
-  for (int i = 0; i < 300; ++i) {
-    char line[64];
-    std::snprintf(line, sizeof line, "t%d.mp3\tTitle %d\n", i, i);
-    text += line;
-  }
-  scan.card().WriteFile("A/" + kDisplayNameFileUtf8, text);
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("A").c_str()));
-  std::string out = GetCapturedConsole();
+  for (int i = 0; i < 300; ++i) text += "t" + std::string(1, char('a' + i % 26)) + ".mp3\tT\n";
+  std::string out = ReadDisplayNames(scan, text);
   EXPECT_EQ(scan.state().displayNameCount, 256);
-  EXPECT_STREQ(scan.state().displayNameTable[255].title, "Title 255");
   EXPECT_EQ(out, "表示名04.txtの行数制限超過 " + FromCp932(ScanCard::ListedPath("A")) + "\n");
 }
 
 TEST(DisplayNameFile, CutsLongFirstColumnAndNeverSplitsALongLine) {
   ScanCard scan(4);
-  std::string longName(150, 'n');
   // The second line runs past the 255 bytes that are read of it; its rest
   // holds a TAB and must not come back as a row of its own.
-  std::string longLine = "x.mp3\t" + std::string(300, 'T') + "\tbogus.mp3\tBogus";
-  scan.card().WriteFile("A/" + kDisplayNameFileUtf8,
-                        longName + "\tLong\n" + longLine + "\r\nlast.mp3\tLast\n");
-  RunState& state = scan.state();
-  ASSERT_TRUE(ReadDisplayNameFile(state, ScanCard::ListedPath("A").c_str()));
-  ASSERT_EQ(state.displayNameCount, 3);
-  EXPECT_EQ(std::string(state.displayNameTable[0].longName), std::string(128, 'n'));
-  EXPECT_STREQ(state.displayNameTable[0].title, "Long");
-  EXPECT_STREQ(state.displayNameTable[1].longName, "x.mp3");
-  EXPECT_EQ(std::string(state.displayNameTable[1].title), std::string(255 - 6, 'T'));
-  EXPECT_STREQ(state.displayNameTable[2].longName, "last.mp3");
-  EXPECT_STREQ(state.displayNameTable[2].title, "Last");
+  ReadDisplayNames(scan, std::string(150, 'n') + "\tLong\nx.mp3\t" + std::string(300, 'T') +
+                             "\tbogus.mp3\tBogus\r\nlast.mp3\tLast\n");
+  const NameRecord* rows = scan.state().displayNameTable;
+  ASSERT_EQ(scan.state().displayNameCount, 3);
+  EXPECT_EQ(std::string(rows[0].longName), std::string(128, 'n'));
+  EXPECT_EQ(std::string(rows[1].title), std::string(255 - 6, 'T'));
+  EXPECT_STREQ(rows[2].longName, "last.mp3");
 }
 
 // --- Name lookup ------------------------------------------------------------------
 
-void AddRenameRow(RunState& state, const char* shortName, const char* oldName) {
-  NameRecord& row = state.fileRenameTable[state.fileRenameCount++];
-  std::strcpy(row.shortName, shortName);
-  std::strcpy(row.longName, oldName);
-}
-
-void AddDisplayRow(RunState& state, const char* oldName, const char* title) {
-  NameRecord& row = state.displayNameTable[state.displayNameCount++];
-  std::strcpy(row.longName, oldName);
-  std::strcpy(row.title, title);
-}
-
-TEST(LookUpTrackNames, JoinsRenameLogAndDisplayNameFile) {
+TEST(LookUpTrackNames, FindsTheDisplayTitleOnlyThroughTheRenameLog) {
   auto state = std::make_unique<RunState>();
-  AddRenameRow(*state, "003.MP3", "My Song.mp3");
-  AddRenameRow(*state, "004.MP3", "Other.mp3");
-  AddDisplayRow(*state, "My Song.mp3", "Best Song");
-  AddDisplayRow(*state, "005.MP3", "Kept Name");
+  std::strcpy(state->fileRenameTable[0].shortName, "003.MP3");
+  std::strcpy(state->fileRenameTable[0].longName, "My Song.mp3");
+  state->fileRenameCount = 1;
+  std::strcpy(state->displayNameTable[0].longName, "My Song.mp3");
+  std::strcpy(state->displayNameTable[0].title, "Best Song");
+  std::strcpy(state->displayNameTable[1].longName, "005.MP3");
+  std::strcpy(state->displayNameTable[1].title, "Kept Name");
+  state->displayNameCount = 2;
   char title[257], old[257];
 
   EXPECT_EQ(LookUpTrackNames(*state, "003.MP3", title, old), 1);
   EXPECT_STREQ(title, "Best Song");
   EXPECT_STREQ(old, "My Song.mp3");
-
-  EXPECT_EQ(LookUpTrackNames(*state, "004.MP3", title, old), 0);
-  EXPECT_STREQ(title, "");
-  EXPECT_STREQ(old, "Other.mp3");
-
   // A track that kept its name has no log line: the display-name file is
   // not consulted even though it names the track.
   EXPECT_EQ(LookUpTrackNames(*state, "005.MP3", title, old), 0);
@@ -133,38 +104,41 @@ class TagTitle : public testing::Test {
     EXPECT_LE(std::strlen(title), 256u);
     return title;
   }
+  std::string Read(const std::string& bytes) {
+    return Read(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  }
   std::string Read(const std::vector<Id3Frame>& frames, int version) {
     return Read(Mp3WithTag(version == 2 ? BuildId3v22(frames) : BuildId3v23(frames)));
   }
-  std::string Log() const { return scan_.WorkLog(); }
+  // The work-log lines written since the last call.
+  std::string NewLog() {
+    std::string log = scan_.WorkLog();
+    std::string fresh = log.substr(logSeen_);
+    logSeen_ = log.size();
+    return fresh;
+  }
   std::string NoTitleLine() const {
     return ToCp932("MP3のタグから曲名不明　") + ScanCard::ListedPath("A") + "\r\n";
   }
 
   ScanCard scan_;
+  size_t logSeen_ = 0;
 };
 
-TEST_F(TagTitle, Version22Latin1TitleIsCopied) {
+TEST_F(TagTitle, Version22TitleByEncodingAndByteOrderMark) {
   EXPECT_EQ(Read({Id3TextFrame("TT2", Latin1Text("Song A"))}, 2), "Song A");
-  EXPECT_EQ(Log(), "");
-}
-
-TEST_F(TagTitle, Version22Utf16TitleIsConvertedByItsMark) {
   EXPECT_EQ(Read({Id3TextFrame("TT2", Utf16Text(u"日本の歌"))}, 2), ToCp932("日本の歌"));
   EXPECT_EQ(Read({Id3TextFrame("TT2", Utf16Text(u"No mark", Bom::kNone))}, 2), "No mark");
-  EXPECT_EQ(Log(), "");
-}
-
-TEST_F(TagTitle, Version22BigEndianTitleGivesNoTitleAndALogLine) {
+  EXPECT_EQ(NewLog(), "");
   EXPECT_EQ(Read({Id3TextFrame("TT2", Utf16Text(u"Big", Bom::kBigEndian))}, 2), "");
-  EXPECT_EQ(Log(), NoTitleLine());
+  EXPECT_EQ(NewLog(), NoTitleLine());
 }
 
 TEST_F(TagTitle, Version22LastTitleWinsAndAlbumTextIsPassedOver) {
   EXPECT_EQ(
       Read({Id3TextFrame("TT2", Latin1Text("First")), Id3TextFrame("TT2", Latin1Text("Last"))}, 2),
       "Last");
-  // "TT2" inside the album text is not a frame.
+  // "TT2" inside an album text is not a frame.
   EXPECT_EQ(Read({Id3TextFrame("TT2", Latin1Text("Title")),
                   Id3TextFrame("TAL", Latin1Text("TT2abcdFake"))},
                  2),
@@ -175,85 +149,63 @@ TEST_F(TagTitle, Version22LastTitleWinsAndAlbumTextIsPassedOver) {
             "Title");
 }
 
-TEST_F(TagTitle, Version22LatinTitleIsCutAt256BytesOnACharacterBoundary) {
+TEST_F(TagTitle, Version22TitlesAreCutOnCharacterBoundariesInsideTheBytesRead) {
   std::string text = "a";
   for (int i = 0; i < 200; ++i) text += ToCp932("あ");
-  std::string title = Read({Id3TextFrame("TT2", Latin1Text(text))}, 2);
-  EXPECT_EQ(title, text.substr(0, 255));
-}
-
-TEST_F(TagTitle, Version22TitleRunningPastTheBytesReadIsCutThere) {
+  EXPECT_EQ(Read({Id3TextFrame("TT2", Latin1Text(text))}, 2), text.substr(0, 255));
+  std::string wide;
+  for (int i = 0; i < 127; ++i) wide += ToCp932("あ");
+  EXPECT_EQ(Read({Id3TextFrame("TT2", Utf16Text(std::u16string(200, u'あ')))}, 2), wide);
   // A TT2 frame at byte 900 whose text has no end inside the first 1024
   // bytes of the file.
-  std::string file = std::string("ID3\x02\0\0\0\0\x10\0", 10) + std::string(890, '\0') +
-                     std::string("TT2\x00\x08\x00", 6) + std::string(1, '\0') +  // encoding 0
-                     std::string(1093, 'A');
-  EXPECT_EQ(Read(std::vector<uint8_t>(file.begin(), file.end())), std::string(1024 - 907, 'A'));
+  EXPECT_EQ(Read(std::string("ID3\x02\0\0\0\0\x10\0", 10) + std::string(890, '\0') +
+                 std::string("TT2\0\x08\0\0", 7) + std::string(1093, 'A')),
+            std::string(1024 - 907, 'A'));
 }
 
-TEST_F(TagTitle, Utf16TitleTooLongForTheBufferIsCutAtACharacterBoundary) {
-  std::u16string text(200, u'あ');
-  std::string expected;
-  for (int i = 0; i < 127; ++i) expected += ToCp932("あ");
-  EXPECT_EQ(Read({Id3TextFrame("TT2", Utf16Text(text))}, 2), expected);
-  // ID3v2.3 takes at most 256 bytes of the frame: the mark and 127 units.
-  EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"ab" + std::u16string(200, u'あ')))}, 3).size(),
-            2u + 2 * 125);
-}
-
-TEST_F(TagTitle, Version23TitleTakesTheFrameSize) {
+TEST_F(TagTitle, Version23TitleTakesTheFrameSizeOfTheFirstTitleFrame) {
   EXPECT_EQ(Read({Id3TextFrame("TIT2", Latin1Text("Hello", false), 6)}, 3), "Hello");
-  std::string longText(400, 'L');
-  EXPECT_EQ(Read({Id3TextFrame("TIT2", Latin1Text(longText, false), 300)}, 3),
+  EXPECT_EQ(Read({Id3TextFrame("TIT2", Latin1Text(std::string(400, 'L'), false), 300)}, 3),
             std::string(256, 'L'));
-  EXPECT_EQ(Log(), "");
-  EXPECT_EQ(Read({Id3TextFrame("TIT2", Latin1Text("Hidden", false), 0)}, 3), "");
-  EXPECT_EQ(Log(), NoTitleLine());
-}
-
-TEST_F(TagTitle, Version23OnlyTheFirstTitleFrameCounts) {
   EXPECT_EQ(
       Read({Id3TextFrame("TIT2", Latin1Text("One")), Id3TextFrame("TIT2", Latin1Text("Two"))}, 3),
       "One");
+  // A size running past the 1024 bytes read stops there.
+  EXPECT_EQ(Read(std::string("ID3\x03\0\0\0\0\x10\0", 10) + std::string(990, '\0') +
+                 std::string("TIT2\0\0\0\xC8\0\0\0", 11) + std::string(989, 'B')),
+            std::string(1024 - 1011, 'B'));
+  EXPECT_EQ(NewLog(), "");
+  EXPECT_EQ(Read({Id3TextFrame("TIT2", Latin1Text("Hidden", false), 0)}, 3), "");
+  EXPECT_EQ(NewLog(), NoTitleLine());
 }
 
-TEST_F(TagTitle, Version23SizePastTheBytesReadIsCutThere) {
-  std::string file = std::string("ID3\x03\0\0\0\0\x10\0", 10) + std::string(990, '\0') +
-                     std::string("TIT2\x00\x00\x00\xC8\x00\x00\x00", 11) + std::string(989, 'B');
-  EXPECT_EQ(Read(std::vector<uint8_t>(file.begin(), file.end())), std::string(1024 - 1011, 'B'));
-}
-
-TEST_F(TagTitle, Version23Utf16TitleEndsWithItsFrame) {
+TEST_F(TagTitle, Version23Utf16TitleIsConvertedAndEndsWithItsFrame) {
   // Encoders often write no terminator: the next frame follows at once.
   EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"Plain", Bom::kLittleEndian, false)),
                   Id3TextFrame("TPE1", Utf16Text(u"Artist"))},
                  3),
             "Plain");
-  EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"日本の歌")),
-                  Id3TextFrame("TALB", Utf16Text(u"Album"))},
-                 3),
-            ToCp932("日本の歌"));
+  EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"日本の歌"))}, 3), ToCp932("日本の歌"));
   // A size shorter than the text keeps only the frame's own bytes.
   EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"Longer"), 1 + 2 + 2 * 4)}, 3), "Long");
-  EXPECT_EQ(Log(), "");
+  // At most 256 bytes of the frame: the mark and 127 units.
+  EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"ab" + std::u16string(200, u'あ')))}, 3).size(),
+            2u + 2 * 125);
+  EXPECT_EQ(NewLog(), "");
   EXPECT_EQ(Read({Id3TextFrame("TIT2", Utf16Text(u"Big", Bom::kBigEndian))}, 3), "");
-  EXPECT_EQ(Log(), NoTitleLine());
+  EXPECT_EQ(NewLog(), NoTitleLine());
 }
 
-TEST_F(TagTitle, OtherVersionsAndUntaggedFilesGiveNoTitle) {
+TEST_F(TagTitle, OtherVersionsUntaggedAndUnreadableFilesGiveNoTitle) {
   EXPECT_EQ(Read(Mp3WithTag(BuildId3WithVersion(4, {Id3TextFrame("TIT2", Latin1Text("Four"))}))),
             "");
   EXPECT_EQ(Read(Mp3WithTag({})), "");
   EXPECT_EQ(Read(std::vector<uint8_t>{}), "");
-  EXPECT_EQ(Log(), NoTitleLine() + NoTitleLine() + NoTitleLine());
-}
-
-TEST_F(TagTitle, UnreadableFileIsLoggedWithItsPath) {
-  scan_.card().MakeDir("A");
+  EXPECT_EQ(NewLog(), NoTitleLine() + NoTitleLine() + NoTitleLine());
   char title[257] = "old";
   ReadTagTitle(scan_.state(), ScanCard::ListedPath("A").c_str(), "404.MP3", title);
   EXPECT_STREQ(title, "");
-  EXPECT_EQ(Log(), "fopen error " + ScanCard::ListedPath("A") + "\\404.MP3\r\n");
+  EXPECT_EQ(NewLog(), "fopen error " + ScanCard::ListedPath("A") + "\\404.MP3\r\n");
 }
 
 // Files tagged by id3v2 and mutagen (see testdata/README.md).
@@ -269,9 +221,9 @@ TEST_F(TagTitle, ReadsTitlesThatRealToolsWrote) {
   EXPECT_EQ(Read(fixture("mutagen_latin1_v23.mp3")), "Evening Song");
   EXPECT_EQ(Read(fixture("mutagen_utf16_v23.mp3")), ToCp932("日本の歌"));
   EXPECT_EQ(Read(fixture("mutagen_utf16_ascii_v23.mp3")), "Plain Title");
-  EXPECT_EQ(Log(), "");
+  EXPECT_EQ(NewLog(), "");
   EXPECT_EQ(Read(fixture("mutagen_utf8_v24.mp3")), "");
-  EXPECT_EQ(Log(), NoTitleLine());
+  EXPECT_EQ(NewLog(), NoTitleLine());
 }
 
 }  // namespace

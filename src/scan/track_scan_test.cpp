@@ -141,50 +141,42 @@ TEST(TrackScan, AcceptsOnlyShortMp3Names) {
   EXPECT_EQ(list.substr(128, 8), std::string("x.y.MP3\0", 8));
 }
 
+// The text fields of a model-4 folder whose tracks carry these tag titles
+// ("" for none: the short name is the title).
+std::vector<std::string> TitlesAfterScan(const std::vector<std::string>& tagTitles) {
+  ScanCard scan(4);
+  for (size_t i = 0; i < tagTitles.size(); ++i) {
+    scan.card().WriteFile("A/" + TrackNumber(static_cast<int>(i) + 1),
+                          tagTitles[i].empty() ? std::vector<uint8_t>() : TaggedMp3(tagTitles[i]));
+  }
+  Scan(scan, "A");
+  std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
+  std::vector<std::string> fields;
+  for (size_t i = 0; i < tagTitles.size(); ++i) fields.push_back(TextField(list, i, 64));
+  return fields;
+}
+
 TEST(TrackScan, RemovesTheLeadingPartThatEveryTitleShares) {
-  ScanCard scan(4);
-  scan.card().WriteFile("A/001.MP3", TaggedMp3("Album Name - First"));
-  scan.card().WriteFile("A/002.MP3", TaggedMp3("Album Name - Second"));
-  scan.card().WriteFile("A/003.MP3", TaggedMp3("Album Name - Third"));
-  Scan(scan, "A");
-  std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
-  EXPECT_EQ(TextField(list, 0, 64), Field("First"));
-  EXPECT_EQ(TextField(list, 1, 64), Field("Second"));
-  EXPECT_EQ(TextField(list, 2, 64), Field("Third"));
-}
-
-TEST(TrackScan, FirstTitleThatIsTheCommonPartRemovesNothing) {
-  ScanCard scan(4);
-  scan.card().WriteFile("A/001.MP3", TaggedMp3("Intro"));
-  scan.card().WriteFile("A/002.MP3", TaggedMp3("Intro 2"));
-  scan.card().WriteFile("B/001.MP3", TaggedMp3("Intro 2"));
-  scan.card().WriteFile("B/002.MP3", TaggedMp3("Intro"));
-  Scan(scan, "A");
-  Scan(scan, "B");
-  std::string a = scan.card().ReadFile("A/SNDLST04.DAT");
-  EXPECT_EQ(TextField(a, 0, 64), Field("Intro"));
-  EXPECT_EQ(TextField(a, 1, 64), Field("Intro 2"));
-  std::string b = scan.card().ReadFile("B/SNDLST04.DAT");
-  EXPECT_EQ(TextField(b, 0, 64), Field(" 2"));
-  EXPECT_EQ(TextField(b, 1, 64), Field(""));
-}
-
-TEST(TrackScan, ShortNamesAloneKeepTheirSharedDigits) {
-  ScanCard scan(4);
-  scan.card().WriteFile("A/001.MP3", "");
-  scan.card().WriteFile("A/002.MP3", "");
-  Scan(scan, "A");
-  std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
-  EXPECT_EQ(TextField(list, 0, 64), Field("001.MP3"));
-  EXPECT_EQ(TextField(list, 1, 64), Field("002.MP3"));
+  // 13 shared bytes go.
+  EXPECT_EQ(TitlesAfterScan({"Album Name - First", "Album Name - Second"}),
+            (std::vector<std::string>{Field("First"), Field("Second")}));
+  // A first title that is the shared part alone removes nothing; a later
+  // one is left empty.
+  EXPECT_EQ(TitlesAfterScan({"Intro", "Intro 2"}),
+            (std::vector<std::string>{Field("Intro"), Field("Intro 2")}));
+  EXPECT_EQ(TitlesAfterScan({"Intro 2", "Intro"}),
+            (std::vector<std::string>{Field(" 2"), Field("")}));
+  // Short names take part once some title came from a name source...
+  EXPECT_EQ(TitlesAfterScan({"001 Song", ""}),
+            (std::vector<std::string>{Field("1 Song"), Field("2.MP3")}));
+  // ...but alone they keep their shared digits.
+  EXPECT_EQ(TitlesAfterScan({"", ""}),
+            (std::vector<std::string>{Field("001.MP3"), Field("002.MP3")}));
 }
 
 TEST(TrackScan, TextFieldTakesTheFirst32BytesOfALongTitle) {
-  ScanCard scan(4);
   std::string title = "0123456789abcdefghijABCDEFGHIJ-+xyzXYZ!?";  // 40 bytes
-  scan.card().WriteFile("A/001.MP3", TaggedMp3(title));
-  Scan(scan, "A");
-  EXPECT_EQ(TextField(scan.card().ReadFile("A/SNDLST04.DAT"), 0, 64), Field(title));
+  EXPECT_EQ(TitlesAfterScan({title}), std::vector<std::string>{Field(title)});
 }
 
 TEST(TrackScan, TitleRuleDecidesBetweenOldNameAndDisplayTitle) {
@@ -265,25 +257,22 @@ TEST(TrackScan, Model8RecordCarriesImagesWidthAndLayout) {
   EXPECT_GT(width, 0);
 }
 
-TEST(TrackScan, TrackListThatCannotBeCreatedIsReportedAndTheFolderCountsEmpty) {
+TEST(TrackScan, FilesThatCannotBeCreatedAreReportedAndTheRunGoesOn) {
   ScanCard scan(4);
   scan.card().WriteFile("A/001.MP3", "");
   scan.card().MakeDir("A/SNDLST04.DAT");  // a folder in the way
-  ScanResult r = Scan(scan, "A");
-  EXPECT_EQ(r.count, 0);
-  EXPECT_NE(r.output.find(FromCp932(ScanCard::ListedPath("A")) + "\\SNDLST04.DATの作成でエラー\n"),
-            std::string::npos)
-      << r.output;
+  scan.card().WriteFile("B/001.MP3", "");
+  scan.card().MakeDir("B/VOLUME04.DAT");
+  // Without its track list the folder counts as one without tracks.
+  ScanResult a = Scan(scan, "A");
+  EXPECT_EQ(a.count, 0);
+  EXPECT_EQ(CountOf(a.output, "\\SNDLST04.DATの作成でエラー\n"), 1) << a.output;
   EXPECT_FALSE(scan.card().Exists("A/VOLUME04.DAT"));
-}
-
-TEST(TrackScan, VolumeFileThatCannotBeCreatedIsReported) {
-  ScanCard scan(4);
-  scan.card().WriteFile("A/001.MP3", "");
-  scan.card().MakeDir("A/VOLUME04.DAT");
-  ScanResult r = Scan(scan, "A");
-  EXPECT_EQ(r.count, 1);
-  EXPECT_NE(r.output.find("\\VOLUME04.DATの作成でエラー\n"), std::string::npos) << r.output;
+  ScanResult b = Scan(scan, "B");
+  EXPECT_EQ(b.count, 1);
+  EXPECT_EQ(
+      CountOf(b.output, FromCp932(ScanCard::ListedPath("B")) + "\\VOLUME04.DATの作成でエラー\n"), 1)
+      << b.output;
 }
 
 }  // namespace
