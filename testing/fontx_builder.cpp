@@ -12,10 +12,10 @@ int FontxBytesPerRow(int width) {
 
 namespace {
 
-void PushGlyph(std::vector<uint8_t>& out, const FontxSpec& spec, uint16_t code) {
-  int bytesPerRow = FontxBytesPerRow(spec.width);
-  for (int row = 0; row < spec.height; ++row) {
-    uint32_t value = spec.rows ? spec.rows(code, row) : 0;
+void PushGlyph(std::vector<uint8_t>& out, const FontxDesign& design, uint16_t code) {
+  int bytesPerRow = FontxBytesPerRow(design.width);
+  for (int row = 0; row < design.height; ++row) {
+    uint32_t value = design.rows ? design.rows(code, row) : 0;
     for (int i = bytesPerRow - 1; i >= 0; --i) {
       out.push_back(static_cast<uint8_t>(value >> (8 * i)));
     }
@@ -24,26 +24,26 @@ void PushGlyph(std::vector<uint8_t>& out, const FontxSpec& spec, uint16_t code) 
 
 }  // namespace
 
-std::vector<uint8_t> BuildFontx(const FontxSpec& spec) {
+std::vector<uint8_t> BuildFontx(const FontxDesign& design) {
   std::vector<uint8_t> out;
-  for (int i = 0; i < 6; ++i) out.push_back(i < static_cast<int>(spec.magic.size()) ? spec.magic[i] : 0);
-  for (int i = 0; i < 8; ++i) out.push_back(i < static_cast<int>(spec.name.size()) ? spec.name[i] : ' ');
-  out.push_back(static_cast<uint8_t>(spec.width));
-  out.push_back(static_cast<uint8_t>(spec.height));
-  out.push_back(static_cast<uint8_t>(spec.codeType));
-  if (spec.codeType == 0) {
-    for (int code = 0; code < 256; ++code) PushGlyph(out, spec, static_cast<uint16_t>(code));
+  for (int i = 0; i < 6; ++i) out.push_back(i < static_cast<int>(design.magic.size()) ? design.magic[i] : 0);
+  for (int i = 0; i < 8; ++i) out.push_back(i < static_cast<int>(design.name.size()) ? design.name[i] : ' ');
+  out.push_back(static_cast<uint8_t>(design.width));
+  out.push_back(static_cast<uint8_t>(design.height));
+  out.push_back(static_cast<uint8_t>(design.codeType));
+  if (design.codeType == 0) {
+    for (int code = 0; code < 256; ++code) PushGlyph(out, design, static_cast<uint16_t>(code));
     return out;
   }
-  out.push_back(static_cast<uint8_t>(spec.blocks.size()));
-  for (auto [first, last] : spec.blocks) {
+  out.push_back(static_cast<uint8_t>(design.blocks.size()));
+  for (auto [first, last] : design.blocks) {
     out.push_back(static_cast<uint8_t>(first & 0xFF));
     out.push_back(static_cast<uint8_t>(first >> 8));
     out.push_back(static_cast<uint8_t>(last & 0xFF));
     out.push_back(static_cast<uint8_t>(last >> 8));
   }
-  for (auto [first, last] : spec.blocks) {
-    for (int code = first; code <= last; ++code) PushGlyph(out, spec, static_cast<uint16_t>(code));
+  for (auto [first, last] : design.blocks) {
+    for (int code = first; code <= last; ++code) PushGlyph(out, design, static_cast<uint16_t>(code));
   }
   return out;
 }
@@ -137,15 +137,15 @@ uint8_t TestHalf6x8Column(uint8_t b, int x) {
 
 std::vector<uint8_t> BuildTestFont(TestFont font) {
   const TestFontInfo& info = kTestFonts[font];
-  FontxSpec spec;
-  spec.name = std::string(info.fileName).substr(0, 8);
-  spec.width = info.width;
-  spec.height = info.height;
-  spec.codeType = info.codeType;
-  if (info.codeType != 0) spec.blocks = BlocksOf(font);
+  FontxDesign design;
+  design.name = std::string(info.fileName).substr(0, 8);
+  design.width = info.width;
+  design.height = info.height;
+  design.codeType = info.codeType;
+  if (info.codeType != 0) design.blocks = BlocksOf(font);
   int rowBits = 8 * FontxBytesPerRow(info.width);
   // Every code the builder asks for lies in the font's blocks.
-  spec.rows = [font, rowBits, width = info.width](uint16_t code, int row) {
+  design.rows = [font, rowBits, width = info.width](uint16_t code, int row) {
     uint32_t bits = RowBits(font, code, row);
     uint32_t value = 0;
     for (int x = 0; x < width; ++x) {
@@ -153,7 +153,7 @@ std::vector<uint8_t> BuildTestFont(TestFont font) {
     }
     return value;
   };
-  return BuildFontx(spec);
+  return BuildFontx(design);
 }
 
 void WriteTestFontSet(TestFont skip) {

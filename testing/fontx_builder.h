@@ -3,11 +3,11 @@
 //
 // Building one font:
 //
-//   FontxSpec spec;
-//   spec.width = 16; spec.height = 16; spec.codeType = 1;
-//   spec.blocks = {{0x8140, 0x817E}, {0x8180, 0x81AC}};
-//   spec.rows = [](uint16_t code, int row) -> uint32_t { return row == 0 ? 0x8001 : 0; };
-//   card.WriteFile("_FONT/MNLZN16X.TLF", BuildFontx(spec));
+//   FontxDesign design;
+//   design.width = 16; design.height = 16; design.codeType = 1;
+//   design.blocks = {{0x8140, 0x817E}, {0x8180, 0x81AC}};
+//   design.rows = [](uint16_t code, int row) -> uint32_t { return row == 0 ? 0x8001 : 0; };
+//   card.WriteFile("_FONT/MNLZN16X.TLF", BuildFontx(design));
 //
 // A row value holds the row's file bytes read as one big-endian number:
 // for a font up to 8 pixels wide the row is one byte and bit 7 is the
@@ -48,7 +48,7 @@
 // Row value of row (0 = top) of the glyph for code; see the file comment.
 using FontxRowFn = std::function<uint32_t(uint16_t code, int row)>;
 
-struct FontxSpec {
+struct FontxDesign {
   std::string name = "TESTFONT";  // the 8-byte name field, cut or padded with spaces
   int width = 8;                  // XSize
   int height = 16;                // YSize
@@ -63,7 +63,7 @@ int FontxBytesPerRow(int width);
 
 // The whole file: header, block table (double-byte), then the glyphs in
 // code order, block after block (a block with last < first has none).
-std::vector<uint8_t> BuildFontx(const FontxSpec& spec);
+std::vector<uint8_t> BuildFontx(const FontxDesign& design);
 
 // --- The test font set -------------------------------------------------------
 

@@ -92,11 +92,11 @@ class DisplayFiles : public testing::Test {
   // Loads an 8x12 single-byte font into half12Font, wider than the
   // 6 columns that fit 94 characters into the strip.
   void UseWideHalfFont() {
-    FontxSpec spec;
-    spec.width = 8;
-    spec.height = 12;
-    spec.rows = WideGlyphRow;
-    card_.WriteFile("WIDE.FNT", BuildFontx(spec));
+    FontxDesign design;
+    design.width = 8;
+    design.height = 12;
+    design.rows = WideGlyphRow;
+    card_.WriteFile("WIDE.FNT", BuildFontx(design));
     ASSERT_EQ(GetFontMetrics(HostOpen("WIDE.FNT", "rb"), state_->half12Font, "WIDE.FNT"), 1);
     KeepFontMemory(state_->half12Font);
   }

@@ -12,15 +12,15 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-FontxSpec Spec(int width, int height, int codeType, FontxRowFn rows = nullptr,
+FontxDesign Design(int width, int height, int codeType, FontxRowFn rows = nullptr,
                std::vector<std::pair<uint16_t, uint16_t>> blocks = {}) {
-  FontxSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.codeType = codeType;
-  spec.rows = std::move(rows);
-  spec.blocks = std::move(blocks);
-  return spec;
+  FontxDesign design;
+  design.width = width;
+  design.height = height;
+  design.codeType = codeType;
+  design.rows = std::move(rows);
+  design.blocks = std::move(blocks);
+  return design;
 }
 
 // Glyph rows that name their code: the top row holds the code's low byte.
@@ -49,7 +49,7 @@ TEST(GetFontMetrics, ReadsSingleByteFontIntoSixteenByteSlots) {
   auto rows = [](uint16_t code, int row) -> uint32_t {
     return code != 0x41 ? 0 : row < 8 ? 0x80u >> row : row == 8 ? 0xFF : 0;
   };
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(8, 16, 0, rows)), font), 1);
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(8, 16, 0, rows)), font), 1);
   EXPECT_EQ((std::vector<int>{font.width, font.height, font.bytesPerRow, font.fileGlyphBytes,
                               font.slotBytes, font.codeType, font.blockCount}),
             (std::vector<int>{8, 16, 1, 16, 16, 0, 1}));
@@ -67,7 +67,7 @@ TEST(GetFontMetrics, ReadsSixteenPixelDoubleByteGlyphIntoBothPages) {
     if (code == 0x8140) return row == 0 ? 0x8001 : 0;
     return row == 8 ? 0x0100 : row == 15 ? 0x0080 : 0;
   };
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(16, 16, 1, rows, {{0x8140, 0x8141}})), font), 1);
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(16, 16, 1, rows, {{0x8140, 0x8141}})), font), 1);
   EXPECT_EQ(font.fileGlyphBytes, 32);
   EXPECT_EQ(Slot(font, 0x8140), With(Bytes(32, 0), {{0, 0x01}, {15, 0x01}}));
   // Row 8 at column 7 and row 15 at column 8: the lower page.
@@ -77,7 +77,7 @@ TEST(GetFontMetrics, ReadsSixteenPixelDoubleByteGlyphIntoBothPages) {
 TEST(FindGlyph, TakesTheBlockThatHoldsTheCode) {
   TempCard card;
   FontRecord font{};
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(16, 16, 1, CodeRow, {{0x8140, 0x817E}, {0x8180, 0x81AC}})),
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(16, 16, 1, CodeRow, {{0x8140, 0x817E}, {0x8180, 0x81AC}})),
                           font),
             1);
   EXPECT_EQ(FindGlyph(font, 0x8180), font.blocks[1].glyphs);
@@ -87,7 +87,7 @@ TEST(FindGlyph, TakesTheBlockThatHoldsTheCode) {
   // 0x81AC's top row is 0xAC: columns 0, 2, 4 and 5 lit.
   EXPECT_EQ(Slot(font, 0x81AC), With(Bytes(32, 0), {{0, 1}, {2, 1}, {4, 1}, {5, 1}}));
 
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(16, 16, 1)), font), 1);  // Tnum 0
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(16, 16, 1)), font), 1);  // Tnum 0
   EXPECT_EQ(font.blockCount, 0);
   EXPECT_EQ(FindGlyph(font, 0x8140), nullptr);
   EXPECT_EQ(FindGlyph(font, 0x0041), nullptr);
@@ -97,19 +97,19 @@ TEST(GetFontMetrics, RefusesFilesThatAreNotFontx2AndLeavesTheRecordAlone) {
   TempCard card;
   FontRecord font{};
   font.width = 77;
-  FontxSpec spec = Spec(8, 16, 0);
-  spec.magic = "FONTX1";
+  FontxDesign design = Design(8, 16, 0);
+  design.magic = "FONTX1";
   std::string console;
-  EXPECT_EQ(ReadFontBytes(card, BuildFontx(spec), font, &console), 0);
+  EXPECT_EQ(ReadFontBytes(card, BuildFontx(design), font, &console), 0);
   EXPECT_EQ(console, "FONTXでない\n");
   EXPECT_EQ(ReadFontBytes(card, Bytes{'F', 'O', 'N', 'T', 'X', '2', 'A'}, font, &console), 0);
   EXPECT_EQ(console, "FONTXでない\n");  // a header cut short
   EXPECT_EQ(font.width, 77);
   EXPECT_EQ(font.blocks, nullptr);
 
-  spec.magic = "FONTX2";
-  spec.name = "\x01\xFF?*\\";  // the name is not looked at
-  EXPECT_EQ(ReadFontBytes(card, BuildFontx(spec), font, &console), 1);
+  design.magic = "FONTX2";
+  design.name = "\x01\xFF?*\\";  // the name is not looked at
+  EXPECT_EQ(ReadFontBytes(card, BuildFontx(design), font, &console), 1);
   EXPECT_EQ(font.width, 8);
 }
 
@@ -117,14 +117,14 @@ TEST(GetFontMetrics, RefusesFontsBeyondTheSlotsWithOneLine) {
   TempCard card;
   FontRecord font{};
   std::string console;
-  EXPECT_EQ(ReadFontBytes(card, BuildFontx(Spec(9, 16, 0)), font, &console), 0);
+  EXPECT_EQ(ReadFontBytes(card, BuildFontx(Design(9, 16, 0)), font, &console), 0);
   EXPECT_EQ(console, "TEST.FNT: 1バイトフォントの幅が8ドットを超えている (9)\n");
-  EXPECT_EQ(ReadFontBytes(card, BuildFontx(Spec(17, 16, 1)), font, &console), 0);
+  EXPECT_EQ(ReadFontBytes(card, BuildFontx(Design(17, 16, 1)), font, &console), 0);
   EXPECT_EQ(console, "TEST.FNT: 2バイトフォントの幅が16ドットを超えている (17)\n");
-  EXPECT_EQ(ReadFontBytes(card, BuildFontx(Spec(16, 17, 1)), font, &console), 0);
+  EXPECT_EQ(ReadFontBytes(card, BuildFontx(Design(16, 17, 1)), font, &console), 0);
   EXPECT_EQ(console, "TEST.FNT: フォントの高さが16ドットを超えている (17)\n");
   // Two blocks of every code, without their glyphs: refused before any allocation.
-  Bytes huge = BuildFontx(Spec(16, 16, 1));
+  Bytes huge = BuildFontx(Design(16, 16, 1));
   huge[17] = 2;
   for (int i = 0; i < 2; ++i) huge.insert(huge.end(), {0x00, 0x00, 0xFF, 0xFF});
   EXPECT_EQ(ReadFontBytes(card, huge, font, &console), 0);
@@ -136,24 +136,24 @@ TEST(GetFontMetrics, LeavesPagesTheFontDoesNotFillZero) {
   TempCard card;
   FontRecord font{};
   // Double-byte 8 wide: the upper page of columns 0..7 only, even with 16 rows.
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(8, 16, 1, AllLit, {{0x8140, 0x8141}})), font), 1);
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(8, 16, 1, AllLit, {{0x8140, 0x8141}})), font), 1);
   Bytes upperOnly(32, 0);
   std::fill(upperOnly.begin(), upperOnly.begin() + 8, 0xFF);
   EXPECT_EQ(Slot(font, 0x8141), upperOnly);
   // Twelve rows: the lower page holds rows 8..11; the next glyph's rows
   // never show as rows 12..15.
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(12, 12, 1, AllLit, {{0x8140, 0x8141}})), font), 1);
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(12, 12, 1, AllLit, {{0x8140, 0x8141}})), font), 1);
   Bytes twelve(32, 0xFF);
   std::fill(twelve.begin() + 16, twelve.end(), 0x0F);
   EXPECT_EQ(Slot(font, 0x8140), twelve);
-  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Spec(6, 12, 0, AllLit)), font), 1);
+  ASSERT_EQ(ReadFontBytes(card, BuildFontx(Design(6, 12, 0, AllLit)), font), 1);
   EXPECT_EQ(Slot(font, 0x20), (Bytes{255, 255, 255, 255, 255, 255, 255, 255, 15, 15, 15, 15, 15, 15, 15, 15}));
 }
 
 TEST(GetFontMetrics, KeepsWhatATruncatedFileHoldsAndNoMore) {
   TempCard card;
   FontRecord font{};
-  Bytes bytes = BuildFontx(Spec(16, 16, 1, AllLit, {{0x8140, 0x8143}}));
+  Bytes bytes = BuildFontx(Design(16, 16, 1, AllLit, {{0x8140, 0x8143}}));
   bytes.resize(18 + 4 + 32 + 16);  // glyph 0 whole, glyph 1 down to row 7
   ASSERT_EQ(ReadFontBytes(card, bytes, font), 1);
   EXPECT_EQ(Slot(font, 0x8140), Bytes(32, 0xFF));
@@ -164,7 +164,7 @@ TEST(GetFontMetrics, KeepsWhatATruncatedFileHoldsAndNoMore) {
 
   // A block table cut off: the missing blocks hold nothing. A block whose
   // last code lies before its first is empty.
-  Bytes cut = BuildFontx(Spec(16, 16, 1, CodeRow, {{0xFFFF, 0x0000}, {0x8140, 0x8140}, {0x8240, 0x8240}}));
+  Bytes cut = BuildFontx(Design(16, 16, 1, CodeRow, {{0xFFFF, 0x0000}, {0x8140, 0x8140}, {0x8240, 0x8240}}));
   cut.resize(18 + 8 + 2);
   ASSERT_EQ(ReadFontBytes(card, cut, font), 1);
   EXPECT_EQ(font.blockCount, 3);

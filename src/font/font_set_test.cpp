@@ -53,7 +53,7 @@ TEST(LoadFonts, StopsAtTheFirstMissingOrBadFileWithItsLines) {
   EXPECT_NE(state->half8Font.blocks, nullptr);
   EXPECT_EQ(state->full8Font.blocks, nullptr);
 
-  FontxSpec wide;  // a single-byte font 12 pixels wide
+  FontxDesign wide;  // a single-byte font 12 pixels wide
   wide.width = 12;
   wide.height = 12;
   card.WriteFile("_FONT/DRUG12HN.FEF", BuildFontx(wide));
