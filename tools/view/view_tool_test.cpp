@@ -3,8 +3,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
+#include "testing/temp_card.h"
 #include "tools/view/png_writer.h"
 #include "tools/view/prepared_cards.h"
 
@@ -107,8 +109,8 @@ TEST(ViewTool, TakesTheModelAndTheCardFromItsArguments) {
 }
 
 TEST(ViewTool, SaysWhenTheFolderIsNoPreparedCard) {
-  fs::path empty = fs::temp_directory_path() / "cardprep-view-empty-card";
-  fs::create_directories(empty);
+  TempCard folder;
+  const fs::path& empty = folder.root();
   ToolResult r = RunView(empty);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.output,
@@ -116,7 +118,6 @@ TEST(ViewTool, SaysWhenTheFolderIsNoPreparedCard) {
   r = RunView(empty, {(empty / "missing").string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Has(r.output, "missing: cannot open the card folder")) << r.output;
-  fs::remove_all(empty);
 }
 
 TEST(ViewTool, NamesTheListItShowsWhenSeveralLieOnTheCard) {
@@ -143,9 +144,9 @@ TEST(ViewTool, WritesDisplayPicturesAtTheModelsSizes) {
       {8, "folder-006-track-01-strip.png", 128, 8}, {8, "message-4.png", 50, 8},
   };
   std::map<int, int> counts = {{10, 7 + 5 + 3 + 4 + 4 + 1}, {12, 7 + 5 + 3 + 4 + 6}, {8, 2 * (7 + 5) + 4}};
+  TempCard pictures;
   for (const auto& [model, count] : counts) {
-    fs::path dir = fs::temp_directory_path() / ("cardprep-view-png-" + std::to_string(model));
-    fs::remove_all(dir);
+    const fs::path dir = pictures.root() / std::to_string(model);
     ToolResult r = RunView(PreparedCard(model), {"--png", dir.string()});
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(Has(r.output, "Pictures: " + std::to_string(count) + " PNG files in " + dir.string()))
@@ -160,14 +161,11 @@ TEST(ViewTool, WritesDisplayPicturesAtTheModelsSizes) {
       EXPECT_EQ(picture.width, e.columns * 5 + 1) << e.file;
       EXPECT_EQ(picture.height, e.rows * 5 + 1) << e.file;
     }
-    fs::remove_all(dir);
   }
   // Model 4 and 6 cards carry no images.
-  fs::path dir = fs::temp_directory_path() / "cardprep-view-png-4";
-  ToolResult r = RunView(PreparedCard(4), {"--png", dir.string()});
+  ToolResult r = RunView(PreparedCard(4), {"--png", (pictures.root() / "4").string()});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(Has(r.output, "Pictures: 0 PNG files")) << r.output;
-  fs::remove_all(dir);
 }
 
 TEST(ViewTool, SaysWhenAPictureCannotBeWritten) {
