@@ -34,7 +34,7 @@ inline int ReadFontBytes(const TempCard& card, const std::vector<uint8_t>& bytes
 
 // A real FONTX2 file of the shared test data, by name.
 inline std::vector<uint8_t> RealFontBytes(const std::string& name) {
-  std::ifstream in(std::string(CARDPREP_SOURCE_DIR) + "/../shared/testdata/fontx-il/" + name,
+  std::ifstream in(std::string(CARDPREP_SOURCE_DIR) + "/testing/data/fontx-il/" + name,
                    std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
