@@ -11,6 +11,7 @@
 #include "driver/run_state.h"
 #include "font/font_file.h"
 #include "platform/host.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 #include "text/sjis.h"
@@ -198,7 +199,7 @@ TEST_F(DisplayFiles, FilesThatCannotBeCreatedAreReportedAndSkipped) {
   WriteMessageImages(*state_);
   WriteCharacterImages(*state_);
   WriteMenuData(*state_);
-  const std::string console = testing::internal::GetCapturedStdout();
+  const std::string console = GetCapturedConsole();
   EXPECT_NE(console.find("ファイル作成エラー MSGIMG08.DAT\n"), std::string::npos);
   EXPECT_NE(console.find("ファイル作成エラー CHRIMG10.DAT\n"), std::string::npos);
   EXPECT_NE(console.find("ファイル作成エラー MNUDAT10.DAT\n"), std::string::npos);

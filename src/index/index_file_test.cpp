@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/run_state.h"
+#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 #include "text/sjis.h"
@@ -65,7 +66,7 @@ IndexRun Build(const TempCard& card, RunState& state) {
   testing::internal::CaptureStdout();
   BuildIndexFile(state);
   IndexRun run;
-  run.console = testing::internal::GetCapturedStdout();
+  run.console = GetCapturedConsole();
   run.file = card.ReadFile("INDEX10.DAT");
   return run;
 }
@@ -285,7 +286,7 @@ TEST(IndexFile, SaysSoWhenTheFileCannotBeCreated) {
   AddFolder(*state, "ABC", 1);
   testing::internal::CaptureStdout();
   BuildIndexFile(*state);
-  IndexRun run{"", testing::internal::GetCapturedStdout()};
+  IndexRun run{"", GetCapturedConsole()};
   EXPECT_NE(run.console.find("ファイル作成エラー INDEX10.DAT\n"), std::string::npos);
   EXPECT_EQ(run.console.find("インデックス数"), std::string::npos);
 }
