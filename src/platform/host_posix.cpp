@@ -116,13 +116,23 @@ struct Resolved {
   int parentEnd;          // bytes of path that name the parent folder
   bool fatInvalid;        // some card component is a name FAT cannot hold
   bool tooLong;
+  bool statValid;    // the path exists as resolved; st holds its lstat
+  bool lastMissing;  // the parent was listed and holds the last name in no case
+  struct stat st;
+  // The last component, as the walk left it.
+  int lastStart;             // its first byte in path
+  const char16_t* lastName;  // its units in the card path
+  int lastUnits;             // 0 when the path has no component
+  bool lastIsDot;            // "." or ".."
 };
 
 // Finds in folder (a host path, "" for the current directory) the entry whose
 // name equals name ignoring ASCII case; copies its spelling into out.
+// *listed tells whether the folder could be read.
 bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out,
-                           int size) {
+                           int size, bool* listed) {
   DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  *listed = dir != nullptr;
   if (dir == nullptr) return false;
   bool found = false;
   while (dirent* entry = readdir(dir)) {
@@ -139,14 +149,17 @@ bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, 
   return found;
 }
 
-// Resolves a card or host path. A leading '/' is a host absolute path; any
-// other path (a leading '\' included) is below the current directory. Each
-// component that does not exist as spelled is looked up ignoring ASCII case.
-void Resolve(const char16_t* path, Resolved& r) {
+// Builds r.path from the components of path. With lookUp, each component
+// that does not exist as spelled is looked up in its folder ignoring ASCII
+// case; without, the components are taken as spelled and nothing is read.
+void Walk(const char16_t* path, Resolved& r, bool lookUp) {
   r.path[0] = 0;
   r.parentEnd = 0;
   r.fatInvalid = false;
   r.tooLong = false;
+  r.lastMissing = false;
+  r.lastUnits = 0;
+  r.lastIsDot = false;
   int pos = 0;
   bool hostAbsolute = path[0] == u'/';
   if (hostAbsolute) {
@@ -179,14 +192,20 @@ void Resolve(const char16_t* path, Resolved& r) {
       return;
     }
     r.parentEnd = parentEnd;
-    if (missing || dot) continue;
+    r.lastStart = nameStart;
+    r.lastName = name;
+    r.lastUnits = units;
+    r.lastIsDot = dot;
+    r.lastMissing = false;
+    if (!lookUp || missing || dot) continue;
     struct stat st;
     if (lstat(r.path, &st) == 0) continue;
     char folder[kPathBytes];
     std::memcpy(folder, r.path, static_cast<size_t>(parentEnd));
     folder[parentEnd] = 0;
     char spelling[1024];
-    if (FindEntryIgnoringCase(folder, name, units, spelling, sizeof spelling)) {
+    bool listed = false;
+    if (FindEntryIgnoringCase(folder, name, units, spelling, sizeof spelling, &listed)) {
       int len = static_cast<int>(std::strlen(spelling));
       if (nameStart + len >= kPathBytes) {
         r.tooLong = true;
@@ -196,9 +215,49 @@ void Resolve(const char16_t* path, Resolved& r) {
       pos = nameStart + len;
     } else {
       missing = true;
+      r.lastMissing = listed;
     }
   }
   if (pos == 0) std::strcpy(r.path, ".");
+}
+
+// Resolves a card or host path. A leading '/' is a host absolute path; any
+// other path (a leading '\' included) is below the current directory. Each
+// component that does not exist as spelled is looked up ignoring ASCII case.
+// A path that exists as spelled costs one lstat; one whose folder does, one
+// more and a listing of that folder; only other paths are walked component
+// by component.
+void Resolve(const char16_t* path, Resolved& r) {
+  r.statValid = false;
+  Walk(path, r, false);
+  if (r.tooLong) return;
+  if (lstat(r.path, &r.st) == 0) {
+    r.statValid = true;
+    return;
+  }
+  if (r.lastUnits > 0 && !r.lastIsDot) {
+    char folder[kPathBytes];
+    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
+    folder[r.parentEnd] = 0;
+    struct stat st;
+    if (folder[0] == 0 || lstat(folder, &st) == 0) {
+      char spelling[1024];
+      bool listed = false;
+      if (FindEntryIgnoringCase(folder, r.lastName, r.lastUnits, spelling, sizeof spelling,
+                                &listed)) {
+        int len = static_cast<int>(std::strlen(spelling));
+        if (r.lastStart + len >= kPathBytes) {
+          r.tooLong = true;
+          return;
+        }
+        std::memcpy(r.path + r.lastStart, spelling, static_cast<size_t>(len) + 1);
+      } else {
+        r.lastMissing = listed;
+      }
+      return;
+    }
+  }
+  Walk(path, r, true);
 }
 
 // The parent folder part of a resolved path ("" for the current directory).
@@ -226,7 +285,11 @@ bool IsCardRoot(const char16_t* path) {
 // (a link to a folder is neither listed nor entered, so no listing loops).
 enum class EntryKind { kFile, kFolder, kOther };
 
-EntryKind KindOf(int dirFd, const char* name) {
+EntryKind KindOf(int dirFd, const dirent* entry) {
+  // The listing's own type, where the file system gives one, spares a stat.
+  if (entry->d_type == DT_DIR) return EntryKind::kFolder;
+  if (entry->d_type == DT_REG) return EntryKind::kFile;
+  const char* name = entry->d_name;
   struct stat st;
   if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kOther;
   if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
@@ -234,7 +297,9 @@ EntryKind KindOf(int dirFd, const char* name) {
     if (fstatat(dirFd, name, &st, 0) != 0) return EntryKind::kOther;
     return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
   }
-  return EntryKind::kFile;
+  // A pipe, socket or device is no file of a card (reading a pipe would
+  // wait forever).
+  return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
 }
 
 // Pushes the wide names of folder's entries of the given kind onto the
@@ -244,7 +309,7 @@ bool PushEntries(HostNamePool& pool, const char* folder, EntryKind kind) {
   if (dir == nullptr) return false;
   while (dirent* entry = readdir(dir)) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-    if (KindOf(dirfd(dir), entry->d_name) != kind) continue;
+    if (KindOf(dirfd(dir), entry) != kind) continue;
     char16_t name[kHostNameUnits + 2];
     Utf8ToWide(entry->d_name, name, kHostNameUnits + 2);
     if (!HostPoolPush(pool, name)) break;  // pool full: the rest is left out
@@ -414,7 +479,7 @@ bool ReadMatching(HostFind& find, HostFindEntry& entry) {
     if (HostIsDotName(entry.name)) {
       entry.isDirectory = true;
     } else {
-      entry.isDirectory = KindOf(dirfd(dir), d->d_name) == EntryKind::kFolder;
+      entry.isDirectory = KindOf(dirfd(dir), d) == EntryKind::kFolder;
     }
     return true;
   }
@@ -486,8 +551,10 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   Resolve(to, target);
   if (source.tooLong || target.tooLong) return ENAMETOOLONG;
   if (source.fatInvalid || target.fatInvalid) return HostErrorInvalidName();
-  struct stat sourceStat;
-  if (lstat(source.path, &sourceStat) != 0) return static_cast<unsigned long>(errno);
+  struct stat sourceStat = source.st;
+  if (!source.statValid && lstat(source.path, &sourceStat) != 0) {
+    return static_cast<unsigned long>(errno);
+  }
 
   // The target's name as given, and its folder as found on disk.
   char folder[kPathBytes];
@@ -507,23 +574,27 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   if (!AppendUtf8(to + toStart, toLen, wanted, kPathBytes, &pos)) return ENAMETOOLONG;
 
   // FAT holds one name in one spelling: any entry equal ignoring case that
-  // is not the source itself makes the target taken.
+  // is not the source itself makes the target taken. When resolving the
+  // target has just listed its folder and found no such entry, there is
+  // nothing to look at.
   bool caseChangeOnly = false;
-  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
-  if (dir == nullptr) return static_cast<unsigned long>(errno);
-  unsigned long taken = 0;
-  while (dirent* d = readdir(dir)) {
-    if (!NameMatches(d->d_name, to + toStart, toLen)) continue;
-    struct stat st;
-    if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
-      caseChangeOnly = true;
-      continue;
+  if (!target.lastMissing) {
+    DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+    if (dir == nullptr) return static_cast<unsigned long>(errno);
+    unsigned long taken = 0;
+    while (dirent* d = readdir(dir)) {
+      if (!NameMatches(d->d_name, to + toStart, toLen)) continue;
+      struct stat st;
+      if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+          st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
+        caseChangeOnly = true;
+        continue;
+      }
+      taken = HostErrorAlreadyExists();
     }
-    taken = HostErrorAlreadyExists();
+    closedir(dir);
+    if (taken != 0) return taken;
   }
-  closedir(dir);
-  if (taken != 0) return taken;
   if (std::strcmp(source.path, wanted) == 0) return 0;
   if (caseChangeOnly) {
     // Only the source holds the name: a plain rename changes its spelling
@@ -559,8 +630,21 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     errno = r.tooLong ? ENAMETOOLONG : EINVAL;
     return nullptr;
   }
+  if (r.statValid && S_ISDIR(r.st.st_mode)) {
+    errno = EISDIR;  // a folder is not a file, as on Windows
+    return nullptr;
+  }
+  // Only regular files are opened: opening a pipe or a device could keep
+  // the run waiting forever.
+  struct stat target;
+  if (!(r.statValid && S_ISREG(r.st.st_mode)) && stat(r.path, &target) == 0 &&
+      !S_ISREG(target.st_mode)) {
+    errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
+    return nullptr;
+  }
   std::FILE* file = std::fopen(r.path, binary);
   if (file == nullptr) return nullptr;
+  if (r.statValid && S_ISREG(r.st.st_mode)) return file;  // resolving has looked
   struct stat st;
   if (fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
     // A folder is not a file, as on Windows.
