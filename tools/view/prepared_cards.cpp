@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
 
@@ -18,117 +17,90 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Utf8Path(const std::string& relative) {
-  return fs::path(std::u8string(relative.begin(), relative.end()));
-}
-
 fs::path NewTempFolder(const char* stem) {
   static std::atomic<int> counter{0};
   fs::path dir = fs::temp_directory_path() /
-                 (std::string(stem) + std::to_string(std::random_device{}()) + "-" +
-                  std::to_string(counter++));
+                 (stem + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
   fs::create_directories(dir);
   return dir;
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
-
-// The test font set, as the build wrote it; written here when the build's
-// copy is missing (which takes seconds under the sanitizers).
-fs::path TestFontFolder() {
-  static fs::path folder = [] {
-    fs::path built = VIEW_TEST_FONTS;
-    if (fs::exists(built / "MISAKI.FNT")) return built;
-    static fs::path own = NewTempFolder("cardprep-view-fonts-");
-    fs::path previous = fs::current_path();
-    fs::current_path(own);
-    WriteTestFontSet();
-    fs::current_path(previous);
-    return own / "_FONT";
-  }();
-  return folder;
-}
-
 void MakeSampleMusic(const fs::path& root, int model) {
+  auto write = [&](const std::string& relative, const std::string& bytes) {
+    const fs::path path = root / fs::path(std::u8string(relative.begin(), relative.end()));
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+  };
+  auto mp3 = [](const std::string& title) {
+    auto bytes = Mp3WithTag(title.empty() ? std::vector<uint8_t>{}
+                                          : BuildId3v22({Id3TextFrame("TT2", Latin1Text(title))}));
+    return std::string(bytes.begin(), bytes.end());
+  };
   // Models 4 and 6 take no folder names with double-byte characters.
   const std::string first = model >= 8 ? "日本の歌" : "Nihon no Uta";
-  auto tagged = [](const std::string& title) {
-    return Bytes(Mp3WithTag(BuildId3v22({Id3TextFrame("TT2", Latin1Text(title))})));
-  };
-  WriteBytes(root / Utf8Path(first + "/My Song.mp3"), tagged("Song A"));
-  WriteBytes(root / Utf8Path(first + "/Other Song.mp3"), Bytes(Mp3WithTag({})));
-  WriteBytes(root / Utf8Path(first + "/表示名04.txt"),
-             ToCp932("Other Song.mp3\tもう一つの歌\r\n"));
-  WriteBytes(root / "Jazz/Blue.mp3", tagged("Take Five"));
-  WriteBytes(root / "Jazz/Best/b.mp3", tagged("So What"));
-  WriteBytes(root / "Rock/Best/a.mp3", tagged("Highway"));
+  write(first + "/My Song.mp3", mp3("Song A"));
+  write(first + "/Other Song.mp3", mp3(""));
+  write(first + "/表示名04.txt", ToCp932("Other Song.mp3\tもう一つの歌\r\n"));
+  write("Jazz/Blue.mp3", mp3("Take Five"));
+  write("Jazz/Best/b.mp3", mp3("So What"));
+  write("Rock/Best/a.mp3", mp3("Highway"));
   fs::create_directories(root / "Empty");
-  fs::copy(TestFontFolder(), root / "_FONT", fs::copy_options::recursive);
 }
-
-struct Prepared {
-  fs::path root;
-  std::string output;
-};
 
 struct PreparedSet {
-  std::map<int, Prepared> cards;
+  std::map<int, fs::path> roots;
   ~PreparedSet() {
     std::error_code ec;
-    for (auto& [model, card] : cards) fs::remove_all(card.root, ec);
+    for (auto& [model, root] : roots) fs::remove_all(root, ec);
   }
 };
-
-const Prepared& Prepare(int model) {
-  static PreparedSet set;
-  auto found = set.cards.find(model);
-  if (found != set.cards.end()) return found->second;
-  Prepared p;
-  p.root = NewTempFolder("cardprep-view-card-");
-  MakeSampleMusic(p.root, model);
-  std::string answers = "go\n" + std::to_string(model) + "\n";
-  if (model >= 8) answers += "0\n";
-  ToolResult r = RunTool(CARDPREP_EXE, {}, p.root.string(), answers);
-  EXPECT_EQ(r.status, 0) << r.output;
-  p.output = r.output;
-  return set.cards.emplace(model, std::move(p)).first->second;
-}
 
 }  // namespace
 
-const fs::path& PreparedCard(int model) { return Prepare(model).root; }
+ToolResult PrepareCard(const fs::path& root, int model) {
+  fs::copy(VIEW_TEST_FONTS, root / "_FONT", fs::copy_options::recursive);
+  // cardprep lists folders into fixed file names in the temporary folder:
+  // runs from test programs working in parallel must each have their own.
+  const fs::path work = NewTempFolder("cardprep-view-work-");
+  const char* old = std::getenv("TMPDIR");
+  const std::string saved = old != nullptr ? old : "";
+  setenv("TMPDIR", work.c_str(), 1);
+  ToolResult r = RunTool(CARDPREP_EXE, {}, root.string(),
+                         "go\n" + std::to_string(model) + (model >= 8 ? "\n0\n" : "\n"));
+  if (old != nullptr) setenv("TMPDIR", saved.c_str(), 1);
+  else unsetenv("TMPDIR");
+  std::error_code ec;
+  fs::remove_all(work, ec);
+  return r;
+}
 
-const std::string& PreparationOutput(int model) { return Prepare(model).output; }
+const fs::path& PreparedCard(int model) {
+  static PreparedSet set;
+  auto found = set.roots.find(model);
+  if (found != set.roots.end()) return found->second;
+  fs::path root = NewTempFolder("cardprep-view-card-");
+  MakeSampleMusic(root, model);
+  ToolResult r = PrepareCard(root, model);
+  EXPECT_EQ(r.status, 0) << r.output;
+  return set.roots.emplace(model, root).first->second;
+}
 
-CardCopy::CardCopy(int model) : root_(NewTempFolder("cardprep-view-copy-")) {
-  // Everything but the fonts, which the viewer never reads.
+std::unique_ptr<CardContents> ReadPreparedCard(int model) {
+  auto card = std::make_unique<CardContents>();
+  ProblemList problems{};
+  InCard in(PreparedCard(model));
+  card->model = ModelFromNumber(model);
+  EXPECT_TRUE(ReadCard(*card, problems));
+  EXPECT_EQ(problems.count, 0);
+  return card;
+}
+
+void CopyPreparedCard(int model, const fs::path& to) {
   for (const auto& entry : fs::directory_iterator(PreparedCard(model))) {
-    if (entry.path().filename() == "_FONT") continue;
-    fs::copy(entry.path(), root_ / entry.path().filename(), fs::copy_options::recursive);
+    if (entry.path().filename() == "_FONT") continue;  // never read by the viewer
+    fs::copy(entry.path(), to / entry.path().filename(), fs::copy_options::recursive);
   }
 }
-
-CardCopy::~CardCopy() {
-  std::error_code ec;
-  fs::remove_all(root_, ec);
-}
-
-std::string CardCopy::Read(const std::string& relative) const {
-  std::ifstream in(root_ / Utf8Path(relative), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void CardCopy::Write(const std::string& relative, const std::string& bytes) const {
-  WriteBytes(root_ / Utf8Path(relative), bytes);
-}
-
-void CardCopy::Remove(const std::string& relative) const { fs::remove(root_ / Utf8Path(relative)); }
 
 ToolResult RunView(const fs::path& dir, const std::vector<std::string>& args) {
   return RunTool(CARDPREP_VIEW_EXE, args, dir.string(), "");
@@ -137,24 +109,12 @@ ToolResult RunView(const fs::path& dir, const std::vector<std::string>& args) {
 const RunState& FontState() {
   static RunState* state = [] {
     auto* s = new RunState();  // kept for the whole test program, as the fonts are
-    fs::path previous = fs::current_path();
-    fs::current_path(PreparedCard(10));
+    InCard in(PreparedCard(10));
     testing::internal::CaptureStdout();
-    int loaded = LoadFonts(*s);
+    EXPECT_EQ(LoadFonts(*s), 1);
     testing::internal::GetCapturedStdout();
-    fs::current_path(previous);
-    EXPECT_EQ(loaded, 1);
     KeepFontMemory(*s);
     return s;
   }();
   return *state;
-}
-
-void PutU16At(std::string& bytes, size_t offset, unsigned value) {
-  bytes[offset] = static_cast<char>(value & 0xFF);
-  bytes[offset + 1] = static_cast<char>((value >> 8) & 0xFF);
-}
-
-unsigned U16At(const std::string& bytes, size_t offset) {
-  return static_cast<uint8_t>(bytes[offset]) | static_cast<uint8_t>(bytes[offset + 1]) << 8;
 }

@@ -1,6 +1,5 @@
-// Cards prepared by the real cardprep binary for the view tests: one per
-// model, made on first use in a test program and removed at its exit.
-// Tests that change card files work on a CardCopy.
+// Cards prepared by the real cardprep binary for the view tests, made on
+// first use in a test program and removed at its exit.
 #pragma once
 
 #include <filesystem>
@@ -10,33 +9,22 @@
 
 #include "driver/run_state.h"
 #include "testing/tool_runner.h"
+#include "tools/view/card_reader.h"
 
-// The sample music: folder 日本の歌 (Nihon no Uta for models 4 and 6) with
-// two tracks (titles from a tag and from the display-name file), Jazz with one track and a subfolder Best
-// with one, Rock with only a subfolder Best with one track, and Empty.
-// Prepared with title rule 0 for the graphic models.
+// The sample card of a model: 日本の歌 (Nihon no Uta on models 4 and 6)
+// with two tracks, one titled by the display-name file; Jazz with a track
+// and a subfolder Best with one; Rock with only Best with one; Empty.
+// Title rule 0 on the graphic models.
 const std::filesystem::path& PreparedCard(int model);
 
-// What cardprep printed while preparing it.
-const std::string& PreparationOutput(int model);
+// The sample card of the model as ReadCard reads it, without problems.
+std::unique_ptr<CardContents> ReadPreparedCard(int model);
 
-// A copy of a prepared card without its _FONT folder, removed with the
-// object. Paths are relative to the card's root, with '/' and UTF-8.
-class CardCopy {
- public:
-  explicit CardCopy(int model);
-  ~CardCopy();
-  CardCopy(const CardCopy&) = delete;
-  CardCopy& operator=(const CardCopy&) = delete;
+// Copies the test fonts into root and runs cardprep there as the model.
+ToolResult PrepareCard(const std::filesystem::path& root, int model);
 
-  const std::filesystem::path& root() const { return root_; }
-  std::string Read(const std::string& relative) const;
-  void Write(const std::string& relative, const std::string& bytes) const;
-  void Remove(const std::string& relative) const;
-
- private:
-  std::filesystem::path root_;
-};
+// Copies the sample card of the model, all but its fonts, into the folder to.
+void CopyPreparedCard(int model, const std::filesystem::path& to);
 
 // Makes dir the current directory (the card's root) while it lives.
 class InCard {
@@ -55,10 +43,5 @@ class InCard {
 // Runs cardprep-view with args in dir.
 ToolResult RunView(const std::filesystem::path& dir, const std::vector<std::string>& args = {});
 
-// A RunState holding the test fonts, loaded from a prepared card's _FONT
-// folder (as cardprep loaded them); shared by the test program.
+// The test fonts as cardprep loaded them; shared by the test program.
 const RunState& FontState();
-
-// Little-endian numbers in card bytes, for tests that change records.
-void PutU16At(std::string& bytes, size_t offset, unsigned value);
-unsigned U16At(const std::string& bytes, size_t offset);
