@@ -20,6 +20,10 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   static int counter = 0;
   fs::path base = fs::temp_directory_path() /
                   ("cardprep-run-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
+  // Each run gets a temporary folder of its own: cardprep keeps its work
+  // files under fixed names there, and test runs go on side by side.
+  fs::path tmpDir = base.string() + ".tmp";
+  fs::create_directories(tmpDir);
   fs::path inPath = base.string() + ".in";
   fs::path outPath = base.string() + ".out";
   {
@@ -40,8 +44,17 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   for (auto& a : argvStore) argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  std::vector<std::string> envStore;
+  for (char** e = environ; *e != nullptr; ++e) {
+    if (std::string(*e).rfind("TMPDIR=", 0) != 0) envStore.push_back(*e);
+  }
+  envStore.push_back("TMPDIR=" + tmpDir.string());
+  std::vector<char*> envp;
+  for (auto& e : envStore) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
   pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
@@ -53,6 +66,7 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   std::error_code ec;
   fs::remove(inPath, ec);
   fs::remove(outPath, ec);
+  fs::remove_all(tmpDir, ec);
   return result;
 }
 
