@@ -184,19 +184,38 @@ bool CreateLog(const char16_t* path, LogWriter& writer) {
 bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
   if (!HostExists(path)) return CreateLog(path, writer);
   unsigned char head[3] = {0, 0, 0};
+  unsigned char tail[2] = {0, 0};
   size_t n = 0;
-  bool probed = false;
+  long size = -1;
   if (std::FILE* probe = HostOpenW(path, "rb")) {
     n = std::fread(head, 1, 3, probe);
-    probed = true;
+    if (std::fseek(probe, 0, SEEK_END) == 0) size = std::ftell(probe);
+    if (size >= 2 && std::fseek(probe, size - 2, SEEK_SET) == 0 &&
+        std::fread(tail, 1, 2, probe) != 2) {
+      size = -1;
+    }
     std::fclose(probe);
   }
   writer = LogWriter{HostOpenW(path, "ab"), LogEncoding::kUtf16le, false};
   if (writer.file == nullptr) return false;
-  if (n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
-    writer.encoding = LogEncoding::kUtf8;
-  } else if (probed && n == 0) {
+  bool utf8 = n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+  if (utf8) writer.encoding = LogEncoding::kUtf8;
+  if (size == 0) {
     PutMark(writer);
+  } else if (utf8) {
+    // A last line cut short (a run that was stopped) gets its line end, so
+    // the new lines are lines of their own.
+    if (size > 3 && tail[1] != '\n') PutText(writer, u"\r\n");
+  } else if (size > 0) {
+    // The same in UTF-16, where a log cut inside a unit also gets its
+    // missing byte, so the new lines stay readable.
+    bool hasMark = n >= 2 && head[0] == 0xFF && head[1] == 0xFE;
+    if (size % 2 == 1) {
+      PutByte(writer, 0);
+      PutText(writer, u"\r\n");
+    } else if (size > (hasMark ? 2 : 0) && !(tail[0] == '\n' && tail[1] == 0)) {
+      PutText(writer, u"\r\n");
+    }
   }
   return true;
 }

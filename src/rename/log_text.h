@@ -36,8 +36,9 @@ bool CreateLog(const char16_t* path, LogWriter& writer);
 
 // Opens a log to add lines to it: an existing one is appended to in the
 // encoding its first bytes announce (UTF-8 after EF BB BF, else UTF-16LE;
-// an empty one gets the mark first); a missing one is created as by
-// CreateLog. False when the file cannot be opened.
+// an empty one gets the mark first, one whose last line was cut short its
+// line end first, after the missing byte of a unit cut in two); a missing
+// one is created as by CreateLog. False when the file cannot be opened.
 bool OpenLogForAppend(const char16_t* path, LogWriter& writer);
 
 // Writes one line: the parts in order (a null part ends the list early),

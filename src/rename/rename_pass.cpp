@@ -150,9 +150,10 @@ void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
   CloseLog(log);
 }
 
-// Lists the subfolders that may get a new name (not '.', '..', '_...' or
-// 'System...'). Returns how many there are, names too long for the table
-// included (those are reported).
+// Lists the subfolders that need a new name (not '.', '..', '_...' or
+// 'System...', nor acceptable short names). Returns how many subfolders
+// may get one, acceptable names and names too long for the table included
+// (those are reported).
 int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
   int kept = 0;
   HostFind find;
@@ -164,6 +165,9 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
         continue;
       }
       ++kept;
+      // A folder that keeps its name needs no row, so any number of them
+      // can share a parent.
+      if (IsAcceptableShortName(name)) continue;
       if (NameFits(entry)) {
         AddName(table, name);
       } else {
