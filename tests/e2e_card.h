@@ -1,0 +1,125 @@
+// What the end-to-end tests of cards share: cards in memory where the host
+// has a memory file system, snapshots of every file and folder of a card
+// with its content, and runs of the real binary with a temporary directory
+// of their own.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "testing/temp_card.h"
+#include "testing/tool_runner.h"
+
+// Sets TMPDIR for as long as it lives.
+class ScopedTempDir {
+ public:
+  explicit ScopedTempDir(const std::string& dir) {
+    const char* old = std::getenv("TMPDIR");
+    had_ = old != nullptr;
+    if (had_) saved_ = old;
+    setenv("TMPDIR", dir.c_str(), 1);
+  }
+  ~ScopedTempDir() {
+    if (had_) {
+      setenv("TMPDIR", saved_.c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+  }
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+ private:
+  bool had_ = false;
+  std::string saved_;
+};
+
+// The folder for cards and work files: /dev/shm where there is one (the
+// runs create and rewrite many small files, which on a busy disk costs a
+// flush each time), else the usual temporary directory.
+inline std::string CardTempDir() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path shm = "/dev/shm";
+  if (fs::is_directory(shm, ec)) {
+    fs::path probe = shm / ("cardprep-probe-" + std::to_string(std::random_device{}()));
+    if (fs::create_directory(probe, ec)) {
+      fs::remove(probe, ec);
+      return shm.string();
+    }
+  }
+  return fs::temp_directory_path().string();
+}
+
+// A new temporary card (the current directory while it lives).
+inline std::unique_ptr<TempCard> NewCard() {
+  ScopedTempDir in(CardTempDir());
+  return std::make_unique<TempCard>();
+}
+
+// Relative path (UTF-8, '/') to content; folders map to "<folder>",
+// anything else that is no regular file (a pipe, a link) to "<other>" and
+// is never opened.
+using Snapshot = std::map<std::string, std::string>;
+
+inline Snapshot TakeSnapshot(const TempCard& card) {
+  namespace fs = std::filesystem;
+  Snapshot shot;
+  for (auto it = fs::recursive_directory_iterator(card.root()); it != fs::end(it); ++it) {
+    auto rel = fs::relative(it->path(), card.root()).generic_u8string();
+    std::string path(rel.begin(), rel.end());
+    auto status = it->symlink_status();
+    if (fs::is_directory(status)) {
+      shot[path] = "<folder>";
+    } else if (fs::is_regular_file(status)) {
+      shot[path] = card.ReadFile(path);
+    } else {
+      shot[path] = "<other>";
+    }
+  }
+  return shot;
+}
+
+// What differs between two snapshots, one path per line ("" when nothing).
+inline std::string Differences(const Snapshot& before, const Snapshot& after) {
+  std::string out;
+  for (const auto& [path, content] : before) {
+    auto it = after.find(path);
+    if (it == after.end()) {
+      out += "gone: " + path + "\n";
+    } else if (it->second != content) {
+      out += "changed: " + path + "\n";
+    }
+  }
+  for (const auto& [path, content] : after) {
+    if (!before.contains(path)) out += "new: " + path + "\n";
+  }
+  return out;
+}
+
+inline Snapshot Without(Snapshot shot, const std::vector<std::string>& paths) {
+  for (const std::string& p : paths) shot.erase(p);
+  return shot;
+}
+
+// Runs the tool on the card with a temporary directory of its own, beside
+// the card, so that tests running side by side never share the listing
+// work files.
+inline ToolResult RunIsolated(const TempCard& card, const std::string& input) {
+  namespace fs = std::filesystem;
+  fs::path work = card.root().string() + "-work";
+  fs::create_directories(work);
+  ToolResult r;
+  {
+    ScopedTempDir in(work.string());
+    r = RunCardprep(card.root().string(), input);
+  }
+  std::error_code ec;
+  fs::remove_all(work, ec);
+  return r;
+}
