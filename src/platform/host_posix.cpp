@@ -12,6 +12,7 @@
 #include <cstring>
 
 #if defined(__linux__)
+#include <sys/inotify.h>
 #include <sys/syscall.h>
 #endif
 
@@ -126,11 +127,202 @@ struct Resolved {
   bool lastIsDot;            // "." or ".."
 };
 
+// --- The names of one folder -----------------------------------------------------
+//
+// Finding a name in any ASCII case means reading the whole folder, and a run
+// looks names up in one folder many times in a row (a move for each of its
+// tracks, each file it writes there). So the names of the folder read last
+// are kept. On Linux an inotify watch on that folder reports every change
+// made to it since, by this process or any other, and the kept names follow
+// them: a lookup costs a stat and a read that finds nothing instead of a
+// listing. Without inotify every lookup reads the folder.
+
+struct FolderNames {
+  static constexpr int kMaxNames = 1024;
+  static constexpr int kMaxBytes = 64 * 1024;
+  static constexpr int kMaxUnits = 64 * 1024;
+  bool valid;     // the names are those of the folder dev/ino as it is now
+  bool watching;  // watch is an inotify watch on that folder
+  int watch;
+  dev_t dev;
+  ino_t ino;
+  int count;  // entries, removed ones included
+  int bytesUsed;
+  int unitsUsed;
+  int spelling[kMaxNames];   // offset in bytes, -1 once the name is gone
+  int wide[kMaxNames];       // offset in units
+  int wideUnits[kMaxNames];  // -1 for a name too long to compare
+  char bytes[kMaxBytes];
+  char16_t units[kMaxUnits];
+};
+
+FolderNames folderNames;
+int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
+
+bool NamesFdReady() {
+#if defined(__linux__)
+  if (namesFd == -2) namesFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+#else
+  namesFd = -1;
+#endif
+  return namesFd >= 0;
+}
+
+int FindKeptName(const FolderNames& n, const char* name) {
+  for (int i = 0; i < n.count; ++i) {
+    if (n.spelling[i] >= 0 && std::strcmp(n.bytes + n.spelling[i], name) == 0) return i;
+  }
+  return -1;
+}
+
+// Keeps a name (once); false when the folder holds more than can be kept.
+bool KeepName(FolderNames& n, const char* name) {
+  if (FindKeptName(n, name) >= 0) return true;
+  char16_t wide[kHostNameUnits + 2];
+  int units = -1;
+  if (Utf8ToWide(name, wide, kHostNameUnits + 2)) {
+    units = 0;
+    while (wide[units] != 0) ++units;
+  }
+  int bytes = static_cast<int>(std::strlen(name));
+  if (n.count == FolderNames::kMaxNames || n.bytesUsed + bytes + 1 > FolderNames::kMaxBytes ||
+      n.unitsUsed + units + 1 > FolderNames::kMaxUnits) {
+    return false;
+  }
+  n.spelling[n.count] = n.bytesUsed;
+  std::memcpy(n.bytes + n.bytesUsed, name, static_cast<size_t>(bytes) + 1);
+  n.bytesUsed += bytes + 1;
+  n.wide[n.count] = n.unitsUsed;
+  n.wideUnits[n.count] = units;
+  if (units >= 0) {
+    std::memcpy(n.units + n.unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
+    n.unitsUsed += units;
+  }
+  ++n.count;
+  return true;
+}
+
+void ForgetNames() {
+  FolderNames& n = folderNames;
+#if defined(__linux__)
+  if (n.watching) inotify_rm_watch(namesFd, n.watch);
+#endif
+  n.watching = false;
+  n.valid = false;
+}
+
+// Applies the changes the watch has reported since the last call.
+void FollowChanges() {
+#if defined(__linux__)
+  FolderNames& n = folderNames;
+  alignas(inotify_event) char buf[16384];
+  for (;;) {
+    ssize_t got = read(namesFd, buf, sizeof buf);
+    if (got <= 0) {
+      if (got < 0 && errno != EAGAIN && errno != EINTR) ForgetNames();
+      if (got < 0 && errno == EINTR) continue;
+      return;
+    }
+    for (ssize_t at = 0; at < got;) {
+      const inotify_event* event = reinterpret_cast<const inotify_event*>(buf + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if ((event->mask & IN_Q_OVERFLOW) != 0) {
+        ForgetNames();  // changes were lost
+        continue;
+      }
+      if (!n.watching || event->wd != n.watch) continue;  // an earlier folder's
+      if ((event->mask & IN_IGNORED) != 0) {
+        n.watching = false;
+        n.valid = false;
+      } else if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+        ForgetNames();
+      } else if (n.valid && event->len > 0) {
+        if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+          if (!KeepName(n, event->name)) ForgetNames();
+        } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+          int i = FindKeptName(n, event->name);
+          if (i >= 0) n.spelling[i] = -1;
+        }
+      }
+    }
+  }
+#endif
+}
+
+// True when folderNames holds the names of folder (a host path, "" for the
+// current directory) as they are now: kept ones brought up to date, or the
+// folder read anew under a new watch.
+bool NamesOf(const char* folder) {
+#if defined(__linux__)
+  if (!NamesFdReady()) return false;
+  const char* path = folder[0] == 0 ? "." : folder;
+  struct stat st;
+  if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  FolderNames& n = folderNames;
+  if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) {
+    FollowChanges();
+    if (n.valid) return true;
+  }
+  ForgetNames();
+  constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+  int watch = inotify_add_watch(namesFd, path, kChanges);
+  if (watch < 0) return false;
+  n.watch = watch;
+  n.watching = true;
+  n.count = 0;
+  n.bytesUsed = 0;
+  n.unitsUsed = 0;
+  // Changes from here on are reported, so the listing may come after them:
+  // the last change reported for a name decides whether it is there.
+  DIR* dir = opendir(path);
+  struct stat listed;
+  bool ok = dir != nullptr && fstat(dirfd(dir), &listed) == 0 && listed.st_dev == st.st_dev &&
+            listed.st_ino == st.st_ino;
+  while (ok) {
+    dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
+    ok = KeepName(n, entry->d_name);
+  }
+  if (dir != nullptr) closedir(dir);
+  if (!ok) {
+    ForgetNames();
+    return false;
+  }
+  n.dev = st.st_dev;
+  n.ino = st.st_ino;
+  n.valid = true;
+  FollowChanges();
+  return n.valid;
+#else
+  (void)folder;
+  return false;
+#endif
+}
+
 // Finds in folder (a host path, "" for the current directory) the entry whose
 // name equals name ignoring ASCII case; copies its spelling into out.
 // *listed tells whether the folder could be read.
 bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out,
                            int size, bool* listed) {
+  if (NamesOf(folder)) {
+    *listed = true;
+    const FolderNames& n = folderNames;
+    bool found = false;
+    for (int i = 0; i < n.count; ++i) {
+      if (n.spelling[i] < 0 || n.wideUnits[i] != units ||
+          !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
+        continue;
+      }
+      const char* spelling = n.bytes + n.spelling[i];
+      if (!found || std::strcmp(spelling, out) < 0) {
+        if (static_cast<int>(std::strlen(spelling)) >= size) continue;
+        std::strcpy(out, spelling);
+        found = true;
+      }
+    }
+    return found;
+  }
   DIR* dir = opendir(folder[0] == 0 ? "." : folder);
   *listed = dir != nullptr;
   if (dir == nullptr) return false;
@@ -422,20 +614,40 @@ bool HostGetTempDirectory(char* out, int size) {
 
 // --- Listings -------------------------------------------------------------------
 
+namespace {
+
+// A work file is written over in place and cut to its new length when it is
+// closed, not emptied first: ext4 makes the emptying of a file wait until
+// the disk has its old contents, and writes the new ones out at once on
+// closing, which for the file listing of every folder adds up to seconds.
+std::FILE* OpenWorkFile(const char* path) {
+  std::FILE* file = HostOpen(path, "r+b");
+  return file != nullptr ? file : HostOpen(path, "wb");
+}
+
+bool CloseWorkFile(std::FILE* file) {
+  bool ok = std::fflush(file) == 0;
+  long end = std::ftell(file);
+  if (end < 0 || ftruncate(fileno(file), end) != 0) ok = false;
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
 bool HostWriteFolderListing(const char* workFile) {
-  std::FILE* out = HostOpen(workFile, "wb");
+  std::FILE* out = OpenWorkFile(workFile);
   if (out == nullptr) return false;
   static char hostPath[kPathBytes];
   static char16_t cardPath[2048];
   hostPath[0] = 0;
   cardPath[0] = 0;
   bool ok = ListFolders(out, hostPath, 0, cardPath, 0);
-  ok = std::fclose(out) == 0 && ok;
+  ok = CloseWorkFile(out) && ok;
   return ok;
 }
 
 bool HostWriteFileListing(const char* folderPath, const char* workFile) {
-  std::FILE* out = HostOpen(workFile, "wb");
+  std::FILE* out = OpenWorkFile(workFile);
   if (out == nullptr) return false;
   char16_t wide[1024];
   bool ok = true;
@@ -453,7 +665,7 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
       HostPoolPop(pool, first);
     }
   }
-  ok = std::fclose(out) == 0 && ok;
+  ok = CloseWorkFile(out) && ok;
   return ok;
 }
 

@@ -1,0 +1,87 @@
+// The host answers from the disk as it is now, also when files change
+// behind its back between two calls, and a rewritten work file keeps
+// nothing of longer contents it held before.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+#include "testing/temp_card.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A card path ("\A\B", UTF-8) in code page 932 and UTF-16: below the
+// current directory on Windows, from the card root on POSIX.
+std::string Card(const std::string& relative) {
+  char16_t wide[1024];
+  EXPECT_TRUE(HostGetCurrentDirectoryW(wide, 1024));
+  std::u16string dir = wide;
+  if (!dir.empty() && dir.back() == u'\\') dir.pop_back();
+  return ToCp932(ToUtf8(dir)) + ToCp932(relative);
+}
+std::u16string CardW(const std::string& relative) { return ToUtf16(FromCp932(Card(relative))); }
+bool Exists(const std::string& relative) { return HostExistsA(Card(relative).c_str()); }
+
+TEST(HostChanges, LookupsFollowFilesMadeMovedAndRemovedBehindTheirBack) {
+  TempCard card;
+  card.WriteFile("A/one.txt", "1");
+  EXPECT_TRUE(Exists("\\A\\ONE.TXT"));
+  EXPECT_FALSE(Exists("\\A\\TWO.TXT"));
+  card.WriteFile("A/two.txt", "2");
+  EXPECT_TRUE(Exists("\\A\\TWO.TXT"));
+  fs::remove(card.root() / "A" / "one.txt");
+  EXPECT_FALSE(Exists("\\A\\ONE.TXT"));
+  fs::rename(card.root() / "A" / "two.txt", card.root() / "A" / "Three.txt");
+  EXPECT_FALSE(Exists("\\A\\TWO.TXT"));
+  EXPECT_TRUE(Exists("\\A\\three.TXT"));
+
+  // The folder itself removed and made again, and the same path on another card.
+  fs::remove_all(card.root() / "A");
+  card.WriteFile("A/new.txt", "n");
+  EXPECT_FALSE(Exists("\\A\\THREE.TXT"));
+  EXPECT_TRUE(Exists("\\A\\NEW.TXT"));
+  {
+    TempCard other;
+    other.WriteFile("A/else.txt", "e");
+    EXPECT_FALSE(Exists("\\A\\NEW.TXT"));
+    EXPECT_TRUE(Exists("\\A\\ELSE.TXT"));
+  }
+  EXPECT_TRUE(Exists("\\A\\NEW.TXT"));
+}
+
+TEST(HostChanges, MovesAndOpensSeeANameMadeInAnotherCaseAfterALookup) {
+  TempCard card;
+  card.WriteFile("A/x.mp3", "x");
+  EXPECT_FALSE(Exists("\\A\\001.MP3"));  // the host has looked into A
+  card.WriteFile("A/001.mp3", "taken");
+  EXPECT_EQ(HostMove(CardW("\\A\\x.mp3").c_str(), CardW("\\A\\001.MP3").c_str()),
+            HostErrorAlreadyExists());
+  EXPECT_EQ(card.ReadFile("A/001.mp3"), "taken");
+  EXPECT_EQ(card.ReadFile("A/x.mp3"), "x");
+
+  EXPECT_FALSE(Exists("\\A\\LOG.TXT"));
+  card.WriteFile("A/log.txt", "old");
+  std::FILE* file = HostOpen(Card("\\A\\LOG.TXT").c_str(), "wb");  // the same file
+  ASSERT_NE(file, nullptr);
+  std::fputs("new", file);
+  std::fclose(file);
+  EXPECT_EQ(card.ReadFile("A/log.txt"), "new");
+  EXPECT_EQ(card.Tree(), (std::vector<std::string>{"A/", "A/001.mp3", "A/log.txt", "A/x.mp3"}));
+}
+
+TEST(HostChanges, ARewrittenListingKeepsNothingOfALongerOne) {
+  TempCard card;
+  for (const char* name : {"A/a1.mp3", "A/a2.mp3", "A/a3.mp3", "B/b.mp3"}) card.WriteFile(name, "");
+  ASSERT_TRUE(HostWriteFileListing(Card("\\A").c_str(), "work.lst"));
+  EXPECT_EQ(card.ReadFile("work.lst"), "a1.mp3\r\na2.mp3\r\na3.mp3\r\n");
+  ASSERT_TRUE(HostWriteFileListing(Card("\\B").c_str(), "work.lst"));
+  EXPECT_EQ(card.ReadFile("work.lst"), "b.mp3\r\n");
+  ASSERT_TRUE(HostWriteFolderListing("work.lst"));
+  EXPECT_EQ(card.ReadFile("work.lst"), Card("\\A") + "\r\n" + Card("\\B") + "\r\n");
+}
+
+}  // namespace
