@@ -1,6 +1,5 @@
 // Test helpers for the rename pass: a temporary card with a run state whose
-// work log is a temporary file, the pass's console output, and the
-// rename logs decoded.
+// work log is a temporary file, and the rename logs decoded.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,30 +20,17 @@ class RenameCard : public TempCard {
   ~RenameCard();
 
   RunState& state() { return *state_; }
-
-  // Runs the pass on the card root as the host gives it to the driver ("\"
-  // on POSIX, the current directory "C:\..." on Windows; never a bare "\",
-  // which on Windows is the whole drive), or on a folder below it given as
-  // "SUB\\". Returns what the pass printed (UTF-8).
-  std::string Run(const std::string& folder = "") {
-    if (root_.empty()) {
-      ADD_FAILURE() << "no current directory to run the pass on";
-      return "";
-    }
-    std::u16string path = root_ + ToUtf16(folder);
-    testing::internal::CaptureStdout();
-    RenameToShortNames(*state_, path.c_str());
-    return GetCapturedConsole();
-  }
-  // Whether the host's own file system tells 'a' from 'A' (POSIX disks
-  // do; Windows does not, so a card there never holds both).
+  // Runs the pass on the card root as the driver gives it ("\" on POSIX,
+  // "C:\..." on Windows) or on a folder below it ("SUB\\"); returns what
+  // it printed (UTF-8).
+  std::string Run(const std::string& folder = "");
+  // Whether the host's file system tells 'a' from 'A' (Windows does not).
   bool TellsCaseApart() const;
   // Units of the root's path in front of every card path (0 on POSIX).
   int RootUnits() const { return static_cast<int>(root_.size()) - 1; }
-  // A card path ("\A\B") as the pass shows it: with the root's folder in
-  // front on Windows.
+  // A card path ("\A\B") as the pass shows it.
   std::string Shown(const std::string& path) const { return shownRoot_ + path; }
-  // The work log so far, as written (code page 932, CR LF).
+  // The work log so far (code page 932, CR LF).
   std::string WorkLog() const;
 
  private:
@@ -55,10 +41,7 @@ class RenameCard : public TempCard {
 
 // UTF-8 text ('\n' line ends) as a log's bytes: FF FE, UTF-16LE, CR LF.
 std::string Utf16Log(const std::string& text);
-
 // Lines of text without their ends (LF or CR LF).
 std::vector<std::string> SplitLines(const std::string& text);
-
-// A log's lines as UTF-8 without their line ends; the file is read as
-// UTF-16LE after FF FE, or UTF-8 after EF BB BF.
+// A log's lines as UTF-8: UTF-16LE (after FF FE, if any) or UTF-8 after EF BB BF.
 std::vector<std::string> LogLines(const std::string& bytes);

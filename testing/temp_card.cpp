@@ -21,11 +21,10 @@ fs::path Utf8Path(const std::string& relative) {
 
 TempCard::TempCard() {
   static std::atomic<int> counter{0};
-  std::random_device rd;
-  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count() % 1000000;
   root_ = fs::temp_directory_path() /
-          ("cardprep-test-" + std::to_string(rd()) + "-" + std::to_string(stamp % 1000000) +
-           "-" + std::to_string(counter++));
+          ("cardprep-test-" + std::to_string(std::random_device()()) + "-" +
+           std::to_string(stamp) + "-" + std::to_string(counter++));
   fs::create_directories(root_);
   previous_ = fs::current_path();
   fs::current_path(root_);
@@ -35,11 +34,11 @@ TempCard::~TempCard() {
   std::error_code ec;
   fs::current_path(previous_, ec);
   // Make everything writable again so that read-only test folders go too.
+  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
   for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
-  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(root_, ec);
 }
 
@@ -50,8 +49,8 @@ void TempCard::MakeDir(const std::string& relative) const {
 void TempCard::WriteFile(const std::string& relative, const std::string& bytes) const {
   fs::path p = root_ / Utf8Path(relative);
   if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(p, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void TempCard::WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const {
@@ -71,9 +70,8 @@ std::vector<std::string> TempCard::Tree() const {
   std::vector<std::string> out;
   for (auto& e : fs::recursive_directory_iterator(root_)) {
     auto rel = fs::relative(e.path(), root_).generic_u8string();
-    std::string s(rel.begin(), rel.end());
-    if (e.is_directory()) s += '/';
-    out.push_back(s);
+    out.emplace_back(rel.begin(), rel.end());
+    if (e.is_directory()) out.back() += '/';
   }
   std::sort(out.begin(), out.end());
   return out;
@@ -82,24 +80,15 @@ std::vector<std::string> TempCard::Tree() const {
 std::u16string ToUtf16(const std::string& utf8) {
   std::u16string out;
   for (size_t i = 0; i < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    uint32_t cp;
-    int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c >> 5) == 6) { cp = c & 0x1F; extra = 1; }
-    else if ((c >> 4) == 14) { cp = c & 0x0F; extra = 2; }
-    else { cp = c & 0x07; extra = 3; }
-    ++i;
-    for (int k = 0; k < extra && i < utf8.size(); ++k, ++i) {
-      cp = (cp << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
-    }
+    unsigned char c = static_cast<unsigned char>(utf8[i++]);
+    int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : 3;
+    uint32_t cp = c & (extra == 0 ? 0x7F : 0x3F >> extra);
+    for (int k = 0; k < extra && i < utf8.size(); ++k) cp = (cp << 6) | (utf8[i++] & 0x3F);
     if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      cp = 0xDC00 + (cp & 0x3FF);
     }
+    out += static_cast<char16_t>(cp);
   }
   return out;
 }
@@ -111,21 +100,10 @@ std::string ToUtf8(const std::u16string& utf16) {
     if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < utf16.size()) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    uint32_t lead = extra == 0 ? 0 : (0xF0 << (3 - extra)) & 0xFF;  // 0xC0, 0xE0 or 0xF0
+    out += static_cast<char>(lead | (cp >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
   }
   return out;
 }

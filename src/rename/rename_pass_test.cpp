@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,12 @@ namespace {
 
 using Tree = std::vector<std::string>;
 
-std::string Mp3Failure(const std::string& path) { return "MP3 名前変更不可 [" + path + "]\n"; }
+// Every path on the card with its content.
+std::map<std::string, std::string> Contents(const RenameCard& card) {
+  std::map<std::string, std::string> out;
+  for (const auto& path : card.Tree()) out[path] = path.back() == '/' ? "" : card.ReadFile(path);
+  return out;
+}
 
 TEST(RenamePass, NumbersTracksInPlainUnitOrderAndLogsEachMove) {
   RenameCard card;
@@ -22,19 +28,17 @@ TEST(RenamePass, NumbersTracksInPlainUnitOrderAndLogsEachMove) {
     card.WriteFile(name, name);
   }
   card.WriteFile("readme.txt", "text");
-  card.WriteFile("S/001.mp3", "one");
+  card.WriteFile("S/001.mp3", "one");  // bears its target name: stays, no log line
   card.WriteFile("T/x.mp3", "x");
   card.WriteFile("T/002.MP3", "two");
   EXPECT_EQ(card.Run(), "");
   EXPECT_EQ(card.Tree(), (Tree{"001.MP3", "002.MP3", "003.MP3", "004.MP3", "005.MP3", "006.MP3",
                                "RENFIL04.LOG", "S/", "S/001.mp3", "S/RENFIL04.LOG", "T/",
                                "T/001.MP3", "T/002.MP3", "T/RENFIL04.LOG", "readme.txt"}));
-  // Digits before capitals before small letters, Japanese last.
   EXPECT_EQ(card.ReadFile("RENFIL04.LOG"),
             Utf16Log("001.MP3\t1 one.mp3\n002.MP3\tA.MP3\n003.MP3\tZ.mp3\n004.MP3\tb.mp3\n"
                      "005.MP3\tc.Mp3\n006.MP3\t日本.mp3\n"));
   EXPECT_EQ(card.ReadFile("006.MP3"), "日本.mp3");
-  // A file that bears its target name in any case stays and gets no line.
   EXPECT_EQ(card.ReadFile("S/RENFIL04.LOG"), "\xFF\xFE");
   EXPECT_EQ(card.ReadFile("T/RENFIL04.LOG"), Utf16Log("001.MP3\t002.MP3\n002.MP3\tx.mp3\n"));
   EXPECT_EQ(card.ReadFile("T/001.MP3"), "two");
@@ -43,17 +47,16 @@ TEST(RenamePass, NumbersTracksInPlainUnitOrderAndLogsEachMove) {
 
 TEST(RenamePass, AFileSortingFirstShiftsTargetsOntoTakenNamesWhichAreReported) {
   RenameCard card;
-  for (int i = 1; i <= 5; ++i)
-    card.WriteFile("A/00" + std::to_string(i) + ".MP3", std::to_string(i));
+  for (char i = '1'; i <= '5'; ++i) {
+    card.WriteFile(std::string("A/00") + i + ".MP3", std::string(1, i));
+  }
   card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tfirst.mp3\n"));
   card.WriteFile("A/0 Intro.mp3", "intro");
-  std::string console = card.Run();
-  std::string expected;
+  std::string console = card.Run(), expected, workLog;
   for (const char* name : {"0 Intro.mp3", "001.MP3", "002.MP3", "003.MP3", "004.MP3"}) {
-    expected += Mp3Failure(card.Shown("\\A\\") + name);
+    expected += "MP3 名前変更不可 [" + card.Shown("\\A\\") + name + "]\n";
   }
   EXPECT_EQ(console, expected);
-  std::string workLog;
   for (char c : ToCp932(console)) workLog += c == '\n' ? "\r\n" : std::string(1, c);
   EXPECT_EQ(card.WorkLog(), workLog);
   EXPECT_EQ(card.ReadFile("A/006.MP3"), "5");
@@ -62,77 +65,48 @@ TEST(RenamePass, AFileSortingFirstShiftsTargetsOntoTakenNamesWhichAreReported) {
   EXPECT_EQ(card.state().renameFailed, 1);
 }
 
-TEST(RenamePass, SecondRunOnlyReopensTheLogs) {
-  RenameCard card;
-  card.WriteFile("Rock & Roll/b.mp3", "b");
-  card.WriteFile("日本の歌/My Song.mp3", "song");
-  card.WriteFile("MUSIC/Deep Folder/x.mp3", "x");
-  card.Run();
-  Tree first = card.Tree();
-  std::vector<std::string> contents;
-  auto read = [&card](const std::string& path) {
-    return path.back() == '/' ? std::string() : card.ReadFile(path);
-  };
-  for (const auto& path : first) contents.push_back(read(path));
-  EXPECT_EQ(card.Run(), "");
-  EXPECT_EQ(card.Tree(), first);
-  for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(read(first[i]), contents[i]);
-  // A start folder given with its trailing backslash keeps its logs inside.
-  card.WriteFile("SUB/a.mp3", "a");
-  card.Run("SUB\\");
-  EXPECT_EQ(card.ReadFile("SUB/RENFIL04.LOG"), Utf16Log("001.MP3\ta.mp3\n"));
+TEST(RenamePass, JapaneseFolderIsNumberedOnModel8ForGoodAndReportedOnModel4) {
+  RenameCard card8(8);
+  card8.WriteFile("日本の歌/My Song.mp3", "song");
+  EXPECT_EQ(card8.Run(), "");
+  EXPECT_EQ(card8.Tree(), (Tree{"00001/", "00001/001.MP3", "00001/RENDIR04.LOG",
+                                "00001/RENFIL04.LOG", "00001/日本の歌", "RENFIL04.LOG"}));
+  EXPECT_EQ(card8.ReadFile("00001/RENDIR04.LOG"), Utf16Log("日本の歌\n"));
+  EXPECT_EQ(card8.ReadFile("00001/日本の歌"), Utf16Log("00001\n"));
+  EXPECT_EQ(card8.ReadFile("00001/RENFIL04.LOG"), Utf16Log("001.MP3\tMy Song.mp3\n"));
+  auto first = Contents(card8);  // a second run changes nothing
+  EXPECT_EQ(card8.Run(), "");
+  EXPECT_EQ(Contents(card8), first);
+
+  RenameCard card4(4);  // the folder keeps its name and is still entered
+  card4.WriteFile("日本の歌/My Song.mp3", "song");
+  EXPECT_EQ(card4.Run(), "ディレクトリ　マルチバイト文字含む " + card4.Shown("\\日本の歌") + "\n");
+  EXPECT_EQ(card4.state().renameFailed, 1);
+  EXPECT_EQ(card4.ReadFile("日本の歌/001.MP3"), "song");
 }
 
-TEST(RenamePass, JapaneseFolderGetsANumberAndItsLogsOnModel8) {
-  RenameCard card(8);
-  card.WriteFile("日本の歌/My Song.mp3", "song");
-  EXPECT_EQ(card.Run(), "");
-  EXPECT_EQ(card.Tree(), (Tree{"00001/", "00001/001.MP3", "00001/RENDIR04.LOG",
-                               "00001/RENFIL04.LOG", "00001/日本の歌", "RENFIL04.LOG"}));
-  EXPECT_EQ(card.ReadFile("00001/RENDIR04.LOG"), Utf16Log("日本の歌\n"));
-  EXPECT_EQ(card.ReadFile("00001/日本の歌"), Utf16Log("00001\n"));
-  EXPECT_EQ(card.ReadFile("00001/RENFIL04.LOG"), Utf16Log("001.MP3\tMy Song.mp3\n"));
-}
-
-TEST(RenamePass, JapaneseFolderIsReportedOnModel4AndStillEntered) {
-  RenameCard card(4);
-  card.WriteFile("日本の歌/My Song.mp3", "song");
-  EXPECT_EQ(card.Run(), "ディレクトリ　マルチバイト文字含む " + card.Shown("\\日本の歌") + "\n");
-  EXPECT_EQ(card.state().renameFailed, 1);
-  EXPECT_EQ(card.ReadFile("日本の歌/001.MP3"), "song");
-}
-
-TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixes) {
+TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
   RenameCard card;
   for (const char* folder : {"Music Box", "MusicBox9", "00001", "日本", "歌", "- - -", "!!!!!!!!!",
-                             "MY MUSIC", "my-music-"}) {
+                             "MY MUSIC", "my-music-", "AB", "A1", "A2", "A3", "A4", "A5", "A6",
+                             "A7", "A8", "A9", "A B"}) {
     card.MakeDir(folder);
   }
-  EXPECT_EQ(card.Run(), "");
-  // In unit order: '!!!!!!!!!' 00002 ('00001' is taken), '- - -' 00003,
-  // the letters-and-digits names ('mymusic' is taken in another case),
-  // then the Japanese ones.
-  std::vector<std::pair<std::string, std::string>> expected = {
-      {"00002", "!!!!!!!!!"},    {"00003", "- - -"},      {"00004", "日本"},
-      {"00005", "歌"},           {"MYMUSIC", "MY MUSIC"}, {"MusicBox", "Music Box"},
-      {"MusicBo1", "MusicBox9"}, {"mymusi1", "my-music-"}};
-  for (const auto& [now, before] : expected) {
-    EXPECT_EQ(LogLines(card.ReadFile(now + "/RENDIR04.LOG")), Tree{before}) << now;
-  }
-  EXPECT_FALSE(card.Exists("00001/RENDIR04.LOG"));
-}
-
-TEST(RenamePass, SuffixPastNineIsAMoveThatFailsAndIsReported) {
-  RenameCard card;
-  card.MakeDir("AB");
-  for (char c = '1'; c <= '9'; ++c) card.MakeDir(std::string("A") + c);
-  card.MakeDir("A B");
-  char code[16];  // the host's invalid-name error: 'A:' is no FAT name
+  char code[16];  // 'A:' is no FAT name
   std::snprintf(code, sizeof code, "[%lx]", HostErrorInvalidName());
   EXPECT_EQ(card.Run(),
             std::string("ディレクトリ　名前変更不可") + code + " [" + card.Shown("\\A B") + "]\n");
   EXPECT_TRUE(card.Exists("A B"));
   EXPECT_EQ(card.state().renameFailed, 1);
+  // Unit order; '00001' is taken, and so is 'mymusic' in another case.
+  std::map<std::string, std::string> expected = {
+      {"00002", "!!!!!!!!!"}, {"00003", "- - -"},     {"00004", "日本"},
+      {"00005", "歌"},        {"MYMUSIC", "MY MUSIC"}, {"MusicBox", "Music Box"},
+      {"MusicBo1", "MusicBox9"}, {"mymusi1", "my-music-"}};
+  for (const auto& [now, before] : expected) {
+    EXPECT_EQ(LogLines(card.ReadFile(now + "/RENDIR04.LOG")), Tree{before}) << now;
+  }
+  EXPECT_FALSE(card.Exists("00001/RENDIR04.LOG"));
 }
 
 TEST(RenamePass, UnderscoreFoldersAreNeverTouchedAndSystemOnesOnlyEntered) {
@@ -143,8 +117,7 @@ TEST(RenamePass, UnderscoreFoldersAreNeverTouchedAndSystemOnesOnlyEntered) {
   EXPECT_EQ(card.Tree(),
             (Tree{"RENFIL04.LOG", "System Volume Information/", "System Volume Information/x.mp3",
                   "_FONT/", "_FONT/Sub Dir/", "_FONT/Sub Dir/c.mp3"}));
-  // With a folder to keep beside it, a 'System...' folder is entered.
-  card.MakeDir("Music");
+  card.MakeDir("Music");  // with a kept folder beside it, 'System...' is entered
   card.Run();
   EXPECT_EQ(card.ReadFile("System Volume Information/001.MP3"), "x");
   EXPECT_TRUE(card.Exists("_FONT/Sub Dir/c.mp3"));
@@ -152,16 +125,13 @@ TEST(RenamePass, UnderscoreFoldersAreNeverTouchedAndSystemOnesOnlyEntered) {
 
 TEST(RenamePass, AppendsToAnExistingLogInItsOwnEncoding) {
   RenameCard card;
-  card.WriteFile("U/RENFIL04.LOG",
-                 "\xEF\xBB\xBF"
-                 "001.MP3\told.mp3\r\n");
+  card.WriteFile("U/RENFIL04.LOG", "\xEF\xBB\xBF" "001.MP3\told.mp3\r\n");
   card.WriteFile("U/new song.mp3", "n");
   card.WriteFile("E/RENFIL04.LOG", "");
   card.WriteFile("E/b.mp3", "b");
   card.Run();
   EXPECT_EQ(card.ReadFile("U/RENFIL04.LOG"),
-            "\xEF\xBB\xBF"
-            "001.MP3\told.mp3\r\n001.MP3\tnew song.mp3\r\n");
+            "\xEF\xBB\xBF" "001.MP3\told.mp3\r\n001.MP3\tnew song.mp3\r\n");
   EXPECT_EQ(card.ReadFile("E/RENFIL04.LOG"), Utf16Log("001.MP3\tb.mp3\n"));
 }
 
@@ -184,17 +154,16 @@ TEST(RenamePassSafety, NoMoveWithoutItsLogAndNoNoteOverAUsersFile) {
 
 TEST(RenamePassLimits, MoreThan255TracksOrFoldersRenamesNoneOfThemAndSaysSo) {
   RenameCard card;
-  for (int i = 0; i < 256; ++i) card.WriteFile("BIG/t" + std::to_string(i) + ".mp3", "x");
-  for (int i = 0; i < 256; ++i) card.MakeDir("BIG/Folder " + std::to_string(i));
+  for (int i = 0; i < 256; ++i) {
+    card.WriteFile("BIG/t" + std::to_string(i) + ".mp3", "x");
+    card.MakeDir("BIG/Folder " + std::to_string(i));
+  }
   card.WriteFile("BIG/Folder 7/a.mp3", "a");
-  EXPECT_EQ(
-      card.Run(),
-      "MP3ファイルが255個を超えるので、このディレクトリのMP3ファイルは名前変更しない [" +
-          card.Shown("\\BIG") +
-          "]\n"
-          "サブディレクトリが255個を超えるので、このディレクトリのサブディレクトリは名前変更しない "
-          "[" +
-          card.Shown("\\BIG") + "]\n");
+  std::string big = " [" + card.Shown("\\BIG") + "]\n";
+  EXPECT_EQ(card.Run(),
+            "MP3ファイルが255個を超えるので、このディレクトリのMP3ファイルは名前変更しない" + big +
+                "サブディレクトリが255個を超えるので、このディレクトリのサブディレクトリは名前変更しない" +
+                big);
   EXPECT_TRUE(card.Exists("BIG/t0.mp3"));
   EXPECT_FALSE(card.Exists("BIG/001.MP3"));
   EXPECT_TRUE(card.Exists("BIG/Folder 7/001.MP3"));  // still entered
@@ -203,14 +172,10 @@ TEST(RenamePassLimits, MoreThan255TracksOrFoldersRenamesNoneOfThemAndSaysSo) {
 
 TEST(RenamePassLimits, OverlongNamesAndPathsAreReportedAndLeft) {
   RenameCard card;
-  std::string longTrack = std::string(130, 't') + ".mp3";
-  std::string longFolder(128, 'f');
-  // Deep enough that the folder's path is 234 to 242 units long with the
-  // root's own path (none on POSIX) in front.
-  int rootUnits = card.RootUnits();
-  ASSERT_LT(rootUnits, 200);
-  std::string deep, shown;
-  for (int units = rootUnits; units < 234; units += 9) {
+  std::string longTrack = std::string(130, 't') + ".mp3", longFolder(128, 'f'), deep, shown;
+  ASSERT_LT(card.RootUnits(), 200);
+  // A folder path of 234 to 242 units, the root's own path included.
+  for (int units = card.RootUnits(); units < 234; units += 9) {
     deep += "ABCDEFGH/";
     shown += "\\ABCDEFGH";
   }
@@ -223,24 +188,21 @@ TEST(RenamePassLimits, OverlongNamesAndPathsAreReportedAndLeft) {
   std::string console = card.Run();
   std::string name = "名前が127文字を超えるので名前変更しない [" + card.Shown("\\");
   std::string path = "パスが255文字を超えるので名前変更しない [" + card.Shown(shown);
-  // The work log has every line whole; subfolders are entered in listing order.
-  std::vector<std::string> lines = SplitLines(FromCp932(card.WorkLog()));
+  // The work log has every line whole; the console cuts them to 255 bytes.
+  Tree lines = SplitLines(FromCp932(card.WorkLog()));
   Tree expected = {name + longFolder + "]", name + longTrack + "]",
                    path + "\\ABCDEFGH\\RENFIL04.LOG]", path + "\\Long Named]",
                    path + "\\Long Named\\RENFIL04.LOG]"};
   std::sort(lines.begin(), lines.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(lines, expected);
-  for (size_t end = console.find('\n'), start = 0; end != std::string::npos;
-       start = end + 1, end = console.find('\n', start)) {
-    EXPECT_LE(ToCp932(console.substr(start, end - start)).size(), 254u);
+  for (const std::string& line : SplitLines(console)) EXPECT_LE(ToCp932(line).size(), 254u);
+  for (const auto& [file, content] : std::map<std::string, std::string>{
+           {longTrack, "long"}, {"001.MP3", "short"}, {longFolder + "/001.MP3", "in"},
+           {deep + "001.MP3", "a"}, {deep + "Long Named/b.mp3", "b"},
+           {deep + "ABCDEFGH/c.mp3", "c"}}) {
+    EXPECT_EQ(card.ReadFile(file), content) << file;
   }
-  EXPECT_EQ(card.ReadFile(longTrack), "long");
-  EXPECT_EQ(card.ReadFile("001.MP3"), "short");
-  EXPECT_EQ(card.ReadFile(longFolder + "/001.MP3"), "in");
-  EXPECT_EQ(card.ReadFile(deep + "001.MP3"), "a");
-  EXPECT_EQ(card.ReadFile(deep + "Long Named/b.mp3"), "b");
-  EXPECT_EQ(card.ReadFile(deep + "ABCDEFGH/c.mp3"), "c");
   EXPECT_EQ(card.state().renameFailed, 1);
 }
 
