@@ -25,6 +25,12 @@ void RenameCardRoot(RunState& state) {
   ASSERT_EQ(state.renameFailed, 0);
 }
 
+// Where the test card is not a drive root (Windows), its own folder counts
+// against the 47-byte path limit of the table.
+bool CardTooDeep(size_t longestRelative) {
+  return ScanCard::PathPrefix().size() + longestRelative > kMaxPathBytes;
+}
+
 std::string WorkFile(const RunState& state) {
   return std::string(state.tempDir) + "\\DIRLSTWK.TXT";
 }
@@ -33,6 +39,7 @@ std::string WorkFile(const RunState& state) {
 
 TEST(VanishingFolders, AFolderRemovedAfterTheRenamePassIsNotInTheTable) {
   ScanCard scan(8);
+  if (CardTooDeep(9)) GTEST_SKIP() << "the test card's folder is too deep for the path limit";
   ASSERT_TRUE(scan.UseTestFonts());
   scan.card().WriteFile("Album One/a.mp3", "a");
   scan.card().WriteFile("Album Two/b.mp3", "b");
@@ -55,6 +62,7 @@ TEST(VanishingFolders, AFolderRemovedAfterTheRenamePassIsNotInTheTable) {
 // file is left as it is.
 TEST(VanishingFolders, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   ScanCard scan(4);
+  if (CardTooDeep(2)) GTEST_SKIP() << "the test card's folder is too deep for the path limit";
   scan.card().WriteFile("A/001.MP3", "a");
   scan.card().WriteFile("B/001.MP3", "b");
   scan.card().WriteFile("C/001.MP3", "c");
