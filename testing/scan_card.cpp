@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "font/oled_render.h"
+#include "font/renderers.h"
 #include "platform/host.h"
 #include "testing/console_text.h"
 #include "testing/fontx_builder.h"
@@ -14,8 +16,7 @@ ScanCard::ScanCard(int model, int titleRule) : state_(std::make_unique<RunState>
   work_ = card_.root();
   work_ += "-work";
   std::filesystem::create_directories(work_);
-  std::string temp = work_.string() + "/";
-  std::strncpy(state_->tempDir, temp.c_str(), sizeof state_->tempDir - 1);
+  std::strncpy(state_->tempDir, (work_.string() + "/").c_str(), sizeof state_->tempDir - 1);
   state_->workLog = std::tmpfile();
 }
 
@@ -28,47 +29,35 @@ ScanCard::~ScanCard() {
 bool ScanCard::UseTestFonts() {
   static RunState* loaded = [] {
     auto* state = new RunState();  // kept for the whole test program
-    TempCard fontCard;             // the current directory until it goes
+    TempCard fontCard;
     testing::internal::CaptureStdout();
     int ok = LoadTestFontSet(*state);
     GetCapturedConsole();
-    if (ok != 1) {
-      delete state;
-      return static_cast<RunState*>(nullptr);
-    }
-    return state;
+    return ok == 1 ? state : nullptr;
   }();
   if (loaded == nullptr) return false;
-  RunState& s = *state_;
-  s.full16Font = loaded->full16Font;
-  s.half16Font = loaded->half16Font;
-  s.full6x8Font = loaded->full6x8Font;
-  s.half6x8Font = loaded->half6x8Font;
-  s.full12Font = loaded->full12Font;
-  s.half12Font = loaded->half12Font;
-  s.half8Font = loaded->half8Font;
-  s.full8Font = loaded->full8Font;
+  for (FontRecord RunState::*slot :
+       {&RunState::full16Font, &RunState::half16Font, &RunState::full6x8Font,
+        &RunState::half6x8Font, &RunState::full12Font, &RunState::half12Font, &RunState::half8Font,
+        &RunState::full8Font})
+    state_.get()->*slot = loaded->*slot;
   return true;
 }
 
 std::string ScanCard::WorkLog() const {
   std::FILE* log = state_->workLog;
-  if (log == nullptr) return {};
   std::fflush(log);
-  long end = std::ftell(log);
-  std::string out(static_cast<size_t>(end), '\0');
+  std::string out(static_cast<size_t>(std::ftell(log)), '\0');
   std::rewind(log);
-  size_t got = std::fread(out.data(), 1, out.size(), log);
-  out.resize(got);
-  std::fseek(log, 0, SEEK_END);
+  out.resize(std::fread(out.data(), 1, out.size(), log));
+  std::fseek(log, 0, SEEK_END);  // needed before the next write
   return out;
 }
 
 namespace {
 
-// The card root's own path as the folder listing prefixes it: the current
-// directory with its drive on Windows ("C:\Temp\card"), nothing on POSIX,
-// where the listing starts at the card root.
+// The current directory with its drive on Windows ("C:\Temp\card"); "" on
+// POSIX, where the listing starts at the card root.
 std::string ListingRoot() {
   char cwd[260] = {};
   HostGetCurrentDirectory(cwd, sizeof cwd);
@@ -81,9 +70,7 @@ std::string ListingRoot() {
 
 std::string ScanCard::ListedPath(const std::string& relativeUtf8) {
   std::string path = "\\" + relativeUtf8;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  for (char& c : path) c = c == '/' ? '\\' : c;
   return ListingRoot() + ToCp932(path);
 }
 
@@ -93,15 +80,35 @@ std::string ScanCard::PathPrefix() {
 }
 
 void ScanCard::WriteRenameLog(const std::string& relativePath, const std::string& lines) const {
-  std::u16string text = ToUtf16(lines);
   std::string bytes = "\xFF\xFE";
-  for (char16_t u : text) {
-    if (u == u'\n') {
-      bytes += '\r';
-      bytes += '\0';
-    }
+  for (char16_t u : ToUtf16(lines)) {
+    if (u == u'\n') bytes.append("\r\0", 2);
     bytes += static_cast<char>(u & 0xFF);
     bytes += static_cast<char>(u >> 8);
   }
   card_.WriteFile(relativePath, bytes);
+}
+
+ScanCard::Images ScanCard::TitleImages(const std::string& title) {
+  RunState& s = *state_;
+  int length = static_cast<int>(title.size());
+  if (s.playerModel != 8) {
+    std::string pages(3 * 128, '\0');
+    auto* p = reinterpret_cast<uint8_t*>(pages.data());
+    MakeTwoLineDataOfString(s, p, p + 128, p + 256, 128, title.c_str());
+    return {"", pages};
+  }
+  std::memset(s.imagePlaneA, 0, sizeof s.imagePlaneA);
+  std::memset(s.imagePlaneB, 0, sizeof s.imagePlaneB);
+  int32_t layout = -1, width = -1;
+  testing::internal::CaptureStdout();
+  MakeOLEDdataOfString(s, title.c_str(), length, layout, width);
+  GetCapturedConsole();
+  uint8_t strip[128] = {};
+  MakeStripDataOfString(s, strip, title.c_str(), length);
+  std::string head = {static_cast<char>(width & 0xFF), static_cast<char>((width >> 8) & 0xFF),
+                      static_cast<char>(layout)};
+  return {head, std::string(s.imagePlaneA, s.imagePlaneA + 512) +
+                    std::string(s.imagePlaneB, s.imagePlaneB + 512) +
+                    std::string(strip, strip + 128)};
 }

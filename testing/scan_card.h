@@ -1,9 +1,7 @@
-// A temporary card for the library scan's tests: a TempCard, a RunState
-// for one player model, a temporary directory of its own for the work
-// files, and a work log that the test can read back.
+// A temporary card for the library scan's tests: a TempCard, a RunState for
+// one model, a folder of its own for the work files, and a readable work log.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,30 +17,28 @@ class ScanCard {
   ScanCard& operator=(const ScanCard&) = delete;
 
   RunState& state() { return *state_; }
-
-  // Gives state() the test font set (testing/fontx_builder.h). The fonts
-  // are loaded once per test program and shared, as loading takes long
-  // under the sanitizers; they are never freed, as in the program.
-  // Returns false when they could not be loaded.
-  bool UseTestFonts();
   const TempCard& card() const { return card_; }
-
-  // What was written to the work log so far (code page 932, CR LF).
+  // Gives state() the test font set, loaded once per program and never freed.
+  bool UseTestFonts();
+  // The work log so far (code page 932, CR LF).
   std::string WorkLog() const;
 
-  // A folder path as the folder listing gives it on this host
-  // ("\MUSIC\A" for "MUSIC/A" on POSIX, with the card root's drive and
-  // path before it on Windows; code page 932 from UTF-8).
+  // A folder's path as the listing gives it ("\MUSIC\A" for "MUSIC/A" on
+  // POSIX; with the card root's drive and path before it on Windows).
   static std::string ListedPath(const std::string& relativeUtf8);
-
-  // What the listing puts before a folder's path below the card root once
-  // the drive is taken off: "" on POSIX, the card root's own folder path
-  // on Windows (a test card is not a drive root there).
+  // The part of a listed path before the card's folders, drive taken off:
+  // "" on POSIX, the card root's own path on Windows.
   static std::string PathPrefix();
-
-  // Writes a rename log (UTF-16LE with its byte-order mark, CR LF) holding
-  // the given UTF-8 lines, into the folder given relative to the card.
+  // Writes a rename log (UTF-16LE with its mark, CR LF) of the UTF-8 lines.
   void WriteRenameLog(const std::string& relativePath, const std::string& lines) const;
+
+  // A graphic model's images of a title as its records hold them: `head` is
+  // model 8's width (16 bits) and layout byte; `images` model 8's two OLED
+  // pages and strip, or the three two-line pages of models 10 and 12.
+  struct Images {
+    std::string head, images;
+  };
+  Images TitleImages(const std::string& title);
 
  private:
   TempCard card_;

@@ -2,41 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "driver/run_state.h"
 #include "testing/console_text.h"
 #include "testing/scan_card.h"
-#include "testing/temp_card.h"
 
 namespace {
 
-// Runs the scan with its console output caught.
-struct ScanResult {
-  int result;
-  std::string output;
-};
-ScanResult ScanCardFolders(ScanCard& scan) {
+// Scans the card, checks the result and gives the console output.
+std::string ScanFolders(ScanCard& scan, int result = 1) {
   testing::internal::CaptureStdout();
-  int result = ReadDirectoryStructure(scan.state());
-  return {result, GetCapturedConsole()};
+  EXPECT_EQ(ReadDirectoryStructure(scan.state()), result);
+  return GetCapturedConsole();
 }
 
-// On a host whose test card is not a drive root the listing's paths carry
-// the card's own folder, which counts against the 47-byte limit.
-#define SKIP_IF_CARD_TOO_DEEP(longestRelative)                                    \
-  if (ScanCard::PathPrefix().size() + (longestRelative) > kMaxPathBytes) {        \
-    GTEST_SKIP() << "the test card's folder is too deep for the path limit here"; \
+// Each row as "short name, first child, child count, parent, grandparent, tracks".
+std::vector<std::string> Rows(const RunState& s) {
+  std::vector<std::string> rows;
+  for (const DirectoryEntry* d = s.directories; d < s.directories + s.directoryCount; ++d) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %d %d %d %d %d", d->shortName, d->firstChild,
+                  d->childCount, d->parent, d->grandparent, d->trackCount);
+    rows.push_back(text);
   }
-
-std::string PathOf(const std::string& relative) {
-  std::string path = ScanCard::PathPrefix() + "\\" + relative;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
+  return rows;
 }
+using Strings = std::vector<std::string>;
+
+// Where the test card is not a drive root, its own folder counts against the 47-byte limit.
+#define SKIP_IF_CARD_TOO_DEEP(longestRelative)                           \
+  if (ScanCard::PathPrefix().size() + (longestRelative) > kMaxPathBytes) \
+  GTEST_SKIP() << "the test card's folder is too deep for the path limit here"
 
 TEST(DirectoryScan, BuildsRowsAndLinksInListingOrder) {
   ScanCard scan(4);
@@ -44,92 +44,39 @@ TEST(DirectoryScan, BuildsRowsAndLinksInListingOrder) {
   scan.card().WriteFile("A/A1/001.MP3", "");
   scan.card().MakeDir("A/A2");
   scan.card().WriteFile("B/001.MP3", "");
-  ScanResult r = ScanCardFolders(scan);
-  ASSERT_EQ(r.result, 1);
-  RunState& s = scan.state();
-
-  ASSERT_EQ(s.directoryCount, 5);
-  const DirectoryEntry* d = s.directories;
-  EXPECT_STREQ(d[1].shortName, "A");
-  EXPECT_STREQ(d[2].shortName, "B");
-  EXPECT_STREQ(d[3].shortName, "A1");
-  EXPECT_STREQ(d[4].shortName, "A2");
-  EXPECT_EQ(d[0].firstChild, 1);
-  EXPECT_EQ(d[0].childCount, 2);
-  EXPECT_EQ(d[1].firstChild, 3);
-  EXPECT_EQ(d[1].childCount, 2);
-  EXPECT_EQ(d[2].firstChild, 0);
-  EXPECT_EQ(d[2].childCount, 0);
-  for (int row : {3, 4}) {
-    EXPECT_EQ(d[row].parent, 1);
-    EXPECT_EQ(d[row].grandparent, 0);
-    EXPECT_STREQ(d[row].parentDisplayName, "A");
-  }
-  EXPECT_EQ(d[1].parent, 0);
-  EXPECT_EQ(d[3].path, PathOf("A/A1"));
-  EXPECT_EQ(d[3].parentPath, PathOf("A"));
+  std::string out = ScanFolders(scan);
+  EXPECT_EQ(Rows(scan.state()),
+            (Strings{" 1 2 0 0 0", "A 3 2 0 0 0", "B 0 0 0 0 1", "A1 0 0 1 0 1", "A2 0 0 1 0 0"}));
+  const DirectoryEntry* d = scan.state().directories;
+  EXPECT_STREQ(d[4].parentDisplayName, "A");
+  EXPECT_EQ(d[3].path, ScanCard::PathPrefix() + "\\A\\A1");
+  EXPECT_EQ(d[3].parentPath, ScanCard::PathPrefix() + "\\A");
   EXPECT_EQ(d[3].listedPath, ScanCard::ListedPath("A/A1"));
   EXPECT_STREQ(d[3].displayName, "A1");
-  EXPECT_STREQ(d[3].sortKey, "A1");
-
-  // Tracks: B (row 2) and A1 (row 3), in row order.
-  EXPECT_EQ(d[1].trackCount, 0);
-  EXPECT_EQ(d[2].trackCount, 1);
-  EXPECT_EQ(d[3].trackCount, 1);
-  ASSERT_EQ(s.randomCount, 2);
-  EXPECT_EQ(s.randomList[0], 2);
-  EXPECT_EQ(s.randomList[1], 3);
+  ASSERT_EQ(scan.state().randomCount, 2);  // B and A1, in row order
+  EXPECT_EQ(scan.state().randomList[0], 2);
+  EXPECT_EQ(scan.state().randomList[1], 3);
   EXPECT_TRUE(scan.card().Exists("A/A2/SNDLST04.DAT"));
-
-  EXPECT_EQ(r.output.rfind("ReadDirectoryStructure\nA\n", 0), 0u) << r.output;
-  EXPECT_NE(r.output.find("\n[A]\nB\n"), std::string::npos) << r.output;
+  EXPECT_EQ(out.rfind("ReadDirectoryStructure\nA\n", 0), 0u) << out;
+  EXPECT_NE(out.find("\n[A]\nB\n"), std::string::npos) << out;
 }
 
-TEST(DirectoryScan, LeavesOutUnderscoreAndSystemFolders) {
+TEST(DirectoryScan, LeavesOutUnderscoreSystemAndTooLongFoldersAndHangsOrphansOnTheRoot) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(30u);
-  scan.card().WriteFile("_FONT/MNLZN16X.TLF", "font");
-  scan.card().MakeDir("_X/Y");
-  scan.card().MakeDir("SYSTEM1");
-  scan.card().MakeDir("System Volume Information");
-  scan.card().MakeDir("SYS");
-  ASSERT_EQ(ScanCardFolders(scan).result, 1);
-  RunState& s = scan.state();
-  ASSERT_EQ(s.directoryCount, 3);
-  EXPECT_STREQ(s.directories[1].shortName, "SYS");
-  // Y's parent _X has no row: Y hangs on the root.
-  EXPECT_STREQ(s.directories[2].shortName, "Y");
-  EXPECT_EQ(s.directories[2].parent, 0);
-  EXPECT_EQ(s.directories[2].grandparent, 0);
-  EXPECT_EQ(s.directories[0].childCount, 2);
-  EXPECT_EQ(s.directories[0].firstChild, 1);
-}
-
-TEST(DirectoryScan, TakesPathsOf47BytesAndLeavesOutLongerOnes) {
-  ScanCard scan(4);
-  SKIP_IF_CARD_TOO_DEEP(10u);
   std::string prefix = ScanCard::PathPrefix();
-  std::string fits(kMaxPathBytes - 1 - prefix.size(), 'F');  // "\" + name = 47 bytes
-  std::string over(kMaxPathBytes - prefix.size(), 'O');      // 48 bytes
-  scan.card().MakeDir(fits + "/SUB");
-  scan.card().MakeDir(over);
-  ASSERT_EQ(ScanCardFolders(scan).result, 1);
-  RunState& s = scan.state();
-  ASSERT_EQ(s.directoryCount, 2);
-  EXPECT_EQ(std::strlen(s.directories[1].path), 47u);
-  EXPECT_STREQ(s.directories[1].shortName, "FFFFFFFFFFFF");  // 12 bytes of the name
-}
-
-TEST(DirectoryScan, NeverTakesPiecesOfAnOverlongListingLineForFolders) {
-  ScanCard scan(4);
-  // The listing line for the deepest folder is 132 bytes; its bytes from
-  // 127 on read "\FAKE".
-  std::string a(60, 'A'), b(60, 'B');
-  scan.card().MakeDir(a + "/" + b + "/CCCC/FAKE");
-  ScanResult r = ScanCardFolders(scan);
-  ASSERT_EQ(r.result, 1);
-  EXPECT_EQ(scan.state().directoryCount, 1);
-  EXPECT_EQ(r.output.find("FAKE"), std::string::npos) << r.output;
+  scan.card().WriteFile("_FONT/MNLZN16X.TLF", "font");
+  for (const char* dir : {"_X/Y", "SYSTEM1", "System Volume Information", "SYS"})
+    scan.card().MakeDir(dir);
+  scan.card().MakeDir(std::string(kMaxPathBytes - 1 - prefix.size(), 'F') + "/SUB");  // 47, 51
+  scan.card().MakeDir(std::string(kMaxPathBytes - prefix.size(), 'O'));               // 48 bytes
+  // A 132-byte listing line whose bytes from 127 on read "\FAKE".
+  scan.card().MakeDir(std::string(60, 'A') + "/" + std::string(60, 'B') + "/CCCC/FAKE");
+  std::string out = ScanFolders(scan);
+  EXPECT_EQ(Rows(scan.state()),
+            (Strings{" 1 3 0 0 0", "FFFFFFFFFFFF 0 0 0 0 0", "SYS 0 0 0 0 0", "Y 0 0 0 0 0"}));
+  EXPECT_EQ(std::strlen(scan.state().directories[1].path), 47u);
+  EXPECT_EQ(out.find("FAKE"), std::string::npos) << out;
 }
 
 TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
@@ -140,14 +87,11 @@ TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
     scan.WriteRenameLog("LONGFOLD/RENDIR04.LOG", "Long folder name\n");
     scan.WriteRenameLog("00002/RENDIR04.LOG", "Many letters: abcdefghijklmnopqrstuvwxyz\n");
     scan.card().MakeDir("LONGFOLD/SUB");
-    ASSERT_EQ(ScanCardFolders(scan).result, 1);
+    ScanFolders(scan);
     const DirectoryEntry* d = scan.state().directories;
     ASSERT_EQ(scan.state().directoryCount, 5);
-    EXPECT_STREQ(d[1].shortName, "00001");
-    EXPECT_EQ(std::string(d[1].displayName), model == 8 ? ToCp932("日本の歌") : "00001")
-        << "model " << model;
+    EXPECT_EQ(std::string(d[1].displayName), model == 8 ? ToCp932("日本の歌") : "00001") << model;
     EXPECT_STREQ(d[2].displayName, "Many letters: abcdefghijklmnopqr");  // 32 bytes
-    EXPECT_STREQ(d[3].displayName, "Long folder name");
     EXPECT_STREQ(d[3].sortKey, "LONG FOLDER NAME");
     EXPECT_STREQ(d[4].parentDisplayName, "Long folder name");
   }
@@ -156,70 +100,43 @@ TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
 TEST(DirectoryScan, LeavesOutFoldersBeyondTheTableAndSaysSo) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(6u);
-  for (int i = 0; i < 1003; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "F%04d", i);
-    scan.card().MakeDir(name);
+  for (int i = 1000; i < 2003; ++i) scan.card().MakeDir(std::to_string(i));
+  scan.card().WriteFile("2002/001.MP3", "");
+  std::string out = ScanFolders(scan);
+  EXPECT_EQ(scan.state().directoryCount, 1000);
+  EXPECT_EQ(scan.state().directories[0].childCount, 999);
+  EXPECT_EQ(scan.state().randomCount, 0);
+  for (const char* name : {"1999", "2000", "2002"}) {
+    std::string line = "フォルダ数制限超過 " + FromCp932(ScanCard::ListedPath(name)) + "\n";
+    EXPECT_NE(out.find(line), std::string::npos) << name;
   }
-  scan.card().WriteFile("F1002/001.MP3", "");
-  ScanResult r = ScanCardFolders(scan);
-  ASSERT_EQ(r.result, 1);
-  RunState& s = scan.state();
-  EXPECT_EQ(s.directoryCount, 1000);
-  EXPECT_STREQ(s.directories[999].shortName, "F0998");
-  EXPECT_EQ(s.directories[0].childCount, 999);
-  EXPECT_EQ(s.randomCount, 0);
-  for (const char* name : {"F0999", "F1000", "F1001", "F1002"}) {
-    EXPECT_NE(r.output.find("フォルダ数制限超過 " + FromCp932(ScanCard::ListedPath(name)) + "\n"),
-              std::string::npos)
-        << name;
+  EXPECT_FALSE(scan.card().Exists("2002/SNDLST04.DAT"));
+}
+
+TEST(DirectoryScan, EmptyCardKeepsTheRootAndAnUnreadListingSaysSo) {
+  ScanCard scan(4);
+  ScanFolders(scan);
+  EXPECT_EQ(Rows(scan.state()), Strings{" 1 0 0 0 0"});
+  ScanCard unread(4);
+  std::strcpy(unread.state().tempDir, "no-such-folder/");
+  EXPECT_EQ(ScanFolders(unread, 0), "ReadDirectoryStructure\ncannot open input file\n");
+  EXPECT_EQ(unread.state().directoryCount, 0);
+}
+
+TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
+  // {title, key}: trail bytes in a..z and half-width katakana stay; a
+  // double-byte character at byte 31 keeps its lead byte alone.
+  const std::string cases[][2] = {
+      {"abc xyz-09 ABC", "ABC XYZ-09 ABC"},
+      {"\203\141a\261b", "\203\141A\261B"},
+      {std::string(31, 'a') + "\x83\x61", std::string(31, 'A') + "\x83"}};
+  for (const auto& c : cases) {
+    char display[33] = {}, key[33];
+    std::memcpy(display, c[0].data(), std::min<size_t>(c[0].size(), 32));
+    std::memset(key, 'x', sizeof key);
+    MakeSortKey(display, key);
+    EXPECT_EQ(std::string(key, 33), c[1] + std::string(33 - c[1].size(), '\0'));
   }
-  EXPECT_FALSE(scan.card().Exists("F1002/SNDLST04.DAT"));
-}
-
-TEST(DirectoryScan, EmptyCardLeavesTheRootAlone) {
-  ScanCard scan(4);
-  ASSERT_EQ(ScanCardFolders(scan).result, 1);
-  RunState& s = scan.state();
-  EXPECT_EQ(s.directoryCount, 1);
-  EXPECT_EQ(s.randomCount, 0);
-  EXPECT_EQ(s.directories[0].firstChild, 1);
-  EXPECT_EQ(s.directories[0].childCount, 0);
-}
-
-TEST(DirectoryScan, UnreadableListingSaysSoAndLeavesTheTableEmpty) {
-  ScanCard scan(4);
-  scan.card().MakeDir("A");
-  std::strcpy(scan.state().tempDir, "no-such-folder/");
-  ScanResult r = ScanCardFolders(scan);
-  EXPECT_EQ(r.result, 0);
-  EXPECT_EQ(r.output, "ReadDirectoryStructure\ncannot open input file\n");
-  EXPECT_EQ(scan.state().directoryCount, 0);
-  EXPECT_EQ(scan.state().directories[0].firstChild, 0);
-}
-
-std::string SortKeyOf(const std::string& title) {
-  char display[33] = {};
-  std::memcpy(display, title.data(), title.size() < 32 ? title.size() : 32);
-  char key[33];
-  std::memset(key, 'x', sizeof key);
-  MakeSortKey(display, key);
-  EXPECT_EQ(key[32], 0);
-  return std::string(key, 32);
-}
-
-TEST(SortKey, UpperCasesAsciiLettersOnly) {
-  std::string key = SortKeyOf("abc xyz-09 ABC");
-  EXPECT_EQ(key, "ABC XYZ-09 ABC" + std::string(18, '\0'));
-  // A trail byte in the range of a..z stays; half-width katakana stays.
-  std::string mixed = std::string("\x83\x61") + "a" + "\xB1" + "b";
-  EXPECT_EQ(SortKeyOf(mixed).substr(0, 5), std::string("\x83\x61") + "A" + "\xB1" + "B");
-}
-
-TEST(SortKey, DoubleByteCharacterAtTheLastPositionLosesItsSecondByte) {
-  std::string title = std::string(31, 'a') + "\x83\x61";  // 33 bytes; the field keeps 32
-  std::string key = SortKeyOf(title);
-  EXPECT_EQ(key, std::string(31, 'A') + "\x83");
 }
 
 }  // namespace

@@ -11,78 +11,49 @@
 
 namespace {
 
-// A table with n folders that hold tracks, listed in row order: rows 2, 4,
-// 6, ... (odd rows hold none), or every row when the table is too small.
+// n folders with tracks on rows 2, 4, 6, ... (odd rows hold none), or on
+// every row when the table is too small for that.
 int RowOf(int k, int n) { return 2 * n + 1 <= kMaxDirectories ? 2 * (k + 1) : k + 1; }
 
-std::unique_ptr<RunState> StateWithFolders(int n) {
+// Orders n folders and gives the chain from the root until a row comes
+// round again, checking that it closes on its first folder and that no
+// folder without tracks is linked.
+std::vector<uint16_t> ChainOf(int n, uint32_t seed) {
   auto state = std::make_unique<RunState>();
   state->directoryCount = static_cast<uint16_t>(n == 0 ? 1 : RowOf(n - 1, n) + 1);
   for (int k = 0; k < n; ++k) {
-    uint16_t row = static_cast<uint16_t>(RowOf(k, n));
-    state->directories[row].trackCount = 1;
-    state->randomList[k] = row;
+    state->randomList[k] = static_cast<uint16_t>(RowOf(k, n));
+    state->directories[state->randomList[k]].trackCount = 1;
   }
   state->randomCount = static_cast<uint16_t>(n);
-  return state;
-}
-
-// The rows met from the root until one comes round again; checks that the
-// chain closes on its first folder and that no folder without tracks is
-// linked.
-std::vector<uint16_t> FollowChain(const RunState& state) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(seed == 0 ? MakeRandomOrder(*state) : MakeRandomOrderSeeded(*state, seed), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "random order start\n");
   std::vector<uint16_t> rows;
   std::set<uint16_t> seen;
-  for (uint16_t row = state.directories[0].nextRandom; row != 0 && !seen.count(row);
-       row = state.directories[row].nextRandom) {
-    seen.insert(row);
+  for (uint16_t row = state->directories[0].nextRandom; row != 0 && seen.insert(row).second;
+       row = state->directories[row].nextRandom)
     rows.push_back(row);
-  }
-  if (!rows.empty()) {
-    EXPECT_EQ(state.directories[rows.back()].nextRandom, rows.front());
-  }
-  for (int row = 1; row < state.directoryCount; ++row) {
-    if (state.directories[row].trackCount == 0) {
-      EXPECT_EQ(state.directories[row].nextRandom, 0) << "row " << row;
-    }
-  }
+  EXPECT_TRUE(rows.empty() || state->directories[rows.back()].nextRandom == rows.front());
+  for (const DirectoryEntry* d = state->directories + 1; d < state->directories + kMaxDirectories;
+       ++d)
+    EXPECT_TRUE(d->trackCount != 0 || d->nextRandom == 0) << d - state->directories;
   return rows;
 }
 
-TEST(RandomOrder, NoFolderWithTracksLeavesEveryLinkZero) {
-  auto state = StateWithFolders(0);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(MakeRandomOrderSeeded(*state, 1), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "random order start\n");
-  EXPECT_EQ(state->directories[0].nextRandom, 0);
-}
-
-TEST(RandomOrder, UpToTwentyFoldersKeepListingOrder) {
-  for (int n = 1; n <= 20; ++n) {
-    auto state = StateWithFolders(n);
-    MakeRandomOrderSeeded(*state, static_cast<uint32_t>(n));
-    std::vector<uint16_t> chain = FollowChain(*state);
-    ASSERT_EQ(chain.size(), static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k) EXPECT_EQ(chain[k], RowOf(k, n)) << "n = " << n;
-  }
-}
-
-TEST(RandomOrder, MoreThanTwentyFoldersAreShuffledIntoOneClosedChain) {
-  for (int n : {21, 22, 100, 999}) {
-    auto state = StateWithFolders(n);
-    MakeRandomOrderSeeded(*state, 99);
-    std::vector<uint16_t> chain = FollowChain(*state);
+TEST(RandomOrder, UpToTwentyFoldersKeepListingOrderAndMoreAreShuffledIntoOneClosedChain) {
+  std::vector<int> counts = {100, 999, 30};
+  for (int n = 0; n <= 22; ++n) counts.push_back(n);
+  for (int n : counts) {
+    std::vector<uint16_t> chain = ChainOf(n, n == 30 ? 0 : n + 1);  // 0: seeded from the clock
     ASSERT_EQ(chain.size(), static_cast<size_t>(n)) << "n = " << n;
     int inPlace = 0;
     for (int k = 0; k < n; ++k) inPlace += chain[k] == RowOf(k, n);
-    EXPECT_LT(inPlace, n / 2) << "n = " << n;
+    EXPECT_TRUE(n <= 20 ? inPlace == n : inPlace < n / 2) << "n = " << n << ", " << inPlace;
   }
-  auto state = StateWithFolders(30);
-  EXPECT_EQ(MakeRandomOrder(*state), 1);  // seeded from the clock
-  EXPECT_EQ(FollowChain(*state).size(), 30u);
 }
 
-TEST(RandomOrder, SwapPositionsLieMoreThanTenApart) {
+TEST(RandomOrder, SwapPositionsLieMoreThanTenApartAndTwentyOneFoldersEnd) {
   for (int n : {21, 22, 40, 999}) {
     const int count = 5000;
     std::vector<int> as(count), bs(count);
@@ -93,8 +64,7 @@ TEST(RandomOrder, SwapPositionsLieMoreThanTenApart) {
       ASSERT_GT(std::abs(as[s] - bs[s]), 10) << "n = " << n << ", swap " << s;
       firsts.insert(as[s]);
     }
-    // Every position with a partner is drawn first sometimes; with 21
-    // folders that is all but the middle one, which has none.
+    // Every position with a partner is drawn first sometimes (with 21: all but the middle).
     if (n <= 40) {
       EXPECT_EQ(firsts.size(), static_cast<size_t>(n == 21 ? 20 : n)) << n;
     }
