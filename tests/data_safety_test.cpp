@@ -256,7 +256,7 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
 
     std::string input = "go\n" + std::to_string(plan.model) + "\n";
     if (plan.model >= 8) input += std::to_string(plan.titleRule) + "\n";
-    ToolResult r = RunIsolated(card, input);
+    ToolResult r = RunOn(card, input);
     ASSERT_TRUE(r.status == 0 || r.status == 1) << r.output;
     if (r.status == 1) {
       EXPECT_NE(r.output.find("手で名前変更すること"), std::string::npos) << r.output;

@@ -1,7 +1,6 @@
 // What the end-to-end tests of cards share: cards in memory where the host
 // has a memory file system, snapshots of every file and folder of a card
-// with its content, and runs of the real binary with a temporary directory
-// of their own.
+// with its content, and runs of the real binary.
 #pragma once
 
 #include <cstdlib>
@@ -107,19 +106,17 @@ inline Snapshot Without(Snapshot shot, const std::vector<std::string>& paths) {
   return shot;
 }
 
-// Runs the tool on the card with a temporary directory of its own, beside
-// the card, so that tests running side by side never share the listing
-// work files.
-inline ToolResult RunIsolated(const TempCard& card, const std::string& input) {
-  namespace fs = std::filesystem;
-  fs::path work = card.root().string() + "-work";
-  fs::create_directories(work);
-  ToolResult r;
-  {
-    ScopedTempDir in(work.string());
-    r = RunCardprep(card.root().string(), input);
-  }
-  std::error_code ec;
-  fs::remove_all(work, ec);
-  return r;
+// Runs the tool on the card. Each run gets a temporary folder of its own,
+// in memory too where there is room (the scan rewrites its file listing
+// there once per folder).
+inline ToolResult RunOn(const TempCard& card, const std::string& input) {
+  ScopedTempDir in(CardTempDir());
+  return RunCardprep(card.root().string(), input);
+}
+
+// Runs the tool on the card with the temporary folder given: env sets it
+// after the runner has set its own.
+inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
+                                 const std::string& tempDir) {
+  return RunTool("/usr/bin/env", {"TMPDIR=" + tempDir, CARDPREP_EXE}, card.root().string(), input);
 }

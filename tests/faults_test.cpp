@@ -76,7 +76,7 @@ TEST(Faults, WhereNoLogCanBeWrittenNothingIsMovedAndTheRunStops) {
   card.MakeDir("RENFIL04.LOG");
   Snapshot before = TakeSnapshot(card);
 
-  ToolResult r = RunIsolated(card, kModel10);
+  ToolResult r = RunOn(card, kModel10);
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(
       r.output.find("\\RENFIL04.LOGを開けないので、このディレクトリのMP3ファイルは名前変更しない"),
@@ -111,7 +111,7 @@ TEST(Faults, AReadOnlyCardKeepsEveryNameAndStops) {
     MakeReadOnly(card.root() / folder);
   }
 
-  ToolResult r = RunIsolated(card, kModel10);
+  ToolResult r = RunOn(card, kModel10);
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("\\My Album\\RENFIL04.LOGを開けないので"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find(kRenameByHand), std::string::npos);
@@ -125,7 +125,7 @@ TEST(Faults, ACardRootWithoutWritePermissionStopsBeforeAnything) {
   card.WriteFile("Music Folder/b.mp3", "mp3");
   Snapshot before = TakeSnapshot(card);
   MakeReadOnly(card.root());
-  ToolResult r = RunIsolated(card, "go\n6\n");
+  ToolResult r = RunOn(card, "go\n6\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("CARDPREP.LOG を作成できない"), std::string::npos) << r.output;
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "");
@@ -145,7 +145,7 @@ TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
   fs::create_symlink(card.root() / "Songs/nowhere", card.root() / "Songs/e.mp3");
   card.WriteFile("Songs/f.mp3", Mp3WithTag(BuildId3v23({Id3TextFrame("TIT2", Latin1Text("F"))})));
 
-  ToolResult r = RunIsolated(card, kModel10Rule1);
+  ToolResult r = RunOn(card, kModel10Rule1);
   ASSERT_EQ(r.status, 0) << r.output;
   // Every entry the pattern matched was renamed in name order and logged.
   std::vector<std::string> log = LogLines(card.ReadFile("Songs/RENFIL04.LOG"));
@@ -178,7 +178,7 @@ TEST(Faults, AFontThatIsAFolderOrEmptyStopsTheRunAndTouchesNothing) {
     }
     card.WriteFile("Long Folder Name/b.mp3", "mp3");
     Snapshot before = TakeSnapshot(card);
-    ToolResult r = RunIsolated(card, kModel10);
+    ToolResult r = RunOn(card, kModel10);
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_TRUE(
         r.output.ends_with("GetFontMetrics error _FONT\\DRUG12Z1.FEF\n"
@@ -200,7 +200,7 @@ TEST(Faults, NamesOutsideCodePage932AreRenamedSafelyAndTitledWithQuestionMarks) 
   card.WriteFile(folder + "/" + track, "the song");
   card.WriteFile("Plain/" + track, "another song");
 
-  ToolResult r = RunIsolated(card, kModel10Rule1);
+  ToolResult r = RunOn(card, kModel10Rule1);
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(card.ReadFile("00001/001.MP3"), "the song");
   EXPECT_EQ(card.ReadFile("Plain/001.MP3"), "another song");
@@ -221,7 +221,7 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
   auto cardOwner = NewCard();
   const TempCard& card = *cardOwner;
   card.WriteFile("Café 🎵/x.mp3", "the song");
-  ToolResult r = RunIsolated(card, "go\n4\n");
+  ToolResult r = RunOn(card, "go\n4\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("ディレクトリ　マルチバイト文字含む \\Caf? ?"), std::string::npos)
       << r.output;
@@ -269,7 +269,7 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
                  ToCp932("Old One.mp3\t") + "\x82\xA0\x85\x40\xFF end \x82\n" +
                      ToCp932("zz new.mp3\t\t新しい歌\n") + "\x81");
 
-  ToolResult r = RunIsolated(card, kModel10);
+  ToolResult r = RunOn(card, kModel10);
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(card.ReadFile("A/003.MP3"), "three");
   std::vector<std::string> lines = LogLines(card.ReadFile("A/RENFIL04.LOG"));
@@ -291,7 +291,7 @@ TEST(Faults, MoreThan999FoldersKeepTheFirst999AndNameTheOthers) {
     for (int s = 0; s < 101; ++s) card.MakeDir("P" + std::to_string(p) + "/S" + std::to_string(s));
   }
   card.WriteFile("P0/S0/a.mp3", "song");
-  ToolResult r = RunIsolated(card, "go\n4\n");  // no images: quicker
+  ToolResult r = RunOn(card, "go\n4\n");  // no images: quicker
   ASSERT_EQ(r.status, 0) << r.output.substr(0, 2000);
   EXPECT_EQ(Count(r.output, "フォルダ数制限超過 \\P9\\S"), 21);
   EXPECT_NE(r.output.find("フォルダ数制限超過 \\P9\\S99\n"), std::string::npos);
@@ -307,7 +307,7 @@ TEST(Faults, ThreeHundredTracksInOneFolderAreLeftAsTheyAreAndSaidSo) {
   for (int i = 0; i < 300; ++i) card.WriteFile("Big/track " + std::to_string(i) + ".mp3", "t");
   card.WriteFile("Small/x.mp3", "x");
   Snapshot before = TakeSnapshot(card);
-  ToolResult r = RunIsolated(card, kModel10);
+  ToolResult r = RunOn(card, kModel10);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(
       r.output.find("MP3ファイルが255個を超えるので、このディレクトリのMP3ファイルは名前変更しない "
@@ -327,7 +327,7 @@ TEST(Faults, ThreeHundredSubfoldersAreListedAndCountedAs255) {
   const TempCard& card = *cardOwner;
   for (int i = 0; i < 300; ++i) card.MakeDir("P/S" + std::to_string(i));
   card.WriteFile("P/S7/a.mp3", "song");
-  ToolResult r = RunIsolated(card, "go\n4\n");
+  ToolResult r = RunOn(card, "go\n4\n");
   ASSERT_EQ(r.status, 0) << r.output.substr(0, 2000);
   EXPECT_EQ(Count(r.output, "サブDIR数制限超過"), 1);
   EXPECT_NE(r.output.find("サブDIR数制限超過 \\P 300\n"), std::string::npos);
@@ -348,7 +348,7 @@ TEST(Faults, DeepNestingIsLeftOutOfTheCatalogueAndNothingIsLost) {
     path += (level ? "/" : "") + std::string("LEVEL00") + std::to_string(level);
     card.WriteFile(path + "/Track.mp3", "level " + std::to_string(level));
   }
-  ToolResult r = RunIsolated(card, kModel10);
+  ToolResult r = RunOn(card, kModel10);
   ASSERT_EQ(r.status, 0) << r.output;
   // \LEVEL000 .. \LEVEL004 are 9 to 45 bytes; \...\LEVEL005 is 54.
   EXPECT_EQ(card.ReadFile("DIRLST10.DAT").size(), 7u * 512);
@@ -364,12 +364,37 @@ TEST(Faults, DeepNestingIsLeftOutOfTheCatalogueAndNothingIsLost) {
   for (int level = 0; level < 30; ++level) far += "ABCDEFGH/";
   deep.WriteFile(far + "song.mp3", "far down");
   Snapshot before = TakeSnapshot(deep);
-  ToolResult d = RunIsolated(deep, kModel10);
+  ToolResult d = RunOn(deep, kModel10);
   EXPECT_EQ(d.status, 1);
   EXPECT_NE(d.output.find("パスが255文字を超えるので中に入らない"), std::string::npos) << d.output;
   EXPECT_EQ(TakeSnapshot(deep)[far + "song.mp3"], "far down");
   Snapshot after = TakeSnapshot(deep);
   for (const auto& [p, content] : before) EXPECT_EQ(after[p], content) << p;
+}
+
+// The scan reads the folder tree from a listing in the temporary directory.
+// When that cannot be written, the catalogue would come out empty: the card
+// keeps the one it has, and the run says that it failed.
+TEST(Faults, AFolderListingThatCannotBeWrittenLeavesTheCatalogueAlone) {
+  auto cardOwner = NewCard();
+  const TempCard& card = *cardOwner;
+  WriteTestFontSet();
+  card.WriteFile("Album One/a.mp3", "a");
+  ASSERT_EQ(RunOn(card, kModel10).status, 0);
+  Snapshot before = TakeSnapshot(card);
+
+  fs::path work = card.root().string() + "-blocked";
+  fs::create_directories(work / "DIRLSTWK.TXT");  // a folder where the listing must go
+  ToolResult r = RunWithTempDir(card, kModel10, work.string());
+  fs::remove_all(work);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(
+      r.output.ends_with("cannot open input file\n"
+                         "フォルダの一覧を読めないので、カードのファイルは書き直さない\n"))
+      << r.output;
+  EXPECT_EQ(Differences(Without(before, {"CARDPREP.LOG"}),
+                        Without(TakeSnapshot(card), {"CARDPREP.LOG"})),
+            "");
 }
 
 // A card prepared once is left alone by the next runs: every file the tool
@@ -387,11 +412,11 @@ TEST(Faults, SecondAndThirdRunsChangeNothing) {
   card.WriteFile("ABC/001.MP3", "already short");
   card.WriteFile("_PRIVATE/keep.mp3", "never touched");
 
-  ToolResult first = RunIsolated(card, kModel10);
+  ToolResult first = RunOn(card, kModel10);
   ASSERT_EQ(first.status, 0) << first.output;
   Snapshot once = TakeSnapshot(card);
   for (int run = 2; run <= 3; ++run) {
-    ToolResult again = RunIsolated(card, kModel10);
+    ToolResult again = RunOn(card, kModel10);
     ASSERT_EQ(again.status, 0) << again.output;
     EXPECT_EQ(Differences(once, TakeSnapshot(card)), "") << "run " << run;
   }

@@ -144,7 +144,13 @@ int RunCardPrep(RunState& state) {
     return 1;
   }
 
-  ReadDirectoryStructure(state);
+  // Without the folder listing the catalogue would come out empty and
+  // replace the one the card has: the card files are left as they are.
+  if (!ReadDirectoryStructure(state)) {
+    HostPrint(kMsgNoFolderListing);
+    CloseWorkLog(state);
+    return 1;
+  }
   MakeRandomOrder(state);
   WriteDirectoryList(state);
   if (state.playerModel == 10 || state.playerModel == 12) BuildIndexFile(state);
