@@ -40,22 +40,20 @@ std::string FolderTitle(const std::string& list, int row, int recordSize = 512) 
   return field.substr(0, field.find('\0'));
 }
 
+void MakeReadOnly(const fs::path& p) {
+  fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
 // Whether permission bits stop this process from writing (they do not for
 // root): a folder without write permission is tried.
 bool PermissionsBind() {
   TempCard probe;
   probe.MakeDir("ro");
-  fs::permissions(probe.root() / "ro",
-                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
+  MakeReadOnly(probe.root() / "ro");
   std::error_code ec;
   fs::create_directory(probe.root() / "ro" / "x", ec);
   return static_cast<bool>(ec);
-}
-
-void MakeReadOnly(const fs::path& p) {
-  fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
 }
 
 }  // namespace
