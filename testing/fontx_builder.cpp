@@ -5,52 +5,9 @@
 
 #include "text/sjis.h"
 
-int FontxBytesPerRow(int width) {
-  int bytes = (width + 7) / 8;
-  return bytes < 1 ? 1 : bytes;
-}
-
 namespace {
 
-void PushGlyph(std::vector<uint8_t>& out, const FontxDesign& design, uint16_t code) {
-  int bytesPerRow = FontxBytesPerRow(design.width);
-  for (int row = 0; row < design.height; ++row) {
-    uint32_t value = design.rows ? design.rows(code, row) : 0;
-    for (int i = bytesPerRow - 1; i >= 0; --i) {
-      out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-  }
-}
-
-}  // namespace
-
-std::vector<uint8_t> BuildFontx(const FontxDesign& design) {
-  std::vector<uint8_t> out;
-  for (int i = 0; i < 6; ++i) out.push_back(i < static_cast<int>(design.magic.size()) ? design.magic[i] : 0);
-  for (int i = 0; i < 8; ++i) out.push_back(i < static_cast<int>(design.name.size()) ? design.name[i] : ' ');
-  out.push_back(static_cast<uint8_t>(design.width));
-  out.push_back(static_cast<uint8_t>(design.height));
-  out.push_back(static_cast<uint8_t>(design.codeType));
-  if (design.codeType == 0) {
-    for (int code = 0; code < 256; ++code) PushGlyph(out, design, static_cast<uint16_t>(code));
-    return out;
-  }
-  out.push_back(static_cast<uint8_t>(design.blocks.size()));
-  for (auto [first, last] : design.blocks) {
-    out.push_back(static_cast<uint8_t>(first & 0xFF));
-    out.push_back(static_cast<uint8_t>(first >> 8));
-    out.push_back(static_cast<uint8_t>(last & 0xFF));
-    out.push_back(static_cast<uint8_t>(last >> 8));
-  }
-  for (auto [first, last] : design.blocks) {
-    for (int code = first; code <= last; ++code) PushGlyph(out, design, static_cast<uint16_t>(code));
-  }
-  return out;
-}
-
-// --- The test font set -------------------------------------------------------
-
-namespace {
+using Blocks = std::vector<std::pair<uint16_t, uint16_t>>;
 
 constexpr TestFontInfo kTestFonts[kTestFontCount] = {
     {"MNLZN16X.TLF", 16, 16, 1}, {"MNLHN16X.TLF", 8, 16, 0}, {"K6X8X.FNT", 6, 8, 1},
@@ -58,54 +15,65 @@ constexpr TestFontInfo kTestFonts[kTestFontCount] = {
     {"MISAKI.FNT", 8, 8, 1},
 };
 
-void AddLeadBlocks(std::vector<std::pair<uint16_t, uint16_t>>& blocks, int firstLead,
-                   int lastLead) {
-  for (int lead = firstLead; lead <= lastLead; ++lead) {
-    blocks.push_back({static_cast<uint16_t>(lead << 8 | 0x40), static_cast<uint16_t>(lead << 8 | 0x7E)});
-    blocks.push_back({static_cast<uint16_t>(lead << 8 | 0x80), static_cast<uint16_t>(lead << 8 | 0xFC)});
+int BytesPerRow(int width) { return width > 8 ? (width + 7) / 8 : 1; }
+
+void PushGlyph(std::vector<uint8_t>& out, const FontxDesign& design, uint16_t code) {
+  for (int row = 0; row < design.height; ++row) {
+    uint32_t value = design.rows ? design.rows(code, row) : 0;
+    for (int i = BytesPerRow(design.width) - 1; i >= 0; --i) out.push_back(value >> (8 * i));
   }
 }
 
-const std::vector<std::pair<uint16_t, uint16_t>>& BlocksOf(TestFont font) {
-  return font == kTestFull6x8 ? Test6x8CodeBlocks() : TestFullCodeBlocks();
+// lead40..lead7E and lead80..leadFC for every lead byte of the ranges.
+Blocks MakeBlocks(std::initializer_list<std::pair<int, int>> leadRanges) {
+  Blocks blocks;
+  for (auto [first, last] : leadRanges) {
+    for (int lead = first; lead <= last; ++lead) {
+      blocks.push_back({lead << 8 | 0x40, lead << 8 | 0x7E});
+      blocks.push_back({lead << 8 | 0x80, lead << 8 | 0xFC});
+    }
+  }
+  return blocks;
 }
 
-// A well-mixed 32-bit value of font, code and row (the finaliser of
-// MurmurHash3), whose low bits give the row's pixels.
+const Blocks& BlocksOf(TestFont font) {
+  static const Blocks full = MakeBlocks({{0x81, 0x84}, {0x88, 0x9F}, {0xE0, 0xEA}});
+  static const Blocks small = MakeBlocks({{0x81, 0x83}});
+  return font == kTestFull6x8 ? small : full;
+}
+
+// A well-mixed value of font, code and row (MurmurHash3's finaliser); bit
+// x is the pixel in column x.
 uint32_t RowBits(TestFont font, uint16_t code, int row) {
-  uint32_t h = code * 0x9E3779B1u ^ (static_cast<uint32_t>(font) + 1) * 0x85EBCA77u ^
-               (static_cast<uint32_t>(row) + 1) * 0xC2B2AE3Du;
-  h ^= h >> 16;
-  h *= 0x85EBCA6Bu;
-  h ^= h >> 13;
-  h *= 0xC2B2AE35u;
-  h ^= h >> 16;
-  return h;
+  uint32_t h = code * 0x9E3779B1u ^ (font + 1u) * 0x85EBCA77u ^ (row + 1u) * 0xC2B2AE3Du;
+  h = (h ^ (h >> 16)) * 0x85EBCA6Bu;
+  h = (h ^ (h >> 13)) * 0xC2B2AE35u;
+  return h ^ (h >> 16);
 }
 
 }  // namespace
 
+std::vector<uint8_t> BuildFontx(const FontxDesign& design) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < 6; ++i) out.push_back(i < design.magic.size() ? design.magic[i] : 0);
+  for (size_t i = 0; i < 8; ++i) out.push_back(i < design.name.size() ? design.name[i] : ' ');
+  out.insert(out.end(), {static_cast<uint8_t>(design.width), static_cast<uint8_t>(design.height),
+                         static_cast<uint8_t>(design.codeType)});
+  Blocks blocks = design.codeType == 0 ? Blocks{{0, 255}} : design.blocks;
+  if (design.codeType != 0) {
+    out.push_back(static_cast<uint8_t>(blocks.size()));
+    for (auto [first, last] : blocks) {
+      out.insert(out.end(), {static_cast<uint8_t>(first), static_cast<uint8_t>(first >> 8),
+                             static_cast<uint8_t>(last), static_cast<uint8_t>(last >> 8)});
+    }
+  }
+  for (auto [first, last] : blocks) {
+    for (int code = first; code <= last; ++code) PushGlyph(out, design, code);
+  }
+  return out;
+}
+
 const TestFontInfo& GetTestFontInfo(TestFont font) { return kTestFonts[font]; }
-
-const std::vector<std::pair<uint16_t, uint16_t>>& TestFullCodeBlocks() {
-  static const std::vector<std::pair<uint16_t, uint16_t>> blocks = [] {
-    std::vector<std::pair<uint16_t, uint16_t>> b;
-    AddLeadBlocks(b, 0x81, 0x84);
-    AddLeadBlocks(b, 0x88, 0x9F);
-    AddLeadBlocks(b, 0xE0, 0xEA);
-    return b;
-  }();
-  return blocks;
-}
-
-const std::vector<std::pair<uint16_t, uint16_t>>& Test6x8CodeBlocks() {
-  static const std::vector<std::pair<uint16_t, uint16_t>> blocks = [] {
-    std::vector<std::pair<uint16_t, uint16_t>> b;
-    AddLeadBlocks(b, 0x81, 0x83);
-    return b;
-  }();
-  return blocks;
-}
 
 bool TestFontHasGlyph(TestFont font, uint16_t code) {
   if (kTestFonts[font].codeType == 0) return code < 256;
@@ -118,15 +86,12 @@ bool TestFontHasGlyph(TestFont font, uint16_t code) {
 bool TestGlyphPixel(TestFont font, uint16_t code, int x, int y) {
   const TestFontInfo& info = kTestFonts[font];
   if (x < 0 || y < 0 || x >= info.width || y >= info.height) return false;
-  if (!TestFontHasGlyph(font, code)) return false;
-  return (RowBits(font, code, y) >> x) & 1;
+  return TestFontHasGlyph(font, code) && (RowBits(font, code, y) >> x & 1);
 }
 
 uint8_t TestGlyphColumn(TestFont font, uint16_t code, int x, int firstRow) {
   uint8_t column = 0;
-  for (int r = 0; r < 8; ++r) {
-    if (TestGlyphPixel(font, code, x, firstRow + r)) column |= static_cast<uint8_t>(1 << r);
-  }
+  for (int r = 0; r < 8; ++r) column |= TestGlyphPixel(font, code, x, firstRow + r) << r;
   return column;
 }
 
@@ -135,21 +100,51 @@ uint8_t TestHalf6x8Column(uint8_t b, int x) {
   return TestGlyphColumn(kTestFull6x8, convertible ? MbbToMbc(b) : 0x0020, x, 0);
 }
 
+std::vector<uint16_t> TestTextColumns(const std::string& text, TestFont full, TestFont half) {
+  std::vector<uint16_t> columns;
+  for (size_t pos = 0; pos < text.size();) {
+    const uint8_t byte = static_cast<uint8_t>(text[pos]);
+    const bool wide = IsSjisLeadByte(byte);
+    const uint8_t trail = wide && pos + 1 < text.size() ? static_cast<uint8_t>(text[pos + 1]) : 0;
+    const uint16_t code = wide ? static_cast<uint16_t>(byte << 8 | trail) : byte;
+    const TestFont font = wide ? full : half;
+    pos += wide ? 2 : 1;
+    if (font == kTestHalf6x8) {
+      for (int x = 0; x < 6; ++x) columns.push_back(TestHalf6x8Column(byte, x));
+    } else if (TestFontHasGlyph(font, code)) {
+      for (int x = 0; x < kTestFonts[font].width; ++x) {
+        columns.push_back(TestGlyphColumn(font, code, x, 0) |
+                          TestGlyphColumn(font, code, x, 8) << 8);
+      }
+    }
+  }
+  return columns;
+}
+
+std::string TestTwoLinePages(const std::string& line1, const std::string& line2, int columns,
+                             TestFont half) {
+  std::vector<uint16_t> top = TestTextColumns(line1, kTestFull12, half);
+  std::vector<uint16_t> bottom = TestTextColumns(line2, kTestFull12, half);
+  top.resize(columns);
+  bottom.resize(columns);
+  std::string pages(3 * columns, '\0');
+  for (int k = 0; k < columns; ++k) {
+    pages[k] = static_cast<char>(top[k]);
+    pages[columns + k] = static_cast<char>((top[k] >> 8 & 0x0F) | bottom[k] << 4);
+    pages[2 * columns + k] = static_cast<char>((bottom[k] >> 4 & 0x0F) | bottom[k] >> 8 << 4);
+  }
+  return pages;
+}
+
 std::vector<uint8_t> BuildTestFont(TestFont font) {
   const TestFontInfo& info = kTestFonts[font];
-  FontxDesign design;
-  design.name = std::string(info.fileName).substr(0, 8);
-  design.width = info.width;
-  design.height = info.height;
-  design.codeType = info.codeType;
-  if (info.codeType != 0) design.blocks = BlocksOf(font);
-  int rowBits = 8 * FontxBytesPerRow(info.width);
-  // Every code the builder asks for lies in the font's blocks.
+  FontxDesign design{std::string(info.fileName).substr(0, 8), info.width, info.height,
+                     info.codeType, info.codeType ? BlocksOf(font) : Blocks{}};
+  const int rowBits = 8 * BytesPerRow(info.width);
   design.rows = [font, rowBits, width = info.width](uint16_t code, int row) {
-    uint32_t bits = RowBits(font, code, row);
     uint32_t value = 0;
     for (int x = 0; x < width; ++x) {
-      if ((bits >> x) & 1) value |= 1u << (rowBits - 1 - x);
+      value |= (RowBits(font, code, row) >> x & 1) << (rowBits - 1 - x);
     }
     return value;
   };
@@ -157,23 +152,18 @@ std::vector<uint8_t> BuildTestFont(TestFont font) {
 }
 
 void WriteTestFontSet(TestFont skip) {
+  static std::vector<uint8_t> built[kTestFontCount];  // once per test program
   std::filesystem::create_directories("_FONT");
   for (int i = 0; i < kTestFontCount; ++i) {
-    TestFont font = static_cast<TestFont>(i);
-    if (font == skip) continue;
-    // Built once per test program; every card gets the same files.
-    static std::vector<uint8_t> built[kTestFontCount];
-    if (built[i].empty()) built[i] = BuildTestFont(font);
-    const std::vector<uint8_t>& bytes = built[i];
-    std::ofstream out(std::filesystem::path("_FONT") / kTestFonts[i].fileName,
-                      std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (i == skip) continue;
+    if (built[i].empty()) built[i] = BuildTestFont(static_cast<TestFont>(i));
+    std::ofstream(std::filesystem::path("_FONT") / kTestFonts[i].fileName, std::ios::binary)
+        .write(reinterpret_cast<const char*>(built[i].data()), built[i].size());
   }
 }
 
 void KeepFontMemory(const FontRecord& font) {
-  // Held for the life of the test program, like the program's own slots.
-  static std::vector<const void*>* kept = new std::vector<const void*>;
+  static auto* kept = new std::vector<const void*>;  // never freed, so always reachable
   if (font.blocks == nullptr) return;
   kept->push_back(font.blocks);
   for (int i = 0; i < font.blockCount; ++i) kept->push_back(font.blocks[i].glyphs);

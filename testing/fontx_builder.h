@@ -1,37 +1,5 @@
-// FONTX2 files for tests, and a complete test font set for the card's
-// _FONT folder whose every pixel a test can predict.
-//
-// Building one font:
-//
-//   FontxDesign design;
-//   design.width = 16; design.height = 16; design.codeType = 1;
-//   design.blocks = {{0x8140, 0x817E}, {0x8180, 0x81AC}};
-//   design.rows = [](uint16_t code, int row) -> uint32_t { return row == 0 ? 0x8001 : 0; };
-//   card.WriteFile("_FONT/MNLZN16X.TLF", BuildFontx(design));
-//
-// A row value holds the row's file bytes read as one big-endian number:
-// for a font up to 8 pixels wide the row is one byte and bit 7 is the
-// leftmost pixel; for 9 to 16 pixels it is two bytes and bit 15 is the
-// leftmost pixel (0x8001 lights the first and the sixteenth pixel). The
-// builder writes exactly the bytes given, padding bits included.
-//
-// The test font set (WriteTestFontSet, LoadTestFontSet) holds the seven
-// files the font loader reads, at the sizes the players' fonts have:
-//
-//   file           font         size   kind         codes
-//   MNLZN16X.TLF   kTestFull16  16x16  double-byte  kTestFullCodeBlocks
-//   MNLHN16X.TLF   kTestHalf16   8x16  single-byte  0..255
-//   K6X8X.FNT      kTestFull6x8  6x8   double-byte  kTest6x8CodeBlocks
-//   DRUG12Z1.FEF   kTestFull12  12x12  double-byte  kTestFullCodeBlocks
-//   DRUG12HN.FEF   kTestHalf12   6x12  single-byte  0..255
-//   TKFNT8H.FNT    kTestHalf8    8x8   single-byte  0..255
-//   MISAKI.FNT     kTestFull8    8x8   double-byte  kTestFullCodeBlocks
-//
-// Every glyph of every code the font holds has a pattern that depends on
-// the font and the code (TestGlyphPixel), so glyphs differ between codes
-// and between fonts. Padding bits right of the width are zero. Tests
-// predict images with TestGlyphColumn (column bytes as a renderer reads
-// them) and TestHalf6x8Column (the font built from K6X8X.FNT).
+// FONTX2 files for tests, and a test font set whose every pixel a test can
+// predict.
 #pragma once
 
 #include <cstdint>
@@ -43,94 +11,83 @@
 #include "driver/run_state.h"
 #include "font/font_set.h"
 
-// --- One FONTX2 file -------------------------------------------------------
-
-// Row value of row (0 = top) of the glyph for code; see the file comment.
+// Row value of row (0 = top) of code's glyph: the row's file bytes read as
+// one big-endian number, leftmost pixel in the top bit (bit 7 up to 8
+// pixels wide, bit 15 up to 16). Padding bits are written as given.
 using FontxRowFn = std::function<uint32_t(uint16_t code, int row)>;
 
 struct FontxDesign {
-  std::string name = "TESTFONT";  // the 8-byte name field, cut or padded with spaces
-  int width = 8;                  // XSize
-  int height = 16;                // YSize
-  int codeType = 0;               // 0 single-byte (256 glyphs), else double-byte
+  std::string name = "TESTFONT";  // cut or padded with spaces to 8 bytes
+  int width = 8;
+  int height = 16;
+  int codeType = 0;  // 0 single-byte (256 glyphs), else double-byte
   std::vector<std::pair<uint16_t, uint16_t>> blocks;  // double-byte: first, last code
-  FontxRowFn rows;                // null: every glyph blank
-  std::string magic = "FONTX2";   // six bytes, for tests of files that are not FONTX2
+  FontxRowFn rows = nullptr;                          // null: every glyph blank
+  std::string magic = "FONTX2";
 };
 
-// Bytes per glyph row in the file: (width + 7) / 8, at least 1.
-int FontxBytesPerRow(int width);
-
-// The whole file: header, block table (double-byte), then the glyphs in
-// code order, block after block (a block with last < first has none).
+// Header, block table (double-byte), then the glyphs block after block.
 std::vector<uint8_t> BuildFontx(const FontxDesign& design);
 
-// --- The test font set -------------------------------------------------------
-
+// The seven files of the test font set. Double-byte fonts hold lead40..7E
+// and lead80..FC for the leads 0x81..84, 0x88..9F and 0xE0..EA (K6X8X.FNT:
+// 0x81..83); 0x817F, 0x8540 and 0xEB40 have no glyph.
 enum TestFont {
-  kTestFull16,
-  kTestHalf16,
-  kTestFull6x8,
-  kTestFull12,
-  kTestHalf12,
-  kTestHalf8,
-  kTestFull8,
+  kTestFull16,   // MNLZN16X.TLF 16x16 double-byte
+  kTestHalf16,   // MNLHN16X.TLF  8x16 single-byte
+  kTestFull6x8,  // K6X8X.FNT     6x8  double-byte
+  kTestFull12,   // DRUG12Z1.FEF 12x12 double-byte
+  kTestHalf12,   // DRUG12HN.FEF  6x12 single-byte
+  kTestHalf8,    // TKFNT8H.FNT   8x8  single-byte
+  kTestFull8,    // MISAKI.FNT    8x8  double-byte
   kTestFontCount
 };
+// Not a file: the 6x8 single-byte font LoadFonts derives from K6X8X.FNT.
+constexpr TestFont kTestHalf6x8 = kTestFontCount;
 
 struct TestFontInfo {
-  const char* fileName;  // inside _FONT, e.g. "MNLZN16X.TLF"
+  const char* fileName;  // inside _FONT
   int width;
   int height;
-  int codeType;  // 0 single-byte, 1 double-byte
+  int codeType;
 };
 
 const TestFontInfo& GetTestFontInfo(TestFont font);
-
-// The double-byte code blocks of the 16x16, 12x12 and 8x8 double-byte test
-// fonts: for each lead byte 0x81..0x84, 0x88..0x9F and 0xE0..0xEA the two
-// blocks lead40..lead7E and lead80..leadFC (78 blocks). Codes outside them
-// (0x817F, 0x8540, 0xEB40, any single-byte code) have no glyph.
-const std::vector<std::pair<uint16_t, uint16_t>>& TestFullCodeBlocks();
-
-// The blocks of K6X8X.FNT: lead bytes 0x81..0x83 as above (full-width
-// ASCII, punctuation, hiragana and katakana); no block holds 0x0020.
-const std::vector<std::pair<uint16_t, uint16_t>>& Test6x8CodeBlocks();
-
-// True when the test font has a glyph for code.
 bool TestFontHasGlyph(TestFont font, uint16_t code);
 
-// The pixel at column x, row y of the glyph for code (false outside the
-// glyph's width and height, and for codes without a glyph).
+// Pixel (x, y) of code's glyph, a pattern of font, code and row; false
+// outside the glyph and for codes without one.
 bool TestGlyphPixel(TestFont font, uint16_t code, int x, int y);
 
-// Column byte of column x of the glyph for code, taking rows firstRow ..
-// firstRow + 7 (bit 0 = firstRow): firstRow 0 is the upper page, 8 the
-// lower page. Rows at and below the font's height are zero.
+// Column x of code's glyph, rows firstRow..firstRow + 7 in bits 0..7.
 uint8_t TestGlyphColumn(TestFont font, uint16_t code, int x, int firstRow);
 
-// Column x of the half-width 6x8 font built from K6X8X.FNT for byte b:
-// the full-width counterpart's upper page, or zero for bytes outside
-// 0x20..0x7E and 0xA1..0xDF.
+// Column x of byte b in kTestHalf6x8: the upper page of its full-width
+// counterpart; zero outside 0x20..0x7E and 0xA1..0xDF.
 uint8_t TestHalf6x8Column(uint8_t b, int x);
 
-// The FONTX2 file of one test font.
+// Columns of text (code page 932) set glyph after glyph, double-byte
+// characters from full and other bytes from half; a character without a
+// glyph takes none. Bit r of a column is row r.
+std::vector<uint16_t> TestTextColumns(const std::string& text, TestFont full, TestFont half);
+
+// Three pages of `columns` bytes as MakeTwoLineDataOfString draws line1 in
+// rows 0..11 and line2 in rows 12..23 (full-width from kTestFull12), cut at
+// `columns`.
+std::string TestTwoLinePages(const std::string& line1, const std::string& line2, int columns,
+                             TestFont half = kTestHalf12);
+
 std::vector<uint8_t> BuildTestFont(TestFont font);
 
-// Writes the seven files into "_FONT/" of the current directory (a TempCard
-// root), creating the folder and replacing older files. Pass a font as
-// skip to leave that file out (kTestFontCount writes all seven).
+// Writes the set into "_FONT/" of the current directory, leaving out skip.
 void WriteTestFontSet(TestFont skip = kTestFontCount);
 
-// Font memory is allocated once and never freed, as in the program. A test
-// whose RunState or FontRecord goes away calls this so that the leak
-// checker still sees the glyphs as reachable.
+// Font memory is never freed, as in the program; these keep it reachable
+// for the leak checker once a test's RunState or FontRecord is gone.
 void KeepFontMemory(const FontRecord& font);
 void KeepFontMemory(const RunState& state);
 
-// Writes the test font set and loads it into state with LoadFonts.
-// Returns LoadFonts' result (1 when loaded). Console lines of the loader
-// go to standard output as usual.
+// Writes the set and loads it into state; LoadFonts' result.
 inline int LoadTestFontSet(RunState& state) {
   WriteTestFontSet();
   int loaded = LoadFonts(state);
