@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -127,15 +128,16 @@ struct Resolved {
   bool lastIsDot;            // "." or ".."
 };
 
-// --- The names of one folder -----------------------------------------------------
+// --- The names of the folders looked into last -----------------------------------
 //
 // Finding a name in any ASCII case means reading the whole folder, and a run
 // looks names up in one folder many times in a row (a move for each of its
-// tracks, each file it writes there). So the names of the folder read last
-// are kept. On Linux an inotify watch on that folder reports every change
-// made to it since, by this process or any other, and the kept names follow
-// them: a lookup costs a stat and a read that finds nothing instead of a
-// listing. Without inotify every lookup reads the folder.
+// tracks, each file it writes there), going back and forth between a folder
+// and its subfolders. So the names of the few folders looked into last are
+// kept. On Linux an inotify watch on each of them reports every change made
+// to it since, by this process or any other, and the kept names follow them:
+// a lookup costs a read that finds nothing instead of a listing. Without
+// inotify every lookup reads the folder.
 
 struct FolderNames {
   static constexpr int kMaxNames = 1024;
@@ -146,6 +148,7 @@ struct FolderNames {
   int watch;
   dev_t dev;
   ino_t ino;
+  unsigned lastUse;
   int count;  // entries, removed ones included
   int bytesUsed;
   int unitsUsed;
@@ -156,7 +159,9 @@ struct FolderNames {
   char16_t units[kMaxUnits];
 };
 
-FolderNames folderNames;
+constexpr int kKeptFolders = 4;
+FolderNames keptFolders[kKeptFolders];
+unsigned folderUses = 0;
 int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
 
 bool NamesFdReady() {
@@ -202,8 +207,7 @@ bool KeepName(FolderNames& n, const char* name) {
   return true;
 }
 
-void ForgetNames() {
-  FolderNames& n = folderNames;
+void ForgetNames(FolderNames& n) {
 #if defined(__linux__)
   if (n.watching) inotify_rm_watch(namesFd, n.watch);
 #endif
@@ -211,63 +215,81 @@ void ForgetNames() {
   n.valid = false;
 }
 
-// Applies the changes the watch has reported since the last call.
+void ForgetAllNames() {
+  for (FolderNames& n : keptFolders) ForgetNames(n);
+}
+
+// Applies the changes the watches have reported since the last call.
 void FollowChanges() {
 #if defined(__linux__)
-  FolderNames& n = folderNames;
   alignas(inotify_event) char buf[16384];
   for (;;) {
     ssize_t got = read(namesFd, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
-      if (got < 0 && errno != EAGAIN && errno != EINTR) ForgetNames();
-      if (got < 0 && errno == EINTR) continue;
+      if (got < 0 && errno != EAGAIN) ForgetAllNames();
       return;
     }
     for (ssize_t at = 0; at < got;) {
       const inotify_event* event = reinterpret_cast<const inotify_event*>(buf + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if ((event->mask & IN_Q_OVERFLOW) != 0) {
-        ForgetNames();  // changes were lost
+        ForgetAllNames();  // changes were lost
         continue;
       }
-      if (!n.watching || event->wd != n.watch) continue;  // an earlier folder's
-      if ((event->mask & IN_IGNORED) != 0) {
-        n.watching = false;
-        n.valid = false;
-      } else if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
-        ForgetNames();
-      } else if (n.valid && event->len > 0) {
-        if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
-          if (!KeepName(n, event->name)) ForgetNames();
-        } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-          int i = FindKeptName(n, event->name);
-          if (i >= 0) n.spelling[i] = -1;
+      for (FolderNames& n : keptFolders) {
+        if (!n.watching || event->wd != n.watch) continue;
+        if ((event->mask & IN_IGNORED) != 0) {
+          n.watching = false;
+          n.valid = false;
+        } else if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+          ForgetNames(n);
+        } else if (n.valid && event->len > 0) {
+          if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+            if (!KeepName(n, event->name)) ForgetNames(n);
+          } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+            int i = FindKeptName(n, event->name);
+            if (i >= 0) n.spelling[i] = -1;
+          }
         }
+        break;
       }
     }
+    // A read that left room for one more event of any size emptied the queue.
+    if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buf) return;
   }
 #endif
 }
 
-// True when folderNames holds the names of folder (a host path, "" for the
-// current directory) as they are now: kept ones brought up to date, or the
-// folder read anew under a new watch.
-bool NamesOf(const char* folder) {
+// The names of folder (a host path, "" for the current directory) as they
+// are now: kept ones brought up to date, or the folder read anew under a new
+// watch; null when they cannot be had. known, when given, is the folder's
+// lstat, just taken.
+const FolderNames* NamesOf(const char* folder, const struct stat* known) {
 #if defined(__linux__)
-  if (!NamesFdReady()) return false;
+  if (!NamesFdReady()) return nullptr;
   const char* path = folder[0] == 0 ? "." : folder;
   struct stat st;
-  if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  FolderNames& n = folderNames;
-  if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) {
-    FollowChanges();
-    if (n.valid) return true;
+  if (known != nullptr && S_ISDIR(known->st_mode)) {
+    st = *known;
+  } else if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return nullptr;
   }
-  ForgetNames();
+  FollowChanges();
+  FolderNames* victim = &keptFolders[0];
+  for (FolderNames& n : keptFolders) {
+    if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) {
+      n.lastUse = ++folderUses;
+      return &n;
+    }
+    if (victim->valid && (!n.valid || n.lastUse < victim->lastUse)) victim = &n;
+  }
+  FolderNames& n = *victim;
+  ForgetNames(n);
   constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                 IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
   int watch = inotify_add_watch(namesFd, path, kChanges);
-  if (watch < 0) return false;
+  if (watch < 0) return nullptr;
   n.watch = watch;
   n.watching = true;
   n.count = 0;
@@ -286,42 +308,55 @@ bool NamesOf(const char* folder) {
   }
   if (dir != nullptr) closedir(dir);
   if (!ok) {
-    ForgetNames();
-    return false;
+    ForgetNames(n);
+    return nullptr;
   }
   n.dev = st.st_dev;
   n.ino = st.st_ino;
   n.valid = true;
+  n.lastUse = ++folderUses;
   FollowChanges();
-  return n.valid;
+  return n.valid ? &n : nullptr;
 #else
   (void)folder;
-  return false;
+  (void)known;
+  return nullptr;
 #endif
 }
 
-// Finds in folder (a host path, "" for the current directory) the entry whose
-// name equals name ignoring ASCII case; copies its spelling into out.
-// *listed tells whether the folder could be read.
-bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out,
-                           int size, bool* listed) {
-  if (NamesOf(folder)) {
-    *listed = true;
-    const FolderNames& n = folderNames;
-    bool found = false;
-    for (int i = 0; i < n.count; ++i) {
-      if (n.spelling[i] < 0 || n.wideUnits[i] != units ||
-          !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
-        continue;
-      }
-      const char* spelling = n.bytes + n.spelling[i];
-      if (!found || std::strcmp(spelling, out) < 0) {
-        if (static_cast<int>(std::strlen(spelling)) >= size) continue;
-        std::strcpy(out, spelling);
-        found = true;
-      }
+// Finds among the kept names the one that equals name ignoring ASCII case
+// and copies its spelling into out: exact (UTF-8) itself when it is there,
+// else the first in byte order.
+bool FindKeptSpelling(const FolderNames& n, const char16_t* name, int units, const char* exact,
+                      char* out, int size) {
+  bool found = false;
+  for (int i = 0; i < n.count; ++i) {
+    if (n.spelling[i] < 0 || n.wideUnits[i] != units ||
+        !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
+      continue;
     }
-    return found;
+    const char* spelling = n.bytes + n.spelling[i];
+    if (static_cast<int>(std::strlen(spelling)) >= size) continue;
+    if (exact != nullptr && std::strcmp(spelling, exact) == 0) {
+      std::strcpy(out, spelling);
+      return true;
+    }
+    if (!found || std::strcmp(spelling, out) < 0) {
+      std::strcpy(out, spelling);
+      found = true;
+    }
+  }
+  return found;
+}
+
+// Finds in folder (a host path, "" for the current directory) the entry whose
+// name equals name ignoring ASCII case; copies its spelling into out. *listed
+// tells whether the folder could be read; known is as for NamesOf.
+bool FindEntryIgnoringCase(const char* folder, const struct stat* known, const char16_t* name,
+                           int units, char* out, int size, bool* listed) {
+  if (const FolderNames* kept = NamesOf(folder, known)) {
+    *listed = true;
+    return FindKeptSpelling(*kept, name, units, nullptr, out, size);
   }
   DIR* dir = opendir(folder[0] == 0 ? "." : folder);
   *listed = dir != nullptr;
@@ -397,7 +432,7 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
     folder[parentEnd] = 0;
     char spelling[1024];
     bool listed = false;
-    if (FindEntryIgnoringCase(folder, name, units, spelling, sizeof spelling, &listed)) {
+    if (FindEntryIgnoringCase(folder, nullptr, name, units, spelling, sizeof spelling, &listed)) {
       int len = static_cast<int>(std::strlen(spelling));
       if (nameStart + len >= kPathBytes) {
         r.tooLong = true;
@@ -413,36 +448,63 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
   if (pos == 0) std::strcpy(r.path, ".");
 }
 
+// Puts the spelling found on disk in place of the last component as given.
+void SetLastSpelling(Resolved& r, const char* spelling) {
+  int len = static_cast<int>(std::strlen(spelling));
+  if (r.lastStart + len >= kPathBytes) {
+    r.tooLong = true;
+    return;
+  }
+  std::memcpy(r.path + r.lastStart, spelling, static_cast<size_t>(len) + 1);
+}
+
 // Resolves a card or host path. A leading '/' is a host absolute path; any
 // other path (a leading '\' included) is below the current directory. Each
 // component that does not exist as spelled is looked up ignoring ASCII case.
 // A path that exists as spelled costs one lstat; one whose folder does, one
-// more and a listing of that folder; only other paths are walked component
-// by component.
-void Resolve(const char16_t* path, Resolved& r) {
+// more and a look at the folder's names; only other paths are walked
+// component by component. likelyMissing (a move's target) asks for the
+// folder's names first, sparing the lstat that would fail.
+void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
   r.statValid = false;
   Walk(path, r, false);
   if (r.tooLong) return;
+  bool named = r.lastUnits > 0 && !r.lastIsDot;
+  char folder[kPathBytes];
+  folder[0] = 0;
+  struct stat folderStat;
+  bool folderSeen = false;  // the folder exists as spelled
+  if (named) {
+    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
+    folder[r.parentEnd] = 0;
+  }
+  if (likelyMissing && named) {
+    folderSeen = folder[0] == 0 || lstat(folder, &folderStat) == 0;
+    const FolderNames* kept =
+        folderSeen ? NamesOf(folder, folder[0] == 0 ? nullptr : &folderStat) : nullptr;
+    if (kept != nullptr) {
+      char spelling[1024];
+      if (FindKeptSpelling(*kept, r.lastName, r.lastUnits, r.path + r.lastStart, spelling,
+                           sizeof spelling)) {
+        SetLastSpelling(r, spelling);
+      } else {
+        r.lastMissing = true;
+      }
+      return;
+    }
+  }
   if (lstat(r.path, &r.st) == 0) {
     r.statValid = true;
     return;
   }
-  if (r.lastUnits > 0 && !r.lastIsDot) {
-    char folder[kPathBytes];
-    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-    folder[r.parentEnd] = 0;
-    struct stat st;
-    if (folder[0] == 0 || lstat(folder, &st) == 0) {
+  if (named) {
+    if (!folderSeen) folderSeen = folder[0] == 0 || lstat(folder, &folderStat) == 0;
+    if (folderSeen) {
       char spelling[1024];
       bool listed = false;
-      if (FindEntryIgnoringCase(folder, r.lastName, r.lastUnits, spelling, sizeof spelling,
-                                &listed)) {
-        int len = static_cast<int>(std::strlen(spelling));
-        if (r.lastStart + len >= kPathBytes) {
-          r.tooLong = true;
-          return;
-        }
-        std::memcpy(r.path + r.lastStart, spelling, static_cast<size_t>(len) + 1);
+      if (FindEntryIgnoringCase(folder, folder[0] == 0 ? nullptr : &folderStat, r.lastName,
+                                r.lastUnits, spelling, sizeof spelling, &listed)) {
+        SetLastSpelling(r, spelling);
       } else {
         r.lastMissing = listed;
       }
@@ -760,7 +822,7 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   static Resolved source;
   static Resolved target;
   Resolve(from, source);
-  Resolve(to, target);
+  Resolve(to, target, true);
   if (source.tooLong || target.tooLong) return ENAMETOOLONG;
   if (source.fatInvalid || target.fatInvalid) return HostErrorInvalidName();
   struct stat sourceStat = source.st;
