@@ -197,6 +197,7 @@ void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName,
     return;
   }
   TagBuffer tag{};
+  std::setvbuf(file, nullptr, _IONBF, 0);  // one read straight into tag, no buffer to size
   (void)std::fread(tag.bytes, 1, sizeof tag.bytes, file);  // a short file leaves zeros
   std::fclose(file);
 
