@@ -120,6 +120,8 @@ struct Resolved {
   bool tooLong;
   bool statValid;    // the path exists as resolved; st holds its lstat
   bool lastMissing;  // the parent was listed and holds the last name in no case
+  bool lastKept;     // the last name was found among names, which hold its folder's
+  const struct FolderNames* names;
   struct stat st;
   // The last component, as the walk left it.
   int lastStart;             // its first byte in path
@@ -467,6 +469,8 @@ void SetLastSpelling(Resolved& r, const char* spelling) {
 // folder's names first, sparing the lstat that would fail.
 void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
   r.statValid = false;
+  r.lastKept = false;
+  r.names = nullptr;
   Walk(path, r, false);
   if (r.tooLong) return;
   bool named = r.lastUnits > 0 && !r.lastIsDot;
@@ -483,10 +487,12 @@ void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
     const FolderNames* kept =
         folderSeen ? NamesOf(folder, folder[0] == 0 ? nullptr : &folderStat) : nullptr;
     if (kept != nullptr) {
+      r.names = kept;
       char spelling[1024];
       if (FindKeptSpelling(*kept, r.lastName, r.lastUnits, r.path + r.lastStart, spelling,
                            sizeof spelling)) {
         SetLastSpelling(r, spelling);
+        r.lastKept = true;
       } else {
         r.lastMissing = true;
       }
@@ -512,6 +518,32 @@ void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
     }
   }
   Walk(path, r, true);
+}
+
+// Resolves path when it names an entry of the folder whose names resolving
+// beside has just brought up to date (a move within one folder), without
+// looking at the disk again. False when it names something elsewhere.
+bool ResolveBeside(const char16_t* path, const Resolved& beside, Resolved& r) {
+  if (beside.names == nullptr) return false;
+  r.statValid = false;
+  r.lastKept = false;
+  r.names = nullptr;
+  Walk(path, r, false);
+  if (r.tooLong) return true;
+  if (r.lastUnits == 0 || r.lastIsDot || r.parentEnd != beside.parentEnd ||
+      std::memcmp(r.path, beside.path, static_cast<size_t>(r.parentEnd)) != 0) {
+    return false;
+  }
+  r.names = beside.names;
+  char spelling[1024];
+  if (FindKeptSpelling(*beside.names, r.lastName, r.lastUnits, r.path + r.lastStart, spelling,
+                       sizeof spelling)) {
+    SetLastSpelling(r, spelling);
+    r.lastKept = true;
+  } else {
+    r.lastMissing = true;
+  }
+  return true;
 }
 
 // The parent folder part of a resolved path ("" for the current directory).
@@ -804,7 +836,8 @@ bool HostExists(const char16_t* path) {
   if (path[0] == 0) return false;
   static Resolved r;
   Resolve(path, r);
-  if (r.fatInvalid || r.tooLong) return false;
+  if (r.fatInvalid || r.tooLong || r.lastMissing) return false;
+  if (r.statValid && !S_ISLNK(r.st.st_mode)) return true;
   struct stat st;
   return stat(r.path, &st) == 0;
 }
@@ -821,12 +854,14 @@ unsigned long HostErrorInvalidName() { return EINVAL; }
 unsigned long HostMove(const char16_t* from, const char16_t* to) {
   static Resolved source;
   static Resolved target;
-  Resolve(from, source);
   Resolve(to, target, true);
+  if (!ResolveBeside(from, target, source)) Resolve(from, source);
   if (source.tooLong || target.tooLong) return ENAMETOOLONG;
   if (source.fatInvalid || target.fatInvalid) return HostErrorInvalidName();
+  // The source's own lstat is wanted only to tell it from a taken target.
   struct stat sourceStat = source.st;
-  if (!source.statValid && lstat(source.path, &sourceStat) != 0) {
+  if (!source.statValid && !(source.lastKept && target.lastMissing) &&
+      lstat(source.path, &sourceStat) != 0) {
     return static_cast<unsigned long>(errno);
   }
 
@@ -908,10 +943,15 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     errno = EISDIR;  // a folder is not a file, as on Windows
     return nullptr;
   }
+  if (r.lastMissing && binary[0] == 'r') {
+    errno = ENOENT;  // its folder holds no such name
+    return nullptr;
+  }
   // Only regular files are opened: opening a pipe or a device could keep
   // the run waiting forever.
+  // (A name its folder does not hold in any case is a new file.)
   struct stat target;
-  if (!(r.statValid && S_ISREG(r.st.st_mode)) && stat(r.path, &target) == 0 &&
+  if (!(r.statValid && S_ISREG(r.st.st_mode)) && !r.lastMissing && stat(r.path, &target) == 0 &&
       !S_ISREG(target.st_mode)) {
     errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
     return nullptr;
@@ -919,6 +959,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   std::FILE* file = std::fopen(r.path, binary);
   if (file == nullptr) return nullptr;
   if (r.statValid && S_ISREG(r.st.st_mode)) return file;  // resolving has looked
+  if (binary[0] != 'r' || binary[1] == '+') return file;  // a folder never opens for writing
   struct stat st;
   if (fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
     // A folder is not a file, as on Windows.
