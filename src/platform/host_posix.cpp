@@ -139,7 +139,8 @@ struct Resolved {
 // kept. On Linux an inotify watch on each of them reports every change made
 // to it since, by this process or any other, and the kept names follow them:
 // a lookup costs a read that finds nothing instead of a listing. Without
-// inotify every lookup reads the folder.
+// inotify (or past the system's number of watches) every lookup reads the
+// folder.
 
 struct FolderNames {
   static constexpr int kMaxNames = 1024;
@@ -161,7 +162,7 @@ struct FolderNames {
   char16_t units[kMaxUnits];
 };
 
-constexpr int kKeptFolders = 4;
+constexpr int kKeptFolders = 8;
 FolderNames keptFolders[kKeptFolders];
 unsigned folderUses = 0;
 int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
@@ -209,10 +210,9 @@ bool KeepName(FolderNames& n, const char* name) {
   return true;
 }
 
+// The watch itself stays: removing one is slow, and watching the folder
+// again gives back the same watch.
 void ForgetNames(FolderNames& n) {
-#if defined(__linux__)
-  if (n.watching) inotify_rm_watch(namesFd, n.watch);
-#endif
   n.watching = false;
   n.valid = false;
 }
