@@ -183,8 +183,8 @@ std::string JapaneseTitle(Random& rng) {
 }
 
 // The file: an ID3v2 tag (with an album frame, the title frame and some
-// padding) and one MPEG frame of silence. cardprep reads only the first
-// 1024 bytes.
+// padding) and a few MPEG frames of silence, so that the file is longer
+// than the 1024 bytes cardprep reads, as any real MP3 file is.
 Bytes MakeMp3(Random& rng, TagKind kind, const std::string& album) {
   Bytes frames;
   Bytes text;
@@ -246,8 +246,10 @@ Bytes MakeMp3(Random& rng, TagKind kind, const std::string& album) {
     file.insert(file.end(), static_cast<size_t>(padding), 0);
   }
   const uint8_t header[4] = {0xFF, 0xFB, 0x90, 0x00};
-  file.insert(file.end(), header, header + 4);
-  file.insert(file.end(), 413, 0);
+  for (int frame = 0; frame < 3; ++frame) {
+    file.insert(file.end(), header, header + 4);
+    file.insert(file.end(), 413, 0);
+  }
   return file;
 }
 
