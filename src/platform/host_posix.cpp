@@ -183,9 +183,10 @@ int FindKeptName(const FolderNames& n, const char* name) {
   return -1;
 }
 
-// Keeps a name (once); false when the folder holds more than can be kept.
-bool KeepName(FolderNames& n, const char* name) {
-  if (FindKeptName(n, name) >= 0) return true;
+// Keeps a name (once: a listing gives each name once, a change reported
+// may repeat one); false when the folder holds more than can be kept.
+bool KeepName(FolderNames& n, const char* name, bool listed = false) {
+  if (!listed && FindKeptName(n, name) >= 0) return true;
   char16_t wide[kHostNameUnits + 2];
   int units = -1;
   if (Utf8ToWide(name, wide, kHostNameUnits + 2)) {
@@ -306,7 +307,7 @@ const FolderNames* NamesOf(const char* folder, const struct stat* known) {
   while (ok) {
     dirent* entry = readdir(dir);
     if (entry == nullptr) break;
-    ok = KeepName(n, entry->d_name);
+    ok = KeepName(n, entry->d_name, true);
   }
   if (dir != nullptr) closedir(dir);
   if (!ok) {
@@ -650,23 +651,52 @@ bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath
 
 // --- Code page 932 hooks -------------------------------------------------------
 
+// iconv is asked once per character; its answers are kept (0 not asked yet,
+// 0xFFFF no character).
+static char16_t doubleByteToWide[65536];
+
 bool HostMapDoubleByte(uint8_t lead, uint8_t trail, char16_t* out) {
-  char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-  unsigned char buf[8];
-  int n = ConvertExact(FromCp932(), in, 2, reinterpret_cast<char*>(buf), sizeof buf);
-  if (n != 2) return false;
-  *out = static_cast<char16_t>(buf[0] | (buf[1] << 8));
+  char16_t& known = doubleByteToWide[lead << 8 | trail];
+  if (known == 0) {
+    char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    unsigned char buf[8];
+    int n = ConvertExact(FromCp932(), in, 2, reinterpret_cast<char*>(buf), sizeof buf);
+    char16_t unit = static_cast<char16_t>(buf[0] | (buf[1] << 8));
+    known = n == 2 && unit != 0 && unit != 0xFFFF ? unit : 0xFFFF;
+  }
+  if (known == 0xFFFF) return false;
+  *out = known;
   return true;
 }
 
+// The same for the other way: 0 not asked yet, 1 no character, 0x100 + b
+// the single byte b, else the two bytes (lead byte high).
+static uint16_t wideToCp932[65536];
+
 int HostMapWideUnit(char16_t c, uint8_t out[2]) {
-  char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  char buf[8];
-  int n = ConvertExact(ToCp932(), in, 2, buf, sizeof buf);
-  if (n != 1 && n != 2) return 0;
-  out[0] = static_cast<uint8_t>(buf[0]);
-  if (n == 2) out[1] = static_cast<uint8_t>(buf[1]);
-  return n;
+  uint16_t& known = wideToCp932[c];
+  if (known == 0) {
+    char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    char buf[8];
+    int n = ConvertExact(ToCp932(), in, 2, buf, sizeof buf);
+    uint8_t b0 = static_cast<uint8_t>(buf[0]);
+    uint8_t b1 = static_cast<uint8_t>(buf[1]);
+    if (n == 1) {
+      known = static_cast<uint16_t>(0x100 + b0);
+    } else if (n == 2 && (b0 << 8 | b1) > 0x1FF) {
+      known = static_cast<uint16_t>(b0 << 8 | b1);
+    } else {
+      known = 1;
+    }
+  }
+  if (known == 1) return 0;
+  if (known < 0x200) {
+    out[0] = static_cast<uint8_t>(known - 0x100);
+    return 1;
+  }
+  out[0] = static_cast<uint8_t>(known >> 8);
+  out[1] = static_cast<uint8_t>(known & 0xFF);
+  return 2;
 }
 
 // --- Directories ----------------------------------------------------------------
