@@ -61,6 +61,11 @@ iconv_t ToCp932() {
 bool AppendUtf8(const char16_t* units, int count, char* out, int size, int* pos) {
   for (int i = 0; i < count; ++i) {
     uint32_t cp = units[i];
+    if (cp < 0x80) {  // most names are ASCII
+      if (*pos + 4 >= size) return false;
+      out[(*pos)++] = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
         units[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
@@ -81,9 +86,10 @@ bool Utf8ToWide(const char* text, char16_t* out, int units) {
   int pos = 0;
   bool whole = true;
   for (;;) {
-    uint32_t cp;
-    int used = HostDecodeUtf8(text + pos, &cp);
-    if (used == 0) break;
+    uint32_t cp = static_cast<uint8_t>(text[pos]);
+    int used = 1;  // most names are ASCII
+    if (cp >= 0x80) used = HostDecodeUtf8(text + pos, &cp);
+    if (cp == 0) break;
     int need = cp >= 0x10000 ? 2 : 1;
     if (n + need > units - 1) {
       whole = false;
