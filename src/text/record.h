@@ -35,12 +35,21 @@ inline void PutU32LE(Record& r, uint32_t value) {
 }
 
 inline void PutBytes(Record& r, const void* bytes, int count) {
-  const uint8_t* p = static_cast<const uint8_t*>(bytes);
-  for (int i = 0; i < count; ++i) PutU8(r, p[i]);
+  if (count <= 0) return;
+  int room = r.size - r.pos;
+  int n = count < room ? count : room;
+  if (n > 0) std::memcpy(r.data + r.pos, bytes, static_cast<size_t>(n));
+  if (n > 0) r.pos += n;
+  if (n < count) r.overflow = true;
 }
 
 inline void PutZeros(Record& r, int count) {
-  for (int i = 0; i < count; ++i) PutU8(r, 0);
+  if (count <= 0) return;
+  int room = r.size - r.pos;
+  int n = count < room ? count : room;
+  if (n > 0) std::memset(r.data + r.pos, 0, static_cast<size_t>(n));
+  if (n > 0) r.pos += n;
+  if (n < count) r.overflow = true;
 }
 
 // Writes the terminated text into a field of width bytes: the text (cut
