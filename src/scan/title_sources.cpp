@@ -83,6 +83,7 @@ struct TagBuffer {
 };
 
 bool IsAt(const TagBuffer& tag, int p, const char* id) {
+  if (p < 0 || p >= kTagBytes || tag.bytes[p] != static_cast<uint8_t>(id[0])) return false;
   int n = static_cast<int>(std::strlen(id));
   if (p < 0 || p + n > kTagBytes) return false;
   return std::memcmp(tag.bytes + p, id, static_cast<size_t>(n)) == 0;
