@@ -1,9 +1,9 @@
-#include "tools/view/catalogue_print.h"
+#include "view/catalogue_print.h"
 
 #include <cstring>
 
 #include "driver/console.h"
-#include "tools/view/image_layout.h"
+#include "view/image_layout.h"
 
 namespace {
 

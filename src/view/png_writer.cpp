@@ -1,4 +1,4 @@
-#include "tools/view/png_writer.h"
+#include "view/png_writer.h"
 
 #include <png.h>
 

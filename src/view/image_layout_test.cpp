@@ -1,6 +1,6 @@
 // The pictures of a prepared card against the test fonts' own pixels, and
 // the grid and PNG helpers that make them.
-#include "tools/view/image_layout.h"
+#include "view/image_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@
 #include "font/renderers.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
-#include "tools/view/png_writer.h"
-#include "tools/view/prepared_cards.h"
+#include "view/png_writer.h"
+#include "view/prepared_cards.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "testing/temp_card.h"
-#include "tools/view/prepared_cards.h"
+#include "view/prepared_cards.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // The record readers and the catalogue printer on spoilt card files.
-#include "tools/view/card_reader.h"
+#include "view/card_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 
 #include "testing/temp_card.h"
-#include "tools/view/catalogue_print.h"
-#include "tools/view/prepared_cards.h"
+#include "view/catalogue_print.h"
+#include "view/prepared_cards.h"
 
 TEST(CardReader, CountsProblemsBeyondThoseItKeeps) {
   ProblemList problems{};

@@ -9,7 +9,7 @@
 
 #include "driver/run_state.h"
 #include "testing/tool_runner.h"
-#include "tools/view/card_reader.h"
+#include "view/card_reader.h"
 
 // The sample card of a model: 日本の歌 (Nihon no Uta on models 4 and 6)
 // with two tracks, one titled by the display-name file; Jazz with a track

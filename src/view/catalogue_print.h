@@ -3,7 +3,7 @@
 // chain, the index groups and the display images the card carries.
 #pragma once
 
-#include "tools/view/card_reader.h"
+#include "view/card_reader.h"
 
 // Prints the catalogue of a card that ReadCard has read. Reads each
 // folder's track list and volume files on the way (into card.tracks);

@@ -1,11 +1,11 @@
-#include "tools/view/card_pictures.h"
+#include "view/card_pictures.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "driver/console.h"
-#include "tools/view/image_layout.h"
-#include "tools/view/png_writer.h"
+#include "view/image_layout.h"
+#include "view/png_writer.h"
 
 namespace {
 

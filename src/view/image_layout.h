@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "tools/view/card_reader.h"
+#include "view/card_reader.h"
 
 constexpr int kGridMaxColumns = 1024;
 constexpr int kGridMaxRows = 24;

@@ -1,4 +1,4 @@
-#include "tools/view/prepared_cards.h"
+#include "view/prepared_cards.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/view/image_layout.h"
+#include "view/image_layout.h"
 
 #include <cstring>
 #include <iterator>

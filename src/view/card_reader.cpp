@@ -1,4 +1,4 @@
-#include "tools/view/card_reader.h"
+#include "view/card_reader.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 #include "platform/host.h"
 #include "scan/model_files.h"
-#include "tools/view/messages.h"
+#include "view/messages.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <system_error>
 
 #include "driver/console.h"
-#include "tools/view/card_pictures.h"
-#include "tools/view/card_reader.h"
-#include "tools/view/catalogue_print.h"
+#include "view/card_pictures.h"
+#include "view/card_reader.h"
+#include "view/catalogue_print.h"
 
 namespace {
 

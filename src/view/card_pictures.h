@@ -3,7 +3,7 @@
 // characters.
 #pragma once
 
-#include "tools/view/card_reader.h"
+#include "view/card_reader.h"
 
 // Writes the pictures of a card that ReadCard has read into the host
 // folder dir, which must exist. Files:

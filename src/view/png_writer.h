@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/view/image_layout.h"
+#include "view/image_layout.h"
 
 constexpr int kPngCellPixels = 4;  // side of one display pixel's square
 constexpr int kPngGapPixels = 1;   // grid line between the squares and around them
