@@ -164,10 +164,10 @@ TEST_F(FontFile, HalfWidthFontTakesFullWidthCounterpartsOfAsciiAndKatakana) {
   }
 }
 
-// Fonts made by another tool (testing/data/fontx-il): 'A' and 日 as their files draw them.
+// Fonts made by another tool (data/test-fonts/fontx-il): 'A' and 日 as their files draw them.
 TEST_F(FontFile, ReadsRealSingleAndDoubleByteFonts) {
   auto real = [](const char* name) {
-    std::ifstream in(std::string(CARDPREP_SOURCE_DIR) + "/testing/data/fontx-il/" + name,
+    std::ifstream in(std::string(CARDPREP_SOURCE_DIR) + "/data/test-fonts/fontx-il/" + name,
                      std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   };
