@@ -53,10 +53,10 @@ TEST(HostChanges, LookupsFollowFilesMadeMovedAndRemovedBehindTheirBack) {
   EXPECT_TRUE(Exists("\\A\\NEW.TXT"));
 
   // More folders in turn than the host keeps: each is seen as it is now.
-  for (int i = 0; i < 12; ++i) card.WriteFile("F" + std::to_string(i) + "/a.txt", "a");
+  for (int i = 0; i < 12; ++i) card.WriteFile(std::string("F").append(std::to_string(i)) + "/a.txt", "a");
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 12; ++i) {
-      std::string folder = "F" + std::to_string(i);
+      std::string folder = std::string("F").append(std::to_string(i));
       EXPECT_EQ(Exists("\\" + folder + "\\A.TXT"), round == 0) << folder;
       fs::remove(card.root() / folder / "a.txt");
     }

@@ -1,6 +1,8 @@
 // Host-independent parts of the host layer: name rules, listing order,
 // pattern matching, the code page 932 character walk and UTF-8 helpers.
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/host.h"
 #include "platform/host_internal.h"
@@ -305,4 +307,16 @@ bool HostWriteListingLine(std::FILE* file, const char16_t* line) {
     }
   }
   return std::fputs("\r\n", file) >= 0;
+}
+
+// Input lines are bytes on both hosts; a CR LF line end reads as LF.
+bool HostReadLine(char* buf, int size) {
+  std::fflush(stdout);
+  if (size <= 1 || std::fgets(buf, size, stdin) == nullptr) return false;
+  size_t len = std::strlen(buf);
+  if (len >= 2 && buf[len - 2] == '\r' && buf[len - 1] == '\n') {
+    buf[len - 2] = '\n';
+    buf[len - 1] = 0;
+  }
+  return true;
 }

@@ -1058,13 +1058,3 @@ void HostPrint(const char* text) {
 
 bool HostPrintsUtf8() { return true; }
 
-bool HostReadLine(char* buf, int size) {
-  std::fflush(stdout);
-  if (size <= 1 || std::fgets(buf, size, stdin) == nullptr) return false;
-  size_t len = std::strlen(buf);
-  if (len >= 2 && buf[len - 2] == '\r' && buf[len - 1] == '\n') {
-    buf[len - 2] = '\n';
-    buf[len - 1] = 0;
-  }
-  return true;
-}
