@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "testing/fontx_builder.h"
@@ -154,56 +155,44 @@ TEST(Dialogue, EachModelGetsItsStateFiles) {
   }
 }
 
-TEST(Dialogue, AWrongTitleRuleIsAskedAgainSilently) {
-  TempCard card;
-  WriteTestFontSet();
-  card.WriteFile("A/x.mp3", "no tag");
-  ToolResult r = RunOn(card, "go\n10\n2\n-1\n1\n");
-  EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(Count(r.output, kRulePrompt), 1);
-  // Rule 1: the title is the file's old name.
-  std::string list = card.ReadFile("A/SNDLST10.DAT");
-  ASSERT_EQ(list.size(), 448u);
-  EXPECT_EQ(list.substr(16, 5), "x.mp3");
+TEST(Dialogue, AWrongTitleRuleIsAskedAgainSilentlyAndALetterIsRuleZero) {
+  // Rule 1 titles a track with its old name, rule 0 (no tag) with its short name.
+  for (auto [answers, title] : {std::pair{"go\n10\n2\n-1\n1\n", "x.mp3  "},
+                                std::pair{"go\n12\nz\n", "001.MP3"}}) {
+    TempCard card;
+    WriteTestFontSet();
+    card.WriteFile("A/x.mp3", "no tag");
+    ToolResult r = RunOn(card, answers);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(Count(r.output, kRulePrompt), 1);
+    std::string list = card.ReadFile("A/SNDLST10.DAT");
+    ASSERT_EQ(list.size(), 448u);
+    EXPECT_EQ(list.substr(16, 7), title);
+  }
 }
 
-TEST(Dialogue, ALetterAsTitleRuleIsRuleZero) {
-  TempCard card;
-  WriteTestFontSet();
-  card.WriteFile("A/x.mp3", "no tag");
-  ToolResult r = RunOn(card, "go\n12\nz\n");
-  EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), "001.MP3");
-}
-
-TEST(Dialogue, AMissingFontStopsBeforeAnythingIsRenamed) {
-  TempCard card;
-  WriteTestFontSet(kTestFull6x8);
-  card.WriteFile("Long Folder Name/b.mp3", "mp3");
-  ToolResult r = RunOn(card, "go\n8\n0\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.output.ends_with("フォントファイルオープンエラー\n"
-                                 "GetFontMetrics error _FONT\\K6X8X.FNT\n"
-                                 "フォントデータの取得でエラー\n"))
-      << r.output;
-  EXPECT_EQ(Count(r.output, kRulePrompt), 0);
-  EXPECT_TRUE(card.Exists("Long Folder Name/b.mp3"));
-  EXPECT_FALSE(card.Exists("CARDPREP.LOG"));
-}
-
-TEST(Dialogue, AFontThatIsNotFontx2StopsTheRun) {
-  TempCard card;
-  WriteTestFontSet();
-  card.WriteFile("_FONT/MISAKI.FNT", "FONTX1 not a font at all");
-  card.WriteFile("Long Folder Name/b.mp3", "mp3");
-  ToolResult r = RunOn(card, "go\n10\n0\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.output.ends_with("FONTXでない\n"
-                                 "GetFontMetrics error _FONT\\MISAKI.FNT\n"
-                                 "フォントデータの取得でエラー\n"))
-      << r.output;
-  EXPECT_TRUE(card.Exists("Long Folder Name/b.mp3"));
-  EXPECT_FALSE(card.Exists("HIST04.DAT"));
+TEST(Dialogue, AMissingOrBadFontStopsBeforeAnythingIsRenamed) {
+  struct Case {
+    TestFont missing;
+    const char* badFile;
+    const char* answers;
+    const char* lines;
+  };
+  for (const Case& c : {Case{kTestFull6x8, nullptr, "go\n8\n0\n",
+                             "フォントファイルオープンエラー\nGetFontMetrics error _FONT\\K6X8X.FNT\n"},
+                        Case{kTestFontCount, "_FONT/MISAKI.FNT", "go\n10\n0\n",
+                             "FONTXでない\nGetFontMetrics error _FONT\\MISAKI.FNT\n"}}) {
+    TempCard card;
+    WriteTestFontSet(c.missing);
+    if (c.badFile != nullptr) card.WriteFile(c.badFile, "FONTX1 not a font at all");
+    card.WriteFile("Long Folder Name/b.mp3", "mp3");
+    ToolResult r = RunOn(card, c.answers);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.output.ends_with(std::string(c.lines) + "フォントデータの取得でエラー\n")) << r.output;
+    EXPECT_EQ(Count(r.output, kRulePrompt), 0);
+    EXPECT_TRUE(card.Exists("Long Folder Name/b.mp3"));
+    EXPECT_FALSE(card.Exists("CARDPREP.LOG"));
+  }
 }
 
 TEST(Dialogue, ACardRootThatCannotTakeTheWorkLogStopsBeforeRenaming) {
