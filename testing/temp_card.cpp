@@ -28,11 +28,13 @@ TempCard::TempCard() {
   fs::create_directories(root_);
   previous_ = fs::current_path();
   fs::current_path(root_);
+  HostForgetFolderNames();
 }
 
 TempCard::~TempCard() {
   std::error_code ec;
   fs::current_path(previous_, ec);
+  HostForgetFolderNames();
   // Make everything writable again so that read-only test folders go too.
   fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
   for (auto it = fs::recursive_directory_iterator(root_, ec); !ec && it != fs::end(it);

@@ -63,8 +63,10 @@ struct HostFindEntry {
 };
 
 // A listing in progress; owned by the caller, no allocation on its behalf.
+// Listings in progress end in the reverse order of their start.
 struct HostFind {
-  void* handle;
+  void* handle;     // the system's listing (Windows)
+  int first, next;  // the names listed, kept by the host (POSIX)
   char16_t pattern[kHostNameUnits];
 };
 
@@ -78,6 +80,11 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath,
                    const char16_t* pattern, HostFindEntry& entry);
 bool HostFindNext(HostFind& find, HostFindEntry& entry);
 void HostFindClose(HostFind& find);
+
+// The host keeps the names of the folders it looked into last, known by
+// their paths below the current directory. A program that changes its
+// current directory calls this after doing so.
+void HostForgetFolderNames();
 
 // --- Files ----------------------------------------------------------------
 

@@ -63,6 +63,41 @@ TEST(HostChanges, LookupsFollowFilesMadeMovedAndRemovedBehindTheirBack) {
   }
 }
 
+// A folder above the folders looked into moves away and another takes its
+// place: lookups, opens, moves and listings see the new folders.
+TEST(HostChanges, AFolderAboveMovedBehindTheirBackLeavesNothingOutOfDate) {
+  TempCard card;
+  card.WriteFile("A/B/x.mp3", "x");
+  card.WriteFile("A/B/C/old.txt", "o");
+  EXPECT_FALSE(Exists("\\A\\B\\NONE.TXT"));  // the host has looked into A\B and A\B\C
+  EXPECT_FALSE(Exists("\\A\\B\\C\\NONE.TXT"));
+  fs::rename(card.root() / "A", card.root() / "Z");
+  card.WriteFile("A/B/y.mp3", "y");
+  card.WriteFile("A/B/C/new.txt", "n");
+  EXPECT_TRUE(Exists("\\A\\B\\Y.MP3"));
+  EXPECT_FALSE(Exists("\\A\\B\\X.MP3"));
+  EXPECT_TRUE(Exists("\\A\\B\\C\\NEW.TXT"));
+  EXPECT_FALSE(Exists("\\A\\B\\C\\OLD.TXT"));
+  std::FILE* file = HostOpen(Card("\\A\\B\\Y.MP3").c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  EXPECT_EQ(HostOpen(Card("\\A\\B\\X.MP3").c_str(), "rb"), nullptr);
+  ASSERT_TRUE(HostWriteFileListing(Card("\\A\\B").c_str(), "work.lst"));
+  EXPECT_EQ(card.ReadFile("work.lst"), "y.mp3\r\n");
+  EXPECT_EQ(HostMove(CardW("\\A\\B\\y.mp3").c_str(), CardW("\\A\\B\\001.MP3").c_str()), 0u);
+  EXPECT_EQ(HostMove(CardW("\\A\\B\\001.mp3").c_str(), CardW("\\A\\B\\x.mp3").c_str()), 0u);
+
+  // The same with the folder in between removed and made again.
+  EXPECT_FALSE(Exists("\\A\\B\\C\\NONE.TXT"));
+  fs::remove_all(card.root() / "A" / "B");
+  card.WriteFile("A/B/C/again.txt", "a");
+  EXPECT_TRUE(Exists("\\A\\B\\C\\AGAIN.TXT"));
+  EXPECT_FALSE(Exists("\\A\\B\\C\\NEW.TXT"));
+  EXPECT_EQ(card.Tree(), (std::vector<std::string>{"A/", "A/B/", "A/B/C/", "A/B/C/again.txt", "Z/",
+                                                   "Z/B/", "Z/B/C/", "Z/B/C/old.txt", "Z/B/x.mp3",
+                                                   "work.lst"}));
+}
+
 TEST(HostChanges, MovesAndOpensSeeANameMadeInAnotherCaseAfterALookup) {
   TempCard card;
   card.WriteFile("A/x.mp3", "x");

@@ -259,13 +259,14 @@ HostNamePool& HostListingPool() {
   return pool;
 }
 
-bool HostPoolPush(HostNamePool& pool, const char16_t* name) {
+bool HostPoolPush(HostNamePool& pool, const char16_t* name, char16_t flags) {
   int len = 0;
   while (name[len] != 0) ++len;
   if (pool.nameCount >= HostNamePool::kMaxNames ||
-      pool.unitCount + len + 1 > HostNamePool::kMaxUnits) {
+      pool.unitCount + len + 2 > HostNamePool::kMaxUnits) {
     return false;
   }
+  pool.units[pool.unitCount++] = flags;  // just before the name
   pool.nameStart[pool.nameCount++] = pool.unitCount;
   for (int i = 0; i <= len; ++i) pool.units[pool.unitCount++] = name[i];
   return true;
@@ -281,10 +282,11 @@ void HostPoolPop(HostNamePool& pool, int first) {
   if (first >= pool.nameCount) return;
   pool.unitCount = pool.nameStart[first];
   // nameStart[first..] was sorted, so the lowest start among them is the
-  // true top of the unit stack.
+  // true top of the unit stack (less the flags unit before it).
   for (int i = first; i < pool.nameCount; ++i) {
     if (pool.nameStart[i] < pool.unitCount) pool.unitCount = pool.nameStart[i];
   }
+  pool.unitCount -= 1;
   pool.nameCount = first;
 }
 

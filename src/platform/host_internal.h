@@ -71,11 +71,15 @@ struct HostNamePool {
 // The one pool of the process (listings are not reentrant across threads).
 HostNamePool& HostListingPool();
 
-// Pushes a name; false (nothing pushed) when the pool is full.
-bool HostPoolPush(HostNamePool& pool, const char16_t* name);
-// The name at index i (terminated).
+// Pushes a name with a few bits of the host's own about it; false (nothing
+// pushed) when the pool is full.
+bool HostPoolPush(HostNamePool& pool, const char16_t* name, char16_t flags = 0);
+// The name at index i (terminated), and its bits.
 inline const char16_t* HostPoolName(const HostNamePool& pool, int i) {
   return pool.units + pool.nameStart[i];
+}
+inline char16_t HostPoolFlags(const HostNamePool& pool, int i) {
+  return pool.units[pool.nameStart[i] - 1];
 }
 // Sorts names [first, pool.nameCount) in listing order.
 void HostPoolSort(HostNamePool& pool, int first);

@@ -8,17 +8,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #if defined(__linux__)
-#include <sys/inotify.h>
 #include <sys/syscall.h>
 #endif
 
 #include "platform/host.h"
 #include "platform/host_internal.h"
+#include "platform/host_posix_names.h"
 
 namespace {
 
@@ -55,63 +55,11 @@ iconv_t ToCp932() {
   return cd;
 }
 
-// --- UTF-16 <-> UTF-8 names -------------------------------------------------
-
-// Appends units[0..count) as UTF-8 to out at *pos; false when it overflows.
-bool AppendUtf8(const char16_t* units, int count, char* out, int size, int* pos) {
-  for (int i = 0; i < count; ++i) {
-    uint32_t cp = units[i];
-    if (cp < 0x80) {  // most names are ASCII
-      if (*pos + 4 >= size) return false;
-      out[(*pos)++] = static_cast<char>(cp);
-      continue;
-    }
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (*pos + 4 >= size) return false;
-    *pos += HostEncodeUtf8(cp, out + *pos);
-  }
-  out[*pos] = 0;
-  return true;
-}
-
-// UTF-8 text to UTF-16, at most units - 1 units. Returns false when cut.
-bool Utf8ToWide(const char* text, char16_t* out, int units) {
-  int n = 0;
-  int pos = 0;
-  bool whole = true;
-  for (;;) {
-    uint32_t cp = static_cast<uint8_t>(text[pos]);
-    int used = 1;  // most names are ASCII
-    if (cp >= 0x80) used = HostDecodeUtf8(text + pos, &cp);
-    if (cp == 0) break;
-    int need = cp >= 0x10000 ? 2 : 1;
-    if (n + need > units - 1) {
-      whole = false;
-      break;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out[n++] = static_cast<char16_t>(cp);
-    }
-    pos += used;
-  }
-  out[n] = 0;
-  return whole;
-}
 
 // True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
 bool NameMatches(const char* utf8, const char16_t* wide, int wideUnits) {
   char16_t buf[kHostNameUnits + 2];
-  if (!Utf8ToWide(utf8, buf, kHostNameUnits + 2)) return false;
+  if (!PosixUtf8ToWide(utf8, buf, kHostNameUnits + 2)) return false;
   int len = 0;
   while (buf[len] != 0) ++len;
   return HostEqualsIgnoreAsciiCase(buf, len, wide, wideUnits);
@@ -124,10 +72,11 @@ struct Resolved {
   int parentEnd;          // bytes of path that name the parent folder
   bool fatInvalid;        // some card component is a name FAT cannot hold
   bool tooLong;
-  bool statValid;    // the path exists as resolved; st holds its lstat
-  bool lastMissing;  // the parent was listed and holds the last name in no case
-  bool lastKept;     // the last name was found among names, which hold its folder's
-  const struct FolderNames* names;
+  bool statValid;      // the path exists as resolved; st holds its lstat
+  bool lastMissing;    // the parent's names were looked at and hold the last name in no case
+  bool lastKept;       // the last name was found among names, at lastIndex
+  FolderNames* names;  // the kept names of the parent folder, when looked at
+  int lastIndex;
   struct stat st;
   // The last component, as the walk left it.
   int lastStart;             // its first byte in path
@@ -136,238 +85,26 @@ struct Resolved {
   bool lastIsDot;            // "." or ".."
 };
 
-// --- The names of the folders looked into last -----------------------------------
-//
-// Finding a name in any ASCII case means reading the whole folder, and a run
-// looks names up in one folder many times in a row (a move for each of its
-// tracks, each file it writes there), going back and forth between a folder
-// and its subfolders. So the names of the few folders looked into last are
-// kept. On Linux an inotify watch on each of them reports every change made
-// to it since, by this process or any other, and the kept names follow them:
-// a lookup costs a read that finds nothing instead of a listing. Without
-// inotify (or past the system's number of watches) every lookup reads the
-// folder.
-
-struct FolderNames {
-  static constexpr int kMaxNames = 1024;
-  static constexpr int kMaxBytes = 64 * 1024;
-  static constexpr int kMaxUnits = 64 * 1024;
-  bool valid;     // the names are those of the folder dev/ino as it is now
-  bool watching;  // watch is an inotify watch on that folder
-  int watch;
-  dev_t dev;
-  ino_t ino;
-  unsigned lastUse;
-  int count;  // entries, removed ones included
-  int bytesUsed;
-  int unitsUsed;
-  int spelling[kMaxNames];   // offset in bytes, -1 once the name is gone
-  int wide[kMaxNames];       // offset in units
-  int wideUnits[kMaxNames];  // -1 for a name too long to compare
-  char bytes[kMaxBytes];
-  char16_t units[kMaxUnits];
-};
-
-constexpr int kKeptFolders = 8;
-FolderNames keptFolders[kKeptFolders];
-unsigned folderUses = 0;
-int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
-
-bool NamesFdReady() {
-#if defined(__linux__)
-  if (namesFd == -2) namesFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-#else
-  namesFd = -1;
-#endif
-  return namesFd >= 0;
-}
-
-int FindKeptName(const FolderNames& n, const char* name) {
-  for (int i = 0; i < n.count; ++i) {
-    if (n.spelling[i] >= 0 && std::strcmp(n.bytes + n.spelling[i], name) == 0) return i;
-  }
-  return -1;
-}
-
-// Keeps a name (once: a listing gives each name once, a change reported
-// may repeat one); false when the folder holds more than can be kept.
-bool KeepName(FolderNames& n, const char* name, bool listed = false) {
-  if (!listed && FindKeptName(n, name) >= 0) return true;
-  char16_t wide[kHostNameUnits + 2];
-  int units = -1;
-  if (Utf8ToWide(name, wide, kHostNameUnits + 2)) {
-    units = 0;
-    while (wide[units] != 0) ++units;
-  }
-  int bytes = static_cast<int>(std::strlen(name));
-  if (n.count == FolderNames::kMaxNames || n.bytesUsed + bytes + 1 > FolderNames::kMaxBytes ||
-      n.unitsUsed + units + 1 > FolderNames::kMaxUnits) {
-    return false;
-  }
-  n.spelling[n.count] = n.bytesUsed;
-  std::memcpy(n.bytes + n.bytesUsed, name, static_cast<size_t>(bytes) + 1);
-  n.bytesUsed += bytes + 1;
-  n.wide[n.count] = n.unitsUsed;
-  n.wideUnits[n.count] = units;
-  if (units >= 0) {
-    std::memcpy(n.units + n.unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
-    n.unitsUsed += units;
-  }
-  ++n.count;
-  return true;
-}
-
-// The watch itself stays: removing one is slow, and watching the folder
-// again gives back the same watch.
-void ForgetNames(FolderNames& n) {
-  n.watching = false;
-  n.valid = false;
-}
-
-void ForgetAllNames() {
-  for (FolderNames& n : keptFolders) ForgetNames(n);
-}
-
-// Applies the changes the watches have reported since the last call.
-void FollowChanges() {
-#if defined(__linux__)
-  alignas(inotify_event) char buf[16384];
-  for (;;) {
-    ssize_t got = read(namesFd, buf, sizeof buf);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      if (got < 0 && errno != EAGAIN) ForgetAllNames();
-      return;
-    }
-    for (ssize_t at = 0; at < got;) {
-      const inotify_event* event = reinterpret_cast<const inotify_event*>(buf + at);
-      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if ((event->mask & IN_Q_OVERFLOW) != 0) {
-        ForgetAllNames();  // changes were lost
-        continue;
-      }
-      for (FolderNames& n : keptFolders) {
-        if (!n.watching || event->wd != n.watch) continue;
-        if ((event->mask & IN_IGNORED) != 0) {
-          n.watching = false;
-          n.valid = false;
-        } else if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
-          ForgetNames(n);
-        } else if (n.valid && event->len > 0) {
-          if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
-            if (!KeepName(n, event->name)) ForgetNames(n);
-          } else if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-            int i = FindKeptName(n, event->name);
-            if (i >= 0) n.spelling[i] = -1;
-          }
-        }
-        break;
-      }
-    }
-    // A read that left room for one more event of any size emptied the queue.
-    if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buf) return;
-  }
-#endif
-}
-
-// The names of folder (a host path, "" for the current directory) as they
-// are now: kept ones brought up to date, or the folder read anew under a new
-// watch; null when they cannot be had. known, when given, is the folder's
-// lstat, just taken.
-const FolderNames* NamesOf(const char* folder, const struct stat* known) {
-#if defined(__linux__)
-  if (!NamesFdReady()) return nullptr;
-  const char* path = folder[0] == 0 ? "." : folder;
-  struct stat st;
-  if (known != nullptr && S_ISDIR(known->st_mode)) {
-    st = *known;
-  } else if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) {
-    return nullptr;
-  }
-  FollowChanges();
-  FolderNames* victim = &keptFolders[0];
-  for (FolderNames& n : keptFolders) {
-    if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) {
-      n.lastUse = ++folderUses;
-      return &n;
-    }
-    if (victim->valid && (!n.valid || n.lastUse < victim->lastUse)) victim = &n;
-  }
-  FolderNames& n = *victim;
-  ForgetNames(n);
-  constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
-                                IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
-  int watch = inotify_add_watch(namesFd, path, kChanges);
-  if (watch < 0) return nullptr;
-  n.watch = watch;
-  n.watching = true;
-  n.count = 0;
-  n.bytesUsed = 0;
-  n.unitsUsed = 0;
-  // Changes from here on are reported, so the listing may come after them:
-  // the last change reported for a name decides whether it is there.
-  DIR* dir = opendir(path);
-  struct stat listed;
-  bool ok = dir != nullptr && fstat(dirfd(dir), &listed) == 0 && listed.st_dev == st.st_dev &&
-            listed.st_ino == st.st_ino;
-  while (ok) {
-    dirent* entry = readdir(dir);
-    if (entry == nullptr) break;
-    ok = KeepName(n, entry->d_name, true);
-  }
-  if (dir != nullptr) closedir(dir);
-  if (!ok) {
-    ForgetNames(n);
-    return nullptr;
-  }
-  n.dev = st.st_dev;
-  n.ino = st.st_ino;
-  n.valid = true;
-  n.lastUse = ++folderUses;
-  FollowChanges();
-  return n.valid ? &n : nullptr;
-#else
-  (void)folder;
-  (void)known;
-  return nullptr;
-#endif
-}
-
-// Finds among the kept names the one that equals name ignoring ASCII case
-// and copies its spelling into out: exact (UTF-8) itself when it is there,
-// else the first in byte order.
-bool FindKeptSpelling(const FolderNames& n, const char16_t* name, int units, const char* exact,
-                      char* out, int size) {
-  bool found = false;
-  for (int i = 0; i < n.count; ++i) {
-    if (n.spelling[i] < 0 || n.wideUnits[i] != units ||
-        !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
-      continue;
-    }
-    const char* spelling = n.bytes + n.spelling[i];
-    if (static_cast<int>(std::strlen(spelling)) >= size) continue;
-    if (exact != nullptr && std::strcmp(spelling, exact) == 0) {
-      std::strcpy(out, spelling);
-      return true;
-    }
-    if (!found || std::strcmp(spelling, out) < 0) {
-      std::strcpy(out, spelling);
-      found = true;
-    }
-  }
-  return found;
-}
+const char* DirPath(const char* folder) { return folder[0] == 0 ? "." : folder; }
 
 // Finds in folder (a host path, "" for the current directory) the entry whose
 // name equals name ignoring ASCII case; copies its spelling into out. *listed
-// tells whether the folder could be read; known is as for NamesOf.
-bool FindEntryIgnoringCase(const char* folder, const struct stat* known, const char16_t* name,
-                           int units, char* out, int size, bool* listed) {
-  if (const FolderNames* kept = NamesOf(folder, known)) {
-    *listed = true;
-    return FindKeptSpelling(*kept, name, units, nullptr, out, size);
+// tells whether the folder could be read.
+bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out,
+                           int size, bool* listed) {
+  struct stat st;
+  if (stat(DirPath(folder), &st) == 0) {
+    if (FolderNames* kept = FolderNamesOf(folder, st)) {
+      *listed = true;
+      int i = FindFolderName(*kept, name, units, nullptr);
+      if (i < 0 || static_cast<int>(std::strlen(FolderNameSpelling(*kept, i))) >= size) {
+        return false;
+      }
+      std::strcpy(out, FolderNameSpelling(*kept, i));
+      return true;
+    }
   }
-  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  DIR* dir = opendir(DirPath(folder));
   *listed = dir != nullptr;
   if (dir == nullptr) return false;
   bool found = false;
@@ -384,6 +121,16 @@ bool FindEntryIgnoringCase(const char* folder, const struct stat* known, const c
   closedir(dir);
   return found;
 }
+
+// The ASCII characters FAT cannot hold in a name.
+constexpr struct FatInvalidAscii {
+  bool set[128] = {};
+  constexpr FatInvalidAscii() {
+    for (int c = 0; c < 0x20; ++c) set[c] = true;
+    for (const char* c = "\\/:*?\"<>|"; *c != 0; ++c) set[static_cast<int>(*c)] = true;
+  }
+  constexpr bool operator[](char16_t c) const { return set[c]; }
+} kFatInvalidAscii;
 
 // Builds r.path from the components of path. With lookUp, each component
 // that does not exist as spelled is looked up in its folder ignoring ASCII
@@ -412,7 +159,6 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
     if (units == 0) break;
     const char16_t* name = path + start;
     bool dot = (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
-    if (!hostAbsolute && !dot && HostIsFatInvalidName(name, units)) r.fatInvalid = true;
 
     int parentEnd = pos;
     if (pos > 0 && r.path[pos - 1] != '/') {
@@ -423,10 +169,22 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
       r.path[pos++] = '/';
     }
     int nameStart = pos;
-    if (!AppendUtf8(name, units, r.path, kPathBytes, &pos)) {
-      r.tooLong = true;
-      return;
+    // Most names are ASCII: copied and checked in one go.
+    bool invalid = false;
+    int k = 0;
+    for (; k < units && name[k] < 0x80 && pos + 1 < kPathBytes; ++k) {
+      invalid = invalid || kFatInvalidAscii[name[k]];
+      r.path[pos++] = static_cast<char>(name[k]);
     }
+    r.path[pos] = 0;
+    if (k < units) {
+      invalid = invalid || HostIsFatInvalidName(name + k, units - k);
+      if (!PosixAppendUtf8(name + k, units - k, r.path, kPathBytes, &pos)) {
+        r.tooLong = true;
+        return;
+      }
+    }
+    if (!hostAbsolute && !dot && invalid) r.fatInvalid = true;
     r.parentEnd = parentEnd;
     r.lastStart = nameStart;
     r.lastName = name;
@@ -441,7 +199,7 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
     folder[parentEnd] = 0;
     char spelling[1024];
     bool listed = false;
-    if (FindEntryIgnoringCase(folder, nullptr, name, units, spelling, sizeof spelling, &listed)) {
+    if (FindEntryIgnoringCase(folder, name, units, spelling, sizeof spelling, &listed)) {
       int len = static_cast<int>(std::strlen(spelling));
       if (nameStart + len >= kPathBytes) {
         r.tooLong = true;
@@ -467,42 +225,59 @@ void SetLastSpelling(Resolved& r, const char* spelling) {
   std::memcpy(r.path + r.lastStart, spelling, static_cast<size_t>(len) + 1);
 }
 
-// Resolves a card or host path. A leading '/' is a host absolute path; any
-// other path (a leading '\' included) is below the current directory. Each
-// component that does not exist as spelled is looked up ignoring ASCII case.
-// A path that exists as spelled costs one lstat; one whose folder does, one
-// more and a look at the folder's names; only other paths are walked
-// component by component. likelyMissing (a move's target) asks for the
-// folder's names first, sparing the lstat that would fail.
-void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
+// Looks the last component up among the names of its folder.
+void LookAmong(Resolved& r, FolderNames& names) {
+  r.names = &names;
+  int i = FindFolderName(names, r.lastName, r.lastUnits, r.path + r.lastStart);
+  if (i < 0) {
+    r.lastMissing = true;
+    return;
+  }
+  SetLastSpelling(r, FolderNameSpelling(names, i));
+  r.lastKept = !r.tooLong;
+  r.lastIndex = i;
+}
+
+// The parent folder part of a resolved path ("" for the current directory).
+void ParentOf(const Resolved& r, char* out) {
+  std::memcpy(out, r.path, static_cast<size_t>(r.parentEnd));
+  out[r.parentEnd] = 0;
+}
+
+void StartResolving(const char16_t* path, Resolved& r) {
   r.statValid = false;
   r.lastKept = false;
   r.names = nullptr;
   Walk(path, r, false);
+}
+
+// Resolves a card or host path. A leading '/' is a host absolute path; any
+// other path (a leading '\' included) is below the current directory. Each
+// component that does not exist as spelled is looked up ignoring ASCII case.
+// A path in a folder whose names are kept costs no disk access at all; one
+// that exists as spelled, one lstat; one whose folder does, one more and a
+// look at the folder's names; only other paths are walked component by
+// component. likelyMissing (a move's target) asks for the folder's names
+// first, sparing the lstat that would fail.
+void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
+  StartResolving(path, r);
   if (r.tooLong) return;
   bool named = r.lastUnits > 0 && !r.lastIsDot;
   char folder[kPathBytes];
   folder[0] = 0;
+  if (named) {
+    ParentOf(r, folder);
+    if (FolderNames* kept = KeptFolderNamesAt(folder)) {
+      LookAmong(r, *kept);
+      return;
+    }
+  }
   struct stat folderStat;
   bool folderSeen = false;  // the folder exists as spelled
-  if (named) {
-    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-    folder[r.parentEnd] = 0;
-  }
   if (likelyMissing && named) {
-    folderSeen = folder[0] == 0 || lstat(folder, &folderStat) == 0;
-    const FolderNames* kept =
-        folderSeen ? NamesOf(folder, folder[0] == 0 ? nullptr : &folderStat) : nullptr;
-    if (kept != nullptr) {
-      r.names = kept;
-      char spelling[1024];
-      if (FindKeptSpelling(*kept, r.lastName, r.lastUnits, r.path + r.lastStart, spelling,
-                           sizeof spelling)) {
-        SetLastSpelling(r, spelling);
-        r.lastKept = true;
-      } else {
-        r.lastMissing = true;
-      }
+    folderSeen = lstat(DirPath(folder), &folderStat) == 0;
+    if (FolderNames* names = folderSeen ? FolderNamesOf(folder, folderStat) : nullptr) {
+      LookAmong(r, *names);
       return;
     }
   }
@@ -511,12 +286,16 @@ void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
     return;
   }
   if (named) {
-    if (!folderSeen) folderSeen = folder[0] == 0 || lstat(folder, &folderStat) == 0;
+    if (!folderSeen) folderSeen = lstat(DirPath(folder), &folderStat) == 0;
     if (folderSeen) {
+      if (FolderNames* names = FolderNamesOf(folder, folderStat)) {
+        LookAmong(r, *names);
+        return;
+      }
       char spelling[1024];
       bool listed = false;
-      if (FindEntryIgnoringCase(folder, folder[0] == 0 ? nullptr : &folderStat, r.lastName,
-                                r.lastUnits, spelling, sizeof spelling, &listed)) {
+      if (FindEntryIgnoringCase(folder, r.lastName, r.lastUnits, spelling, sizeof spelling,
+                                &listed)) {
         SetLastSpelling(r, spelling);
       } else {
         r.lastMissing = listed;
@@ -528,35 +307,26 @@ void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
 }
 
 // Resolves path when it names an entry of the folder whose names resolving
-// beside has just brought up to date (a move within one folder), without
-// looking at the disk again. False when it names something elsewhere.
+// beside has just looked at (a move within one folder), without looking at
+// the disk again. False when it names something elsewhere.
 bool ResolveBeside(const char16_t* path, const Resolved& beside, Resolved& r) {
   if (beside.names == nullptr) return false;
-  r.statValid = false;
-  r.lastKept = false;
-  r.names = nullptr;
-  Walk(path, r, false);
+  StartResolving(path, r);
   if (r.tooLong) return true;
   if (r.lastUnits == 0 || r.lastIsDot || r.parentEnd != beside.parentEnd ||
       std::memcmp(r.path, beside.path, static_cast<size_t>(r.parentEnd)) != 0) {
     return false;
   }
-  r.names = beside.names;
-  char spelling[1024];
-  if (FindKeptSpelling(*beside.names, r.lastName, r.lastUnits, r.path + r.lastStart, spelling,
-                       sizeof spelling)) {
-    SetLastSpelling(r, spelling);
-    r.lastKept = true;
-  } else {
-    r.lastMissing = true;
-  }
+  LookAmong(r, *beside.names);
   return true;
 }
 
-// The parent folder part of a resolved path ("" for the current directory).
-void ParentOf(const Resolved& r, char* out) {
-  std::memcpy(out, r.path, static_cast<size_t>(r.parentEnd));
-  out[r.parentEnd] = 0;
+// Forgets the kept names of the folder of a resolved path, which proved
+// not to be those on disk.
+void ForgetParentNames(const Resolved& r) {
+  char folder[kPathBytes];
+  ParentOf(r, folder);
+  ForgetFolderNamesUnder(folder);
 }
 
 // A code page 932 path in UTF-16; false when it does not fit (a cut path
@@ -574,38 +344,89 @@ bool IsCardRoot(const char16_t* path) {
   return true;
 }
 
-// Kind of a directory entry without following a symbolic link to a folder
-// (a link to a folder is neither listed nor entered, so no listing loops).
-enum class EntryKind { kFile, kFolder, kOther };
+// --- Listing a folder ---------------------------------------------------------------
 
-EntryKind KindOf(int dirFd, const dirent* entry) {
-  // The listing's own type, where the file system gives one, spares a stat.
-  if (entry->d_type == DT_DIR) return EntryKind::kFolder;
-  if (entry->d_type == DT_REG) return EntryKind::kFile;
-  const char* name = entry->d_name;
+enum class Want { kAll, kFiles, kFolders };
+
+// Bits kept with a listed name in the pool.
+constexpr char16_t kListedFolder = 1;
+constexpr char16_t kListedTooLong = 2;
+
+// The kept names of folder for a listing, or with keep the folder read anew
+// and kept; null for a plain read of the folder.
+FolderNames* NamesForListing(const char* folder, bool keep) {
+  if (FolderNames* kept = KeptFolderNamesAt(folder)) return kept;
   struct stat st;
-  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kOther;
-  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
-  if (S_ISLNK(st.st_mode)) {
-    if (fstatat(dirFd, name, &st, 0) != 0) return EntryKind::kOther;
-    return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
-  }
-  // A pipe, socket or device is no file of a card (reading a pipe would
-  // wait forever).
-  return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+  if (!keep || stat(DirPath(folder), &st) != 0) return nullptr;
+  return FolderNamesOf(folder, st);
 }
 
-// Pushes the wide names of folder's entries of the given kind onto the
-// pool. Returns false when the folder cannot be read.
-bool PushEntries(HostNamePool& pool, const char* folder, EntryKind kind) {
-  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+// Pushes one entry if it is wanted and matches pattern (null: any name).
+// units, when not null, is the name already in UTF-16 (count units).
+void PushListed(HostNamePool& pool, const char* name, const char16_t* units, int count,
+                EntryKind kind, Want want, const char16_t* pattern, bool* full) {
+  if (want == Want::kFiles && kind != EntryKind::kFile) return;
+  if (want == Want::kFolders && kind != EntryKind::kFolder) return;
+  char16_t wide[kHostNameUnits + 2];
+  bool whole = true;
+  int len = 0;
+  if (units != nullptr && count >= 0 && count <= kHostNameUnits) {
+    for (; len < count; ++len) wide[len] = units[len];
+    wide[len] = 0;
+  } else {
+    whole = PosixUtf8ToWide(name, wide, kHostNameUnits + 2);
+    while (wide[len] != 0) ++len;
+  }
+  if (pattern != nullptr && !HostMatchPattern(pattern, wide)) return;
+  char16_t flags = kind == EntryKind::kFolder ? kListedFolder : 0;
+  if (!whole || len >= kHostNameUnits) {
+    flags |= kListedTooLong;
+    wide[kHostNameUnits - 1] = 0;
+  }
+  if (!*full && !HostPoolPush(pool, wide, flags)) *full = true;  // the rest is left out
+}
+
+bool IsDotBytes(const char* name) {
+  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+// Pushes the entries of folder (a host path, "" for the current directory)
+// that are wanted and match pattern onto the pool, in the order the folder
+// gives them; "." and ".." only for kAll and withDots. With keep, the
+// folder's names are kept for the lookups that follow. Returns false when
+// the folder cannot be read.
+bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16_t* pattern,
+                 bool withDots, bool keep) {
+  bool full = false;
+  bool dots = want == Want::kAll && withDots;
+  if (FolderNames* names = NamesForListing(folder, keep)) {
+    ForEachFolderName(*names, [&](int i) {
+      const char* name = FolderNameSpelling(*names, i);
+      const char16_t* units;
+      int count = FolderNameWide(*names, i, &units);
+      if (IsDotBytes(name)) {
+        if (dots) PushListed(pool, name, units, count, EntryKind::kFolder, want, pattern, &full);
+        return;
+      }
+      PushListed(pool, name, units, count, FolderNameKind(*names, i, want == Want::kFiles), want,
+                 pattern, &full);
+    });
+    return true;
+  }
+  DIR* dir = opendir(DirPath(folder));
   if (dir == nullptr) return false;
   while (dirent* entry = readdir(dir)) {
-    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-    if (KindOf(dirfd(dir), entry) != kind) continue;
-    char16_t name[kHostNameUnits + 2];
-    Utf8ToWide(entry->d_name, name, kHostNameUnits + 2);
-    if (!HostPoolPush(pool, name)) break;  // pool full: the rest is left out
+    if (IsDotBytes(entry->d_name)) {
+      if (dots) {
+        PushListed(pool, entry->d_name, nullptr, 0, EntryKind::kFolder, want, pattern, &full);
+      }
+      continue;
+    }
+    // The listing's own type, where the file system gives one, spares a stat.
+    EntryKind kind = entry->d_type == DT_DIR   ? EntryKind::kFolder
+                     : entry->d_type == DT_REG ? EntryKind::kFile
+                                               : PosixKindAt(dirfd(dir), entry->d_name);
+    PushListed(pool, entry->d_name, nullptr, 0, kind, want, pattern, &full);
   }
   closedir(dir);
   return true;
@@ -617,12 +438,13 @@ bool PushEntries(HostNamePool& pool, const char* folder, EntryKind kind) {
 bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
   HostNamePool& pool = HostListingPool();
   int first = pool.nameCount;
-  PushEntries(pool, hostLen == 0 ? "." : hostPath, EntryKind::kFolder);
+  PushEntries(pool, hostPath, Want::kFolders, nullptr, false, false);
   HostPoolSort(pool, first);
   int last = pool.nameCount;
   bool ok = true;
   constexpr int kCardUnits = 2048;
   for (int k = first; k < last && ok; ++k) {
+    if ((HostPoolFlags(pool, k) & kListedTooLong) != 0) continue;
     const char16_t* name = HostPoolName(pool, k);
     int len = 0;
     while (name[len] != 0) ++len;
@@ -633,13 +455,14 @@ bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath
     cardPath[cardLen] = 0;
   }
   for (int k = first; k < last && ok; ++k) {
+    if ((HostPoolFlags(pool, k) & kListedTooLong) != 0) continue;
     const char16_t* name = HostPoolName(pool, k);
     int len = 0;
     while (name[len] != 0) ++len;
     if (cardLen + 1 + len + 1 > kCardUnits) continue;
     int pos = hostLen;
     if (pos > 0) hostPath[pos++] = '/';
-    if (!AppendUtf8(name, len, hostPath, kPathBytes, &pos)) {
+    if (!PosixAppendUtf8(name, len, hostPath, kPathBytes, &pos)) {
       hostPath[hostLen] = 0;
       continue;
     }
@@ -712,7 +535,7 @@ bool HostGetCurrentDirectory(char* out, int size) {
   char utf8[kPathBytes];
   if (getcwd(utf8, sizeof utf8) == nullptr) return false;
   char16_t wide[kPathBytes];
-  if (!Utf8ToWide(utf8, wide, kPathBytes)) return false;
+  if (!PosixUtf8ToWide(utf8, wide, kPathBytes)) return false;
   HostWideToCp932(wide, out, size);
   return true;
 }
@@ -728,7 +551,7 @@ bool HostGetTempDirectory(char* out, int size) {
   const char* dir = std::getenv("TMPDIR");
   if (dir == nullptr || dir[0] == 0) dir = "/tmp";
   char16_t wide[kPathBytes];
-  if (!Utf8ToWide(dir, wide, kPathBytes - 1)) return false;
+  if (!PosixUtf8ToWide(dir, wide, kPathBytes - 1)) return false;
   int len = 0;
   while (wide[len] != 0) ++len;
   if (wide[len - 1] != u'/') {
@@ -741,6 +564,7 @@ bool HostGetTempDirectory(char* out, int size) {
   std::memcpy(out, full, static_cast<size_t>(n) + 1);
   return true;
 }
+
 
 // --- Listings -------------------------------------------------------------------
 
@@ -767,6 +591,7 @@ bool CloseWorkFile(std::FILE* file) {
 bool HostWriteFolderListing(const char* workFile) {
   std::FILE* out = OpenWorkFile(workFile);
   if (out == nullptr) return false;
+  FollowFolderChanges();
   static char hostPath[kPathBytes];
   static char16_t cardPath[2048];
   hostPath[0] = 0;
@@ -783,11 +608,14 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
   bool ok = true;
   if (ToWidePath(folderPath, wide, 1024)) {
     static Resolved r;
+    FollowFolderChanges();
     Resolve(wide, r);
     if (!r.fatInvalid && !r.tooLong) {
       HostNamePool& pool = HostListingPool();
       int first = pool.nameCount;
-      PushEntries(pool, r.path, EntryKind::kFile);
+      // The scan reads the files listed here next: their folder's names are kept.
+      PushEntries(pool, std::strcmp(r.path, ".") == 0 ? "" : r.path, Want::kFiles, nullptr,
+                  false, true);
       HostPoolSort(pool, first);
       for (int k = first; k < pool.nameCount && ok; ++k) {
         ok = HostWriteListingLine(out, HostPoolName(pool, k));
@@ -800,39 +628,15 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
 }
 
 // --- Wide listing --------------------------------------------------------------
-
-namespace {
-
-// Fills entry from the next matching directory entry; false at the end.
-bool ReadMatching(HostFind& find, HostFindEntry& entry) {
-  DIR* dir = static_cast<DIR*>(find.handle);
-  if (dir == nullptr) return false;
-  while (dirent* d = readdir(dir)) {
-    char16_t name[kHostNameUnits + 1];
-    bool whole = Utf8ToWide(d->d_name, name, kHostNameUnits + 1);
-    int len = 0;
-    while (name[len] != 0) ++len;
-    if (!HostMatchPattern(find.pattern, name)) continue;
-    bool tooLong = !whole || len >= kHostNameUnits;
-    int copy = tooLong ? kHostNameUnits - 1 : len;
-    for (int u = 0; u < copy; ++u) entry.name[u] = name[u];
-    entry.name[copy] = 0;
-    entry.tooLong = tooLong;
-    if (HostIsDotName(entry.name)) {
-      entry.isDirectory = true;
-    } else {
-      entry.isDirectory = KindOf(dirfd(dir), d) == EntryKind::kFolder;
-    }
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
+//
+// The matching names are listed whole when the listing starts and kept in
+// the host's pool until it ends, so listings can nest (the rename pass lists
+// a folder's subfolders while it works in each of them).
 
 bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* pattern,
                    HostFindEntry& entry) {
   find.handle = nullptr;
+  find.first = find.next = -1;
   find.pattern[0] = 0;
   int len = 0;
   while (pattern[len] != 0 && len < kHostNameUnits - 1) {
@@ -841,29 +645,44 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* p
   }
   find.pattern[len] = 0;
   static Resolved r;
+  FollowFolderChanges();
   Resolve(folderPath, r);
   if (r.fatInvalid || r.tooLong) return false;
-  DIR* dir = opendir(r.path);
-  if (dir == nullptr) return false;
-  find.handle = dir;
+  HostNamePool& pool = HostListingPool();
+  int first = pool.nameCount;
   // A drive root shows no "." and ".." entries; the card root is one.
   bool root = IsCardRoot(folderPath);
-  for (;;) {
-    if (!ReadMatching(find, entry)) {
-      HostFindClose(find);
-      return false;
-    }
-    if (!(root && HostIsDotName(entry.name))) return true;
+  if (!PushEntries(pool, std::strcmp(r.path, ".") == 0 ? "" : r.path, Want::kAll, find.pattern,
+                   !root, true)) {
+    return false;
   }
+  find.first = first;
+  find.next = first;
+  if (HostFindNext(find, entry)) return true;
+  HostFindClose(find);
+  return false;
 }
 
 bool HostFindNext(HostFind& find, HostFindEntry& entry) {
-  return ReadMatching(find, entry);
+  HostNamePool& pool = HostListingPool();
+  if (find.first < 0 || find.next >= pool.nameCount) return false;
+  const char16_t* name = HostPoolName(pool, find.next);
+  char16_t flags = HostPoolFlags(pool, find.next);
+  ++find.next;
+  int n = 0;
+  while (name[n] != 0 && n < kHostNameUnits - 1) {
+    entry.name[n] = name[n];
+    ++n;
+  }
+  entry.name[n] = 0;
+  entry.isDirectory = (flags & kListedFolder) != 0;
+  entry.tooLong = (flags & kListedTooLong) != 0;
+  return true;
 }
 
 void HostFindClose(HostFind& find) {
-  if (find.handle != nullptr) closedir(static_cast<DIR*>(find.handle));
-  find.handle = nullptr;
+  if (find.first >= 0) HostPoolPop(HostListingPool(), find.first);
+  find.first = find.next = -1;
 }
 
 // --- Files -----------------------------------------------------------------------
@@ -871,9 +690,15 @@ void HostFindClose(HostFind& find) {
 bool HostExists(const char16_t* path) {
   if (path[0] == 0) return false;
   static Resolved r;
+  FollowFolderChanges();
   Resolve(path, r);
   if (r.fatInvalid || r.tooLong || r.lastMissing) return false;
-  if (r.statValid && !S_ISLNK(r.st.st_mode)) return true;
+  if (r.lastKept) {
+    EntryKind kind = FolderNameKind(*r.names, r.lastIndex, false);
+    if (kind == EntryKind::kFile || kind == EntryKind::kFolder) return true;
+  } else if (r.statValid && !S_ISLNK(r.st.st_mode)) {
+    return true;
+  }
   struct stat st;
   return stat(r.path, &st) == 0;
 }
@@ -884,26 +709,75 @@ bool HostExistsA(const char* path) {
   return HostExists(wide);
 }
 
+void HostForgetFolderNames() { ForgetFolderNamesUnder(""); }
+
 unsigned long HostErrorAlreadyExists() { return EEXIST; }
 unsigned long HostErrorInvalidName() { return EINVAL; }
 
-unsigned long HostMove(const char16_t* from, const char16_t* to) {
-  static Resolved source;
-  static Resolved target;
-  Resolve(to, target, true);
-  if (!ResolveBeside(from, target, source)) Resolve(from, source);
-  if (source.tooLong || target.tooLong) return ENAMETOOLONG;
-  if (source.fatInvalid || target.fatInvalid) return HostErrorInvalidName();
-  // The source's own lstat is wanted only to tell it from a taken target.
+namespace {
+
+// Whether the move to target is refused because the name is taken, decided
+// from the folder's names when both ends were found among them; otherwise
+// from the folder as it is on disk. *caseOnly: only the source holds the
+// name (in another case).
+unsigned long CheckTarget(const Resolved& source, const Resolved& target, const char16_t* name,
+                          int units, bool* caseOnly) {
+  *caseOnly = false;
+  if (target.names != nullptr && source.names == target.names) {
+    if (source.lastMissing) return ENOENT;
+    if (target.lastMissing) return 0;
+    const char* spelling = source.path + source.lastStart;
+    if (FolderHasOtherSpelling(*target.names, name, units, spelling)) {
+      return HostErrorAlreadyExists();
+    }
+    *caseOnly = true;
+    return 0;
+  }
+  // The source's own lstat tells it from a taken target.
   struct stat sourceStat = source.st;
-  if (!source.statValid && !(source.lastKept && target.lastMissing) &&
-      lstat(source.path, &sourceStat) != 0) {
+  if (!source.statValid && lstat(source.path, &sourceStat) != 0) {
     return static_cast<unsigned long>(errno);
   }
-
-  // The target's name as given, and its folder as found on disk.
+  if (target.lastMissing) return 0;
   char folder[kPathBytes];
   ParentOf(target, folder);
+  DIR* dir = opendir(DirPath(folder));
+  if (dir == nullptr) return static_cast<unsigned long>(errno);
+  unsigned long taken = 0;
+  while (dirent* d = readdir(dir)) {
+    if (!NameMatches(d->d_name, name, units)) continue;
+    struct stat st;
+    if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
+      *caseOnly = true;
+      continue;
+    }
+    taken = HostErrorAlreadyExists();
+  }
+  closedir(dir);
+  return taken;
+}
+
+}  // namespace
+
+namespace {
+
+Resolved moveSource;
+Resolved moveTarget;
+
+// One attempt at a move; *usedNames tells whether kept names decided
+// anything.
+
+unsigned long MoveOnce(const char16_t* from, const char16_t* to, bool* usedNames) {
+  Resolved& source = moveSource;
+  Resolved& target = moveTarget;
+  Resolve(to, target, true);
+  if (!ResolveBeside(from, target, source)) Resolve(from, source);
+  *usedNames = target.names != nullptr || source.names != nullptr;
+  if (source.tooLong || target.tooLong) return ENAMETOOLONG;
+  if (source.fatInvalid || target.fatInvalid) return HostErrorInvalidName();
+
+  // The target's name as given, in its folder as found on disk.
   int nameStart = target.parentEnd;
   if (nameStart > 0 && target.path[nameStart] == '/') ++nameStart;
   int toLen = 0;
@@ -916,50 +790,92 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   char wanted[kPathBytes];
   std::memcpy(wanted, target.path, static_cast<size_t>(nameStart));
   int pos = nameStart;
-  if (!AppendUtf8(to + toStart, toLen, wanted, kPathBytes, &pos)) return ENAMETOOLONG;
+  if (!PosixAppendUtf8(to + toStart, toLen, wanted, kPathBytes, &pos)) return ENAMETOOLONG;
 
   // FAT holds one name in one spelling: any entry equal ignoring case that
-  // is not the source itself makes the target taken. When resolving the
-  // target has just listed its folder and found no such entry, there is
-  // nothing to look at.
+  // is not the source itself makes the target taken.
   bool caseChangeOnly = false;
-  if (!target.lastMissing) {
-    DIR* dir = opendir(folder[0] == 0 ? "." : folder);
-    if (dir == nullptr) return static_cast<unsigned long>(errno);
-    unsigned long taken = 0;
-    while (dirent* d = readdir(dir)) {
-      if (!NameMatches(d->d_name, to + toStart, toLen)) continue;
-      struct stat st;
-      if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-          st.st_dev == sourceStat.st_dev && st.st_ino == sourceStat.st_ino) {
-        caseChangeOnly = true;
-        continue;
-      }
-      taken = HostErrorAlreadyExists();
-    }
-    closedir(dir);
-    if (taken != 0) return taken;
+  if (unsigned long refused = CheckTarget(source, target, to + toStart, toLen, &caseChangeOnly)) {
+    return refused;
   }
   if (std::strcmp(source.path, wanted) == 0) return 0;
+  unsigned long error = 0;
   if (caseChangeOnly) {
     // Only the source holds the name: a plain rename changes its spelling
     // (on a case-insensitive disk a no-replace rename would refuse it).
-    return rename(source.path, wanted) == 0 ? 0 : static_cast<unsigned long>(errno);
-  }
+    if (rename(source.path, wanted) != 0) error = static_cast<unsigned long>(errno);
+  } else {
+    error = EINVAL;
 #if defined(__linux__) && defined(SYS_renameat2)
-  constexpr unsigned kRenameNoReplace = 1;  // RENAME_NOREPLACE
-  if (syscall(SYS_renameat2, AT_FDCWD, source.path, AT_FDCWD, wanted, kRenameNoReplace) == 0) {
-    return 0;
-  }
-  if (errno != ENOSYS && errno != EINVAL && errno != ENOTSUP) {
-    return static_cast<unsigned long>(errno);
-  }
+    constexpr unsigned kRenameNoReplace = 1;  // RENAME_NOREPLACE
+    error = syscall(SYS_renameat2, AT_FDCWD, source.path, AT_FDCWD, wanted, kRenameNoReplace) == 0
+                ? 0
+                : static_cast<unsigned long>(errno);
 #endif
-  // No atomic no-replace rename here: the target was checked above.
-  struct stat st;
-  if (lstat(wanted, &st) == 0) return HostErrorAlreadyExists();
-  return rename(source.path, wanted) == 0 ? 0 : static_cast<unsigned long>(errno);
+    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
+      // No atomic no-replace rename here: the target was checked above.
+      struct stat st;
+      if (lstat(wanted, &st) == 0) return HostErrorAlreadyExists();
+      error = rename(source.path, wanted) == 0 ? 0 : static_cast<unsigned long>(errno);
+    }
+  }
+  // A folder moved takes the kept names of the folders below it along.
+  if (error == 0) ForgetFolderNamesUnder(source.path);
+  return error;
 }
+
+}  // namespace
+
+unsigned long HostMove(const char16_t* from, const char16_t* to) {
+  FollowFolderChanges();
+  bool usedNames = false;
+  unsigned long error = MoveOnce(from, to, &usedNames);
+  if ((error == ENOENT || error == EEXIST) && usedNames) {
+    // Kept names that were out of date (a folder above moved, unreported)
+    // may have decided it: once more from the disk as it is.
+    ForgetParentNames(moveTarget);
+    ForgetParentNames(moveSource);
+    error = MoveOnce(from, to, &usedNames);
+  }
+  return error;
+}
+
+namespace {
+
+// Opens an entry whose folder's names were looked at: a file found there as
+// it is, a new file only if it is still not there. Null with *stale set
+// when the disk proved the names out of date (a change not reported yet).
+std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
+  *stale = false;
+  struct stat st;
+  if (r.lastMissing) {
+    if (binary[0] == 'r') {
+      errno = ENOENT;  // its folder holds no such name
+      return nullptr;
+    }
+    char exclusive[6];
+    std::snprintf(exclusive, sizeof exclusive, "%sx", binary);
+    std::FILE* file = std::fopen(r.path, exclusive);
+    if (file == nullptr && errno == EEXIST) *stale = true;
+    return file;
+  }
+  EntryKind kind = FolderNameKind(*r.names, r.lastIndex, true);
+  if (kind == EntryKind::kFolder) {
+    errno = EISDIR;  // a folder is not a file, as on Windows
+    return nullptr;
+  }
+  if (kind == EntryKind::kOther && stat(r.path, &st) == 0) {
+    // Only regular files are opened: opening a pipe or a device could keep
+    // the run waiting forever.
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(r.path, binary);
+  if (file == nullptr && errno == ENOENT && kind == EntryKind::kFile) *stale = true;
+  return file;
+}
+
+}  // namespace
 
 std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   char binary[4];
@@ -970,10 +886,35 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   binary[n] = 0;
   if (path[0] == 0) return nullptr;
   static Resolved r;
-  Resolve(path, r);
+  if (path[0] == u'/') {
+    // A host path: a work file of the tool's own in the temporary directory,
+    // opened as it is named.
+    StartResolving(path, r);
+    if (r.tooLong) {
+      errno = ENAMETOOLONG;
+      return nullptr;
+    }
+    return std::fopen(r.path, binary);
+  }
+  FollowFolderChanges();
+  // A file opened for writing is mostly a new one: its folder's names are
+  // looked at first.
+  bool writing = binary[0] != 'r';
+  Resolve(path, r, writing);
   if (r.fatInvalid || r.tooLong) {
     errno = r.tooLong ? ENAMETOOLONG : EINVAL;
     return nullptr;
+  }
+  if (r.names != nullptr) {
+    bool stale = false;
+    std::FILE* file = OpenAsKept(r, binary, &stale);
+    if (!stale) return file;
+    // The names were not those on disk (a folder above moved, unreported):
+    // once more from the disk as it is.
+    ForgetParentNames(r);
+    Resolve(path, r, writing);
+    if (r.fatInvalid || r.tooLong) return nullptr;
+    if (r.names != nullptr) return OpenAsKept(r, binary, &stale);
   }
   if (r.statValid && S_ISDIR(r.st.st_mode)) {
     errno = EISDIR;  // a folder is not a file, as on Windows

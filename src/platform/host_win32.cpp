@@ -296,6 +296,9 @@ bool HostExistsA(const char* path) {
   return HostExists(wide);
 }
 
+// Windows itself finds names in any case; nothing is kept.
+void HostForgetFolderNames() {}
+
 unsigned long HostErrorAlreadyExists() { return ERROR_ALREADY_EXISTS; }
 unsigned long HostErrorInvalidName() { return ERROR_INVALID_NAME; }
 

@@ -95,11 +95,6 @@ bool PutByte(LogWriter& writer, unsigned value) {
   return !writer.failed;
 }
 
-void PutUnitUtf16le(LogWriter& writer, char16_t unit) {
-  PutByte(writer, unit & 0xFF);
-  PutByte(writer, unit >> 8);
-}
-
 void PutTextUtf8(LogWriter& writer, const char16_t* text) {
   for (int i = 0; text[i] != 0; ++i) {
     uint32_t cp = text[i];
@@ -132,7 +127,19 @@ void PutText(LogWriter& writer, const char16_t* text) {
     PutTextUtf8(writer, text);
     return;
   }
-  for (int i = 0; text[i] != 0; ++i) PutUnitUtf16le(writer, text[i]);
+  // A piece at a time, each written in one call.
+  unsigned char bytes[256];
+  int n = 0;
+  for (int i = 0; text[i] != 0; ++i) {
+    bytes[n++] = static_cast<unsigned char>(text[i] & 0xFF);
+    bytes[n++] = static_cast<unsigned char>(text[i] >> 8);
+    if (n == sizeof bytes || text[i + 1] == 0) {
+      if (std::fwrite(bytes, 1, static_cast<size_t>(n), writer.file) != static_cast<size_t>(n)) {
+        writer.failed = true;
+      }
+      n = 0;
+    }
+  }
 }
 
 void PutMark(LogWriter& writer) {

@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "driver/console.h"
+#include "platform/host.h"
 #include "view/card_pictures.h"
 #include "view/card_reader.h"
 #include "view/catalogue_print.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
       SayHost("cannot open the card folder", options.card);
       return 1;
     }
+    HostForgetFolderNames();
   }
 
   // About 3 MiB of fixed tables: kept off the stack.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "platform/host.h"
 #include "testing/tool_runner.h"
 #include "view/card_reader.h"
 
@@ -31,8 +32,12 @@ class InCard {
  public:
   explicit InCard(const std::filesystem::path& dir) : previous_(std::filesystem::current_path()) {
     std::filesystem::current_path(dir);
+    HostForgetFolderNames();
   }
-  ~InCard() { std::filesystem::current_path(previous_); }
+  ~InCard() {
+    std::filesystem::current_path(previous_);
+    HostForgetFolderNames();
+  }
   InCard(const InCard&) = delete;
   InCard& operator=(const InCard&) = delete;
 

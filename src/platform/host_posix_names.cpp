@@ -1,0 +1,527 @@
+// Names on a POSIX disk and the kept names of the folders looked into last.
+//
+// Finding a name in any ASCII case means reading the whole folder, and a run
+// looks names up in one folder many times in a row (a move for each of its
+// tracks, each file it writes there, the listings of the rename pass), going
+// back and forth between a folder and its subfolders. So the names of the
+// folders looked into last are kept, with what each entry is, and looked up
+// by path: a lookup costs one read of the inotify queue that finds nothing.
+#include "platform/host_posix_names.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#if defined(__linux__)
+#include <sys/inotify.h>
+#endif
+
+#include "platform/host_internal.h"
+
+// --- UTF-16 <-> UTF-8 ---------------------------------------------------------
+
+bool PosixAppendUtf8(const char16_t* units, int count, char* out, int size, int* pos) {
+  for (int i = 0; i < count; ++i) {
+    uint32_t cp = units[i];
+    if (cp < 0x80) {  // most names are ASCII
+      if (*pos + 4 >= size) return false;
+      out[(*pos)++] = static_cast<char>(cp);
+      continue;
+    }
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (*pos + 4 >= size) return false;
+    *pos += HostEncodeUtf8(cp, out + *pos);
+  }
+  out[*pos] = 0;
+  return true;
+}
+
+bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
+  int n = 0;
+  int pos = 0;
+  bool whole = true;
+  for (;;) {
+    uint32_t cp = static_cast<uint8_t>(text[pos]);
+    int used = 1;  // most names are ASCII
+    if (cp >= 0x80) used = HostDecodeUtf8(text + pos, &cp);
+    if (cp == 0) break;
+    int need = cp >= 0x10000 ? 2 : 1;
+    if (n + need > units - 1) {
+      whole = false;
+      break;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out[n++] = static_cast<char16_t>(cp);
+    }
+    pos += used;
+  }
+  out[n] = 0;
+  return whole;
+}
+
+// --- Entry kinds ----------------------------------------------------------------
+
+EntryKind PosixKindAt(int dirFd, const char* name) {
+  struct stat st;
+  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kOther;
+  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+  if (S_ISLNK(st.st_mode)) {
+    if (fstatat(dirFd, name, &st, 0) != 0) return EntryKind::kOther;
+    return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+  }
+  // A pipe, socket or device is no file of a card (reading a pipe would
+  // wait forever).
+  return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+}
+
+namespace {
+
+EntryKind KindOfType(unsigned char type) {
+  switch (type) {
+    case DT_DIR: return EntryKind::kFolder;
+    case DT_REG: return EntryKind::kFile;
+    case DT_LNK:
+    case DT_UNKNOWN: return EntryKind::kUnknown;
+    default: return EntryKind::kOther;
+  }
+}
+
+}  // namespace
+
+// --- Kept folder names --------------------------------------------------------
+
+struct FolderNames {
+  static constexpr int kMaxNames = 512;
+  static constexpr int kMaxBytes = 32 * 1024;
+  static constexpr int kMaxUnits = 32 * 1024;
+  static constexpr int kMaxPath = 1024;
+  bool valid;     // the names are those of the folder dev/ino as it is now
+  bool watching;  // watch is an inotify watch on that folder
+  int watch;
+  dev_t dev;
+  ino_t ino;
+  unsigned lastUse;
+  int pathBytes;
+  unsigned pathHash;
+  char path[kMaxPath];
+  int count;  // entries, removed ones included
+  int bytesUsed;
+  int unitsUsed;
+  int spelling[kMaxNames];   // offset in bytes, -1 once the name is gone
+  int wide[kMaxNames];       // offset in units
+  int wideUnits[kMaxNames];  // -1 for a name too long to compare
+  uint32_t byteHash[kMaxNames];  // of the spelling
+  uint32_t foldHash[kMaxNames];  // of the units with ASCII letters folded
+  EntryKind kind[kMaxNames];
+  char bytes[kMaxBytes];
+  char16_t units[kMaxUnits];
+};
+
+namespace {
+
+// Enough for the folders a visit of the rename pass goes back and forth
+// between; about 100 KiB each, of which a folder of a card touches a few.
+constexpr int kKeptFolders = 48;
+FolderNames keptFolders[kKeptFolders];
+unsigned folderUses = 0;
+int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
+
+// The kind of the entry a move took out of a kept folder, for the entry it
+// puts in (the two reports share a cookie).
+uint32_t movedCookie = 0;
+EntryKind movedKind = EntryKind::kUnknown;
+
+bool NamesFdReady() {
+#if defined(__linux__)
+  if (namesFd == -2) namesFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+#else
+  namesFd = -1;
+#endif
+  return namesFd >= 0;
+}
+
+unsigned HashPath(const char* path, int bytes) {
+  unsigned h = 2166136261u;
+  for (int i = 0; i < bytes; ++i) h = (h ^ static_cast<uint8_t>(path[i])) * 16777619u;
+  return h;
+}
+
+// Hashes compared first, so a lookup seldom compares a whole name.
+uint32_t HashFolded(const char16_t* units, int count) {
+  uint32_t h = 2166136261u;
+  for (int i = 0; i < count; ++i) h = (h ^ HostFoldAscii(units[i])) * 16777619u;
+  return h;
+}
+
+int FindKeptName(const FolderNames& n, const char* name, uint32_t hash) {
+  for (int i = 0; i < n.count; ++i) {
+    if (n.byteHash[i] == hash && n.spelling[i] >= 0 &&
+        std::strcmp(n.bytes + n.spelling[i], name) == 0) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+uint32_t HashName(const char* name) {
+  return HashPath(name, static_cast<int>(std::strlen(name)));
+}
+
+// Keeps a name with its kind (once: a listing gives each name once, a change
+// reported may repeat one); false when the folder holds more than can be kept.
+bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
+  uint32_t byteHash = HashName(name);
+  if (!listed) {
+    int i = FindKeptName(n, name, byteHash);
+    if (i >= 0) {
+      n.kind[i] = kind;
+      return true;
+    }
+  }
+  char16_t wide[kHostNameUnits + 2];
+  int units = -1;
+  if (PosixUtf8ToWide(name, wide, kHostNameUnits + 2)) {
+    units = 0;
+    while (wide[units] != 0) ++units;
+  }
+  int bytes = static_cast<int>(std::strlen(name));
+  if (n.count == FolderNames::kMaxNames || n.bytesUsed + bytes + 1 > FolderNames::kMaxBytes ||
+      n.unitsUsed + units + 1 > FolderNames::kMaxUnits) {
+    return false;
+  }
+  n.spelling[n.count] = n.bytesUsed;
+  std::memcpy(n.bytes + n.bytesUsed, name, static_cast<size_t>(bytes) + 1);
+  n.bytesUsed += bytes + 1;
+  n.wide[n.count] = n.unitsUsed;
+  n.wideUnits[n.count] = units;
+  n.byteHash[n.count] = byteHash;
+  n.foldHash[n.count] = units >= 0 ? HashFolded(wide, units) : 0;
+  n.kind[n.count] = kind;
+  if (units >= 0) {
+    std::memcpy(n.units + n.unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
+    n.unitsUsed += units;
+  }
+  ++n.count;
+  return true;
+}
+
+// The watch itself stays: removing one is slow, and watching the folder
+// again gives back the same watch.
+void ForgetNames(FolderNames& n) {
+  n.watching = false;
+  n.valid = false;
+}
+
+// True when path is prefix itself or lies below it.
+bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
+  if (n.pathBytes < prefixBytes) return false;
+  if (std::memcmp(n.path, prefix, static_cast<size_t>(prefixBytes)) != 0) return false;
+  return n.pathBytes == prefixBytes || n.path[prefixBytes] == '/';
+}
+
+void ForgetBelow(const char* prefix, int prefixBytes) {
+  for (FolderNames& n : keptFolders) {
+    if (n.valid && (prefixBytes == 0 || IsAtOrBelow(n, prefix, prefixBytes))) {
+      ForgetNames(n);
+    }
+  }
+}
+
+#if defined(__linux__)
+// --- Watched folders ---------------------------------------------------------
+//
+// Every folder watched, kept or above a kept one, with the path it was
+// watched under, by its watch. A folder that moves or goes is reported by the
+// watch on the folder above it (or by its own), and the kept folders at or
+// below its path are forgotten: so the path of a kept folder always leads to
+// it.
+
+constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                              IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr int kMaxWatches = 32768;
+struct WatchedPath {
+  int at;  // in watchedPaths; -1 for none
+  int bytes;
+};
+WatchedPath watchedPath[kMaxWatches];
+constexpr int kWatchedBytes = 1 << 20;
+char watchedPaths[kWatchedBytes];
+int watchedBytesUsed = 0;
+bool watchedReady = false;
+
+void ForgetWatchedPaths() {
+  for (WatchedPath& w : watchedPath) w.at = -1;
+  watchedBytesUsed = 0;
+  watchedReady = true;
+  ForgetBelow("", 0);  // the folders above the kept ones are no longer known
+}
+
+// Watches the folder at path (bytes of it; "" is the current directory) and
+// notes the path for its watch. False when it cannot be watched.
+bool WatchFolder(const char* path, int bytes, int* watch) {
+  if (!watchedReady) ForgetWatchedPaths();
+  char folder[FolderNames::kMaxPath];
+  std::memcpy(folder, path, static_cast<size_t>(bytes));
+  folder[bytes] = 0;
+  int wd = inotify_add_watch(namesFd, bytes == 0 ? "." : folder, kChanges);
+  if (wd <= 0 || wd >= kMaxWatches) return false;
+  WatchedPath& w = watchedPath[wd];
+  if (w.at < 0 || w.bytes != bytes ||
+      std::memcmp(watchedPaths + w.at, path, static_cast<size_t>(bytes)) != 0) {
+    if (watchedBytesUsed + bytes > kWatchedBytes) ForgetWatchedPaths();
+    std::memcpy(watchedPaths + watchedBytesUsed, path, static_cast<size_t>(bytes));
+    w.at = watchedBytesUsed;
+    w.bytes = bytes;
+    watchedBytesUsed += bytes;
+  }
+  *watch = wd;
+  return true;
+}
+
+// Watches the folder at path and every folder above it up to the current
+// directory.
+bool WatchFolderAndAbove(const char* path, int* watch) {
+  int bytes = static_cast<int>(std::strlen(path));
+  int above;
+  if (bytes > 0 && !WatchFolder(path, 0, &above)) return false;
+  for (int i = 0; i < bytes; ++i) {
+    if (path[i] == '/' && !WatchFolder(path, i, &above)) return false;
+  }
+  return WatchFolder(path, bytes, watch);
+}
+
+// What a change reported by a watch does to the kept folders' paths.
+void ApplyToPaths(const inotify_event& event) {
+  if (event.wd <= 0 || event.wd >= kMaxWatches) return;
+  WatchedPath& w = watchedPath[event.wd];
+  if (w.at < 0) return;
+  uint32_t mask = event.mask;
+  if ((mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+    // The folder went, or moved: what was kept at or below its path goes.
+    ForgetBelow(watchedPaths + w.at, w.bytes);
+    w.at = -1;
+  } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0 && event.len > 0) {
+    // A folder, or a link that led to one.
+    char path[FolderNames::kMaxPath + NAME_MAX + 2];
+    int len = w.bytes;
+    std::memcpy(path, watchedPaths + w.at, static_cast<size_t>(len));
+    if (len > 0) path[len++] = '/';
+    int nameBytes = static_cast<int>(std::strlen(event.name));
+    std::memcpy(path + len, event.name, static_cast<size_t>(nameBytes));
+    ForgetBelow(path, len + nameBytes);
+  }
+}
+
+// What a change reported by its own watch does to a kept folder's names.
+void ApplyToNames(FolderNames& n, const inotify_event& event) {
+  uint32_t mask = event.mask;
+  if ((mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
+    ForgetNames(n);
+    return;
+  }
+  if (event.len == 0) return;
+  bool folder = (mask & IN_ISDIR) != 0;
+  if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+    EntryKind kind = folder ? EntryKind::kFolder : EntryKind::kNotFolder;
+    if (!folder && (mask & IN_MOVED_TO) != 0 && event.cookie == movedCookie) kind = movedKind;
+    if (!KeepName(n, event.name, kind, false)) ForgetNames(n);
+  } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+    int i = FindKeptName(n, event.name, HashName(event.name));
+    if ((mask & IN_MOVED_FROM) != 0) {
+      movedCookie = event.cookie;
+      movedKind = i >= 0 && !folder ? n.kind[i] : EntryKind::kNotFolder;
+    }
+    if (i >= 0) n.spelling[i] = -1;
+  }
+}
+
+#endif
+
+}  // namespace
+
+void FollowFolderChanges() {
+#if defined(__linux__)
+  if (namesFd < 0) return;
+  alignas(inotify_event) char buf[16384];
+  for (;;) {
+    ssize_t got = read(namesFd, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      if (got < 0 && errno != EAGAIN) ForgetBelow("", 0);
+      return;
+    }
+    for (ssize_t at = 0; at < got;) {
+      const inotify_event* event = reinterpret_cast<const inotify_event*>(buf + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if ((event->mask & IN_Q_OVERFLOW) != 0) {
+        ForgetBelow("", 0);  // changes were lost
+        continue;
+      }
+      for (FolderNames& n : keptFolders) {
+        if (!n.valid || !n.watching || event->wd != n.watch) continue;
+        ApplyToNames(n, *event);
+        break;
+      }
+      ApplyToPaths(*event);
+    }
+    // A read that left room for one more event of any size emptied the queue.
+    if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buf) return;
+  }
+#endif
+}
+
+FolderNames* KeptFolderNamesAt(const char* folder) {
+  int bytes = static_cast<int>(std::strlen(folder));
+  unsigned hash = HashPath(folder, bytes);
+  for (FolderNames& n : keptFolders) {
+    if (n.valid && n.pathHash == hash && n.pathBytes == bytes &&
+        std::memcmp(n.path, folder, static_cast<size_t>(bytes)) == 0) {
+      n.lastUse = ++folderUses;
+      return &n;
+    }
+  }
+  return nullptr;
+}
+
+namespace {
+
+void SetPath(FolderNames& n, const char* folder) {
+  int bytes = static_cast<int>(std::strlen(folder));
+  std::memcpy(n.path, folder, static_cast<size_t>(bytes) + 1);
+  n.pathBytes = bytes;
+  n.pathHash = HashPath(folder, bytes);
+}
+
+}  // namespace
+
+FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
+#if defined(__linux__)
+  // Only folders of the card are kept, by paths below the current directory.
+  if (!S_ISDIR(st.st_mode) || folder[0] == '/' ||
+      static_cast<int>(std::strlen(folder)) >= FolderNames::kMaxPath || !NamesFdReady()) {
+    return nullptr;
+  }
+  FolderNames* victim = &keptFolders[0];
+  for (FolderNames& n : keptFolders) {
+    // The same folder under another spelling of its path is the same names.
+    if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) {
+      n.lastUse = ++folderUses;
+      return &n;
+    }
+    if (victim->valid && (!n.valid || n.lastUse < victim->lastUse)) victim = &n;
+  }
+  // A folder kept under this path before is not this one: it, and what was
+  // kept below it, are out of date.
+  if (KeptFolderNamesAt(folder) != nullptr) ForgetFolderNamesUnder(folder);
+  FolderNames& n = *victim;
+  ForgetNames(n);
+  int watch;
+  if (!WatchFolderAndAbove(folder, &watch)) return nullptr;
+  n.watch = watch;
+  n.watching = true;
+  n.count = 0;
+  n.bytesUsed = 0;
+  n.unitsUsed = 0;
+  // Changes from here on are reported, so the listing may come after them:
+  // the last change reported for a name decides whether it is there.
+  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  struct stat listed;
+  bool ok = dir != nullptr && fstat(dirfd(dir), &listed) == 0 && listed.st_dev == st.st_dev &&
+            listed.st_ino == st.st_ino;
+  while (ok) {
+    dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
+    ok = KeepName(n, entry->d_name, KindOfType(entry->d_type), true);
+  }
+  if (dir != nullptr) closedir(dir);
+  if (!ok) {
+    ForgetNames(n);
+    return nullptr;
+  }
+  n.dev = st.st_dev;
+  n.ino = st.st_ino;
+  SetPath(n, folder);
+  n.valid = true;
+  n.lastUse = ++folderUses;
+  FollowFolderChanges();
+  return n.valid ? &n : nullptr;
+#else
+  (void)folder;
+  (void)st;
+  return nullptr;
+#endif
+}
+
+int FindFolderName(const FolderNames& n, const char16_t* name, int units, const char* exact) {
+  int found = -1;
+  uint32_t hash = HashFolded(name, units);
+  for (int i = 0; i < n.count; ++i) {
+    if (n.foldHash[i] != hash || n.spelling[i] < 0 || n.wideUnits[i] != units ||
+        !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
+      continue;
+    }
+    const char* spelling = n.bytes + n.spelling[i];
+    if (exact != nullptr && std::strcmp(spelling, exact) == 0) return i;
+    if (found < 0 || std::strcmp(spelling, n.bytes + n.spelling[found]) < 0) found = i;
+  }
+  return found;
+}
+
+bool FolderHasOtherSpelling(const FolderNames& n, const char16_t* name, int units,
+                            const char* except) {
+  uint32_t hash = HashFolded(name, units);
+  for (int i = 0; i < n.count; ++i) {
+    if (n.foldHash[i] != hash || n.spelling[i] < 0 || n.wideUnits[i] != units ||
+        !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
+      continue;
+    }
+    if (except == nullptr || std::strcmp(n.bytes + n.spelling[i], except) != 0) return true;
+  }
+  return false;
+}
+
+const char* FolderNameSpelling(const FolderNames& n, int i) { return n.bytes + n.spelling[i]; }
+
+int FolderNameWide(const FolderNames& n, int i, const char16_t** units) {
+  *units = n.units + n.wide[i];
+  return n.wideUnits[i];
+}
+
+EntryKind FolderNameKind(FolderNames& n, int i, bool resolve) {
+  EntryKind kind = n.kind[i];
+  if (!resolve || (kind != EntryKind::kNotFolder && kind != EntryKind::kUnknown)) return kind;
+  char path[FolderNames::kMaxPath + NAME_MAX + 2];
+  const char* spelling = n.bytes + n.spelling[i];
+  int bytes = static_cast<int>(std::strlen(spelling));
+  if (n.pathBytes + 1 + bytes >= static_cast<int>(sizeof path)) {
+    return EntryKind::kOther;
+  }
+  int len = n.pathBytes;
+  std::memcpy(path, n.path, static_cast<size_t>(len));
+  if (len > 0) path[len++] = '/';
+  std::memcpy(path + len, spelling, static_cast<size_t>(bytes) + 1);
+  kind = PosixKindAt(AT_FDCWD, path);
+  n.kind[i] = kind;
+  return kind;
+}
+
+int FolderNameSlots(const FolderNames& n) { return n.count; }
+bool FolderNameLive(const FolderNames& n, int i) { return n.spelling[i] >= 0; }
+
+void ForgetFolderNamesUnder(const char* path) {
+  ForgetBelow(path, static_cast<int>(std::strlen(path)));
+}
