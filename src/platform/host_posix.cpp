@@ -151,15 +151,10 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
   }
   bool missing = false;  // a component was not found: the rest cannot exist
   int i = 0;
-  while (path[i] != 0) {
+  for (;;) {
     while (HostIsSeparator(path[i])) ++i;
+    if (path[i] == 0) break;
     int start = i;
-    while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
-    int units = i - start;
-    if (units == 0) break;
-    const char16_t* name = path + start;
-    bool dot = (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
-
     int parentEnd = pos;
     if (pos > 0 && r.path[pos - 1] != '/') {
       if (pos + 1 >= kPathBytes) {
@@ -169,21 +164,27 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
       r.path[pos++] = '/';
     }
     int nameStart = pos;
-    // Most names are ASCII: copied and checked in one go.
+    // Most names are ASCII: found, copied and checked in one go.
     bool invalid = false;
-    int k = 0;
-    for (; k < units && name[k] < 0x80 && pos + 1 < kPathBytes; ++k) {
-      invalid = invalid || kFatInvalidAscii[name[k]];
-      r.path[pos++] = static_cast<char>(name[k]);
+    char16_t c;
+    while ((c = path[i]) != 0 && c < 0x80 && c != u'\\' && c != u'/' && pos + 1 < kPathBytes) {
+      invalid |= kFatInvalidAscii[c];
+      r.path[pos++] = static_cast<char>(c);
+      ++i;
     }
     r.path[pos] = 0;
-    if (k < units) {
-      invalid = invalid || HostIsFatInvalidName(name + k, units - k);
-      if (!PosixAppendUtf8(name + k, units - k, r.path, kPathBytes, &pos)) {
+    if (c != 0 && !HostIsSeparator(c)) {
+      int rest = i;
+      while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
+      invalid |= HostIsFatInvalidName(path + rest, i - rest);
+      if (!PosixAppendUtf8(path + rest, i - rest, r.path, kPathBytes, &pos)) {
         r.tooLong = true;
         return;
       }
     }
+    int units = i - start;
+    const char16_t* name = path + start;
+    bool dot = (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
     if (!hostAbsolute && !dot && invalid) r.fatInvalid = true;
     r.parentEnd = parentEnd;
     r.lastStart = nameStart;
@@ -820,7 +821,9 @@ unsigned long MoveOnce(const char16_t* from, const char16_t* to, bool* usedNames
     }
   }
   // A folder moved takes the kept names of the folders below it along.
-  if (error == 0) ForgetFolderNamesUnder(source.path);
+  bool file = source.lastKept &&
+              FolderNameKind(*source.names, source.lastIndex, false) == EntryKind::kFile;
+  if (error == 0 && !file) ForgetFolderNamesUnder(source.path);
   return error;
 }
 

@@ -258,6 +258,9 @@ struct WatchedPath {
   int bytes;
 };
 WatchedPath watchedPath[kMaxWatches];
+// The kept folder (index + 1) that last had each watch: a report finds its
+// folder at once.
+int16_t keptByWatch[kMaxWatches];
 constexpr int kWatchedBytes = 1 << 20;
 char watchedPaths[kWatchedBytes];
 int watchedBytesUsed = 0;
@@ -371,10 +374,9 @@ void FollowFolderChanges() {
         ForgetBelow("", 0);  // changes were lost
         continue;
       }
-      for (FolderNames& n : keptFolders) {
-        if (!n.valid || !n.watching || event->wd != n.watch) continue;
-        ApplyToNames(n, *event);
-        break;
+      if (event->wd > 0 && event->wd < kMaxWatches && keptByWatch[event->wd] > 0) {
+        FolderNames& n = keptFolders[keptByWatch[event->wd] - 1];
+        if (n.valid && n.watching && n.watch == event->wd) ApplyToNames(n, *event);
       }
       ApplyToPaths(*event);
     }
@@ -433,6 +435,7 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   if (!WatchFolderAndAbove(folder, &watch)) return nullptr;
   n.watch = watch;
   n.watching = true;
+  keptByWatch[watch] = static_cast<int16_t>(&n - keptFolders + 1);
   n.count = 0;
   n.bytesUsed = 0;
   n.unitsUsed = 0;

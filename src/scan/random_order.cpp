@@ -26,12 +26,31 @@ Generator MakeGenerator(uint32_t seed) {
   return Generator{x == 0 ? 1u : x};
 }
 
+// x % n without a division (a million swaps draw several million values):
+// exact for every 32-bit x and n, with m = 2^64 / n rounded up.
+struct Modulus {
+  uint32_t n;
+  uint64_t m;
+};
+
+Modulus MakeModulus(int n) {
+  uint32_t d = static_cast<uint32_t>(n);
+  return Modulus{d, UINT64_C(0xFFFFFFFFFFFFFFFF) / d + 1};
+}
+
+__extension__ typedef unsigned __int128 Wide;
+
+uint32_t Reduce(uint32_t x, const Modulus& mod) {
+  uint64_t low = mod.m * x;
+  return static_cast<uint32_t>((static_cast<Wide>(low) * mod.n) >> 64);
+}
+
 // A value in 0..n-1.
-int Draw(Generator& g, int n) {
+int Draw(Generator& g, const Modulus& mod) {
   g.x ^= g.x << 13;
   g.x ^= g.x >> 17;
   g.x ^= g.x << 5;
-  return static_cast<int>(g.x % static_cast<uint32_t>(n));
+  return static_cast<int>(Reduce(g.x, mod));
 }
 
 // Whether position a of n has a partner more than kMinDistance away.
@@ -41,11 +60,12 @@ int Distance(int a, int b) { return a > b ? a - b : b - a; }
 
 // The two positions of the next swap, more than kMinDistance apart. With
 // 21 entries the middle position has no partner: it is drawn anew.
-void NextSwap(Generator& g, int n, int& a, int& b) {
-  a = Draw(g, n);
-  while (!HasPartner(a, n)) a = Draw(g, n);
-  b = Draw(g, n);
-  while (Distance(a, b) <= kMinDistance) b = Draw(g, n);
+void NextSwap(Generator& g, const Modulus& mod, int& a, int& b) {
+  int n = static_cast<int>(mod.n);
+  a = Draw(g, mod);
+  while (!HasPartner(a, n)) a = Draw(g, mod);
+  b = Draw(g, mod);
+  while (Distance(a, b) <= kMinDistance) b = Draw(g, mod);
 }
 
 }  // namespace
@@ -53,7 +73,8 @@ void NextSwap(Generator& g, int n, int& a, int& b) {
 void DrawSwapPositions(uint32_t seed, int n, int count, int* as, int* bs) {
   if (n <= kShuffleThreshold) return;
   Generator g = MakeGenerator(seed);
-  for (int s = 0; s < count; ++s) NextSwap(g, n, as[s], bs[s]);
+  Modulus mod = MakeModulus(n);
+  for (int s = 0; s < count; ++s) NextSwap(g, mod, as[s], bs[s]);
 }
 
 int MakeRandomOrderSeeded(RunState& state, uint32_t seed) {
@@ -63,9 +84,10 @@ int MakeRandomOrderSeeded(RunState& state, uint32_t seed) {
   long swaps = n > kShuffleThreshold ? static_cast<long>(n) * kSwapsPerFolder : 0;
 
   Generator g = MakeGenerator(seed);
+  Modulus mod = MakeModulus(n > 0 ? n : 1);
   for (long s = 0; s < swaps; ++s) {
     int a = 0, b = 0;
-    NextSwap(g, n, a, b);
+    NextSwap(g, mod, a, b);
     uint16_t t = state.randomList[a];
     state.randomList[a] = state.randomList[b];
     state.randomList[b] = t;

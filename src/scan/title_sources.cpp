@@ -91,10 +91,17 @@ bool IsAt(const TagBuffer& tag, int p, const char* id) {
 
 // Position of the first zero byte from start, or -1 before the end.
 int FindZeroByte(const TagBuffer& tag, int start) {
-  for (int i = start; i < kTagBytes; ++i) {
-    if (tag.bytes[i] == 0) return i;
-  }
-  return -1;
+  if (start >= kTagBytes) return -1;
+  const void* zero = std::memchr(tag.bytes + start, 0, static_cast<size_t>(kTagBytes - start));
+  return zero == nullptr ? -1 : static_cast<int>(static_cast<const uint8_t*>(zero) - tag.bytes);
+}
+
+// The first position from p that holds a 'T' (where every frame id looked
+// for begins), or kTagBytes.
+int NextT(const TagBuffer& tag, int p) {
+  if (p >= kTagBytes) return kTagBytes;
+  const void* t = std::memchr(tag.bytes + p, 'T', static_cast<size_t>(kTagBytes - p));
+  return t == nullptr ? kTagBytes : static_cast<int>(static_cast<const uint8_t*>(t) - tag.bytes);
 }
 
 // Position of the first pair of zero bytes at an even distance from start,
@@ -133,7 +140,7 @@ void ConvertUtf16Text(const TagBuffer& tag, int start, int end, char* title) {
 // are passed over. The frame sizes are not used: the texts end at their
 // terminators.
 void ScanVersion22(const TagBuffer& tag, char* title) {
-  for (int p = 10; p < kTagBytes; ++p) {
+  for (int p = NextT(tag, 10); p < kTagBytes; p = NextT(tag, p + 1)) {
     bool isTitle = IsAt(tag, p, "TT2");
     if (!isTitle && !IsAt(tag, p, "TAL")) continue;
     int text = p + 7;
@@ -165,7 +172,7 @@ void ScanVersion22(const TagBuffer& tag, char* title) {
 // bytes: its size less the encoding byte, at most 256, never past the bytes
 // read.
 void ScanVersion23(const TagBuffer& tag, char* title) {
-  for (int p = 10; p < kTagBytes; ++p) {
+  for (int p = NextT(tag, 10); p < kTagBytes; p = NextT(tag, p + 1)) {
     if (!IsAt(tag, p, "TIT2")) continue;
     if (p + 11 > kTagBytes) return;  // the frame header runs past the bytes read
     uint32_t size = (uint32_t{tag.bytes[p + 4]} << 24) | (uint32_t{tag.bytes[p + 5]} << 16) |
