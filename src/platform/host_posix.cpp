@@ -258,9 +258,10 @@ void StartResolving(const char16_t* path, Resolved& r) {
 // A path in a folder whose names are kept costs no disk access at all; one
 // that exists as spelled, one lstat; one whose folder does, one more and a
 // look at the folder's names; only other paths are walked component by
-// component. likelyMissing (a move's target) asks for the folder's names
-// first, sparing the lstat that would fail.
-void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
+// component. namesFirst asks for the folder's names before anything else
+// (a name about to be made, or looked for in a folder the run works in),
+// sparing the lstat that would fail or the one the names make needless.
+void Resolve(const char16_t* path, Resolved& r, bool namesFirst = false) {
   StartResolving(path, r);
   if (r.tooLong) return;
   bool named = r.lastUnits > 0 && !r.lastIsDot;
@@ -275,7 +276,7 @@ void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
   }
   struct stat folderStat;
   bool folderSeen = false;  // the folder exists as spelled
-  if (likelyMissing && named) {
+  if (namesFirst && named) {
     folderSeen = lstat(DirPath(folder), &folderStat) == 0;
     if (FolderNames* names = folderSeen ? FolderNamesOf(folder, folderStat) : nullptr) {
       LookAmong(r, *names);
@@ -305,6 +306,15 @@ void Resolve(const char16_t* path, Resolved& r, bool likelyMissing = false) {
     }
   }
   Walk(path, r, true);
+}
+
+// Resolves the path of a folder to list: as spelled when the folder's names
+// are kept under that path, else as Resolve does.
+void ResolveFolder(const char16_t* path, Resolved& r) {
+  StartResolving(path, r);
+  if (r.tooLong) return;
+  if (KeptFolderNamesAt(std::strcmp(r.path, ".") == 0 ? "" : r.path) != nullptr) return;
+  Resolve(path, r);
 }
 
 // Resolves path when it names an entry of the folder whose names resolving
@@ -610,7 +620,7 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
   if (ToWidePath(folderPath, wide, 1024)) {
     static Resolved r;
     FollowFolderChanges();
-    Resolve(wide, r);
+    ResolveFolder(wide, r);
     if (!r.fatInvalid && !r.tooLong) {
       HostNamePool& pool = HostListingPool();
       int first = pool.nameCount;
@@ -647,7 +657,7 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* p
   find.pattern[len] = 0;
   static Resolved r;
   FollowFolderChanges();
-  Resolve(folderPath, r);
+  ResolveFolder(folderPath, r);
   if (r.fatInvalid || r.tooLong) return false;
   HostNamePool& pool = HostListingPool();
   int first = pool.nameCount;
@@ -692,7 +702,7 @@ bool HostExists(const char16_t* path) {
   if (path[0] == 0) return false;
   static Resolved r;
   FollowFolderChanges();
-  Resolve(path, r);
+  Resolve(path, r, true);
   if (r.fatInvalid || r.tooLong || r.lastMissing) return false;
   if (r.lastKept) {
     EntryKind kind = FolderNameKind(*r.names, r.lastIndex, false);
@@ -900,10 +910,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     return std::fopen(r.path, binary);
   }
   FollowFolderChanges();
-  // A file opened for writing is mostly a new one: its folder's names are
-  // looked at first.
-  bool writing = binary[0] != 'r';
-  Resolve(path, r, writing);
+  Resolve(path, r, true);
   if (r.fatInvalid || r.tooLong) {
     errno = r.tooLong ? ENAMETOOLONG : EINVAL;
     return nullptr;
@@ -915,7 +922,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     // The names were not those on disk (a folder above moved, unreported):
     // once more from the disk as it is.
     ForgetParentNames(r);
-    Resolve(path, r, writing);
+    Resolve(path, r, true);
     if (r.fatInvalid || r.tooLong) return nullptr;
     if (r.names != nullptr) return OpenAsKept(r, binary, &stale);
   }

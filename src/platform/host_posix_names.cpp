@@ -18,6 +18,7 @@
 
 #if defined(__linux__)
 #include <sys/inotify.h>
+#include <sys/syscall.h>
 #endif
 
 #include "platform/host_internal.h"
@@ -440,17 +441,27 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   n.bytesUsed = 0;
   n.unitsUsed = 0;
   // Changes from here on are reported, so the listing may come after them:
-  // the last change reported for a name decides whether it is there.
-  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  // the last change reported for a name decides whether it is there. The
+  // folder is read straight from the system, without the C library's own
+  // look at it.
+  int fd = open(folder[0] == 0 ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   struct stat listed;
-  bool ok = dir != nullptr && fstat(dirfd(dir), &listed) == 0 && listed.st_dev == st.st_dev &&
+  bool ok = fd >= 0 && fstat(fd, &listed) == 0 && listed.st_dev == st.st_dev &&
             listed.st_ino == st.st_ino;
+  alignas(8) static char entries[32768];
   while (ok) {
-    dirent* entry = readdir(dir);
-    if (entry == nullptr) break;
-    ok = KeepName(n, entry->d_name, KindOfType(entry->d_type), true);
+    long got = syscall(SYS_getdents64, fd, entries, sizeof entries);
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    for (long at = 0; at < got && ok;) {
+      const auto* entry = reinterpret_cast<const struct dirent64*>(entries + at);
+      at += entry->d_reclen;
+      ok = KeepName(n, entry->d_name, KindOfType(entry->d_type), true);
+    }
   }
-  if (dir != nullptr) closedir(dir);
+  if (fd >= 0) close(fd);
   if (!ok) {
     ForgetNames(n);
     return nullptr;

@@ -10,11 +10,21 @@ constexpr char16_t kReplacement = 0xFFFD;
 
 void Push(LogReader& reader, char16_t unit) { reader.pending[reader.pendingCount++] = unit; }
 
+// The next byte of the file, or EOF.
+int NextByte(LogReader& reader) {
+  if (reader.at == reader.end) {
+    reader.at = 0;
+    reader.end = static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, reader.file));
+    if (reader.end == 0) return EOF;
+  }
+  return reader.bytes[reader.at++];
+}
+
 // One UTF-16 unit from a UTF-16LE file; a lone last byte is dropped.
-bool DecodeUtf16le(std::FILE* file, char16_t& unit) {
-  int lo = std::fgetc(file);
+bool DecodeUtf16le(LogReader& reader, char16_t& unit) {
+  int lo = NextByte(reader);
   if (lo == EOF) return false;
-  int hi = std::fgetc(file);
+  int hi = NextByte(reader);
   if (hi == EOF) return false;
   unit = static_cast<char16_t>(lo | (hi << 8));
   return true;
@@ -24,7 +34,7 @@ bool DecodeUtf16le(std::FILE* file, char16_t& unit) {
 // low half first, so that the high half comes out first). A malformed
 // sequence gives U+FFFD.
 bool DecodeUtf8(LogReader& reader, char16_t& unit) {
-  int b = std::fgetc(reader.file);
+  int b = NextByte(reader);
   if (b == EOF) return false;
   int extra;
   uint32_t cp;
@@ -45,9 +55,9 @@ bool DecodeUtf8(LogReader& reader, char16_t& unit) {
     return true;
   }
   for (int i = 0; i < extra; ++i) {
-    int c = std::fgetc(reader.file);
+    int c = NextByte(reader);
     if (c == EOF || (c & 0xC0) != 0x80) {
-      if (c != EOF) std::ungetc(c, reader.file);
+      if (c != EOF) --reader.at;  // read again as the start of the next character
       unit = kReplacement;
       return true;
     }
@@ -72,7 +82,7 @@ bool NextRawUnit(LogReader& reader, char16_t& unit) {
     return true;
   }
   if (reader.encoding == LogEncoding::kUtf8) return DecodeUtf8(reader, unit);
-  return DecodeUtf16le(reader.file, unit);
+  return DecodeUtf16le(reader, unit);
 }
 
 // The next unit with CR LF turned into LF.
@@ -159,14 +169,14 @@ void StartLogReader(LogReader& reader, std::FILE* file) {
   reader.file = file;
   reader.encoding = LogEncoding::kUtf16le;
   reader.pendingCount = 0;
-  unsigned char head[3];
-  size_t n = std::fread(head, 1, 3, file);
-  if (n >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
-    if (n == 3) std::ungetc(head[2], file);
-  } else if (n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
+  reader.at = 0;
+  reader.end = static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file));
+  const unsigned char* head = reader.bytes;
+  if (reader.end >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
+    reader.at = 2;
+  } else if (reader.end >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
     reader.encoding = LogEncoding::kUtf8;
-  } else {
-    std::rewind(file);
+    reader.at = 3;
   }
 }
 

@@ -13,6 +13,9 @@ struct LogReader {
   LogEncoding encoding;
   char16_t pending[4];  // decoded units not handed out yet, last one first
   int pendingCount;
+  unsigned char bytes[512];  // read from the file, from at on
+  int at;
+  int end;
 };
 
 // Starts reading an open file, consuming a byte-order mark.
