@@ -84,6 +84,25 @@ bool HostMatchPattern(const char16_t* pattern, const char16_t* name) {
                                                  pattern[3] == 0))) {
     return true;
   }
+  // "*.EXT" (no other wildcard): the text after the name's last dot is EXT.
+  if (pattern[0] == u'*' && pattern[1] == u'.') {
+    const char16_t* ext = pattern + 2;
+    bool plain = true;
+    for (const char16_t* p = ext; *p != 0; ++p) {
+      plain = plain && *p != u'*' && *p != u'?' && *p != u'.';
+    }
+    if (plain) {
+      const char16_t* dot = nullptr;
+      for (const char16_t* p = name; *p != 0; ++p) {
+        if (*p == u'.') dot = p;
+      }
+      if (dot == nullptr) return false;
+      const char16_t* a = dot + 1;
+      const char16_t* b = ext;
+      while (*a != 0 && *b != 0 && HostFoldAscii(*a) == HostFoldAscii(*b)) ++a, ++b;
+      return *a == 0 && *b == 0;
+    }
+  }
   return MatchWildcard(pattern, name);
 }
 

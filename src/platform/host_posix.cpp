@@ -71,6 +71,7 @@ struct Resolved {
   char path[kPathBytes];  // host path, UTF-8
   int parentEnd;          // bytes of path that name the parent folder
   bool fatInvalid;        // some card component is a name FAT cannot hold
+  bool folderInvalid;     // the same, before the last component
   bool tooLong;
   bool statValid;      // the path exists as resolved; st holds its lstat
   bool lastMissing;    // the parent's names were looked at and hold the last name in no case
@@ -132,6 +133,28 @@ constexpr struct FatInvalidAscii {
   constexpr bool operator[](char16_t c) const { return set[c]; }
 } kFatInvalidAscii;
 
+// Appends the name at the start of path (up to a separator or the end) to
+// out at *pos as UTF-8, terminated; *invalid when FAT cannot hold it.
+// Returns its units, or -1 when it does not fit.
+int PutName(const char16_t* path, char* out, int* pos, bool* invalid) {
+  // Most names are ASCII: found, copied and checked in one go.
+  int i = 0;
+  char16_t c;
+  while ((c = path[i]) != 0 && c < 0x80 && c != u'\\' && c != u'/' && *pos + 1 < kPathBytes) {
+    *invalid |= kFatInvalidAscii[c];
+    out[(*pos)++] = static_cast<char>(c);
+    ++i;
+  }
+  out[*pos] = 0;
+  if (c != 0 && !HostIsSeparator(c)) {
+    int rest = i;
+    while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
+    *invalid |= HostIsFatInvalidName(path + rest, i - rest);
+    if (!PosixAppendUtf8(path + rest, i - rest, out, kPathBytes, pos)) return -1;
+  }
+  return i;
+}
+
 // Builds r.path from the components of path. With lookUp, each component
 // that does not exist as spelled is looked up in its folder ignoring ASCII
 // case; without, the components are taken as spelled and nothing is read.
@@ -164,27 +187,16 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
       r.path[pos++] = '/';
     }
     int nameStart = pos;
-    // Most names are ASCII: found, copied and checked in one go.
     bool invalid = false;
-    char16_t c;
-    while ((c = path[i]) != 0 && c < 0x80 && c != u'\\' && c != u'/' && pos + 1 < kPathBytes) {
-      invalid |= kFatInvalidAscii[c];
-      r.path[pos++] = static_cast<char>(c);
-      ++i;
+    int units = PutName(path + start, r.path, &pos, &invalid);
+    if (units < 0) {
+      r.tooLong = true;
+      return;
     }
-    r.path[pos] = 0;
-    if (c != 0 && !HostIsSeparator(c)) {
-      int rest = i;
-      while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
-      invalid |= HostIsFatInvalidName(path + rest, i - rest);
-      if (!PosixAppendUtf8(path + rest, i - rest, r.path, kPathBytes, &pos)) {
-        r.tooLong = true;
-        return;
-      }
-    }
-    int units = i - start;
+    i = start + units;
     const char16_t* name = path + start;
     bool dot = (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
+    r.folderInvalid = r.fatInvalid;
     if (!hostAbsolute && !dot && invalid) r.fatInvalid = true;
     r.parentEnd = parentEnd;
     r.lastStart = nameStart;
@@ -245,11 +257,66 @@ void ParentOf(const Resolved& r, char* out) {
   out[r.parentEnd] = 0;
 }
 
+// The folder part of the path converted last: paths come mostly one folder
+// at a time, so only their last names need converting.
+struct LastFolder {
+  char16_t given[1024];  // units before the last name, separator included
+  int units;             // 0: none kept
+  char path[kPathBytes];
+  int bytes;
+  bool invalid;
+} lastFolder;
+
+// The units of path before its last name (0 when it has no folder part).
+int FolderUnits(const char16_t* path) {
+  int last = 0;
+  for (int i = 0; path[i] != 0; ++i) {
+    if (HostIsSeparator(path[i])) last = i + 1;
+  }
+  return last;
+}
+
+// Walk without looking anything up, its folder part taken from lastFolder
+// when it is the same.
 void StartResolving(const char16_t* path, Resolved& r) {
   r.statValid = false;
   r.lastKept = false;
   r.names = nullptr;
+  int folderUnits = FolderUnits(path);
+  bool hostAbsolute = path[0] == u'/';
+  if (folderUnits > 0 && path[folderUnits] != 0 && folderUnits == lastFolder.units &&
+      std::memcmp(path, lastFolder.given, sizeof(char16_t) * static_cast<size_t>(folderUnits)) ==
+          0) {
+    r.tooLong = false;
+    r.lastMissing = false;
+    int pos = lastFolder.bytes;
+    std::memcpy(r.path, lastFolder.path, static_cast<size_t>(pos));
+    r.parentEnd = pos;
+    if (pos > 0 && r.path[pos - 1] != '/') r.path[pos++] = '/';
+    r.lastStart = pos;
+    bool invalid = false;
+    const char16_t* name = path + folderUnits;
+    int units = PutName(name, r.path, &pos, &invalid);
+    if (units >= 0) {
+      bool dot = (units == 1 && name[0] == u'.') ||
+                 (units == 2 && name[0] == u'.' && name[1] == u'.');
+      r.lastName = name;
+      r.lastUnits = units;
+      r.lastIsDot = dot;
+      r.folderInvalid = lastFolder.invalid;
+      r.fatInvalid = lastFolder.invalid || (!hostAbsolute && !dot && invalid);
+      return;
+    }
+  }
   Walk(path, r, false);
+  if (!r.tooLong && folderUnits > 0 && path[folderUnits] != 0 && folderUnits < 1024 &&
+      r.lastUnits > 0) {
+    std::memcpy(lastFolder.given, path, sizeof(char16_t) * static_cast<size_t>(folderUnits));
+    lastFolder.units = folderUnits;
+    std::memcpy(lastFolder.path, r.path, static_cast<size_t>(r.parentEnd));
+    lastFolder.bytes = r.parentEnd;
+    lastFolder.invalid = r.folderInvalid;
+  }
 }
 
 // Resolves a card or host path. A leading '/' is a host absolute path; any
@@ -867,7 +934,8 @@ std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
       return nullptr;
     }
     char exclusive[6];
-    std::snprintf(exclusive, sizeof exclusive, "%sx", binary);
+    std::strcpy(exclusive, binary);
+    std::strcat(exclusive, "x");
     std::FILE* file = std::fopen(r.path, exclusive);
     if (file == nullptr && errno == EEXIST) *stale = true;
     return file;
@@ -1004,7 +1072,10 @@ void HostPrint(const char* text) {
     n += HostEncodeUtf8(c, buf + n);
   }
   std::fwrite(buf, 1, static_cast<size_t>(n), stdout);
-  std::fflush(stdout);
+  // Each line shows at once on a terminal; into a file or a pipe the lines
+  // go out in blocks (and before every question, and at the end).
+  static const bool terminal = isatty(fileno(stdout)) != 0;
+  if (terminal) std::fflush(stdout);
 }
 
 bool HostPrintsUtf8() { return true; }

@@ -127,6 +127,13 @@ struct FolderNames {
   int wideUnits[kMaxNames];  // -1 for a name too long to compare
   uint32_t byteHash[kMaxNames];  // of the spelling
   uint32_t foldHash[kMaxNames];  // of the units with ASCII letters folded
+  // Entries chained by hash (index + 1, 0 ends a chain), so a lookup looks
+  // at a few entries, not at every one.
+  static constexpr int kBuckets = 256;
+  int16_t byteHead[kBuckets];
+  int16_t foldHead[kBuckets];
+  int16_t byteNext[kMaxNames];
+  int16_t foldNext[kMaxNames];
   EntryKind kind[kMaxNames];
   char bytes[kMaxBytes];
   char16_t units[kMaxUnits];
@@ -169,13 +176,22 @@ uint32_t HashFolded(const char16_t* units, int count) {
 }
 
 int FindKeptName(const FolderNames& n, const char* name, uint32_t hash) {
-  for (int i = 0; i < n.count; ++i) {
+  for (int k = n.byteHead[hash % FolderNames::kBuckets]; k != 0; k = n.byteNext[k - 1]) {
+    int i = k - 1;
     if (n.byteHash[i] == hash && n.spelling[i] >= 0 &&
         std::strcmp(n.bytes + n.spelling[i], name) == 0) {
       return i;
     }
   }
   return -1;
+}
+
+void ClearNames(FolderNames& n) {
+  n.count = 0;
+  n.bytesUsed = 0;
+  n.unitsUsed = 0;
+  std::memset(n.byteHead, 0, sizeof n.byteHead);
+  std::memset(n.foldHead, 0, sizeof n.foldHead);
 }
 
 uint32_t HashName(const char* name) {
@@ -209,8 +225,15 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
   n.bytesUsed += bytes + 1;
   n.wide[n.count] = n.unitsUsed;
   n.wideUnits[n.count] = units;
+  uint32_t foldHash = units >= 0 ? HashFolded(wide, units) : 0;
   n.byteHash[n.count] = byteHash;
-  n.foldHash[n.count] = units >= 0 ? HashFolded(wide, units) : 0;
+  n.foldHash[n.count] = foldHash;
+  int16_t& byteHead = n.byteHead[byteHash % FolderNames::kBuckets];
+  n.byteNext[n.count] = byteHead;
+  byteHead = static_cast<int16_t>(n.count + 1);
+  int16_t& foldHead = n.foldHead[foldHash % FolderNames::kBuckets];
+  n.foldNext[n.count] = foldHead;
+  foldHead = static_cast<int16_t>(n.count + 1);
   n.kind[n.count] = kind;
   if (units >= 0) {
     std::memcpy(n.units + n.unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
@@ -309,7 +332,7 @@ bool WatchFolderAndAbove(const char* path, int* watch) {
 }
 
 // What a change reported by a watch does to the kept folders' paths.
-void ApplyToPaths(const inotify_event& event) {
+void ApplyToPaths(const inotify_event& event, bool mayBeFolder) {
   if (event.wd <= 0 || event.wd >= kMaxWatches) return;
   WatchedPath& w = watchedPath[event.wd];
   if (w.at < 0) return;
@@ -318,7 +341,7 @@ void ApplyToPaths(const inotify_event& event) {
     // The folder went, or moved: what was kept at or below its path goes.
     ForgetBelow(watchedPaths + w.at, w.bytes);
     w.at = -1;
-  } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0 && event.len > 0) {
+  } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0 && event.len > 0 && mayBeFolder) {
     // A folder, or a link that led to one.
     char path[FolderNames::kMaxPath + NAME_MAX + 2];
     int len = w.bytes;
@@ -331,13 +354,14 @@ void ApplyToPaths(const inotify_event& event) {
 }
 
 // What a change reported by its own watch does to a kept folder's names.
-void ApplyToNames(FolderNames& n, const inotify_event& event) {
+// Returns false when the entry gone was a file.
+bool ApplyToNames(FolderNames& n, const inotify_event& event) {
   uint32_t mask = event.mask;
   if ((mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
     ForgetNames(n);
-    return;
+    return true;
   }
-  if (event.len == 0) return;
+  if (event.len == 0) return true;
   bool folder = (mask & IN_ISDIR) != 0;
   if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
     EntryKind kind = folder ? EntryKind::kFolder : EntryKind::kNotFolder;
@@ -349,8 +373,11 @@ void ApplyToNames(FolderNames& n, const inotify_event& event) {
       movedCookie = event.cookie;
       movedKind = i >= 0 && !folder ? n.kind[i] : EntryKind::kNotFolder;
     }
+    bool file = !folder && i >= 0 && n.kind[i] == EntryKind::kFile;
     if (i >= 0) n.spelling[i] = -1;
+    return !file;
   }
+  return true;
 }
 
 #endif
@@ -375,11 +402,16 @@ void FollowFolderChanges() {
         ForgetBelow("", 0);  // changes were lost
         continue;
       }
+      // A file that goes (known as one from its folder's names) takes no
+      // kept folder along.
+      bool mayBeFolder = true;
       if (event->wd > 0 && event->wd < kMaxWatches && keptByWatch[event->wd] > 0) {
         FolderNames& n = keptFolders[keptByWatch[event->wd] - 1];
-        if (n.valid && n.watching && n.watch == event->wd) ApplyToNames(n, *event);
+        if (n.valid && n.watching && n.watch == event->wd) {
+          mayBeFolder = ApplyToNames(n, *event);
+        }
       }
-      ApplyToPaths(*event);
+      ApplyToPaths(*event, mayBeFolder);
     }
     // A read that left room for one more event of any size emptied the queue.
     if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buf) return;
@@ -437,9 +469,7 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   n.watch = watch;
   n.watching = true;
   keptByWatch[watch] = static_cast<int16_t>(&n - keptFolders + 1);
-  n.count = 0;
-  n.bytesUsed = 0;
-  n.unitsUsed = 0;
+  ClearNames(n);
   // Changes from here on are reported, so the listing may come after them:
   // the last change reported for a name decides whether it is there. The
   // folder is read straight from the system, without the C library's own
@@ -483,7 +513,8 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
 int FindFolderName(const FolderNames& n, const char16_t* name, int units, const char* exact) {
   int found = -1;
   uint32_t hash = HashFolded(name, units);
-  for (int i = 0; i < n.count; ++i) {
+  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = n.foldNext[k - 1]) {
+    int i = k - 1;
     if (n.foldHash[i] != hash || n.spelling[i] < 0 || n.wideUnits[i] != units ||
         !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
       continue;
@@ -498,7 +529,8 @@ int FindFolderName(const FolderNames& n, const char16_t* name, int units, const 
 bool FolderHasOtherSpelling(const FolderNames& n, const char16_t* name, int units,
                             const char* except) {
   uint32_t hash = HashFolded(name, units);
-  for (int i = 0; i < n.count; ++i) {
+  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = n.foldNext[k - 1]) {
+    int i = k - 1;
     if (n.foldHash[i] != hash || n.spelling[i] < 0 || n.wideUnits[i] != units ||
         !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
       continue;

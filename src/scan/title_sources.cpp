@@ -196,7 +196,14 @@ void ScanVersion23(const TagBuffer& tag, char* title) {
 void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title) {
   title[0] = 0;
   char path[2 * kPathTextBytes + 2];
-  std::snprintf(path, sizeof path, "%s\\%.127s", folderPath, fileName);
+  // folderPath "\\" and at most 127 bytes of the name (one per file: no format)
+  size_t folder = std::strlen(folderPath);
+  size_t name = strnlen(fileName, 127);
+  if (folder + 1 + name >= sizeof path) folder = sizeof path - 2 - name;
+  std::memcpy(path, folderPath, folder);
+  path[folder] = '\\';
+  std::memcpy(path + folder + 1, fileName, name);
+  path[folder + 1 + name] = 0;
   std::FILE* file = HostOpen(path, "rb");
   char line[sizeof path + 64];
   if (file == nullptr) {

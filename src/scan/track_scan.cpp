@@ -64,9 +64,10 @@ bool FillTrack(RunState& state, const char* listedPath, const char* name, int n)
   TrackEntry& track = tracks[n];
   std::memset(&track, 0, sizeof track);
   CopyCut(track.shortName, name, sizeof track.shortName - 1);
-  char number[16];
-  std::snprintf(number, sizeof number, "%03d", n + 1);
-  std::memcpy(track.trackNumber, number + std::strlen(number) - 2, 2);
+  // The last two digits of the track's number.
+  int number = (n + 1) % 100;
+  track.trackNumber[0] = static_cast<char>('0' + number / 10);
+  track.trackNumber[1] = static_cast<char>('0' + number % 10);
 
   char displayTitle[kTitleBytes + 1] = {};
   char preRenameName[kTitleBytes + 1] = {};
