@@ -257,7 +257,13 @@ bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
   return n.pathBytes == prefixBytes || n.path[prefixBytes] == '/';
 }
 
+// Counts the changes that may have moved a folder: a folder watched above
+// a kept one, watched since the last such change, is still watched under
+// the same path.
+unsigned pathChanges = 0;
+
 void ForgetBelow(const char* prefix, int prefixBytes) {
+  ++pathChanges;
   for (FolderNames& n : keptFolders) {
     if (n.valid && (prefixBytes == 0 || IsAtOrBelow(n, prefix, prefixBytes))) {
       ForgetNames(n);
@@ -319,14 +325,40 @@ bool WatchFolder(const char* path, int bytes, int* watch) {
   return true;
 }
 
+// The folders above kept ones watched since the last change of paths, by
+// the hash of their paths.
+struct WatchedAbove {
+  uint32_t hash;
+  int watch;
+  unsigned changes;  // pathChanges when it was watched
+};
+WatchedAbove watchedAbove[1024];
+
+// Watches the folder above a kept one at path (bytes of it), unless that
+// was done since the last change of paths.
+bool WatchFolderAbove(const char* path, int bytes) {
+  uint32_t hash = HashPath(path, bytes);
+  WatchedAbove& seen = watchedAbove[hash % 1024];
+  if (seen.changes == pathChanges && seen.hash == hash && seen.watch > 0) {
+    const WatchedPath& w = watchedPath[seen.watch];
+    if (w.at >= 0 && w.bytes == bytes &&
+        std::memcmp(watchedPaths + w.at, path, static_cast<size_t>(bytes)) == 0) {
+      return true;
+    }
+  }
+  int watch;
+  if (!WatchFolder(path, bytes, &watch)) return false;
+  seen = WatchedAbove{hash, watch, pathChanges};
+  return true;
+}
+
 // Watches the folder at path and every folder above it up to the current
 // directory.
 bool WatchFolderAndAbove(const char* path, int* watch) {
   int bytes = static_cast<int>(std::strlen(path));
-  int above;
-  if (bytes > 0 && !WatchFolder(path, 0, &above)) return false;
+  if (bytes > 0 && !WatchFolderAbove(path, 0)) return false;
   for (int i = 0; i < bytes; ++i) {
-    if (path[i] == '/' && !WatchFolder(path, i, &above)) return false;
+    if (path[i] == '/' && !WatchFolderAbove(path, i)) return false;
   }
   return WatchFolder(path, bytes, watch);
 }
