@@ -26,9 +26,7 @@ constexpr int kPathBytes = 4096;
 
 // --- Code page 932 through iconv -------------------------------------------
 
-iconv_t OpenIconv(const char* to, const char* from) {
-  return iconv_open(to, from);
-}
+iconv_t OpenIconv(const char* to, const char* from) { return iconv_open(to, from); }
 
 // Converts bytes exactly (no substitution). Returns the output bytes, or -1.
 int ConvertExact(iconv_t cd, const char* in, size_t inBytes, char* out, size_t outBytes) {
@@ -54,7 +52,6 @@ iconv_t ToCp932() {
   static iconv_t cd = OpenIconv("CP932", "UTF-16LE");
   return cd;
 }
-
 
 // True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
 bool NameMatches(const char* utf8, const char16_t* wide, int wideUnits) {
@@ -91,8 +88,8 @@ const char* DirPath(const char* folder) { return folder[0] == 0 ? "." : folder; 
 // Finds in folder (a host path, "" for the current directory) the entry whose
 // name equals name ignoring ASCII case; copies its spelling into out. *listed
 // tells whether the folder could be read.
-bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out,
-                           int size, bool* listed) {
+bool FindEntryIgnoringCase(const char* folder, const char16_t* name, int units, char* out, int size,
+                           bool* listed) {
   struct stat st;
   if (stat(DirPath(folder), &st) == 0) {
     if (FolderNames* kept = FolderNamesOf(folder, st)) {
@@ -195,7 +192,8 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
     }
     i = start + units;
     const char16_t* name = path + start;
-    bool dot = (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
+    bool dot =
+        (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
     r.folderInvalid = r.fatInvalid;
     if (!hostAbsolute && !dot && invalid) r.fatInvalid = true;
     r.parentEnd = parentEnd;
@@ -298,8 +296,8 @@ void StartResolving(const char16_t* path, Resolved& r) {
     const char16_t* name = path + folderUnits;
     int units = PutName(name, r.path, &pos, &invalid);
     if (units >= 0) {
-      bool dot = (units == 1 && name[0] == u'.') ||
-                 (units == 2 && name[0] == u'.' && name[1] == u'.');
+      bool dot =
+          (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
       r.lastName = name;
       r.lastUnits = units;
       r.lastIsDot = dot;
@@ -643,7 +641,6 @@ bool HostGetTempDirectory(char* out, int size) {
   return true;
 }
 
-
 // --- Listings -------------------------------------------------------------------
 
 namespace {
@@ -692,8 +689,8 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
       HostNamePool& pool = HostListingPool();
       int first = pool.nameCount;
       // The scan reads the files listed here next: their folder's names are kept.
-      PushEntries(pool, std::strcmp(r.path, ".") == 0 ? "" : r.path, Want::kFiles, nullptr,
-                  false, true);
+      PushEntries(pool, std::strcmp(r.path, ".") == 0 ? "" : r.path, Want::kFiles, nullptr, false,
+                  true);
       HostPoolSort(pool, first);
       for (int k = first; k < pool.nameCount && ok; ++k) {
         ok = HostWriteListingLine(out, HostPoolName(pool, k));
@@ -898,8 +895,8 @@ unsigned long MoveOnce(const char16_t* from, const char16_t* to, bool* usedNames
     }
   }
   // A folder moved takes the kept names of the folders below it along.
-  bool file = source.lastKept &&
-              FolderNameKind(*source.names, source.lastIndex, false) == EntryKind::kFile;
+  bool file =
+      source.lastKept && FolderNameKind(*source.names, source.lastIndex, false) == EntryKind::kFile;
   if (error == 0 && !file) ForgetFolderNamesUnder(source.path);
   return error;
 }
@@ -1079,4 +1076,3 @@ void HostPrint(const char* text) {
 }
 
 bool HostPrintsUtf8() { return true; }
-

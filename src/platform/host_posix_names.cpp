@@ -93,11 +93,15 @@ namespace {
 
 EntryKind KindOfType(unsigned char type) {
   switch (type) {
-    case DT_DIR: return EntryKind::kFolder;
-    case DT_REG: return EntryKind::kFile;
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_REG:
+      return EntryKind::kFile;
     case DT_LNK:
-    case DT_UNKNOWN: return EntryKind::kUnknown;
-    default: return EntryKind::kOther;
+    case DT_UNKNOWN:
+      return EntryKind::kUnknown;
+    default:
+      return EntryKind::kOther;
   }
 }
 
@@ -122,9 +126,9 @@ struct FolderNames {
   int count;  // entries, removed ones included
   int bytesUsed;
   int unitsUsed;
-  int spelling[kMaxNames];   // offset in bytes, -1 once the name is gone
-  int wide[kMaxNames];       // offset in units
-  int wideUnits[kMaxNames];  // -1 for a name too long to compare
+  int spelling[kMaxNames];       // offset in bytes, -1 once the name is gone
+  int wide[kMaxNames];           // offset in units
+  int wideUnits[kMaxNames];      // -1 for a name too long to compare
   uint32_t byteHash[kMaxNames];  // of the spelling
   uint32_t foldHash[kMaxNames];  // of the units with ASCII letters folded
   // Entries chained by hash (index + 1, 0 ends a chain), so a lookup looks
@@ -194,9 +198,7 @@ void ClearNames(FolderNames& n) {
   std::memset(n.foldHead, 0, sizeof n.foldHead);
 }
 
-uint32_t HashName(const char* name) {
-  return HashPath(name, static_cast<int>(std::strlen(name)));
-}
+uint32_t HashName(const char* name) { return HashPath(name, static_cast<int>(std::strlen(name))); }
 
 // Keeps a name with its kind (once: a listing gives each name once, a change
 // reported may repeat one); false when the folder holds more than can be kept.
@@ -280,8 +282,8 @@ void ForgetBelow(const char* prefix, int prefixBytes) {
 // below its path are forgotten: so the path of a kept folder always leads to
 // it.
 
-constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
-                              IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
+                              IN_MOVE_SELF | IN_ONLYDIR;
 constexpr int kMaxWatches = 32768;
 struct WatchedPath {
   int at;  // in watchedPaths; -1 for none

@@ -4,8 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "testing/temp_card.h"
 
@@ -78,8 +83,8 @@ TEST(HostListing, FolderTreeListsEachFoldersSortedSubfoldersBeforeDescending) {
   for (int i = 299; i >= 0; --i) card.MakeDir("b/" + sibling(i));  // many, mixed case
   ASSERT_TRUE(HostWriteFolderListing("work.lst"));
   Names expected;
-  for (const char* name : {".hidden", "A", "a1", "b", "c", "Z9", "_x", "日本", "A\\A1", "A\\A2",
-                           "A\\A1\\X"}) {
+  for (const char* name :
+       {".hidden", "A", "a1", "b", "c", "Z9", "_x", "日本", "A\\A1", "A\\A2", "A\\A1\\X"}) {
     expected.push_back(Card(std::string("\\") + name));
   }
   for (int i = 0; i < 300; ++i) expected.push_back(Card("\\b\\" + sibling(i)));
@@ -88,8 +93,8 @@ TEST(HostListing, FolderTreeListsEachFoldersSortedSubfoldersBeforeDescending) {
 
 TEST(HostListing, FileListingHoldsOnlyFilesSortedByNameOrNothing) {
   TempCard card;
-  for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", ".hidden", "VOLUME10.DAT", "曲.mp3",
-                           "SUB/in.mp3"}) {
+  for (const char* name :
+       {"b.mp3", "A.MP3", "c.Mp3", ".hidden", "VOLUME10.DAT", "曲.mp3", "SUB/in.mp3"}) {
     card.WriteFile(std::string("MUSIC/") + name, "x");
   }
   ASSERT_TRUE(HostWriteFileListing(Card("\\music").c_str(), "work.lst"));  // any case finds it
@@ -114,8 +119,8 @@ TEST(HostListing, NamesEqualButForCaseSortByPlainUnits) {
 
 TEST(HostFindTest, Mp3PatternMatchesTheLastExtensionInAnyCase) {
   TempCard card;
-  for (const char* name : {"a.mp3", "B.Mp3", "x.y.MP3", "c.mp3x", "mp3", "d.mp", "song.mp3.bak",
-                           "Dir/曲.mp3"}) {
+  for (const char* name :
+       {"a.mp3", "B.Mp3", "x.y.MP3", "c.mp3x", "mp3", "d.mp", "song.mp3.bak", "Dir/曲.mp3"}) {
     card.WriteFile(name, "x");
   }
   card.MakeDir("f.mp3");
@@ -131,6 +136,70 @@ TEST(HostFindTest, Mp3PatternMatchesTheLastExtensionInAnyCase) {
   HostFindClose(find);
 }
 
+// Listings show what a folder holds now, and what each entry is, also for
+// entries made or removed behind the host's back after it looked.
+TEST(HostFindTest, ListingsShowEntriesMadeAndRemovedBehindTheirBack) {
+  TempCard card;
+  card.WriteFile("A/one.mp3", "1");
+  card.WriteFile("A/gone.mp3", "g");
+  EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"gone.mp3", "one.mp3"}));
+  card.WriteFile("A/two.mp3", "2");
+  card.MakeDir("A/sub.mp3");
+  std::filesystem::remove(card.root() / "A" / "gone.mp3");
+  std::filesystem::rename(card.root() / "A" / "one.mp3", card.root() / "A" / "001.MP3");
+  EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"001.MP3", "sub.mp3/", "two.mp3"}));
+  ASSERT_TRUE(HostWriteFileListing(Card("\\A").c_str(), "work.lst"));
+  EXPECT_EQ(card.ReadFile("work.lst"), "001.MP3\r\ntwo.mp3\r\n");
+  // A folder where a file was, and a file where a folder was.
+  std::filesystem::remove(card.root() / "A" / "two.mp3");
+  card.MakeDir("A/two.mp3");
+  std::filesystem::remove(card.root() / "A" / "sub.mp3");
+  card.WriteFile("A/sub.mp3", "s");
+  EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"001.MP3", "sub.mp3", "two.mp3/"}));
+  EXPECT_EQ(HostOpen(Card("\\A\\TWO.MP3").c_str(), "rb"), nullptr);
+  std::FILE* file = HostOpen(Card("\\A\\SUB.MP3").c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+#ifndef _WIN32
+  // A pipe made behind its back is no file: never listed as one, never
+  // opened (reading it would wait forever).
+  ASSERT_EQ(mkfifo((card.root() / "A" / "pipe.mp3").c_str(), 0644), 0);
+  EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"001.MP3", "pipe.mp3", "sub.mp3", "two.mp3/"}));
+  ASSERT_TRUE(HostWriteFileListing(Card("\\A").c_str(), "work.lst"));
+  EXPECT_EQ(card.ReadFile("work.lst"), "001.MP3\r\nsub.mp3\r\n");
+  EXPECT_EQ(HostOpen(Card("\\A\\PIPE.MP3").c_str(), "rb"), nullptr);
+#endif
+}
+
+// A listing in progress keeps its names while other folders are listed
+// (and changed) in between, as the rename pass does going down the tree.
+TEST(HostFindTest, ListingsInProgressNestAndKeepTheirNames) {
+  TempCard card;
+  for (const char* name : {"A/B1/x.mp3", "A/B2/y.mp3", "A/B3/z.mp3"}) card.WriteFile(name, "");
+  HostFind outer{};
+  HostFindEntry entry{};
+  std::vector<std::string> seen;
+  for (bool more = HostFindFirst(outer, CardW("\\A").c_str(), u"*.*", entry); more;
+       more = HostFindNext(outer, entry)) {
+    std::string name = ToUtf8(entry.name);
+    if (name == "." || name == "..") continue;
+    seen.push_back(name);
+    std::u16string folder = CardW("\\A\\" + name);
+    HostFind inner{};
+    HostFindEntry file{};
+    ASSERT_TRUE(HostFindFirst(inner, folder.c_str(), u"*.MP3", file));
+    std::u16string from = folder + u"\\" + file.name;
+    EXPECT_EQ(HostMove(from.c_str(), (folder + u"\\001.MP3").c_str()), 0u);
+    EXPECT_FALSE(HostFindNext(inner, file));
+    HostFindClose(inner);
+  }
+  HostFindClose(outer);
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (Names{"B1", "B2", "B3"}));
+  EXPECT_EQ(card.Tree(), (Names{"A/", "A/B1/", "A/B1/001.MP3", "A/B2/", "A/B2/001.MP3", "A/B3/",
+                                "A/B3/001.MP3"}));
+}
+
 // --- Existence, open, copy ---------------------------------------------------------
 
 TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
@@ -140,8 +209,8 @@ TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
   for (const char* path : {"\\MUSIC\\SONG.MP3", "\\music\\song.mp3", "\\MUSIC"}) {
     EXPECT_TRUE(HostExistsA(Card(path).c_str())) << path;
   }
-  for (const char* path : {"\\MUSIC\\OTHER.MP3", "\\NONE\\SONG.MP3", "\\a?b", "\\c*d", "\\e<f",
-                           "\\x|y", "\\x\"y"}) {
+  for (const char* path :
+       {"\\MUSIC\\OTHER.MP3", "\\NONE\\SONG.MP3", "\\a?b", "\\c*d", "\\e<f", "\\x|y", "\\x\"y"}) {
     EXPECT_FALSE(HostExistsA(Card(path).c_str())) << path;
   }
   EXPECT_TRUE(HostExistsA("music"));
@@ -217,7 +286,8 @@ TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
   EXPECT_EQ(ToCp932("ｱｲｳﾟ｡"), "\xb1\xb2\xb3\xdf\xa1");
   EXPECT_EQ(ToCp932("\\~"), "\\~");
   EXPECT_EQ(ToCp932("～①ⅰ"), "\x81\x60\x87\x40\xfa\x40");
-  for (const char* text : {"日本の歌", "ｱｲｳﾟ｡", "表示名04.txt", "～①ⅰ∵", "ソ\\能", "\xee\x80\x80"}) {
+  for (const char* text :
+       {"日本の歌", "ｱｲｳﾟ｡", "表示名04.txt", "～①ⅰ∵", "ソ\\能", "\xee\x80\x80"}) {
     EXPECT_EQ(FromCp932(ToCp932(text)), text);
   }
   EXPECT_EQ(FromCp932("\xed\x40"), FromCp932("\xfa\x5c"));  // NEC-selected IBM = IBM's own
@@ -228,7 +298,9 @@ TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
   EXPECT_EQ(HostWideToCp932(u"x\xdc00", buf, sizeof buf), 2);  // lone surrogate
   EXPECT_EQ(std::string(buf), "x?");
   // Bytes that are not code page 932.
-  EXPECT_EQ(FromCp932("\x81\x20" "a"), "? a");
+  EXPECT_EQ(FromCp932("\x81\x20"
+                      "a"),
+            "? a");
   EXPECT_EQ(FromCp932("\x80\xa0\xfd"), "???");
   EXPECT_EQ(FromCp932("a\x82"), "a?");
   EXPECT_EQ(FromCp932("\x85\x40"), "?");  // unassigned double-byte code
