@@ -110,9 +110,11 @@ EntryKind KindOfType(unsigned char type) {
 // --- Kept folder names --------------------------------------------------------
 
 struct FolderNames {
-  static constexpr int kMaxNames = 512;
-  static constexpr int kMaxBytes = 32 * 1024;
-  static constexpr int kMaxUnits = 32 * 1024;
+  // A folder of 255 tracks with long Japanese names, renamed (a move leaves
+  // the old name's entry behind until the folder is read again), still fits.
+  static constexpr int kMaxNames = 1024;
+  static constexpr int kMaxBytes = 64 * 1024;
+  static constexpr int kMaxUnits = 64 * 1024;
   static constexpr int kMaxPath = 1024;
   bool valid;     // the names are those of the folder dev/ino as it is now
   bool watching;  // watch is an inotify watch on that folder
@@ -146,8 +148,9 @@ struct FolderNames {
 namespace {
 
 // Enough for the folders a visit of the rename pass goes back and forth
-// between; about 100 KiB each, of which a folder of a card touches a few.
-constexpr int kKeptFolders = 48;
+// between; about 220 KiB each, of which a folder of a card touches a few
+// pages (so that even full ones stay well within the memory a run may use).
+constexpr int kKeptFolders = 32;
 FolderNames keptFolders[kKeptFolders];
 unsigned folderUses = 0;
 int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
