@@ -108,52 +108,67 @@ EntryKind KindOfType(unsigned char type) {
 }  // namespace
 
 // --- Kept folder names --------------------------------------------------------
+//
+// Every kept folder's entries live in one pool: a folder holds a list of them
+// in the order found and two hash chains, to find one by its spelling or by
+// its name in any case. Folders are kept for the whole run (a run looks into
+// each folder in its rename pass, then lists them all and scans each one, and
+// keeping them spares reading them again), until the pool is full: then
+// everything is forgotten and the pool starts again, at the start of the next
+// operation, so that no lookup in progress loses what it found.
 
 struct FolderNames {
-  // A folder of 255 tracks with long Japanese names, renamed (a move leaves
-  // the old name's entry behind until the folder is read again), still fits.
-  static constexpr int kMaxNames = 1024;
-  static constexpr int kMaxBytes = 64 * 1024;
-  static constexpr int kMaxUnits = 64 * 1024;
   static constexpr int kMaxPath = 1024;
+  static constexpr int kBuckets = 32;
   bool valid;     // the names are those of the folder dev/ino as it is now
   bool watching;  // watch is an inotify watch on that folder
   int watch;
   dev_t dev;
   ino_t ino;
-  unsigned lastUse;
+  int path;  // in the pool's bytes
   int pathBytes;
   unsigned pathHash;
-  char path[kMaxPath];
-  int count;  // entries, removed ones included
-  int bytesUsed;
-  int unitsUsed;
-  int spelling[kMaxNames];       // offset in bytes, -1 once the name is gone
-  int wide[kMaxNames];           // offset in units
-  int wideUnits[kMaxNames];      // -1 for a name too long to compare
-  uint32_t byteHash[kMaxNames];  // of the spelling
-  uint32_t foldHash[kMaxNames];  // of the units with ASCII letters folded
-  // Entries chained by hash (index + 1, 0 ends a chain), so a lookup looks
-  // at a few entries, not at every one.
-  static constexpr int kBuckets = 256;
-  int16_t byteHead[kBuckets];
-  int16_t foldHead[kBuckets];
-  int16_t byteNext[kMaxNames];
-  int16_t foldNext[kMaxNames];
-  EntryKind kind[kMaxNames];
-  char bytes[kMaxBytes];
-  char16_t units[kMaxUnits];
+  int pathNext;  // next folder (index + 1) of its path bucket, or of its id bucket
+  int idNext;
+  int first;  // its entries in the order found, -1 for none
+  int last;
+  int byteHead[kBuckets];  // entry index + 1, 0 ends a chain
+  int foldHead[kBuckets];
 };
 
 namespace {
 
-// Enough for the folders a visit of the rename pass goes back and forth
-// between; about 220 KiB each, of which a folder of a card touches a few
-// pages (so that even full ones stay well within the memory a run may use).
-constexpr int kKeptFolders = 32;
-FolderNames keptFolders[kKeptFolders];
-unsigned folderUses = 0;
-int namesFd = -2;  // the inotify descriptor; -2 not opened yet, -1 none
+struct Entry {
+  int spelling;       // in the pool's bytes; -1 once the name is gone
+  int wide;           // in the pool's units
+  int wideUnits;      // -1 for a name too long to compare
+  uint32_t byteHash;  // of the spelling
+  uint32_t foldHash;  // of the units with ASCII letters folded
+  int byteNext;       // entry index + 1, 0 ends a chain
+  int foldNext;
+  int next;  // the folder's next entry, -1 at the end
+  EntryKind kind;
+};
+
+// A card of 999 folders and 20,000 tracks, renamed, takes about half of
+// each; about 8 MiB in all when full.
+constexpr int kMaxFolders = 4096;
+constexpr int kMaxEntries = 80 * 1024;
+constexpr int kPoolBytes = 2 << 20;
+constexpr int kPoolUnits = 1 << 20;
+constexpr int kPathBuckets = 4096;
+FolderNames folders[kMaxFolders];
+Entry entries[kMaxEntries];
+char poolBytes[kPoolBytes];
+char16_t poolUnits[kPoolUnits];
+int foldersUsed = 0;
+int entriesUsed = 0;
+int bytesUsed = 0;
+int unitsUsed = 0;
+int pathHead[kPathBuckets];  // folder index + 1
+int idHead[kPathBuckets];
+bool poolFull = false;  // start again at the next operation
+int namesFd = -2;       // the inotify descriptor; -2 not opened yet, -1 none
 
 // The kind of the entry a move took out of a kept folder, for the entry it
 // puts in (the two reports share a cookie).
@@ -182,35 +197,38 @@ uint32_t HashFolded(const char16_t* units, int count) {
   return h;
 }
 
+uint32_t HashName(const char* name) { return HashPath(name, static_cast<int>(std::strlen(name))); }
+
+unsigned IdBucket(dev_t dev, ino_t ino) {
+  return static_cast<unsigned>((static_cast<uint64_t>(ino) * 2654435761u) ^ dev) % kPathBuckets;
+}
+
+const char* PathOf(const FolderNames& n) { return poolBytes + n.path; }
+
+// The entry i or the first live one after it in its folder's list; -1.
+int NextLive(int i) {
+  while (i >= 0 && entries[i].spelling < 0) i = entries[i].next;
+  return i;
+}
+
 int FindKeptName(const FolderNames& n, const char* name, uint32_t hash) {
-  for (int k = n.byteHead[hash % FolderNames::kBuckets]; k != 0; k = n.byteNext[k - 1]) {
-    int i = k - 1;
-    if (n.byteHash[i] == hash && n.spelling[i] >= 0 &&
-        std::strcmp(n.bytes + n.spelling[i], name) == 0) {
-      return i;
+  for (int k = n.byteHead[hash % FolderNames::kBuckets]; k != 0; k = entries[k - 1].byteNext) {
+    const Entry& e = entries[k - 1];
+    if (e.byteHash == hash && e.spelling >= 0 && std::strcmp(poolBytes + e.spelling, name) == 0) {
+      return k - 1;
     }
   }
   return -1;
 }
 
-void ClearNames(FolderNames& n) {
-  n.count = 0;
-  n.bytesUsed = 0;
-  n.unitsUsed = 0;
-  std::memset(n.byteHead, 0, sizeof n.byteHead);
-  std::memset(n.foldHead, 0, sizeof n.foldHead);
-}
-
-uint32_t HashName(const char* name) { return HashPath(name, static_cast<int>(std::strlen(name))); }
-
 // Keeps a name with its kind (once: a listing gives each name once, a change
-// reported may repeat one); false when the folder holds more than can be kept.
+// reported may repeat one); false when the pool is full.
 bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
   uint32_t byteHash = HashName(name);
   if (!listed) {
     int i = FindKeptName(n, name, byteHash);
     if (i >= 0) {
-      n.kind[i] = kind;
+      entries[i].kind = kind;
       return true;
     }
   }
@@ -221,35 +239,44 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
     while (wide[units] != 0) ++units;
   }
   int bytes = static_cast<int>(std::strlen(name));
-  if (n.count == FolderNames::kMaxNames || n.bytesUsed + bytes + 1 > FolderNames::kMaxBytes ||
-      n.unitsUsed + units + 1 > FolderNames::kMaxUnits) {
+  if (entriesUsed == kMaxEntries || bytesUsed + bytes + 1 > kPoolBytes ||
+      unitsUsed + units + 1 > kPoolUnits) {
+    poolFull = true;
     return false;
   }
-  n.spelling[n.count] = n.bytesUsed;
-  std::memcpy(n.bytes + n.bytesUsed, name, static_cast<size_t>(bytes) + 1);
-  n.bytesUsed += bytes + 1;
-  n.wide[n.count] = n.unitsUsed;
-  n.wideUnits[n.count] = units;
-  uint32_t foldHash = units >= 0 ? HashFolded(wide, units) : 0;
-  n.byteHash[n.count] = byteHash;
-  n.foldHash[n.count] = foldHash;
-  int16_t& byteHead = n.byteHead[byteHash % FolderNames::kBuckets];
-  n.byteNext[n.count] = byteHead;
-  byteHead = static_cast<int16_t>(n.count + 1);
-  int16_t& foldHead = n.foldHead[foldHash % FolderNames::kBuckets];
-  n.foldNext[n.count] = foldHead;
-  foldHead = static_cast<int16_t>(n.count + 1);
-  n.kind[n.count] = kind;
+  int i = entriesUsed++;
+  Entry& e = entries[i];
+  e.spelling = bytesUsed;
+  std::memcpy(poolBytes + bytesUsed, name, static_cast<size_t>(bytes) + 1);
+  bytesUsed += bytes + 1;
+  e.wide = unitsUsed;
+  e.wideUnits = units;
   if (units >= 0) {
-    std::memcpy(n.units + n.unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
-    n.unitsUsed += units;
+    std::memcpy(poolUnits + unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
+    unitsUsed += units;
   }
-  ++n.count;
+  e.byteHash = byteHash;
+  e.foldHash = units >= 0 ? HashFolded(wide, units) : 0;
+  e.kind = kind;
+  int& byteHead = n.byteHead[e.byteHash % FolderNames::kBuckets];
+  e.byteNext = byteHead;
+  byteHead = i + 1;
+  int& foldHead = n.foldHead[e.foldHash % FolderNames::kBuckets];
+  e.foldNext = foldHead;
+  foldHead = i + 1;
+  e.next = -1;
+  if (n.last >= 0) {
+    entries[n.last].next = i;
+  } else {
+    n.first = i;
+  }
+  n.last = i;
   return true;
 }
 
 // The watch itself stays: removing one is slow, and watching the folder
-// again gives back the same watch.
+// again gives back the same watch. The folder's slot and entries stay in the
+// pool until it starts again.
 void ForgetNames(FolderNames& n) {
   n.watching = false;
   n.valid = false;
@@ -258,8 +285,8 @@ void ForgetNames(FolderNames& n) {
 // True when path is prefix itself or lies below it.
 bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
   if (n.pathBytes < prefixBytes) return false;
-  if (std::memcmp(n.path, prefix, static_cast<size_t>(prefixBytes)) != 0) return false;
-  return n.pathBytes == prefixBytes || n.path[prefixBytes] == '/';
+  if (std::memcmp(PathOf(n), prefix, static_cast<size_t>(prefixBytes)) != 0) return false;
+  return n.pathBytes == prefixBytes || PathOf(n)[prefixBytes] == '/';
 }
 
 // Counts the changes that may have moved a folder: a folder watched above
@@ -269,11 +296,22 @@ unsigned pathChanges = 0;
 
 void ForgetBelow(const char* prefix, int prefixBytes) {
   ++pathChanges;
-  for (FolderNames& n : keptFolders) {
-    if (n.valid && (prefixBytes == 0 || IsAtOrBelow(n, prefix, prefixBytes))) {
-      ForgetNames(n);
-    }
+  for (int f = 0; f < foldersUsed; ++f) {
+    FolderNames& n = folders[f];
+    if (n.valid && (prefixBytes == 0 || IsAtOrBelow(n, prefix, prefixBytes))) ForgetNames(n);
   }
+}
+
+// Starts the pool again, every folder forgotten.
+void StartPoolAgain() {
+  ForgetBelow("", 0);
+  foldersUsed = 0;
+  entriesUsed = 0;
+  bytesUsed = 0;
+  unitsUsed = 0;
+  std::memset(pathHead, 0, sizeof pathHead);
+  std::memset(idHead, 0, sizeof idHead);
+  poolFull = false;
 }
 
 #if defined(__linux__)
@@ -408,10 +446,10 @@ bool ApplyToNames(FolderNames& n, const inotify_event& event) {
     int i = FindKeptName(n, event.name, HashName(event.name));
     if ((mask & IN_MOVED_FROM) != 0) {
       movedCookie = event.cookie;
-      movedKind = i >= 0 && !folder ? n.kind[i] : EntryKind::kNotFolder;
+      movedKind = i >= 0 && !folder ? entries[i].kind : EntryKind::kNotFolder;
     }
-    bool file = !folder && i >= 0 && n.kind[i] == EntryKind::kFile;
-    if (i >= 0) n.spelling[i] = -1;
+    bool file = !folder && i >= 0 && entries[i].kind == EntryKind::kFile;
+    if (i >= 0) entries[i].spelling = -1;
     return !file;
   }
   return true;
@@ -419,9 +457,8 @@ bool ApplyToNames(FolderNames& n, const inotify_event& event) {
 
 #endif
 
-}  // namespace
-
-void FollowFolderChanges() {
+// Applies the changes the watches reported since the last call.
+void ReadChanges() {
 #if defined(__linux__)
   if (namesFd < 0) return;
   alignas(inotify_event) char buf[16384];
@@ -443,7 +480,7 @@ void FollowFolderChanges() {
       // kept folder along.
       bool mayBeFolder = true;
       if (event->wd > 0 && event->wd < kMaxWatches && keptByWatch[event->wd] > 0) {
-        FolderNames& n = keptFolders[keptByWatch[event->wd] - 1];
+        FolderNames& n = folders[keptByWatch[event->wd] - 1];
         if (n.valid && n.watching && n.watch == event->wd) {
           mayBeFolder = ApplyToNames(n, *event);
         }
@@ -456,57 +493,65 @@ void FollowFolderChanges() {
 #endif
 }
 
+}  // namespace
+
+void FollowFolderChanges() {
+  if (poolFull) StartPoolAgain();
+  ReadChanges();
+}
+
 FolderNames* KeptFolderNamesAt(const char* folder) {
   int bytes = static_cast<int>(std::strlen(folder));
   unsigned hash = HashPath(folder, bytes);
-  for (FolderNames& n : keptFolders) {
+  for (int k = pathHead[hash % kPathBuckets]; k != 0; k = folders[k - 1].pathNext) {
+    FolderNames& n = folders[k - 1];
     if (n.valid && n.pathHash == hash && n.pathBytes == bytes &&
-        std::memcmp(n.path, folder, static_cast<size_t>(bytes)) == 0) {
-      n.lastUse = ++folderUses;
+        std::memcmp(PathOf(n), folder, static_cast<size_t>(bytes)) == 0) {
       return &n;
     }
   }
   return nullptr;
 }
 
-namespace {
-
-void SetPath(FolderNames& n, const char* folder) {
-  int bytes = static_cast<int>(std::strlen(folder));
-  std::memcpy(n.path, folder, static_cast<size_t>(bytes) + 1);
-  n.pathBytes = bytes;
-  n.pathHash = HashPath(folder, bytes);
-}
-
-}  // namespace
-
 FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
 #if defined(__linux__)
   // Only folders of the card are kept, by paths below the current directory.
-  if (!S_ISDIR(st.st_mode) || folder[0] == '/' ||
-      static_cast<int>(std::strlen(folder)) >= FolderNames::kMaxPath || !NamesFdReady()) {
+  int pathBytes = static_cast<int>(std::strlen(folder));
+  if (!S_ISDIR(st.st_mode) || folder[0] == '/' || pathBytes >= FolderNames::kMaxPath ||
+      !NamesFdReady()) {
     return nullptr;
   }
-  FolderNames* victim = &keptFolders[0];
-  for (FolderNames& n : keptFolders) {
-    // The same folder under another spelling of its path is the same names.
-    if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) {
-      n.lastUse = ++folderUses;
-      return &n;
-    }
-    if (victim->valid && (!n.valid || n.lastUse < victim->lastUse)) victim = &n;
+  // The same folder under another spelling of its path is the same names.
+  unsigned id = IdBucket(st.st_dev, st.st_ino);
+  for (int k = idHead[id]; k != 0; k = folders[k - 1].idNext) {
+    FolderNames& n = folders[k - 1];
+    if (n.valid && n.dev == st.st_dev && n.ino == st.st_ino) return &n;
   }
   // A folder kept under this path before is not this one: it, and what was
   // kept below it, are out of date.
   if (KeptFolderNamesAt(folder) != nullptr) ForgetFolderNamesUnder(folder);
-  FolderNames& n = *victim;
-  ForgetNames(n);
+  if (foldersUsed == kMaxFolders || bytesUsed + pathBytes + 1 > kPoolBytes) {
+    poolFull = true;
+    return nullptr;
+  }
+  int index = foldersUsed++;
+  FolderNames& n = folders[index];
+  n.valid = false;
+  n.watching = false;
   int watch;
   if (!WatchFolderAndAbove(folder, &watch)) return nullptr;
   n.watch = watch;
   n.watching = true;
-  keptByWatch[watch] = static_cast<int16_t>(&n - keptFolders + 1);
-  ClearNames(n);
+  keptByWatch[watch] = static_cast<int16_t>(index + 1);
+  n.first = -1;
+  n.last = -1;
+  std::memset(n.byteHead, 0, sizeof n.byteHead);
+  std::memset(n.foldHead, 0, sizeof n.foldHead);
+  n.path = bytesUsed;
+  std::memcpy(poolBytes + bytesUsed, folder, static_cast<size_t>(pathBytes) + 1);
+  bytesUsed += pathBytes + 1;
+  n.pathBytes = pathBytes;
+  n.pathHash = HashPath(folder, pathBytes);
   // Changes from here on are reported, so the listing may come after them:
   // the last change reported for a name decides whether it is there. The
   // folder is read straight from the system, without the C library's own
@@ -515,15 +560,15 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   struct stat listed;
   bool ok = fd >= 0 && fstat(fd, &listed) == 0 && listed.st_dev == st.st_dev &&
             listed.st_ino == st.st_ino;
-  alignas(8) static char entries[32768];
+  alignas(8) static char found[32768];
   while (ok) {
-    long got = syscall(SYS_getdents64, fd, entries, sizeof entries);
+    long got = syscall(SYS_getdents64, fd, found, sizeof found);
     if (got <= 0) {
       ok = got == 0;
       break;
     }
     for (long at = 0; at < got && ok;) {
-      const auto* entry = reinterpret_cast<const struct dirent64*>(entries + at);
+      const auto* entry = reinterpret_cast<const struct dirent64*>(found + at);
       at += entry->d_reclen;
       ok = KeepName(n, entry->d_name, KindOfType(entry->d_type), true);
     }
@@ -535,10 +580,12 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   }
   n.dev = st.st_dev;
   n.ino = st.st_ino;
-  SetPath(n, folder);
+  n.pathNext = pathHead[n.pathHash % kPathBuckets];
+  pathHead[n.pathHash % kPathBuckets] = index + 1;
+  n.idNext = idHead[id];
+  idHead[id] = index + 1;
   n.valid = true;
-  n.lastUse = ++folderUses;
-  FollowFolderChanges();
+  ReadChanges();
   return n.valid ? &n : nullptr;
 #else
   (void)folder;
@@ -550,15 +597,15 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
 int FindFolderName(const FolderNames& n, const char16_t* name, int units, const char* exact) {
   int found = -1;
   uint32_t hash = HashFolded(name, units);
-  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = n.foldNext[k - 1]) {
-    int i = k - 1;
-    if (n.foldHash[i] != hash || n.spelling[i] < 0 || n.wideUnits[i] != units ||
-        !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
+  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = entries[k - 1].foldNext) {
+    const Entry& e = entries[k - 1];
+    if (e.foldHash != hash || e.spelling < 0 || e.wideUnits != units ||
+        !HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units)) {
       continue;
     }
-    const char* spelling = n.bytes + n.spelling[i];
-    if (exact != nullptr && std::strcmp(spelling, exact) == 0) return i;
-    if (found < 0 || std::strcmp(spelling, n.bytes + n.spelling[found]) < 0) found = i;
+    const char* spelling = poolBytes + e.spelling;
+    if (exact != nullptr && std::strcmp(spelling, exact) == 0) return k - 1;
+    if (found < 0 || std::strcmp(spelling, poolBytes + entries[found].spelling) < 0) found = k - 1;
   }
   return found;
 }
@@ -566,44 +613,44 @@ int FindFolderName(const FolderNames& n, const char16_t* name, int units, const 
 bool FolderHasOtherSpelling(const FolderNames& n, const char16_t* name, int units,
                             const char* except) {
   uint32_t hash = HashFolded(name, units);
-  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = n.foldNext[k - 1]) {
-    int i = k - 1;
-    if (n.foldHash[i] != hash || n.spelling[i] < 0 || n.wideUnits[i] != units ||
-        !HostEqualsIgnoreAsciiCase(n.units + n.wide[i], units, name, units)) {
+  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = entries[k - 1].foldNext) {
+    const Entry& e = entries[k - 1];
+    if (e.foldHash != hash || e.spelling < 0 || e.wideUnits != units ||
+        !HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units)) {
       continue;
     }
-    if (except == nullptr || std::strcmp(n.bytes + n.spelling[i], except) != 0) return true;
+    if (except == nullptr || std::strcmp(poolBytes + e.spelling, except) != 0) return true;
   }
   return false;
 }
 
-const char* FolderNameSpelling(const FolderNames& n, int i) { return n.bytes + n.spelling[i]; }
+const char* FolderNameSpelling(const FolderNames&, int i) {
+  return poolBytes + entries[i].spelling;
+}
 
-int FolderNameWide(const FolderNames& n, int i, const char16_t** units) {
-  *units = n.units + n.wide[i];
-  return n.wideUnits[i];
+int FolderNameWide(const FolderNames&, int i, const char16_t** units) {
+  *units = poolUnits + entries[i].wide;
+  return entries[i].wideUnits;
 }
 
 EntryKind FolderNameKind(FolderNames& n, int i, bool resolve) {
-  EntryKind kind = n.kind[i];
+  EntryKind kind = entries[i].kind;
   if (!resolve || (kind != EntryKind::kNotFolder && kind != EntryKind::kUnknown)) return kind;
   char path[FolderNames::kMaxPath + NAME_MAX + 2];
-  const char* spelling = n.bytes + n.spelling[i];
+  const char* spelling = poolBytes + entries[i].spelling;
   int bytes = static_cast<int>(std::strlen(spelling));
-  if (n.pathBytes + 1 + bytes >= static_cast<int>(sizeof path)) {
-    return EntryKind::kOther;
-  }
+  if (n.pathBytes + 1 + bytes >= static_cast<int>(sizeof path)) return EntryKind::kOther;
   int len = n.pathBytes;
-  std::memcpy(path, n.path, static_cast<size_t>(len));
+  std::memcpy(path, PathOf(n), static_cast<size_t>(len));
   if (len > 0) path[len++] = '/';
   std::memcpy(path + len, spelling, static_cast<size_t>(bytes) + 1);
   kind = PosixKindAt(AT_FDCWD, path);
-  n.kind[i] = kind;
+  entries[i].kind = kind;
   return kind;
 }
 
-int FolderNameSlots(const FolderNames& n) { return n.count; }
-bool FolderNameLive(const FolderNames& n, int i) { return n.spelling[i] >= 0; }
+int FirstFolderName(const FolderNames& n) { return NextLive(n.first); }
+int NextFolderName(const FolderNames&, int i) { return NextLive(entries[i].next); }
 
 void ForgetFolderNamesUnder(const char* path) {
   ForgetBelow(path, static_cast<int>(std::strlen(path)));

@@ -32,11 +32,10 @@ EntryKind PosixKindAt(int dirFd, const char* name);
 // --- Kept folder names --------------------------------------------------------
 //
 // Each kept folder is known by its identity (device and inode) and by the
-// host path it was found under. On Linux an inotify watch on it reports every
-// change made to it since, by this process or any other, and the kept names
-// follow them; a folder that is moved or removed, with every kept folder
-// below it, is forgotten. Without inotify nothing is kept and every lookup
-// reads the folder.
+// host path it was found under; entries are known by an index. On Linux an inotify watch on it
+// reports every change made to it since, by this process or any other, and the kept names follow
+// them; a folder that is moved or removed, with every kept folder below it, is forgotten. Without
+// inotify nothing is kept and every lookup reads the folder.
 
 struct FolderNames;
 
@@ -82,13 +81,10 @@ void ForgetFolderNamesUnder(const char* path);
 
 // --- Internals for ForEachFolderName --------------------------------------------
 
-int FolderNameSlots(const FolderNames& n);
-bool FolderNameLive(const FolderNames& n, int i);
+int FirstFolderName(const FolderNames& n);  // -1 for none
+int NextFolderName(const FolderNames& n, int i);
 
 template <typename Visit>
 void ForEachFolderName(FolderNames& n, Visit visit) {
-  int slots = FolderNameSlots(n);
-  for (int i = 0; i < slots; ++i) {
-    if (FolderNameLive(n, i)) visit(i);
-  }
+  for (int i = FirstFolderName(n); i >= 0; i = NextFolderName(n, i)) visit(i);
 }
