@@ -3,6 +3,7 @@
 // nothing of longer contents it held before.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -118,6 +119,29 @@ TEST(HostChanges, MovesAndOpensSeeANameMadeInAnotherCaseAfterALookup) {
   EXPECT_EQ(card.ReadFile("A/log.txt"), "new");
   EXPECT_EQ(card.Tree(), (std::vector<std::string>{"A/", "A/001.mp3", "A/log.txt", "A/x.mp3"}));
 }
+
+#ifndef _WIN32
+// More folders than the POSIX host keeps names of: every lookup still
+// answers from the disk as it is, before and after the host starts its
+// names again.
+TEST(HostChanges, MoreFoldersThanTheHostKeepsAllAnswerRight) {
+  TempCard card;
+  constexpr int kFolders = 4200;
+  auto folder = [](int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "F%d", 10000 + i);
+    return std::string(name);
+  };
+  for (int i = 0; i < kFolders; ++i) card.WriteFile(folder(i) + "/a.txt", "a");
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < kFolders; ++i) {
+      ASSERT_EQ(Exists("\\" + folder(i) + "\\A.TXT"), round == 0) << folder(i);
+      ASSERT_FALSE(Exists("\\" + folder(i) + "\\B.TXT")) << folder(i);
+      if (round == 0) fs::remove(card.root() / folder(i) / "a.txt");
+    }
+  }
+}
+#endif
 
 TEST(HostChanges, ARewrittenListingKeepsNothingOfALongerOne) {
   TempCard card;
