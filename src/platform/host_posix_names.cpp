@@ -380,6 +380,11 @@ WatchedAbove watchedAbove[1024];
 // Watches the folder above a kept one at path (bytes of it), unless that
 // was done since the last change of paths.
 bool WatchFolderAbove(const char* path, int bytes) {
+  // A kept folder is watched, under the path it is kept by.
+  char folder[FolderNames::kMaxPath];
+  std::memcpy(folder, path, static_cast<size_t>(bytes));
+  folder[bytes] = 0;
+  if (KeptFolderNamesAt(folder) != nullptr) return true;
   uint32_t hash = HashPath(path, bytes);
   WatchedAbove& seen = watchedAbove[hash % 1024];
   if (seen.changes == pathChanges && seen.hash == hash && seen.watch > 0) {
