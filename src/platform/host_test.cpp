@@ -247,6 +247,36 @@ TEST(HostFiles, CopyReplacesTargetByteForByte) {
   EXPECT_FALSE(card.Exists("X.DAT"));
 }
 
+// A file written anew holds exactly the new bytes, longer, shorter, the same
+// length or none, also with many such files open at once.
+TEST(HostFiles, FilesWrittenAnewHoldExactlyTheNewBytes) {
+  TempCard card;
+  std::vector<std::string> names;
+  for (int i = 0; i < 24; ++i) {
+    std::string name = "D/T";
+    name += std::to_string(100 + i);
+    name += ".DAT";
+    names.push_back(name);
+    card.WriteFile(names.back(), "old contents of some length");
+  }
+  std::vector<std::FILE*> files;
+  for (const std::string& name : names) {
+    files.push_back(HostOpen(Card("\\" + name).c_str(), "wb"));
+    ASSERT_NE(files.back(), nullptr) << name;
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    std::string text(i * 3, static_cast<char>('a' + i % 26));  // none, shorter, longer
+    if (!text.empty()) {
+      ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), files[i]), text.size());
+    }
+    ASSERT_EQ(std::fclose(files[i]), 0);
+    EXPECT_EQ(card.ReadFile(names[i]), text) << names[i];
+  }
+  ASSERT_TRUE(Open(Card("\\d\\t100.dat"), "wb", "same length as before, 0"));
+  ASSERT_TRUE(Open(Card("\\D\\T100.DAT"), "wb", "same length as before, 1"));
+  EXPECT_EQ(card.ReadFile("D/T100.DAT"), "same length as before, 1");
+}
+
 // --- Moves ---------------------------------------------------------------------------
 
 TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
