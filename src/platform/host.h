@@ -81,7 +81,7 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath,
 bool HostFindNext(HostFind& find, HostFindEntry& entry);
 void HostFindClose(HostFind& find);
 
-// The host keeps the names of the folders it looked into last, known by
+// The host keeps the names of the folders it has looked into, known by
 // their paths below the current directory. A program that changes its
 // current directory calls this after doing so.
 void HostForgetFolderNames();
