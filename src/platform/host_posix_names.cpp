@@ -289,13 +289,7 @@ bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
   return n.pathBytes == prefixBytes || PathOf(n)[prefixBytes] == '/';
 }
 
-// Counts the changes that may have moved a folder: a folder watched above
-// a kept one, watched since the last such change, is still watched under
-// the same path.
-unsigned pathChanges = 0;
-
 void ForgetBelow(const char* prefix, int prefixBytes) {
-  ++pathChanges;
   for (int f = 0; f < foldersUsed; ++f) {
     FolderNames& n = folders[f];
     if (n.valid && (prefixBytes == 0 || IsAtOrBelow(n, prefix, prefixBytes))) ForgetNames(n);
@@ -368,36 +362,15 @@ bool WatchFolder(const char* path, int bytes, int* watch) {
   return true;
 }
 
-// The folders above kept ones watched since the last change of paths, by
-// the hash of their paths.
-struct WatchedAbove {
-  uint32_t hash;
-  int watch;
-  unsigned changes;  // pathChanges when it was watched
-};
-WatchedAbove watchedAbove[1024];
-
-// Watches the folder above a kept one at path (bytes of it), unless that
-// was done since the last change of paths.
+// Watches the folder above a kept one at path (bytes of it), unless it is
+// kept itself (a kept folder is watched, under the path it is kept by).
 bool WatchFolderAbove(const char* path, int bytes) {
-  // A kept folder is watched, under the path it is kept by.
   char folder[FolderNames::kMaxPath];
   std::memcpy(folder, path, static_cast<size_t>(bytes));
   folder[bytes] = 0;
   if (KeptFolderNamesAt(folder) != nullptr) return true;
-  uint32_t hash = HashPath(path, bytes);
-  WatchedAbove& seen = watchedAbove[hash % 1024];
-  if (seen.changes == pathChanges && seen.hash == hash && seen.watch > 0) {
-    const WatchedPath& w = watchedPath[seen.watch];
-    if (w.at >= 0 && w.bytes == bytes &&
-        std::memcmp(watchedPaths + w.at, path, static_cast<size_t>(bytes)) == 0) {
-      return true;
-    }
-  }
   int watch;
-  if (!WatchFolder(path, bytes, &watch)) return false;
-  seen = WatchedAbove{hash, watch, pathChanges};
-  return true;
+  return WatchFolder(path, bytes, &watch);
 }
 
 // Watches the folder at path and every folder above it up to the current
@@ -599,34 +572,46 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
 #endif
 }
 
-int FindFolderName(const FolderNames& n, const char16_t* name, int units, const char* exact) {
-  int found = -1;
+namespace {
+
+// Calls visit(i) for each entry of n equal to name ignoring ASCII case, until
+// visit returns true.
+template <typename Visit>
+void ForEachVariant(const FolderNames& n, const char16_t* name, int units, Visit visit) {
   uint32_t hash = HashFolded(name, units);
   for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = entries[k - 1].foldNext) {
     const Entry& e = entries[k - 1];
-    if (e.foldHash != hash || e.spelling < 0 || e.wideUnits != units ||
-        !HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units)) {
-      continue;
+    if (e.foldHash == hash && e.spelling >= 0 && e.wideUnits == units &&
+        HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units) && visit(k - 1)) {
+      return;
     }
-    const char* spelling = poolBytes + e.spelling;
-    if (exact != nullptr && std::strcmp(spelling, exact) == 0) return k - 1;
-    if (found < 0 || std::strcmp(spelling, poolBytes + entries[found].spelling) < 0) found = k - 1;
   }
+}
+
+}  // namespace
+
+int FindFolderName(const FolderNames& n, const char16_t* name, int units, const char* exact) {
+  int found = -1;
+  ForEachVariant(n, name, units, [&](int i) {
+    const char* spelling = poolBytes + entries[i].spelling;
+    if (exact != nullptr && std::strcmp(spelling, exact) == 0) {
+      found = i;
+      return true;
+    }
+    if (found < 0 || std::strcmp(spelling, poolBytes + entries[found].spelling) < 0) found = i;
+    return false;
+  });
   return found;
 }
 
 bool FolderHasOtherSpelling(const FolderNames& n, const char16_t* name, int units,
                             const char* except) {
-  uint32_t hash = HashFolded(name, units);
-  for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = entries[k - 1].foldNext) {
-    const Entry& e = entries[k - 1];
-    if (e.foldHash != hash || e.spelling < 0 || e.wideUnits != units ||
-        !HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units)) {
-      continue;
-    }
-    if (except == nullptr || std::strcmp(poolBytes + e.spelling, except) != 0) return true;
-  }
-  return false;
+  bool other = false;
+  ForEachVariant(n, name, units, [&](int i) {
+    other = except == nullptr || std::strcmp(poolBytes + entries[i].spelling, except) != 0;
+    return other;
+  });
+  return other;
 }
 
 const char* FolderNameSpelling(const FolderNames&, int i) {

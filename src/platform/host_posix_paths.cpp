@@ -67,6 +67,11 @@ constexpr struct FatInvalidAscii {
   constexpr bool operator[](char16_t c) const { return set[c]; }
 } kFatInvalidAscii;
 
+// True for "." and "..".
+bool IsDot(const char16_t* name, int units) {
+  return (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
+}
+
 // Appends the name at the start of path (up to a separator or the end) to
 // out at *pos as UTF-8, terminated; *invalid when FAT cannot hold it.
 // Returns its units, or -1 when it does not fit.
@@ -129,8 +134,7 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
     }
     i = start + units;
     const char16_t* name = path + start;
-    bool dot =
-        (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
+    bool dot = IsDot(name, units);
     r.folderInvalid = r.fatInvalid;
     if (!hostAbsolute && !dot && invalid) r.fatInvalid = true;
     r.parentEnd = parentEnd;
@@ -239,8 +243,7 @@ void StartResolving(const char16_t* path, Resolved& r) {
     const char16_t* name = path + folderUnits;
     int units = PutName(name, r.path, &pos, &invalid);
     if (units >= 0) {
-      bool dot =
-          (units == 1 && name[0] == u'.') || (units == 2 && name[0] == u'.' && name[1] == u'.');
+      bool dot = IsDot(name, units);
       r.lastName = name;
       r.lastUnits = units;
       r.lastIsDot = dot;
