@@ -70,6 +70,10 @@ struct FontRecord {
   int32_t codeType;
   int32_t blockCount;
   CodeBlock* blocks;
+  // For each high byte of a code, the first block that holds any code with
+  // it (blockCount for none): a lookup starts there and finds the glyph a
+  // search from block 0 finds. All zeros (search every block) is valid.
+  uint8_t firstBlock[256];
 };
 
 struct RunState {

@@ -136,6 +136,16 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) 
     slot += static_cast<size_t>(table[i].glyphCount) * kDoubleByteSlotBytes;
   }
 
+  for (int high = 0; high < 256; ++high) {
+    int i = 0;
+    while (i < font.blockCount &&
+           !(font.blocks[i].glyphCount > 0 && font.blocks[i].firstCode >> 8 <= high &&
+             font.blocks[i].lastCode >> 8 >= high)) {
+      ++i;
+    }
+    font.firstBlock[high] = static_cast<uint8_t>(i);
+  }
+
   // Glyphs past the end of a truncated file stay blank.
   uint8_t bitmap[kMaxFileGlyphBytes];
   for (int i = 0; i < font.blockCount; ++i) {
@@ -178,18 +188,37 @@ int GetFontMetrics(std::FILE* file, FontRecord& font, const char* fileName) {
   return ok;
 }
 
-void TransposeGlyphBlock(const uint8_t* rows, uint8_t* columns) {
-  for (int c = 0; c < 8; ++c) {
-    uint8_t column = 0;
-    for (int r = 0; r < 8; ++r) {
-      if ((rows[r] >> (7 - c)) & 1) column |= static_cast<uint8_t>(1 << r);
-    }
-    columns[c] = column;
+namespace {
+
+// kSpread[b] holds, in byte c, bit 7 - c of b: a row's pixels, one to a
+// column byte. Shifted left by r they land on bit r of each column, which
+// is where row r goes.
+struct SpreadTable {
+  uint64_t bits[256];
+};
+
+constexpr SpreadTable MakeSpreadTable() {
+  SpreadTable t{};
+  for (int b = 0; b < 256; ++b) {
+    for (int c = 0; c < 8; ++c) t.bits[b] |= static_cast<uint64_t>((b >> (7 - c)) & 1) << (8 * c);
   }
+  return t;
+}
+
+constexpr SpreadTable kSpread = MakeSpreadTable();
+
+}  // namespace
+
+// Column c, bit r is row r, bit 7 - c (a font's rows go left to right from
+// the high bit). Thousands of glyphs go through here as the fonts load.
+void TransposeGlyphBlock(const uint8_t* rows, uint8_t* columns) {
+  uint64_t all = 0;
+  for (int r = 0; r < 8; ++r) all |= kSpread.bits[rows[r]] << r;
+  for (int c = 0; c < 8; ++c) columns[c] = static_cast<uint8_t>(all >> (8 * c));
 }
 
 const uint8_t* FindGlyph(const FontRecord& font, uint16_t code) {
-  for (int i = 0; i < font.blockCount; ++i) {
+  for (int i = font.firstBlock[code >> 8]; i < font.blockCount; ++i) {
     const CodeBlock& block = font.blocks[i];
     if (code < block.firstCode || code > block.lastCode) continue;
     int index = code - block.firstCode;

@@ -84,6 +84,23 @@ TEST_F(FontFile, ReadsDoubleByteGlyphsFromTheBlockThatHoldsTheCode) {
   EXPECT_EQ(FindGlyph(font, 0x8140), nullptr);
 }
 
+TEST_F(FontFile, TakesTheGlyphOfTheFirstBlockThatHoldsTheCodeInAnyBlockOrder) {
+  // An empty block, blocks out of order, one inside another, one across
+  // several high bytes.
+  ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1, AllLit,
+                                   {{0x8400, 0x83FF}, {0x8240, 0x82FF}, {0x8140, 0x83FF},
+                                    {0x8300, 0x8310}, {0x8800, 0x8800}}))),
+            1);
+  auto in = [&](int block, uint16_t code) {
+    return font.blocks[block].glyphs + (code - font.blocks[block].firstCode) * font.slotBytes;
+  };
+  EXPECT_EQ(FindGlyph(font, 0x8250), in(1, 0x8250));
+  EXPECT_EQ(FindGlyph(font, 0x8150), in(2, 0x8150));
+  EXPECT_EQ(FindGlyph(font, 0x8305), in(2, 0x8305));
+  EXPECT_EQ(FindGlyph(font, 0x8800), in(4, 0x8800));
+  for (uint16_t code : {0x813F, 0x8400, 0x8801, 0x0041}) EXPECT_EQ(FindGlyph(font, code), nullptr);
+}
+
 TEST_F(FontFile, RefusesFilesThatAreNotFontx2AndLeavesTheRecordAlone) {
   font.width = 77;
   FontxDesign notFontx2 = Design(8, 16, 0);

@@ -23,3 +23,10 @@ inline uint8_t GlyphUpper(const uint8_t* slot, int k) { return slot[k]; }
 inline uint8_t GlyphLower(const FontRecord& font, const uint8_t* slot, int k) {
   return slot[font.slotBytes / 2 + k];
 }
+
+// The two pages of a slot: column k of the upper page is GlyphUpper(slot, k),
+// of the lower page GlyphLower(font, slot, k).
+inline const uint8_t* GlyphUpperPage(const uint8_t* slot) { return slot; }
+inline const uint8_t* GlyphLowerPage(const FontRecord& font, const uint8_t* slot) {
+  return slot + font.slotBytes / 2;
+}

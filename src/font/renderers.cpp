@@ -51,19 +51,23 @@ int MakeTwoLineDataOfString(const RunState& state, uint8_t* page0, uint8_t* page
       line = 2;
       column = 0;
     }
-    int columns = GlyphColumnCount(*font);
     // A glyph wider than the room left is cut at the capacity.
-    for (int k = 0; k < columns && column < capacity; ++k, ++column) {
-      unsigned upper = GlyphUpper(glyph, k);
-      unsigned lower = GlyphLower(*font, glyph, k);
-      if (line == 1) {
-        page0[column] = static_cast<uint8_t>(upper);
-        page1[column] = static_cast<uint8_t>(lower & 0x0F);
-      } else {
-        page1[column] = static_cast<uint8_t>(page1[column] | upper << 4);
-        page2[column] = static_cast<uint8_t>(upper >> 4 | lower << 4);
+    int columns = GlyphColumnCount(*font);
+    if (columns > capacity - column) columns = capacity - column;
+    const uint8_t* upper = GlyphUpperPage(glyph);
+    const uint8_t* lower = GlyphLowerPage(*font, glyph);
+    if (line == 1) {
+      for (int k = 0; k < columns; ++k) {
+        page0[column + k] = upper[k];
+        page1[column + k] = static_cast<uint8_t>(lower[k] & 0x0F);
+      }
+    } else {
+      for (int k = 0; k < columns; ++k) {
+        page1[column + k] = static_cast<uint8_t>(page1[column + k] | upper[k] << 4);
+        page2[column + k] = static_cast<uint8_t>(upper[k] >> 4 | lower[k] << 4);
       }
     }
+    column += columns;
   }
   return column;
 }

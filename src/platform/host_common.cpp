@@ -199,6 +199,11 @@ int HostWideToCp932(const char16_t* text, char* out, int size) {
   int n = 0;
   int pos = 0;
   while (text[pos] != 0) {
+    if (text[pos] < 0x80) {  // most text is ASCII: the same byte
+      if (n + 1 > size - 1) break;
+      out[n++] = static_cast<char>(text[pos++]);
+      continue;
+    }
     uint8_t bytes[2];
     int used;
     int len = EncodeWideChar(text + pos, &used, bytes);

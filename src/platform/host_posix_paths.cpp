@@ -76,15 +76,20 @@ bool IsDot(const char16_t* name, int units) {
 // out at *pos as UTF-8, terminated; *invalid when FAT cannot hold it.
 // Returns its units, or -1 when it does not fit.
 int PutName(const char16_t* path, char* out, int* pos, bool* invalid) {
-  // Most names are ASCII: found, copied and checked in one go.
+  // Most names are ASCII: found, copied and checked in one go (in locals:
+  // stores through out could otherwise change *pos and *invalid).
   int i = 0;
+  int p = *pos;
+  bool bad = false;
   char16_t c;
-  while ((c = path[i]) != 0 && c < 0x80 && c != u'\\' && c != u'/' && *pos + 1 < kPathBytes) {
-    *invalid |= kFatInvalidAscii[c];
-    out[(*pos)++] = static_cast<char>(c);
+  while ((c = path[i]) != 0 && c < 0x80 && c != u'\\' && c != u'/' && p + 1 < kPathBytes) {
+    bad |= kFatInvalidAscii[c];
+    out[p++] = static_cast<char>(c);
     ++i;
   }
-  out[*pos] = 0;
+  out[p] = 0;
+  *pos = p;
+  *invalid |= bad;
   if (c != 0 && !HostIsSeparator(c)) {
     int rest = i;
     while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
