@@ -22,6 +22,7 @@
 #include "platform/host_internal.h"
 #include "platform/host_posix_names.h"
 #include "platform/host_posix_paths.h"
+#include "platform/host_posix_streams.h"
 
 namespace {
 
@@ -553,71 +554,6 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
 
 namespace {
 
-// --- Files written over ---------------------------------------------------------
-//
-// A file that is there already and is opened to be written anew is written
-// over in place and cut to its new length when closed, not emptied first:
-// emptying a file gives its blocks back at once (on a disk mounted with
-// discard, waiting for the disk each time), and a file rewritten with the
-// same length, as a second run rewrites its track lists, then gives back
-// nothing.
-
-struct Rewrite {
-  int fd;
-  off_t written;
-  off_t oldSize;
-  bool inUse;
-};
-Rewrite rewrites[16];
-
-ssize_t RewriteWrite(void* cookie, const char* buf, size_t bytes) {
-  Rewrite& w = *static_cast<Rewrite*>(cookie);
-  size_t done = 0;
-  while (done < bytes) {
-    ssize_t put = write(w.fd, buf + done, bytes - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) break;
-    done += static_cast<size_t>(put);
-  }
-  w.written += static_cast<off_t>(done);
-  return static_cast<ssize_t>(done);  // short: the stream records the error
-}
-
-int RewriteClose(void* cookie) {
-  Rewrite& w = *static_cast<Rewrite*>(cookie);
-  int result = 0;
-  if (w.written < w.oldSize && ftruncate(w.fd, w.written) != 0) result = -1;
-  if (close(w.fd) != 0) result = -1;
-  w.inUse = false;
-  return result;
-}
-
-// Opens the regular file at path to be written anew ("wb").
-std::FILE* OpenToRewrite(const char* path) {
-#if defined(__GLIBC__)
-  Rewrite* w = nullptr;
-  for (Rewrite& free : rewrites) {
-    if (!free.inUse) {
-      w = &free;
-      break;
-    }
-  }
-  if (w != nullptr) {
-    int fd = open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-      *w = Rewrite{fd, 0, st.st_size, true};
-      cookie_io_functions_t io = {nullptr, RewriteWrite, nullptr, RewriteClose};
-      if (std::FILE* file = fopencookie(w, "wb", io)) return file;
-      w->inUse = false;
-    }
-    close(fd);
-  }
-#endif
-  return std::fopen(path, "wb");
-}
-
 // Opens an entry whose folder's names were looked at: a file found there as
 // it is, a new file only if it is still not there. Null with *stale set
 // when the disk proved the names out of date (a change not reported yet).
@@ -648,8 +584,8 @@ std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
     return nullptr;
   }
   std::FILE* file = kind == EntryKind::kFile && std::strcmp(binary, "wb") == 0
-                        ? OpenToRewrite(r.path)
-                        : std::fopen(r.path, binary);
+                        ? PosixOpenToRewrite(r.path)
+                        : PosixOpenFile(r.path, binary, false);
   if (file == nullptr && errno == ENOENT && kind == EntryKind::kFile) *stale = true;
   return file;
 }
@@ -673,7 +609,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
       errno = ENAMETOOLONG;
       return nullptr;
     }
-    return std::fopen(r.path, binary);
+    return PosixOpenFile(r.path, binary, false);
   }
   FollowFolderChanges();
   Resolve(path, r, true);
@@ -709,18 +645,8 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
     return nullptr;
   }
-  std::FILE* file = std::fopen(r.path, binary);
-  if (file == nullptr) return nullptr;
-  if (r.statValid && S_ISREG(r.st.st_mode)) return file;  // resolving has looked
-  if (binary[0] != 'r' || binary[1] == '+') return file;  // a folder never opens for writing
-  struct stat st;
-  if (fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
-    // A folder is not a file, as on Windows.
-    std::fclose(file);
-    errno = EISDIR;
-    return nullptr;
-  }
-  return file;
+  // A folder never opens for writing; resolving may have looked already.
+  return PosixOpenFile(r.path, binary, !(r.statValid && S_ISREG(r.st.st_mode)));
 }
 
 std::FILE* HostOpen(const char* path, const char* mode) {

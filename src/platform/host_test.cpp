@@ -9,6 +9,7 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -235,6 +236,28 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   EXPECT_FALSE(Open(Card("\\DIR"), "rb"));
   EXPECT_FALSE(Open(Card("\\MISSING\\x.txt"), "wb"));
 }
+
+#ifndef _WIN32
+// Reading a file through the host leaves its access time as it was: a run
+// reads the head of every MP3 file, and each update would write the file's
+// metadata. (An access time before the modification time is one that a
+// read would otherwise update.)
+TEST(HostFiles, ReadingLeavesAccessTimesAlone) {
+  TempCard card;
+  card.WriteFile("A/001.MP3", "ID3tag");
+  std::string path = (card.root() / "A" / "001.MP3").string();
+  timespec times[2] = {{1000000000, 0}, {0, UTIME_OMIT}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  std::FILE* f = HostOpen(Card("\\a\\001.mp3").c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  char buf[16];
+  EXPECT_EQ(std::fread(buf, 1, sizeof buf, f), 6u);
+  std::fclose(f);
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
+}
+#endif
 
 TEST(HostFiles, CopyReplacesTargetByteForByte) {
   TempCard card;

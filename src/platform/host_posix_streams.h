@@ -1,0 +1,14 @@
+// Streams over descriptors on a POSIX disk: files read, and files written
+// anew over what they held (host_posix.cpp only).
+#pragma once
+
+#include <cstdio>
+
+// Opens the file at path (a host path) in binary mode as std::fopen does;
+// one opened only to be read ("rb") leaves its access time alone where the
+// files' owner allows it, and with refuseFolder is not a folder (EISDIR).
+std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder);
+
+// Opens the regular file at path to be written anew ("wb"): written over in
+// place and cut to its new length when closed.
+std::FILE* PosixOpenToRewrite(const char* path);
