@@ -212,7 +212,8 @@ void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName,
     return;
   }
   TagBuffer tag{};
-  std::setvbuf(file, nullptr, _IONBF, 0);  // one read straight into tag, no buffer to size
+  char buffer[sizeof tag.bytes];  // one read fills it: no buffer to size or allocate
+  std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
   (void)std::fread(tag.bytes, 1, sizeof tag.bytes, file);  // a short file leaves zeros
   std::fclose(file);
 
