@@ -286,7 +286,8 @@ namespace {
 // closing, which for the file listing of every folder adds up to seconds.
 std::FILE* OpenWorkFile(const char* path) {
   std::FILE* file = HostOpen(path, "r+b");
-  return file != nullptr ? file : HostOpen(path, "wb");
+  // "w+b", not "wb": a plain stream, whose length CloseWorkFile can set.
+  return file != nullptr ? file : HostOpen(path, "w+b");
 }
 
 bool CloseWorkFile(std::FILE* file) {
@@ -565,10 +566,7 @@ std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
       errno = ENOENT;  // its folder holds no such name
       return nullptr;
     }
-    char exclusive[6];
-    std::strcpy(exclusive, binary);
-    std::strcat(exclusive, "x");
-    std::FILE* file = std::fopen(r.path, exclusive);
+    std::FILE* file = PosixCreateFile(r.path, binary);
     if (file == nullptr && errno == EEXIST) *stale = true;
     return file;
   }

@@ -11,14 +11,28 @@
 
 namespace {
 
-// --- Files read -------------------------------------------------------------------
+// --- Streams over descriptors -----------------------------------------------------
 //
-// A run reads the head of every MP3 file and every log of the card. Opened
-// without updating their access times they are read without writing their
-// metadata each time (a file indexer reads the same way). They are read
-// through their descriptors, sparing the status queries stdio makes to
-// wrap a descriptor and to size a buffer; a stream left without a buffer
-// would read a byte at a time (a reader gives it one).
+// A run reads the head of every MP3 file and every log of the card, and
+// makes thousands of small files. Read or written through their descriptors
+// they spare the status query stdio makes to size each buffer. Files read
+// open without updating their access times, so reading writes no file's
+// metadata (a file indexer reads the same way). A stream left without a
+// buffer would read a byte at a time: a reader gives it one.
+
+// Writes all of bytes; fewer when an error stops it (the stream records it).
+size_t WriteAll(int fd, const char* buf, size_t bytes) {
+  size_t done = 0;
+  while (done < bytes) {
+    ssize_t put = write(fd, buf + done, bytes - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    done += static_cast<size_t>(put);
+  }
+  return done;
+}
+
+#if defined(__GLIBC__)
 
 int FdOf(void* cookie) { return static_cast<int>(reinterpret_cast<intptr_t>(cookie)); }
 
@@ -37,7 +51,24 @@ int SeekFd(void* cookie, off64_t* offset, int whence) {
   return 0;
 }
 
+ssize_t WriteFd(void* cookie, const char* buf, size_t bytes) {
+  return static_cast<ssize_t>(WriteAll(FdOf(cookie), buf, bytes));
+}
+
 int CloseFd(void* cookie) { return close(FdOf(cookie)); }
+
+// A stream over fd, which it closes; null (fd closed) when none can be made.
+std::FILE* StreamOver(int fd, const char* mode, cookie_io_functions_t io) {
+  if (std::FILE* file = fopencookie(reinterpret_cast<void*>(static_cast<intptr_t>(fd)), mode, io)) {
+    return file;
+  }
+  int error = errno;
+  close(fd);
+  errno = error;
+  return nullptr;
+}
+
+#endif
 
 int OpenToRead(const char* path) {
 #if defined(O_NOATIME)
@@ -72,15 +103,9 @@ Rewrite rewrites[16];
 
 ssize_t RewriteWrite(void* cookie, const char* buf, size_t bytes) {
   Rewrite& w = *static_cast<Rewrite*>(cookie);
-  size_t done = 0;
-  while (done < bytes) {
-    ssize_t put = write(w.fd, buf + done, bytes - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) break;
-    done += static_cast<size_t>(put);
-  }
+  size_t done = WriteAll(w.fd, buf, bytes);
   w.written += static_cast<off_t>(done);
-  return static_cast<ssize_t>(done);  // short: the stream records the error
+  return static_cast<ssize_t>(done);
 }
 
 int RewriteClose(void* cookie) {
@@ -130,14 +155,25 @@ std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder
     return nullptr;
   }
 #if defined(__GLIBC__)
-  cookie_io_functions_t io = {ReadFd, nullptr, SeekFd, CloseFd};
-  std::FILE* file = fopencookie(reinterpret_cast<void*>(static_cast<intptr_t>(fd)), "rb", io);
+  return StreamOver(fd, "rb", {ReadFd, nullptr, SeekFd, CloseFd});
 #else
-  std::FILE* file = fdopen(fd, "rb");
-#endif
-  if (file != nullptr) return file;
+  if (std::FILE* file = fdopen(fd, "rb")) return file;
   int error = errno;
   close(fd);
   errno = error;
   return nullptr;
+#endif
+}
+
+std::FILE* PosixCreateFile(const char* path, const char* binary) {
+#if defined(__GLIBC__)
+  if (std::strcmp(binary, "wb") == 0) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    return StreamOver(fd, "wb", {nullptr, WriteFd, nullptr, CloseFd});
+  }
+#endif
+  char exclusive[8];
+  std::snprintf(exclusive, sizeof exclusive, "%sx", binary);
+  return std::fopen(path, exclusive);
 }

@@ -12,3 +12,9 @@ std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder
 // Opens the regular file at path to be written anew ("wb"): written over in
 // place and cut to its new length when closed.
 std::FILE* PosixOpenToRewrite(const char* path);
+
+// Makes the file at path, which must not be there yet (EEXIST), and opens it
+// in binary mode (binary without the "x"). A file written ("wb") is written
+// through its descriptor, without the status query stdio makes to size a
+// buffer.
+std::FILE* PosixCreateFile(const char* path, const char* binary);
