@@ -9,10 +9,6 @@
 
 // --- Names -------------------------------------------------------------------
 
-char16_t HostFoldAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
-}
-
 bool HostIsFatInvalidName(const char16_t* name, int units) {
   if (units <= 0) return true;
   for (int i = 0; i < units; ++i) {

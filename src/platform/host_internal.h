@@ -13,7 +13,9 @@
 bool HostIsFatInvalidName(const char16_t* name, int units);
 
 // ASCII letters folded to upper case; every other unit as it is.
-char16_t HostFoldAscii(char16_t c);
+inline char16_t HostFoldAscii(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+}
 
 // Equality of two unit runs ignoring ASCII letter case.
 bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits);

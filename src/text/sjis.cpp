@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-bool IsSjisLeadByte(uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 bool IsLeadByteAt(const char* text, int pos) {
   int i = 0;
   while (i < pos) {

@@ -6,7 +6,9 @@
 #include <cstdint>
 
 // True for the lead-byte ranges 0x81..0x9F and 0xE0..0xFC.
-bool IsSjisLeadByte(uint8_t byte);
+inline bool IsSjisLeadByte(uint8_t byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 // True when text[pos] is the lead byte of a double-byte character, judged
 // by walking the text from its start (a trail byte in the lead range is
