@@ -143,9 +143,24 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
   return true;
 }
 
+constexpr int kCardUnits = 2048;
+
+// Puts "\" and listed name k after cardPath's first cardLen units; its
+// units, or -1 for a name left out (too long to list, or to fit).
+int PutListedName(const HostNamePool& pool, int k, char16_t* cardPath, int cardLen) {
+  if ((HostPoolFlags(pool, k) & kListedTooLong) != 0) return -1;
+  const char16_t* name = HostPoolName(pool, k);
+  int len = 0;
+  while (name[len] != 0) ++len;
+  if (cardLen + 1 + len + 1 > kCardUnits) return -1;
+  cardPath[cardLen] = u'\\';
+  for (int u = 0; u <= len; ++u) cardPath[cardLen + 1 + u] = name[u];
+  return len;
+}
+
 // Lists the subfolders of the folder at hostPath (UTF-8) whose card path is
-// cardPath (wide, "" for the root): first every subfolder's line, then each
-// subfolder's own listing, in name order.
+// cardPath (wide, "" for the root; room for kCardUnits): first every
+// subfolder's line, then each subfolder's own listing, in name order.
 bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
   HostNamePool& pool = HostListingPool();
   int first = pool.nameCount;
@@ -153,33 +168,19 @@ bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath
   HostPoolSort(pool, first);
   int last = pool.nameCount;
   bool ok = true;
-  constexpr int kCardUnits = 2048;
   for (int k = first; k < last && ok; ++k) {
-    if ((HostPoolFlags(pool, k) & kListedTooLong) != 0) continue;
-    const char16_t* name = HostPoolName(pool, k);
-    int len = 0;
-    while (name[len] != 0) ++len;
-    if (cardLen + 1 + len + 1 > kCardUnits) continue;
-    cardPath[cardLen] = u'\\';
-    for (int u = 0; u <= len; ++u) cardPath[cardLen + 1 + u] = name[u];
+    if (PutListedName(pool, k, cardPath, cardLen) < 0) continue;
     ok = HostWriteListingLine(out, cardPath);
     cardPath[cardLen] = 0;
   }
   for (int k = first; k < last && ok; ++k) {
-    if ((HostPoolFlags(pool, k) & kListedTooLong) != 0) continue;
-    const char16_t* name = HostPoolName(pool, k);
-    int len = 0;
-    while (name[len] != 0) ++len;
-    if (cardLen + 1 + len + 1 > kCardUnits) continue;
+    int len = PutListedName(pool, k, cardPath, cardLen);
+    if (len < 0) continue;
     int pos = hostLen;
     if (pos > 0) hostPath[pos++] = '/';
-    if (!PosixAppendUtf8(name, len, hostPath, kPathBytes, &pos)) {
-      hostPath[hostLen] = 0;
-      continue;
+    if (PosixAppendUtf8(cardPath + cardLen + 1, len, hostPath, kPathBytes, &pos)) {
+      ok = ListFolders(out, hostPath, pos, cardPath, cardLen + 1 + len);
     }
-    cardPath[cardLen] = u'\\';
-    for (int u = 0; u <= len; ++u) cardPath[cardLen + 1 + u] = name[u];
-    ok = ListFolders(out, hostPath, pos, cardPath, cardLen + 1 + len);
     hostPath[hostLen] = 0;
     cardPath[cardLen] = 0;
   }
@@ -304,7 +305,7 @@ bool HostWriteFolderListing(const char* workFile) {
   if (out == nullptr) return false;
   FollowFolderChanges();
   static char hostPath[kPathBytes];
-  static char16_t cardPath[2048];
+  static char16_t cardPath[kCardUnits];
   hostPath[0] = 0;
   cardPath[0] = 0;
   bool ok = ListFolders(out, hostPath, 0, cardPath, 0);
@@ -325,8 +326,7 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
       HostNamePool& pool = HostListingPool();
       int first = pool.nameCount;
       // The scan reads the files listed here next: their folder's names are kept.
-      PushEntries(pool, std::strcmp(r.path, ".") == 0 ? "" : r.path, Want::kFiles, nullptr, false,
-                  true);
+      PushEntries(pool, FolderOf(r), Want::kFiles, nullptr, false, true);
       HostPoolSort(pool, first);
       for (int k = first; k < pool.nameCount && ok; ++k) {
         ok = HostWriteListingLine(out, HostPoolName(pool, k));
@@ -363,8 +363,7 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* p
   int first = pool.nameCount;
   // A drive root shows no "." and ".." entries; the card root is one.
   bool root = IsCardRoot(folderPath);
-  if (!PushEntries(pool, std::strcmp(r.path, ".") == 0 ? "" : r.path, Want::kAll, find.pattern,
-                   !root, true)) {
+  if (!PushEntries(pool, FolderOf(r), Want::kAll, find.pattern, !root, true)) {
     return false;
   }
   find.first = first;
@@ -469,16 +468,11 @@ unsigned long CheckTarget(const Resolved& source, const Resolved& target, const 
   return taken;
 }
 
-}  // namespace
-
-namespace {
-
 Resolved moveSource;
 Resolved moveTarget;
 
 // One attempt at a move; *usedNames tells whether kept names decided
 // anything.
-
 unsigned long MoveOnce(const char16_t* from, const char16_t* to, bool* usedNames) {
   Resolved& source = moveSource;
   Resolved& target = moveTarget;

@@ -99,6 +99,22 @@ int PutName(const char16_t* path, char* out, int* pos, bool* invalid) {
   return i;
 }
 
+// Makes name (units long, at nameStart of r.path, after its folder's path
+// ending at parentEnd) r's last component. folderInvalid: FAT cannot hold a
+// name before it; invalid: FAT cannot hold this one.
+void SetLastComponent(Resolved& r, const char16_t* name, int units, int parentEnd, int nameStart,
+                      bool folderInvalid, bool invalid, bool hostAbsolute) {
+  bool dot = IsDot(name, units);
+  r.folderInvalid = folderInvalid;
+  r.fatInvalid = folderInvalid || (!hostAbsolute && !dot && invalid);
+  r.parentEnd = parentEnd;
+  r.lastStart = nameStart;
+  r.lastName = name;
+  r.lastUnits = units;
+  r.lastIsDot = dot;
+  r.lastMissing = false;
+}
+
 // Builds r.path from the components of path. With lookUp, each component
 // that does not exist as spelled is looked up in its folder ignoring ASCII
 // case; without, the components are taken as spelled and nothing is read.
@@ -139,16 +155,8 @@ void Walk(const char16_t* path, Resolved& r, bool lookUp) {
     }
     i = start + units;
     const char16_t* name = path + start;
-    bool dot = IsDot(name, units);
-    r.folderInvalid = r.fatInvalid;
-    if (!hostAbsolute && !dot && invalid) r.fatInvalid = true;
-    r.parentEnd = parentEnd;
-    r.lastStart = nameStart;
-    r.lastName = name;
-    r.lastUnits = units;
-    r.lastIsDot = dot;
-    r.lastMissing = false;
-    if (!lookUp || missing || dot) continue;
+    SetLastComponent(r, name, units, parentEnd, nameStart, r.fatInvalid, invalid, hostAbsolute);
+    if (!lookUp || missing || r.lastIsDot) continue;
     struct stat st;
     if (lstat(r.path, &st) == 0) continue;
     char folder[kPathBytes];
@@ -197,6 +205,8 @@ void LookAmong(Resolved& r, FolderNames& names) {
 
 }  // namespace
 
+const char* FolderOf(const Resolved& r) { return std::strcmp(r.path, ".") == 0 ? "" : r.path; }
+
 // The parent folder part of a resolved path ("" for the current directory).
 void ParentOf(const Resolved& r, char* out) {
   std::memcpy(out, r.path, static_cast<size_t>(r.parentEnd));
@@ -238,22 +248,17 @@ void StartResolving(const char16_t* path, Resolved& r) {
       std::memcmp(path, lastFolder.given, sizeof(char16_t) * static_cast<size_t>(folderUnits)) ==
           0) {
     r.tooLong = false;
-    r.lastMissing = false;
     int pos = lastFolder.bytes;
     std::memcpy(r.path, lastFolder.path, static_cast<size_t>(pos));
-    r.parentEnd = pos;
+    int parentEnd = pos;
     if (pos > 0 && r.path[pos - 1] != '/') r.path[pos++] = '/';
-    r.lastStart = pos;
+    int nameStart = pos;
     bool invalid = false;
     const char16_t* name = path + folderUnits;
     int units = PutName(name, r.path, &pos, &invalid);
     if (units >= 0) {
-      bool dot = IsDot(name, units);
-      r.lastName = name;
-      r.lastUnits = units;
-      r.lastIsDot = dot;
-      r.folderInvalid = lastFolder.invalid;
-      r.fatInvalid = lastFolder.invalid || (!hostAbsolute && !dot && invalid);
+      SetLastComponent(r, name, units, parentEnd, nameStart, lastFolder.invalid, invalid,
+                       hostAbsolute);
       return;
     }
   }
@@ -329,7 +334,7 @@ void Resolve(const char16_t* path, Resolved& r, bool namesFirst) {
 void ResolveFolder(const char16_t* path, Resolved& r) {
   StartResolving(path, r);
   if (r.tooLong) return;
-  if (KeptFolderNamesAt(std::strcmp(r.path, ".") == 0 ? "" : r.path) != nullptr) return;
+  if (KeptFolderNamesAt(FolderOf(r)) != nullptr) return;
   Resolve(path, r);
 }
 

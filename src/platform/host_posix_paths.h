@@ -36,6 +36,10 @@ const char* DirPath(const char* folder);
 // True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
 bool NameMatches(const char* utf8, const char16_t* wide, int wideUnits);
 
+// The folder a resolved path names, as the kept names know it ("" for the
+// current directory, which DirPath gives back as ".").
+const char* FolderOf(const Resolved& r);
+
 // The parent folder part of a resolved path ("" for the current directory).
 void ParentOf(const Resolved& r, char* out);
 
