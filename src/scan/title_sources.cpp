@@ -89,19 +89,20 @@ bool IsAt(const TagBuffer& tag, int p, const char* id) {
   return std::memcmp(tag.bytes + p, id, static_cast<size_t>(n)) == 0;
 }
 
-// Position of the first zero byte from start, or -1 before the end.
-int FindZeroByte(const TagBuffer& tag, int start) {
+// Position of the first byte equal to value from start, or -1 before the end.
+int FindByte(const TagBuffer& tag, int start, uint8_t value) {
   if (start >= kTagBytes) return -1;
-  const void* zero = std::memchr(tag.bytes + start, 0, static_cast<size_t>(kTagBytes - start));
-  return zero == nullptr ? -1 : static_cast<int>(static_cast<const uint8_t*>(zero) - tag.bytes);
+  const void* at = std::memchr(tag.bytes + start, value, static_cast<size_t>(kTagBytes - start));
+  return at == nullptr ? -1 : static_cast<int>(static_cast<const uint8_t*>(at) - tag.bytes);
 }
+
+int FindZeroByte(const TagBuffer& tag, int start) { return FindByte(tag, start, 0); }
 
 // The first position from p that holds a 'T' (where every frame id looked
 // for begins), or kTagBytes.
 int NextT(const TagBuffer& tag, int p) {
-  if (p >= kTagBytes) return kTagBytes;
-  const void* t = std::memchr(tag.bytes + p, 'T', static_cast<size_t>(kTagBytes - p));
-  return t == nullptr ? kTagBytes : static_cast<int>(static_cast<const uint8_t*>(t) - tag.bytes);
+  int t = FindByte(tag, p, 'T');
+  return t < 0 ? kTagBytes : t;
 }
 
 // Position of the first pair of zero bytes at an even distance from start,
@@ -196,14 +197,7 @@ void ScanVersion23(const TagBuffer& tag, char* title) {
 void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title) {
   title[0] = 0;
   char path[2 * kPathTextBytes + 2];
-  // folderPath "\\" and at most 127 bytes of the name (one per file: no format)
-  size_t folder = std::strlen(folderPath);
-  size_t name = strnlen(fileName, 127);
-  if (folder + 1 + name >= sizeof path) folder = sizeof path - 2 - name;
-  std::memcpy(path, folderPath, folder);
-  path[folder] = '\\';
-  std::memcpy(path + folder + 1, fileName, name);
-  path[folder + 1 + name] = 0;
+  std::snprintf(path, sizeof path, "%s\\%.127s", folderPath, fileName);
   std::FILE* file = HostOpen(path, "rb");
   char line[sizeof path + 64];
   if (file == nullptr) {
