@@ -561,6 +561,7 @@ std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
       return nullptr;
     }
     std::FILE* file = PosixCreateFile(r.path, binary);
+    if (file != nullptr) KeepMadeFile(*r.names, r.path + r.lastStart);
     if (file == nullptr && errno == EEXIST) *stale = true;
     return file;
   }

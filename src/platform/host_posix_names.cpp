@@ -417,6 +417,12 @@ bool ApplyToNames(FolderNames& n, const inotify_event& event) {
   if (event.len == 0) return true;
   bool folder = (mask & IN_ISDIR) != 0;
   if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+    // A name made where one is kept alive is an older report (nothing is
+    // made over a name, and a name gone is reported gone): what the names
+    // hold of it is newer, as for a file the tool made itself.
+    if ((mask & IN_CREATE) != 0 && FindKeptName(n, event.name, HashName(event.name)) >= 0) {
+      return true;
+    }
     EntryKind kind = folder ? EntryKind::kFolder : EntryKind::kNotFolder;
     if (!folder && (mask & IN_MOVED_TO) != 0 && event.cookie == movedCookie) kind = movedKind;
     if (!KeepName(n, event.name, kind, false)) ForgetNames(n);
@@ -641,6 +647,10 @@ EntryKind FolderNameKind(FolderNames& n, int i, bool resolve) {
 
 int FirstFolderName(const FolderNames& n) { return NextLive(n.first); }
 int NextFolderName(const FolderNames&, int i) { return NextLive(entries[i].next); }
+
+void KeepMadeFile(FolderNames& n, const char* name) {
+  if (n.valid && !KeepName(n, name, EntryKind::kFile, false)) ForgetNames(n);
+}
 
 void ForgetFolderNamesUnder(const char* path) {
   ForgetBelow(path, static_cast<int>(std::strlen(path)));

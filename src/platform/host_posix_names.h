@@ -76,6 +76,10 @@ EntryKind FolderNameKind(FolderNames& n, int i, bool resolve);
 template <typename Visit>
 void ForEachFolderName(FolderNames& n, Visit visit);
 
+// Keeps a regular file the tool has just made in the folder (name in
+// UTF-8), so that opening it later needs no look at the disk.
+void KeepMadeFile(FolderNames& n, const char* name);
+
 // Forgets the kept folders at path and below it ("" forgets all).
 void ForgetFolderNamesUnder(const char* path);
 
