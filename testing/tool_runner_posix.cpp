@@ -1,6 +1,8 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -15,7 +17,7 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& workingDir, const std::string& input) {
+                   const std::string& workingDir, const std::string& input, long interruptAfterUs) {
   ToolResult result;
   static int counter = 0;
   fs::path base = fs::temp_directory_path() /
@@ -55,9 +57,15 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
 
   pid_t pid;
   if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (interruptAfterUs >= 0) {
+      timespec wait = {interruptAfterUs / 1000000, (interruptAfterUs % 1000000) * 1000};
+      nanosleep(&wait, nullptr);
+      kill(pid, SIGINT);
+    }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+    if (WIFSIGNALED(wstatus)) result.signal = WTERMSIG(wstatus);
   }
   posix_spawn_file_actions_destroy(&actions);
   std::ifstream out(outPath, std::ios::binary);
@@ -70,10 +78,11 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   return result;
 }
 
-ToolResult RunCardprep(const std::string& workingDir, const std::string& input) {
+ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
+                       long interruptAfterUs) {
 #ifdef CARDPREP_EXE
-  return RunTool(CARDPREP_EXE, {}, workingDir, input);
+  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs);
 #else
-  return RunTool(CARDPREP_BINARY_DIR "/cardprep", {}, workingDir, input);
+  return RunTool(CARDPREP_BINARY_DIR "/cardprep", {}, workingDir, input, interruptAfterUs);
 #endif
 }

@@ -109,9 +109,12 @@ inline Snapshot Without(Snapshot shot, const std::vector<std::string>& paths) {
 // Runs the tool on the card. Each run gets a temporary folder of its own,
 // in memory too where there is room (the scan rewrites its file listing
 // there once per folder).
-inline ToolResult RunOn(const TempCard& card, const std::string& input) {
+// With interruptAfterUs >= 0 it gets SIGINT that many microseconds after
+// it started.
+inline ToolResult RunOn(const TempCard& card, const std::string& input,
+                        long interruptAfterUs = -1) {
   ScopedTempDir in(CardTempDir());
-  return RunCardprep(card.root().string(), input);
+  return RunCardprep(card.root().string(), input, interruptAfterUs);
 }
 
 // Runs the tool on the card with the temporary folder given: env sets it

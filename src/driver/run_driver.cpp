@@ -134,8 +134,12 @@ int RunCardPrep(RunState& state) {
     return 1;
   }
 
+  // An interrupt during the pass ends the run between moves, never between
+  // a move and its log line.
   state.renameFailed = 0;
+  HostDeferInterrupts(true);
   RenameToShortNames(state, currentDirW);
+  HostDeferInterrupts(false);
   if (state.renameFailed == 1) {
     HostPrint(kMsgRenameByHand);
     if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);

@@ -137,3 +137,18 @@ bool HostPrintsUtf8();
 // Reads one line of standard input as bytes into buf (at most size - 1
 // bytes, the newline kept when it fits). False at end of input.
 bool HostReadLine(char* buf, int size);
+
+// --- Interrupts -------------------------------------------------------------
+
+// While deferred, an interrupt (Ctrl-C, Ctrl-Break, the console or terminal
+// closed, a request to end the process) waits, so that the step at hand
+// (a move and its log line) is finished first; otherwise it ends the process
+// at once, as it always does. Ending deferral delivers one that came.
+void HostDeferInterrupts(bool defer);
+
+// True when an interrupt came while deferred.
+bool HostInterruptPending();
+
+// Ends the process as the interrupt that came would have; returns when none
+// came.
+void HostDeliverInterrupt();

@@ -432,3 +432,39 @@ void HostPrint(const char* text) {
 
 bool HostPrintsUtf8() { return false; }
 
+// --- Interrupts -------------------------------------------------------------
+//
+// The console runs its control handler in a thread of its own. While
+// deferred it notes the event and leaves the ending to the run: at once for
+// Ctrl-C and Ctrl-Break; for a closed console, logoff or shutdown (which end
+// the process when the handler returns) it waits a few seconds for it.
+
+namespace {
+
+volatile LONG deferring = 0;
+volatile LONG pendingEvent = 0;  // the event + 1
+bool installed = false;
+
+BOOL WINAPI OnControl(DWORD event) {
+  if (InterlockedCompareExchange(&deferring, 0, 0) == 0) return FALSE;  // the usual ending
+  InterlockedCompareExchange(&pendingEvent, static_cast<LONG>(event) + 1, 0);
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  for (int i = 0; i < 40; ++i) Sleep(100);  // the run ends the process meanwhile
+  return FALSE;
+}
+
+}  // namespace
+
+void HostDeferInterrupts(bool defer) {
+  if (defer && !installed) installed = SetConsoleCtrlHandler(OnControl, TRUE) != 0;
+  InterlockedExchange(&deferring, defer ? 1 : 0);
+  if (!defer) HostDeliverInterrupt();
+}
+
+bool HostInterruptPending() { return InterlockedCompareExchange(&pendingEvent, 0, 0) != 0; }
+
+void HostDeliverInterrupt() {
+  if (!HostInterruptPending()) return;
+  std::fflush(nullptr);                // what was printed and reported reaches its files
+  ExitProcess(STATUS_CONTROL_C_EXIT);  // as the console ends a process on Ctrl-C
+}

@@ -100,12 +100,34 @@ bool NextUnit(LogReader& reader, char16_t& unit) {
   return true;
 }
 
-bool PutByte(LogWriter& writer, unsigned value) {
-  if (std::fputc(static_cast<int>(value & 0xFF), writer.file) == EOF) writer.failed = true;
-  return !writer.failed;
+// Where encoded log text goes: a buffer that, when a stream is given, is
+// drained into it as it fills.
+struct Sink {
+  unsigned char* bytes;
+  int size;
+  int used;
+  std::FILE* file;  // null: the text must fit the buffer
+  bool failed;
+};
+
+bool Drain(Sink& sink) {
+  if (sink.used > 0 && std::fwrite(sink.bytes, 1, static_cast<size_t>(sink.used), sink.file) !=
+                           static_cast<size_t>(sink.used)) {
+    sink.failed = true;
+  }
+  sink.used = 0;
+  return !sink.failed;
 }
 
-void PutTextUtf8(LogWriter& writer, const char16_t* text) {
+void PutByte(Sink& sink, unsigned value) {
+  if (sink.used == sink.size && (sink.file == nullptr || !Drain(sink))) {
+    sink.failed = true;
+    return;
+  }
+  sink.bytes[sink.used++] = static_cast<unsigned char>(value & 0xFF);
+}
+
+void PutTextUtf8(Sink& sink, const char16_t* text) {
   for (int i = 0; text[i] != 0; ++i) {
     uint32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -115,52 +137,69 @@ void PutTextUtf8(LogWriter& writer, const char16_t* text) {
       cp = kReplacement;
     }
     if (cp < 0x80) {
-      PutByte(writer, cp);
+      PutByte(sink, cp);
     } else if (cp < 0x800) {
-      PutByte(writer, 0xC0 | (cp >> 6));
-      PutByte(writer, 0x80 | (cp & 0x3F));
+      PutByte(sink, 0xC0 | (cp >> 6));
+      PutByte(sink, 0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      PutByte(writer, 0xE0 | (cp >> 12));
-      PutByte(writer, 0x80 | ((cp >> 6) & 0x3F));
-      PutByte(writer, 0x80 | (cp & 0x3F));
+      PutByte(sink, 0xE0 | (cp >> 12));
+      PutByte(sink, 0x80 | ((cp >> 6) & 0x3F));
+      PutByte(sink, 0x80 | (cp & 0x3F));
     } else {
-      PutByte(writer, 0xF0 | (cp >> 18));
-      PutByte(writer, 0x80 | ((cp >> 12) & 0x3F));
-      PutByte(writer, 0x80 | ((cp >> 6) & 0x3F));
-      PutByte(writer, 0x80 | (cp & 0x3F));
+      PutByte(sink, 0xF0 | (cp >> 18));
+      PutByte(sink, 0x80 | ((cp >> 12) & 0x3F));
+      PutByte(sink, 0x80 | ((cp >> 6) & 0x3F));
+      PutByte(sink, 0x80 | (cp & 0x3F));
     }
   }
 }
 
-void PutText(LogWriter& writer, const char16_t* text) {
-  if (writer.encoding == LogEncoding::kUtf8) {
-    PutTextUtf8(writer, text);
+void PutText(Sink& sink, LogEncoding encoding, const char16_t* text) {
+  if (encoding == LogEncoding::kUtf8) {
+    PutTextUtf8(sink, text);
     return;
   }
-  // A piece at a time, each written in one call.
-  unsigned char bytes[256];
-  int n = 0;
-  for (int i = 0; text[i] != 0; ++i) {
-    bytes[n++] = static_cast<unsigned char>(text[i] & 0xFF);
-    bytes[n++] = static_cast<unsigned char>(text[i] >> 8);
-    if (n == sizeof bytes || text[i + 1] == 0) {
-      if (std::fwrite(bytes, 1, static_cast<size_t>(n), writer.file) != static_cast<size_t>(n)) {
-        writer.failed = true;
-      }
-      n = 0;
-    }
+  int i = 0;
+  // Straight into the buffer while it has room, byte by byte near its end.
+  for (; text[i] != 0 && sink.size - sink.used >= 2; ++i) {
+    sink.bytes[sink.used++] = static_cast<unsigned char>(text[i] & 0xFF);
+    sink.bytes[sink.used++] = static_cast<unsigned char>(text[i] >> 8);
   }
+  for (; text[i] != 0; ++i) {
+    PutByte(sink, text[i] & 0xFF);
+    PutByte(sink, text[i] >> 8);
+  }
+}
+
+// The parts of a line (a null part ends the list early) and its CR LF.
+void PutLine(Sink& sink, LogEncoding encoding, const char16_t* first, const char16_t* second,
+             const char16_t* third) {
+  const char16_t* parts[3] = {first, second, third};
+  for (const char16_t* part : parts) {
+    if (part == nullptr) break;
+    PutText(sink, encoding, part);
+  }
+  PutText(sink, encoding, u"\r\n");
+}
+
+// Writes raw bytes, then text, to the log in one piece as far as it can.
+void Write(LogWriter& writer, const char* raw, const char16_t* text) {
+  unsigned char bytes[512];
+  Sink sink{bytes, sizeof bytes, 0, writer.file, false};
+  for (int i = 0; raw[i] != 0; ++i) PutByte(sink, static_cast<unsigned char>(raw[i]));
+  PutText(sink, writer.encoding, text);
+  if (!Drain(sink)) writer.failed = true;
 }
 
 void PutMark(LogWriter& writer) {
-  if (writer.encoding == LogEncoding::kUtf8) {
-    PutByte(writer, 0xEF);
-    PutByte(writer, 0xBB);
-    PutByte(writer, 0xBF);
-  } else {
-    PutByte(writer, 0xFF);
-    PutByte(writer, 0xFE);
-  }
+  Write(writer, writer.encoding == LogEncoding::kUtf8 ? "\xEF\xBB\xBF" : "\xFF\xFE", u"");
+}
+
+// A log is written without a stream buffer: each piece reaches the file in
+// one write, and a piece cut short by a full card is known as such.
+std::FILE* Unbuffered(std::FILE* file) {
+  if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
 }
 
 }  // namespace
@@ -182,6 +221,17 @@ void StartLogReader(LogReader& reader, std::FILE* file) {
 
 bool ReadLogLine(LogReader& reader, char16_t* out, int units) {
   int n = 0;
+  if (reader.encoding == LogEncoding::kUtf16le && reader.pendingCount == 0) {
+    // Whole units of the buffer, up to a CR or LF (which the general way
+    // below takes, with what follows).
+    while (n + 1 < units && reader.end - reader.at >= 2) {
+      char16_t unit =
+          static_cast<char16_t>(reader.bytes[reader.at] | (reader.bytes[reader.at + 1] << 8));
+      if (unit == u'\r' || unit == u'\n') break;
+      out[n++] = unit;
+      reader.at += 2;
+    }
+  }
   char16_t unit;
   while (n + 1 < units && NextUnit(reader, unit)) {
     out[n++] = unit;
@@ -192,7 +242,7 @@ bool ReadLogLine(LogReader& reader, char16_t* out, int units) {
 }
 
 bool CreateLog(const char16_t* path, LogWriter& writer) {
-  writer = LogWriter{HostOpenW(path, "wb"), LogEncoding::kUtf16le, false};
+  writer = LogWriter{Unbuffered(HostOpenW(path, "wb")), LogEncoding::kUtf16le, false};
   if (writer.file == nullptr) return false;
   PutMark(writer);
   return true;
@@ -213,7 +263,7 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
     }
     std::fclose(probe);
   }
-  writer = LogWriter{HostOpenW(path, "ab"), LogEncoding::kUtf16le, false};
+  writer = LogWriter{Unbuffered(HostOpenW(path, "ab")), LogEncoding::kUtf16le, false};
   if (writer.file == nullptr) return false;
   bool utf8 = n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
   if (utf8) writer.encoding = LogEncoding::kUtf8;
@@ -222,16 +272,16 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
   } else if (utf8) {
     // A last line cut short (a run that was stopped) gets its line end, so
     // the new lines are lines of their own.
-    if (size > 3 && tail[1] != '\n') PutText(writer, u"\r\n");
+    if (size > 3 && tail[1] != '\n') Write(writer, "", u"\r\n");
   } else if (size > 0) {
     // The same in UTF-16, where a log cut inside a unit also gets its
     // missing byte, so the new lines stay readable.
     bool hasMark = n >= 2 && head[0] == 0xFF && head[1] == 0xFE;
     if (size % 2 == 1) {
-      PutByte(writer, 0);
-      PutText(writer, u"\r\n");
+      writer.failed = std::fputc(0, writer.file) == EOF;
+      Write(writer, "", u"\r\n");
     } else if (size > (hasMark ? 2 : 0) && !(tail[0] == '\n' && tail[1] == 0)) {
-      PutText(writer, u"\r\n");
+      Write(writer, "", u"\r\n");
     }
   }
   return true;
@@ -239,14 +289,45 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
 
 bool WriteLogLine(LogWriter& writer, const char16_t* first, const char16_t* second,
                   const char16_t* third) {
-  const char16_t* parts[3] = {first, second, third};
-  for (const char16_t* part : parts) {
-    if (part == nullptr) break;
-    PutText(writer, part);
-  }
-  PutText(writer, u"\r\n");
-  if (std::fflush(writer.file) != 0) writer.failed = true;
+  unsigned char bytes[512];
+  Sink sink{bytes, sizeof bytes, 0, writer.file, false};
+  PutLine(sink, writer.encoding, first, second, third);
+  if (!Drain(sink)) writer.failed = true;
   return !writer.failed;
+}
+
+void StartPendingLines(PendingLines& pending) {
+  pending.used = 0;
+  pending.lines = 0;
+}
+
+bool AddLogLine(const LogWriter& writer, PendingLines& pending, const char16_t* first,
+                const char16_t* second, const char16_t* third) {
+  if (pending.lines == PendingLines::kMaxLines) return false;
+  Sink sink{pending.bytes, PendingLines::kBytes, pending.used, nullptr, false};
+  PutLine(sink, writer.encoding, first, second, third);
+  if (sink.failed) return false;
+  pending.used = sink.used;
+  pending.lineEnd[pending.lines++] = sink.used;
+  return true;
+}
+
+void DropLastLogLine(PendingLines& pending) {
+  if (pending.lines == 0) return;
+  --pending.lines;
+  pending.used = pending.lines > 0 ? pending.lineEnd[pending.lines - 1] : 0;
+}
+
+int WritePendingLines(LogWriter& writer, PendingLines& pending) {
+  size_t put = 0;
+  if (pending.used > 0 && !writer.failed) {
+    put = std::fwrite(pending.bytes, 1, static_cast<size_t>(pending.used), writer.file);
+  }
+  if (put < static_cast<size_t>(pending.used)) writer.failed = true;
+  int whole = 0;
+  while (whole < pending.lines && static_cast<size_t>(pending.lineEnd[whole]) <= put) ++whole;
+  StartPendingLines(pending);
+  return whole;
 }
 
 bool CloseLog(LogWriter& writer) {

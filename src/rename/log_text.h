@@ -45,9 +45,35 @@ bool CreateLog(const char16_t* path, LogWriter& writer);
 bool OpenLogForAppend(const char16_t* path, LogWriter& writer);
 
 // Writes one line: the parts in order (a null part ends the list early),
-// then CR LF, and flushes. False when anything failed to reach the file.
+// then CR LF, in one write. False when anything failed to reach the file.
 bool WriteLogLine(LogWriter& writer, const char16_t* first, const char16_t* second = nullptr,
                   const char16_t* third = nullptr);
+
+// Lines kept to be written out together (a folder's moves, one write
+// instead of one per move). Each is known by its place, so that when the
+// write fails it is known which of them reached the file whole.
+struct PendingLines {
+  static constexpr int kBytes = 16384;
+  static constexpr int kMaxLines = 256;
+  unsigned char bytes[kBytes];
+  int used;
+  int lineEnd[kMaxLines];  // bytes up to the end of each line
+  int lines;
+};
+
+void StartPendingLines(PendingLines& pending);
+
+// Adds a line in the writer's encoding, made as WriteLogLine makes it. False
+// when it does not fit: write the lines out first.
+bool AddLogLine(const LogWriter& writer, PendingLines& pending, const char16_t* first,
+                const char16_t* second = nullptr, const char16_t* third = nullptr);
+
+// Takes back the line added last.
+void DropLastLogLine(PendingLines& pending);
+
+// Writes the pending lines out and empties them. Returns how many of them,
+// from the first, reached the file whole (the writer records a failure).
+int WritePendingLines(LogWriter& writer, PendingLines& pending);
 
 // Closes the log. False when the log or its closing failed.
 bool CloseLog(LogWriter& writer);

@@ -100,14 +100,48 @@ void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
   HostFindClose(find);
 }
 
+// The moves' log lines wait here until they are written out together; like
+// the table, one serves every visit.
+PendingLines pendingLines;
+int pendingRows[PendingLines::kMaxLines];  // the table row of each pending line
+
+bool TrackPaths(const char16_t* folder, const NameTable& table, int k, char16_t* oldPath,
+                char16_t* newPath) {
+  char16_t newName[kTrackNameUnits];
+  MakeTrackShortName(k + 1, newName, kTrackNameUnits);
+  return WideJoinPath(oldPath, kPathUnits, folder, table.names[table.order[k]]) &&
+         WideJoinPath(newPath, kPathUnits, folder, newName);
+}
+
+// Writes the pending lines out; false, with the files of the lines that did
+// not reach the log moved back, when writing fails.
+bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logPath,
+                   const NameTable& table, LogWriter& log) {
+  int lines = pendingLines.lines;
+  int whole = WritePendingLines(log, pendingLines);
+  for (int i = whole; i < lines; ++i) {
+    char16_t oldPath[kPathUnits];
+    char16_t newPath[kPathUnits];
+    TrackPaths(folder, table, pendingRows[i], oldPath, newPath);
+    ReportArg a, b;
+    ReportRenameFailure(state, kMsgFileLogWriteFailed, ReportText(a, logPath),
+                        ReportText(b, oldPath));
+    MoveBack(state, newPath, oldPath);
+  }
+  return whole == lines;
+}
+
 // The MP3 step: the n-th file in name order becomes "%03d.MP3", each move
-// logged in RENFIL04.LOG. No file is moved unless its log line can follow.
-// (The steps are kept out of line so that the frame which recurses stays
-// small however deep the tree.)
+// logged in RENFIL04.LOG. The lines are written out together (when the
+// folder is done, or when they fill their buffer); no file keeps its new
+// name unless its line reached the log: when writing fails, the files whose
+// lines did not are moved back. An interrupt waits until the lines of the
+// moves made are written. (The steps are kept out of line so that the
+// frame which recurses stays small however deep the tree.)
 [[gnu::noinline]] void RenameTracks(RunState& state, const char16_t* folder,
                                     const char16_t* shownFolder) {
   char16_t logPath[kPathUnits];
-  ReportArg a, b;
+  ReportArg a;
   if (!WideJoinPath(logPath, kPathUnits, folder, kFileLogName)) {
     ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, kFileLogName));
     return;
@@ -124,30 +158,36 @@ void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
     table.count = 0;
   }
   SortNames(table);
-  for (int k = 0; k < table.count; ++k) {
+  StartPendingLines(pendingLines);
+  bool logged = true;
+  for (int k = 0; k < table.count && logged && !HostInterruptPending(); ++k) {
     const char16_t* old = table.names[table.order[k]];
     char16_t newName[kTrackNameUnits];
     MakeTrackShortName(k + 1, newName, kTrackNameUnits);
     if (WideEqualsIgnoreAsciiCase(old, newName)) continue;
     char16_t oldPath[kPathUnits];
     char16_t newPath[kPathUnits];
-    if (!WideJoinPath(oldPath, kPathUnits, folder, old) ||
-        !WideJoinPath(newPath, kPathUnits, folder, newName)) {
+    if (!TrackPaths(folder, table, k, oldPath, newPath)) {
       ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, old));
       continue;
     }
+    // Room for the line is made before the move, so that no move waits
+    // for a line that cannot follow.
+    if (!AddLogLine(log, pendingLines, newName, u"\t", old)) {
+      logged = WriteOutLines(state, folder, logPath, table, log);
+      if (!logged) break;
+      AddLogLine(log, pendingLines, newName, u"\t", old);  // fits the empty buffer
+    }
     if (HostMove(oldPath, newPath) != 0) {
+      DropLastLogLine(pendingLines);
       ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
       continue;
     }
-    if (!WriteLogLine(log, newName, u"\t", old)) {
-      ReportRenameFailure(state, kMsgFileLogWriteFailed, ReportText(a, logPath),
-                          ReportText(b, oldPath));
-      MoveBack(state, newPath, oldPath);
-      break;
-    }
+    pendingRows[pendingLines.lines - 1] = k;
   }
+  if (logged) WriteOutLines(state, folder, logPath, table, log);
   CloseLog(log);
+  HostDeliverInterrupt();
 }
 
 // Lists the subfolders that need a new name (not '.', '..', '_...' or
@@ -257,6 +297,7 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
   int32_t folderNumber = 1;
   for (int k = 0; k < table.count; ++k) {
     RenameFolder(state, folder, table.names[table.order[k]], folderNumber);
+    HostDeliverInterrupt();  // between folders, never between a move and its logs
   }
   return kept;
 }

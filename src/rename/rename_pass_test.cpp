@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -205,5 +210,54 @@ TEST(RenamePassLimits, OverlongNamesAndPathsAreReportedAndLeft) {
   }
   EXPECT_EQ(card.state().renameFailed, 1);
 }
+
+#if !defined(_WIN32)
+// A card that fills up while a folder's moves are logged (a limit on file
+// sizes stands in for it): a file keeps its new name only when its log
+// line reached the log whole; the others go back to their old names, and
+// the folder's moves stop there.
+TEST(RenamePassSafety, FilesWhoseLogLinesDoNotReachTheLogAreMovedBack) {
+  constexpr int kTracks = 200;
+  for (rlim_t limit : {200, 1000, 20000, 40000}) {
+    SCOPED_TRACE("log limited to " + std::to_string(limit) + " bytes");
+    RenameCard card;
+    std::vector<std::string> names;
+    for (int i = 0; i < kTracks; ++i) {
+      char number[8];
+      std::snprintf(number, sizeof number, "%03d", i);
+      names.push_back("Track " + std::string(number) + " " + std::string(90, 'x') + ".mp3");
+      card.WriteFile("A/" + names.back(), names.back());
+    }
+    rlimit was;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit limited = was;
+    limited.rlim_cur = limit;
+    void (*usual)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    card.Run();
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, usual);
+
+    std::string log = card.ReadFile("A/RENFIL04.LOG");
+    EXPECT_LE(log.size(), limit);
+    size_t end = log.rfind(std::string("\n\0", 2));  // the whole lines end there
+    std::vector<std::string> lines =
+        LogLines(end == std::string::npos ? "" : log.substr(0, end + 2));
+    EXPECT_LT(lines.size(), static_cast<size_t>(kTracks));
+    for (int i = 0; i < kTracks; ++i) {
+      char moved[16];
+      std::snprintf(moved, sizeof moved, "%03d.MP3", i + 1);
+      if (static_cast<size_t>(i) < lines.size()) {
+        EXPECT_EQ(lines[i], std::string(moved) + "\t" + names[i]);
+        EXPECT_EQ(card.ReadFile(std::string("A/") + moved), names[i]);
+      } else {
+        EXPECT_EQ(card.ReadFile("A/" + names[i]), names[i]);
+      }
+    }
+    EXPECT_EQ(card.Tree().size(), static_cast<size_t>(kTracks) + 3);  // A/ and the two logs
+    EXPECT_EQ(card.state().renameFailed, 1);
+  }
+}
+#endif
 
 }  // namespace
