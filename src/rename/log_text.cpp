@@ -1,5 +1,6 @@
 #include "rename/log_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/host.h"
@@ -161,10 +162,12 @@ void PutText(Sink& sink, LogEncoding encoding, const char16_t* text) {
   }
   int i = 0;
   // Straight into the buffer while it has room, byte by byte near its end.
-  for (; text[i] != 0 && sink.size - sink.used >= 2; ++i) {
-    sink.bytes[sink.used++] = static_cast<unsigned char>(text[i] & 0xFF);
-    sink.bytes[sink.used++] = static_cast<unsigned char>(text[i] >> 8);
+  unsigned char* at = sink.bytes + sink.used;
+  for (int room = (sink.size - sink.used) / 2; text[i] != 0 && i < room; ++i) {
+    *at++ = static_cast<unsigned char>(text[i] & 0xFF);
+    *at++ = static_cast<unsigned char>(text[i] >> 8);
   }
+  sink.used = static_cast<int>(at - sink.bytes);
   for (; text[i] != 0; ++i) {
     PutByte(sink, text[i] & 0xFF);
     PutByte(sink, text[i] >> 8);
@@ -224,13 +227,15 @@ bool ReadLogLine(LogReader& reader, char16_t* out, int units) {
   if (reader.encoding == LogEncoding::kUtf16le && reader.pendingCount == 0) {
     // Whole units of the buffer, up to a CR or LF (which the general way
     // below takes, with what follows).
-    while (n + 1 < units && reader.end - reader.at >= 2) {
-      char16_t unit =
-          static_cast<char16_t>(reader.bytes[reader.at] | (reader.bytes[reader.at + 1] << 8));
+    const unsigned char* at = reader.bytes + reader.at;
+    int whole = std::min(units - 1, (reader.end - reader.at) / 2);
+    while (n < whole) {
+      char16_t unit = static_cast<char16_t>(at[0] | (at[1] << 8));
       if (unit == u'\r' || unit == u'\n') break;
       out[n++] = unit;
-      reader.at += 2;
+      at += 2;
     }
+    reader.at = static_cast<int>(at - reader.bytes);
   }
   char16_t unit;
   while (n + 1 < units && NextUnit(reader, unit)) {
