@@ -397,6 +397,21 @@ TEST(Faults, AFolderListingThatCannotBeWrittenLeavesTheCatalogueAlone) {
 
 // A card prepared once is left alone by the next runs: every file the tool
 // writes is written again with the same bytes, and nothing else changes.
+// Each stage names a catalogue file it cannot make in its own words, in
+// the whole program as in its own tests.
+TEST(Faults, CatalogueFilesThatCannotBeMadeAreReportedByTheirOwnStage) {
+  auto cardOwner = NewCard();
+  const TempCard& card = *cardOwner;
+  WriteTestFontSet();
+  card.WriteFile("Album/a.mp3", "a");
+  card.MakeDir("DIRLST10.DAT");  // folders where the files must go
+  card.MakeDir("MNUDAT10.DAT");
+  ToolResult r = RunOn(card, kModel10);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.output.find("DIRLST10.DATの作成でエラー\n"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("ファイル作成エラー MNUDAT10.DAT\n"), std::string::npos) << r.output;
+}
+
 TEST(Faults, SecondAndThirdRunsChangeNothing) {
   auto cardOwner = NewCard();
   const TempCard& card = *cardOwner;

@@ -1,46 +1,48 @@
 // Console and work-log texts of the library scan, in code page 932.
+// Each stage's texts are its own (not inline, so not merged with another
+// stage's text of the same name).
 #pragma once
 
 // "ReadDirectoryStructure\n"
-inline constexpr char kMsgReadDirectoryStructure[] = "ReadDirectoryStructure\n";
+constexpr char kMsgReadDirectoryStructure[] = "ReadDirectoryStructure\n";
 // "cannot open input file\n"
-inline constexpr char kMsgCannotOpenInput[] = "cannot open input file\n";
+constexpr char kMsgCannotOpenInput[] = "cannot open input file\n";
 // "%s\n" (a folder's name) and "[%s]\n" (its title)
-inline constexpr char kMsgFolderName[] = "%s\n";
-inline constexpr char kMsgFolderTitle[] = "[%s]\n";
+constexpr char kMsgFolderName[] = "%s\n";
+constexpr char kMsgFolderTitle[] = "[%s]\n";
 // "フォルダ数制限超過 %s\n" (folder count limit exceeded: the folder is left out)
-inline constexpr char kMsgFolderLimit[] =
+constexpr char kMsgFolderLimit[] =
     "\x83\x74\x83\x48\x83\x8b\x83\x5f\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
 
 // "MP3ファイル数制限超過 %s\n" (MP3 file count limit exceeded)
-inline constexpr char kMsgTrackLimit[] =
+constexpr char kMsgTrackLimit[] =
     "MP3\x83\x74\x83\x40\x83\x43\x83\x8b\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
 // "%sの作成でエラー\n" (error while creating the file)
-inline constexpr char kMsgCannotCreate[] =
+constexpr char kMsgCannotCreate[] =
     "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
 // "%sの書き込みでエラー\n" (error while writing the file)
-inline constexpr char kMsgCannotWrite[] =
+constexpr char kMsgCannotWrite[] =
     "%s\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
 
 // "表示名04.txt" (the display-name file a user may put into a folder)
-inline constexpr char kDisplayNameFile[] =
+constexpr char kDisplayNameFile[] =
     "\x95\x5c\x8e\xa6\x96\xbc"
     "04.txt";
 // "表示名04.txtの行数制限超過 %s\n" (too many lines in the display-name file)
-inline constexpr char kMsgDisplayNameLimit[] =
+constexpr char kMsgDisplayNameLimit[] =
     "\x95\x5c\x8e\xa6\x96\xbc"
     "04.txt\x82\xcc\x8d\x73\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
 
 // "fopen error %s\%s\n" (work log: an MP3 file that could not be opened)
-inline constexpr char kMsgTagOpenError[] = "fopen error %s\\%s\n";
+constexpr char kMsgTagOpenError[] = "fopen error %s\\%s\n";
 // "MP3のタグから曲名不明　%s\n" (work log: no title in the MP3's tag)
-inline constexpr char kMsgTagNoTitle[] =
+constexpr char kMsgTagNoTitle[] =
     "MP3\x82\xcc\x83\x5e\x83\x4f\x82\xa9\x82\xe7\x8b\xc8\x96\xbc\x95\x73\x96\xbe\x81\x40%s\n";
 
 // "random order start\n"
-inline constexpr char kMsgRandomOrderStart[] = "random order start\n";
+constexpr char kMsgRandomOrderStart[] = "random order start\n";
 
 // "サブDIR数制限超過 %s %d\n" (too many subfolders)
-inline constexpr char kMsgSubfolderLimit[] =
+constexpr char kMsgSubfolderLimit[] =
     "\x83\x54\x83\x75"
     "DIR\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s %d\n";
