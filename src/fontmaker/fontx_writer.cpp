@@ -78,9 +78,8 @@ bool EncodeFontx(const BitmapFont& font, std::vector<uint8_t>& out, std::string&
     return false;
   }
 
-  out.clear();
   const char magic[] = "FONTX2";
-  out.insert(out.end(), magic, magic + 6);
+  out.assign(magic, magic + 6);
   for (size_t i = 0; i < 8; ++i) {
     out.push_back(static_cast<uint8_t>(i < font.name.size() ? font.name[i] : ' '));
   }
