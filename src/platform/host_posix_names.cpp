@@ -285,8 +285,9 @@ void ForgetNames(FolderNames& n) {
 // True when path is prefix itself or lies below it.
 bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
   if (n.pathBytes < prefixBytes) return false;
-  if (std::memcmp(PathOf(n), prefix, static_cast<size_t>(prefixBytes)) != 0) return false;
-  return n.pathBytes == prefixBytes || PathOf(n)[prefixBytes] == '/';
+  // The byte after the prefix first: it rules out most folders at once.
+  if (n.pathBytes > prefixBytes && PathOf(n)[prefixBytes] != '/') return false;
+  return std::memcmp(PathOf(n), prefix, static_cast<size_t>(prefixBytes)) == 0;
 }
 
 void ForgetBelow(const char* prefix, int prefixBytes) {
