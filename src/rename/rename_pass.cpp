@@ -174,9 +174,10 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
     // Room for the line is made before the move, so that no move waits
     // for a line that cannot follow.
     if (!AddLogLine(log, pendingLines, newName, u"\t", old)) {
-      logged = WriteOutLines(state, folder, logPath, table, log);
+      // A line always fits the buffer once the others are out.
+      logged = WriteOutLines(state, folder, logPath, table, log) &&
+               AddLogLine(log, pendingLines, newName, u"\t", old);
       if (!logged) break;
-      AddLogLine(log, pendingLines, newName, u"\t", old);  // fits the empty buffer
     }
     if (HostMove(oldPath, newPath) != 0) {
       DropLastLogLine(pendingLines);
