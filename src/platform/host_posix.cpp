@@ -282,21 +282,13 @@ bool HostGetTempDirectory(char* out, int size) {
 namespace {
 
 // A work file is written over in place and cut to its new length when it is
-// closed, not emptied first: ext4 makes the emptying of a file wait until
-// the disk has its old contents, and writes the new ones out at once on
-// closing, which for the file listing of every folder adds up to seconds.
-std::FILE* OpenWorkFile(const char* path) {
-  std::FILE* file = HostOpen(path, "r+b");
-  // "w+b", not "wb": a plain stream, whose length CloseWorkFile can set.
-  return file != nullptr ? file : HostOpen(path, "w+b");
-}
+// closed (only when it got shorter), not emptied first: ext4 makes the
+// emptying of a file wait until the disk has its old contents, and writes
+// the new ones out at once on closing, which for the file listing of every
+// folder adds up to seconds.
+std::FILE* OpenWorkFile(const char* path) { return HostOpen(path, "wb"); }
 
-bool CloseWorkFile(std::FILE* file) {
-  bool ok = std::fflush(file) == 0;
-  long end = std::ftell(file);
-  if (end < 0 || ftruncate(fileno(file), end) != 0) ok = false;
-  return std::fclose(file) == 0 && ok;
-}
+bool CloseWorkFile(std::FILE* file) { return std::fclose(file) == 0; }
 
 }  // namespace
 
@@ -601,6 +593,11 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     if (r.tooLong) {
       errno = ENAMETOOLONG;
       return nullptr;
+    }
+    if (std::strcmp(binary, "wb") == 0) {
+      // Written over in place, as a card file is (see PosixOpenToRewrite).
+      std::FILE* file = PosixOpenToRewrite(r.path);
+      return file != nullptr || errno != ENOENT ? file : PosixCreateFile(r.path, binary);
     }
     return PosixOpenFile(r.path, binary, false);
   }
