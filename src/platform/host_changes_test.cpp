@@ -3,6 +3,10 @@
 // nothing of longer contents it held before.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -153,5 +157,31 @@ TEST(HostChanges, ARewrittenListingKeepsNothingOfALongerOne) {
   ASSERT_TRUE(HostWriteFolderListing("work.lst"));
   EXPECT_EQ(card.ReadFile("work.lst"), Card("\\A") + "\r\n" + Card("\\B") + "\r\n");
 }
+
+#ifndef _WIN32
+// A file the host made itself, whose name a pipe then takes behind its back
+// (made anew after the file went, or moved over it), is no file to open:
+// opening it fails at once instead of waiting for a writer.
+TEST(HostChanges, APipeThatTookTheNameOfAFileTheHostMadeIsNotOpened) {
+  TempCard card;
+  card.MakeDir("A");
+  fs::path path = card.root() / "A" / "MADE.DAT";
+  for (bool movedOver : {false, true}) {
+    std::FILE* made = HostOpen(Card("\\A\\MADE.DAT").c_str(), "wb");
+    ASSERT_NE(made, nullptr);
+    std::fclose(made);
+    if (movedOver) {
+      fs::path pipe = card.root() / "A" / "pipe";
+      ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+      fs::rename(pipe, path);
+    } else {
+      fs::remove(path);
+      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    }
+    EXPECT_EQ(HostOpen(Card("\\A\\MADE.DAT").c_str(), "rb"), nullptr) << movedOver;
+    fs::remove(path);
+  }
+}
+#endif
 
 }  // namespace
