@@ -568,9 +568,7 @@ std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return nullptr;
   }
-  std::FILE* file = kind == EntryKind::kFile && std::strcmp(binary, "wb") == 0
-                        ? PosixOpenToRewrite(r.path)
-                        : PosixOpenFile(r.path, binary, false);
+  std::FILE* file = PosixOpenFile(r.path, binary, false);
   if (file == nullptr && errno == ENOENT && kind == EntryKind::kFile) *stale = true;
   return file;
 }
@@ -593,11 +591,6 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     if (r.tooLong) {
       errno = ENAMETOOLONG;
       return nullptr;
-    }
-    if (std::strcmp(binary, "wb") == 0) {
-      // Written over in place, as a card file is (see PosixOpenToRewrite).
-      std::FILE* file = PosixOpenToRewrite(r.path);
-      return file != nullptr || errno != ENOENT ? file : PosixCreateFile(r.path, binary);
     }
     return PosixOpenFile(r.path, binary, false);
   }

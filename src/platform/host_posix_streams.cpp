@@ -145,6 +145,10 @@ std::FILE* PosixOpenToRewrite(const char* path) {
 }
 
 std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder) {
+  if (std::strcmp(binary, "wb") == 0) {
+    std::FILE* file = PosixOpenToRewrite(path);
+    return file != nullptr || errno != ENOENT ? file : PosixCreateFile(path, binary);
+  }
   if (std::strcmp(binary, "rb") != 0) return std::fopen(path, binary);  // no folder opens so
   int fd = OpenToRead(path);
   if (fd < 0) return nullptr;

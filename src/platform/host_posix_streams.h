@@ -7,6 +7,8 @@
 // Opens the file at path (a host path) in binary mode as std::fopen does;
 // one opened only to be read ("rb") leaves its access time alone where the
 // files' owner allows it, and with refuseFolder is not a folder (EISDIR).
+// One opened to be written anew ("wb") is written over in place when it is
+// there (PosixOpenToRewrite), else made (PosixCreateFile).
 std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder);
 
 // Opens the regular file at path to be written anew ("wb"): written over in
