@@ -185,17 +185,19 @@ void PutLine(Sink& sink, LogEncoding encoding, const char16_t* first, const char
   PutText(sink, encoding, u"\r\n");
 }
 
-// Writes raw bytes, then text, to the log in one piece as far as it can.
-void Write(LogWriter& writer, const char* raw, const char16_t* text) {
+// Writes rawBytes raw bytes, then text, to the log in one piece as far as
+// it can.
+void Write(LogWriter& writer, const char* raw, int rawBytes, const char16_t* text) {
   unsigned char bytes[512];
   Sink sink{bytes, sizeof bytes, 0, writer.file, false};
-  for (int i = 0; raw[i] != 0; ++i) PutByte(sink, static_cast<unsigned char>(raw[i]));
+  for (int i = 0; i < rawBytes; ++i) PutByte(sink, static_cast<unsigned char>(raw[i]));
   PutText(sink, writer.encoding, text);
   if (!Drain(sink)) writer.failed = true;
 }
 
 void PutMark(LogWriter& writer) {
-  Write(writer, writer.encoding == LogEncoding::kUtf8 ? "\xEF\xBB\xBF" : "\xFF\xFE", u"");
+  bool utf8 = writer.encoding == LogEncoding::kUtf8;
+  Write(writer, utf8 ? "\xEF\xBB\xBF" : "\xFF\xFE", utf8 ? 3 : 2, u"");
 }
 
 // A log is written without a stream buffer: each piece reaches the file in
@@ -277,16 +279,15 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
   } else if (utf8) {
     // A last line cut short (a run that was stopped) gets its line end, so
     // the new lines are lines of their own.
-    if (size > 3 && tail[1] != '\n') Write(writer, "", u"\r\n");
+    if (size > 3 && tail[1] != '\n') Write(writer, "", 0, u"\r\n");
   } else if (size > 0) {
     // The same in UTF-16, where a log cut inside a unit also gets its
     // missing byte, so the new lines stay readable.
     bool hasMark = n >= 2 && head[0] == 0xFF && head[1] == 0xFE;
     if (size % 2 == 1) {
-      writer.failed = std::fputc(0, writer.file) == EOF;
-      Write(writer, "", u"\r\n");
+      Write(writer, "", 1, u"\r\n");  // the missing byte: the string's terminating zero
     } else if (size > (hasMark ? 2 : 0) && !(tail[0] == '\n' && tail[1] == 0)) {
-      Write(writer, "", u"\r\n");
+      Write(writer, "", 0, u"\r\n");
     }
   }
   return true;
