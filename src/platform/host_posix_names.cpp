@@ -274,12 +274,37 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
   return true;
 }
 
+// What ForgetBelow looks at first of each kept folder, side by side: it
+// runs through every folder for each folder moved, and the folders
+// themselves lie too far apart to be read that often.
+struct FolderKey {
+  uint64_t head;  // the first bytes of the path, zero after its end
+  int pathBytes;  // -1 while the folder's names are not valid
+};
+FolderKey folderKeys[kMaxFolders];
+
+// The first bytes (at most 8) of path as one number, the rest zero.
+uint64_t HeadOf(const char* path, int bytes) {
+  unsigned char head[8] = {};
+  std::memcpy(head, path, static_cast<size_t>(bytes < 8 ? bytes : 8));
+  uint64_t value;
+  std::memcpy(&value, head, sizeof value);
+  return value;
+}
+
+void SetValid(FolderNames& n, bool valid) {
+  n.valid = valid;
+  FolderKey& key = folderKeys[&n - folders];
+  key.pathBytes = valid ? n.pathBytes : -1;
+  key.head = valid ? HeadOf(PathOf(n), n.pathBytes) : 0;
+}
+
 // The watch itself stays: removing one is slow, and watching the folder
 // again gives back the same watch. The folder's slot and entries stay in the
 // pool until it starts again.
 void ForgetNames(FolderNames& n) {
   n.watching = false;
-  n.valid = false;
+  SetValid(n, false);
 }
 
 // True when path is prefix itself or lies below it.
@@ -291,9 +316,16 @@ bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
 }
 
 void ForgetBelow(const char* prefix, int prefixBytes) {
+  // A kept folder below the prefix starts with its first bytes.
+  uint64_t head = HeadOf(prefix, prefixBytes);
+  unsigned char ones[8] = {};
+  std::memset(ones, 0xFF, static_cast<size_t>(prefixBytes < 8 ? prefixBytes : 8));
+  uint64_t mask;
+  std::memcpy(&mask, ones, sizeof mask);
   for (int f = 0; f < foldersUsed; ++f) {
-    FolderNames& n = folders[f];
-    if (n.valid && (prefixBytes == 0 || IsAtOrBelow(n, prefix, prefixBytes))) ForgetNames(n);
+    const FolderKey& key = folderKeys[f];
+    if (key.pathBytes < prefixBytes || ((key.head ^ head) & mask) != 0) continue;
+    if (prefixBytes == 0 || IsAtOrBelow(folders[f], prefix, prefixBytes)) ForgetNames(folders[f]);
   }
 }
 
@@ -521,7 +553,7 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   }
   int index = foldersUsed++;
   FolderNames& n = folders[index];
-  n.valid = false;
+  SetValid(n, false);
   n.watching = false;
   int watch;
   if (!WatchFolderAndAbove(folder, &watch)) return nullptr;
@@ -569,7 +601,7 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
   pathHead[n.pathHash % kPathBuckets] = index + 1;
   n.idNext = idHead[id];
   idHead[id] = index + 1;
-  n.valid = true;
+  SetValid(n, true);
   ReadChanges();
   return n.valid ? &n : nullptr;
 #else
