@@ -27,7 +27,7 @@ int BoundedLength(const char* text, int maxBytes) {
 // Opens folderPath\name for reading; null when it cannot be opened.
 std::FILE* OpenFolderFile(const char* folderPath, const char* name) {
   char path[512];
-  int n = std::snprintf(path, sizeof path, "%s\\%s", folderPath, name);
+  int n = JoinPathText(path, sizeof path, folderPath, name);
   if (n < 0 || n >= static_cast<int>(sizeof path)) return nullptr;
   return HostOpen(path, "rb");
 }

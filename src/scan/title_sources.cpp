@@ -31,7 +31,7 @@ const char* SkipBlanks(const char* p) {
 bool ReadDisplayNameFile(RunState& state, const char* folderPath) {
   state.displayNameCount = 0;
   char path[kPathTextBytes + 32];
-  std::snprintf(path, sizeof path, "%s\\%s", folderPath, kDisplayNameFile);
+  JoinPathText(path, sizeof path, folderPath, kDisplayNameFile);
   std::FILE* file = HostOpen(path, "rb");
   if (file == nullptr) return false;
 
@@ -197,7 +197,7 @@ void ScanVersion23(const TagBuffer& tag, char* title) {
 void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title) {
   title[0] = 0;
   char path[2 * kPathTextBytes + 2];
-  std::snprintf(path, sizeof path, "%s\\%.127s", folderPath, fileName);
+  JoinPathText(path, sizeof path, folderPath, fileName, 127);
   std::FILE* file = HostOpen(path, "rb");
   char line[sizeof path + 64];
   if (file == nullptr) {

@@ -15,6 +15,7 @@
 #include "scan/model_files.h"
 #include "scan/title_sources.h"
 #include "text/record.h"
+#include "text/sjis.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ void BuildTrackRecord(RunState& state, TrackEntry& track, Record& r) {
 // written whole.
 bool WriteTrackList(RunState& state, const char* listedPath, int count) {
   char path[kPathTextBytes + 16];
-  std::snprintf(path, sizeof path, "%s\\%s", listedPath, TrackListFileName(state.playerModel));
+  JoinPathText(path, sizeof path, listedPath, TrackListFileName(state.playerModel));
   std::FILE* file = HostOpen(path, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, path);
@@ -175,7 +176,7 @@ bool WriteTrackList(RunState& state, const char* listedPath, int count) {
 
 bool ExistsInFolder(const char* folderPath, const char* fileName) {
   char path[kPathTextBytes + 16];
-  std::snprintf(path, sizeof path, "%s\\%s", folderPath, fileName);
+  JoinPathText(path, sizeof path, folderPath, fileName);
   return HostExistsA(path);
 }
 
@@ -239,7 +240,7 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
 
 void WriteDefaultVolumeFile(const char* fileName, const char* folderPath) {
   char path[kPathTextBytes + 16];
-  std::snprintf(path, sizeof path, "%s\\%s", folderPath, fileName);
+  JoinPathText(path, sizeof path, folderPath, fileName);
   std::FILE* file = HostOpen(path, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, path);

@@ -69,3 +69,19 @@ void SjisCopyCut(char* out, const char* text, int maxBytes) {
   std::memcpy(out, text, static_cast<size_t>(n));
   out[n] = 0;
 }
+
+int JoinPathText(char* out, int size, const char* folder, const char* name, int nameMax) {
+  int folderBytes = static_cast<int>(std::strlen(folder));
+  int nameBytes = 0;
+  while (nameBytes < nameMax && name[nameBytes] != 0) ++nameBytes;
+  int whole = folderBytes + 1 + nameBytes;
+  if (size <= 0) return whole;
+  int room = size - 1;
+  int put = folderBytes < room ? folderBytes : room;
+  std::memcpy(out, folder, static_cast<size_t>(put));
+  if (put < room) out[put++] = '\\';
+  int rest = nameBytes < room - put ? nameBytes : room - put;
+  std::memcpy(out + put, name, static_cast<size_t>(rest));
+  out[put + rest] = 0;
+  return whole;
+}

@@ -26,3 +26,9 @@ int SjisCutLength(const char* text, int maxBytes);
 // Copies at most maxBytes bytes of text into out (which holds
 // maxBytes + 1), never splitting a double-byte character, and terminates.
 void SjisCopyCut(char* out, const char* text, int maxBytes);
+
+// out = folder + "\" + the first nameMax bytes of name, cut to size - 1
+// bytes and terminated, as snprintf would write it. Returns the length the
+// whole join would have (greater than size - 1 when it was cut). Paths are
+// joined for every file of a card: this spares a format string each time.
+int JoinPathText(char* out, int size, const char* folder, const char* name, int nameMax = 1 << 30);
