@@ -105,11 +105,9 @@ void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
 PendingLines pendingLines;
 int pendingRows[PendingLines::kMaxLines];  // the table row of each pending line
 
-bool TrackPaths(const char16_t* folder, const NameTable& table, int k, char16_t* oldPath,
-                char16_t* newPath) {
-  char16_t newName[kTrackNameUnits];
-  MakeTrackShortName(k + 1, newName, kTrackNameUnits);
-  return WideJoinPath(oldPath, kPathUnits, folder, table.names[table.order[k]]) &&
+bool TrackPaths(const char16_t* folder, const char16_t* old, const char16_t* newName,
+                char16_t* oldPath, char16_t* newPath) {
+  return WideJoinPath(oldPath, kPathUnits, folder, old) &&
          WideJoinPath(newPath, kPathUnits, folder, newName);
 }
 
@@ -120,9 +118,12 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
   int lines = pendingLines.lines;
   int whole = WritePendingLines(log, pendingLines);
   for (int i = whole; i < lines; ++i) {
+    int k = pendingRows[i];
+    char16_t newName[kTrackNameUnits];
+    MakeTrackShortName(k + 1, newName, kTrackNameUnits);
     char16_t oldPath[kPathUnits];
     char16_t newPath[kPathUnits];
-    TrackPaths(folder, table, pendingRows[i], oldPath, newPath);
+    TrackPaths(folder, table.names[table.order[k]], newName, oldPath, newPath);
     ReportArg a, b;
     ReportRenameFailure(state, kMsgFileLogWriteFailed, ReportText(a, logPath),
                         ReportText(b, oldPath));
@@ -167,7 +168,7 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
     if (WideEqualsIgnoreAsciiCase(old, newName)) continue;
     char16_t oldPath[kPathUnits];
     char16_t newPath[kPathUnits];
-    if (!TrackPaths(folder, table, k, oldPath, newPath)) {
+    if (!TrackPaths(folder, old, newName, oldPath, newPath)) {
       ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, old));
       continue;
     }
