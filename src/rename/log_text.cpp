@@ -285,7 +285,7 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
     // missing byte, so the new lines stay readable.
     bool hasMark = n >= 2 && head[0] == 0xFF && head[1] == 0xFE;
     if (size % 2 == 1) {
-      Write(writer, "", 1, u"\r\n");  // the missing byte: the string's terminating zero
+      Write(writer, "\0", 1, u"\r\n");  // the missing byte, then the line end
     } else if (size > (hasMark ? 2 : 0) && !(tail[0] == '\n' && tail[1] == 0)) {
       Write(writer, "", 0, u"\r\n");
     }
