@@ -318,10 +318,7 @@ bool IsAtOrBelow(const FolderNames& n, const char* prefix, int prefixBytes) {
 void ForgetBelow(const char* prefix, int prefixBytes) {
   // A kept folder below the prefix starts with its first bytes.
   uint64_t head = HeadOf(prefix, prefixBytes);
-  unsigned char ones[8] = {};
-  std::memset(ones, 0xFF, static_cast<size_t>(prefixBytes < 8 ? prefixBytes : 8));
-  uint64_t mask;
-  std::memcpy(&mask, ones, sizeof mask);
+  uint64_t mask = HeadOf("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", prefixBytes);  // its bytes only
   for (int f = 0; f < foldersUsed; ++f) {
     const FolderKey& key = folderKeys[f];
     if (key.pathBytes < prefixBytes || ((key.head ^ head) & mask) != 0) continue;
