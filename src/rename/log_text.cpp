@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/host.h"
 
@@ -185,19 +186,34 @@ void PutLine(Sink& sink, LogEncoding encoding, const char16_t* first, const char
   PutText(sink, encoding, u"\r\n");
 }
 
+// The byte-order mark of the writer's encoding.
+const char* MarkOf(const LogWriter& writer) {
+  return writer.encoding == LogEncoding::kUtf8 ? "\xEF\xBB\xBF" : "\xFF\xFE";
+}
+
+// Puts the mark still owed to the log in front of what is written next, so
+// that a new log and its first line reach the file in one write. Returns
+// its bytes.
+int PutOwedMark(Sink& sink, LogWriter& writer) {
+  int bytes = writer.markBytes;
+  for (int i = 0; i < bytes; ++i) PutByte(sink, static_cast<unsigned char>(MarkOf(writer)[i]));
+  writer.markBytes = 0;
+  return bytes;
+}
+
 // Writes rawBytes raw bytes, then text, to the log in one piece as far as
 // it can.
 void Write(LogWriter& writer, const char* raw, int rawBytes, const char16_t* text) {
   unsigned char bytes[512];
   Sink sink{bytes, sizeof bytes, 0, writer.file, false};
+  PutOwedMark(sink, writer);
   for (int i = 0; i < rawBytes; ++i) PutByte(sink, static_cast<unsigned char>(raw[i]));
   PutText(sink, writer.encoding, text);
   if (!Drain(sink)) writer.failed = true;
 }
 
-void PutMark(LogWriter& writer) {
-  bool utf8 = writer.encoding == LogEncoding::kUtf8;
-  Write(writer, utf8 ? "\xEF\xBB\xBF" : "\xFF\xFE", utf8 ? 3 : 2, u"");
+void OweMark(LogWriter& writer) {
+  writer.markBytes = writer.encoding == LogEncoding::kUtf8 ? 3 : 2;
 }
 
 // A log is written without a stream buffer: each piece reaches the file in
@@ -249,9 +265,9 @@ bool ReadLogLine(LogReader& reader, char16_t* out, int units) {
 }
 
 bool CreateLog(const char16_t* path, LogWriter& writer) {
-  writer = LogWriter{Unbuffered(HostOpenW(path, "wb")), LogEncoding::kUtf16le, false};
+  writer = LogWriter{Unbuffered(HostOpenW(path, "wb")), LogEncoding::kUtf16le, false, 0};
   if (writer.file == nullptr) return false;
-  PutMark(writer);
+  OweMark(writer);
   return true;
 }
 
@@ -270,12 +286,12 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
     }
     std::fclose(probe);
   }
-  writer = LogWriter{Unbuffered(HostOpenW(path, "ab")), LogEncoding::kUtf16le, false};
+  writer = LogWriter{Unbuffered(HostOpenW(path, "ab")), LogEncoding::kUtf16le, false, 0};
   if (writer.file == nullptr) return false;
   bool utf8 = n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
   if (utf8) writer.encoding = LogEncoding::kUtf8;
   if (size == 0) {
-    PutMark(writer);
+    OweMark(writer);
   } else if (utf8) {
     // A last line cut short (a run that was stopped) gets its line end, so
     // the new lines are lines of their own.
@@ -297,6 +313,7 @@ bool WriteLogLine(LogWriter& writer, const char16_t* first, const char16_t* seco
                   const char16_t* third) {
   unsigned char bytes[512];
   Sink sink{bytes, sizeof bytes, 0, writer.file, false};
+  PutOwedMark(sink, writer);
   PutLine(sink, writer.encoding, first, second, third);
   if (!Drain(sink)) writer.failed = true;
   return !writer.failed;
@@ -327,9 +344,16 @@ void DropLastLogLine(PendingLines& pending) {
 int WritePendingLines(LogWriter& writer, PendingLines& pending) {
   size_t put = 0;
   if (pending.used > 0 && !writer.failed) {
-    put = std::fwrite(pending.bytes, 1, static_cast<size_t>(pending.used), writer.file);
+    // The mark still owed goes first, in the same write.
+    static unsigned char bytes[3 + PendingLines::kBytes];
+    Sink sink{bytes, sizeof bytes, 0, nullptr, false};
+    size_t mark = static_cast<size_t>(PutOwedMark(sink, writer));
+    std::memcpy(bytes + mark, pending.bytes, static_cast<size_t>(pending.used));
+    size_t bytesToPut = mark + static_cast<size_t>(pending.used);
+    put = std::fwrite(bytes, 1, bytesToPut, writer.file);
+    if (put < bytesToPut) writer.failed = true;
+    put = put > mark ? put - mark : 0;
   }
-  if (put < static_cast<size_t>(pending.used)) writer.failed = true;
   int whole = 0;
   while (whole < pending.lines && static_cast<size_t>(pending.lineEnd[whole]) <= put) ++whole;
   StartPendingLines(pending);
@@ -338,6 +362,7 @@ int WritePendingLines(LogWriter& writer, PendingLines& pending) {
 
 bool CloseLog(LogWriter& writer) {
   if (writer.file == nullptr) return false;
+  if (writer.markBytes > 0 && !writer.failed) Write(writer, "", 0, u"");  // a log without lines
   if (std::fclose(writer.file) != 0) writer.failed = true;
   writer.file = nullptr;
   return !writer.failed;

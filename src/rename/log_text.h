@@ -30,11 +30,13 @@ bool ReadLogLine(LogReader& reader, char16_t* out, int units);
 struct LogWriter {
   std::FILE* file;
   LogEncoding encoding;
-  bool failed;  // some write did not reach the file
+  bool failed;    // some write did not reach the file
+  int markBytes;  // of the byte-order mark, still to be written
 };
 
-// Creates (or replaces) a log and writes the byte-order mark. False when
-// the file cannot be created.
+// Creates (or replaces) a log with the byte-order mark, which goes out with
+// the first text written (or on closing). False when the file cannot be
+// created.
 bool CreateLog(const char16_t* path, LogWriter& writer);
 
 // Opens a log to add lines to it: an existing one is appended to in the

@@ -228,7 +228,7 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
 void WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* newPath,
                      const char16_t* oldName, const char16_t* newName) {
   char16_t logPath[kPathUnits];
-  LogWriter log{nullptr, LogEncoding::kUtf16le, false};
+  LogWriter log{nullptr, LogEncoding::kUtf16le, false, 0};
   bool written = WideJoinPath(logPath, kPathUnits, newPath, kFolderLogName) &&
                  CreateLog(logPath, log) && WriteLogLine(log, oldName);
   if (log.file != nullptr) written = CloseLog(log) && written;
@@ -242,7 +242,7 @@ void WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* n
   // The note is for people browsing the card; it never replaces a file the
   // folder already holds.
   char16_t notePath[kPathUnits];
-  LogWriter note{nullptr, LogEncoding::kUtf16le, false};
+  LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0};
   if (WideJoinPath(notePath, kPathUnits, newPath, oldName) && !HostExists(notePath) &&
       CreateLog(notePath, note)) {
     WriteLogLine(note, newName);
