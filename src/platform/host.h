@@ -107,6 +107,11 @@ unsigned long HostErrorInvalidName();
 std::FILE* HostOpen(const char* path, const char* mode);
 std::FILE* HostOpenW(const char16_t* path, const char* mode);
 
+// Reads the first bytes of the file at path (at most size) into buf, the
+// file found as HostOpen finds it. Returns how many it read (fewer for a
+// shorter file), or -1 when the file cannot be opened.
+int HostReadFileHead(const char* path, void* buf, int size);
+
 // Copies a file byte for byte, replacing the target. False on failure.
 bool HostCopyFile(const char* from, const char* to);
 

@@ -541,36 +541,118 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
 
 namespace {
 
+// The two ways a file of the card is opened: as a stream, or as a bare
+// descriptor to read its head (which spares making a stream for each of
+// thousands of MP3 files).
+struct StreamOpener {
+  using Handle = std::FILE*;
+  static constexpr Handle kNone = nullptr;
+  static Handle Open(const char* path, const char* binary, bool refuseFolder) {
+    return PosixOpenFile(path, binary, refuseFolder);
+  }
+  static Handle Create(const char* path, const char* binary) {
+    return PosixCreateFile(path, binary);
+  }
+};
+
+struct HeadOpener {  // "rb" only
+  using Handle = int;
+  static constexpr Handle kNone = -1;
+  static Handle Open(const char* path, const char*, bool refuseFolder) {
+    return PosixOpenToRead(path, refuseFolder);
+  }
+  static Handle Create(const char*, const char*) {
+    errno = EINVAL;
+    return -1;
+  }
+};
+
 // Opens an entry whose folder's names were looked at: a file found there as
-// it is, a new file only if it is still not there. Null with *stale set
+// it is, a new file only if it is still not there. None with *stale set
 // when the disk proved the names out of date (a change not reported yet).
-std::FILE* OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
+template <typename Opener>
+typename Opener::Handle OpenAsKept(const Resolved& r, const char* binary, bool* stale) {
   *stale = false;
   struct stat st;
   if (r.lastMissing) {
     if (binary[0] == 'r') {
       errno = ENOENT;  // its folder holds no such name
-      return nullptr;
+      return Opener::kNone;
     }
-    std::FILE* file = PosixCreateFile(r.path, binary);
-    if (file != nullptr) KeepMadeFile(*r.names, r.path + r.lastStart);
-    if (file == nullptr && errno == EEXIST) *stale = true;
+    typename Opener::Handle file = Opener::Create(r.path, binary);
+    if (file != Opener::kNone) KeepMadeFile(*r.names, r.path + r.lastStart);
+    if (file == Opener::kNone && errno == EEXIST) *stale = true;
     return file;
   }
   EntryKind kind = FolderNameKind(*r.names, r.lastIndex, true);
   if (kind == EntryKind::kFolder) {
     errno = EISDIR;  // a folder is not a file, as on Windows
-    return nullptr;
+    return Opener::kNone;
   }
   if (kind == EntryKind::kOther && stat(r.path, &st) == 0) {
     // Only regular files are opened: opening a pipe or a device could keep
     // the run waiting forever.
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    return nullptr;
+    return Opener::kNone;
   }
-  std::FILE* file = PosixOpenFile(r.path, binary, false);
-  if (file == nullptr && errno == ENOENT && kind == EntryKind::kFile) *stale = true;
+  typename Opener::Handle file = Opener::Open(r.path, binary, false);
+  if (file == Opener::kNone && errno == ENOENT && kind == EntryKind::kFile) *stale = true;
   return file;
+}
+
+Resolved opened;  // the last path opened
+
+// Opens the file at path in binary mode ("rb", "wb", "ab" or "r+b").
+template <typename Opener>
+typename Opener::Handle OpenOnCard(const char16_t* path, const char* binary) {
+  if (path[0] == 0) return Opener::kNone;
+  Resolved& r = opened;
+  if (path[0] == u'/') {
+    // A host path: a work file of the tool's own in the temporary directory,
+    // opened as it is named.
+    StartResolving(path, r);
+    if (r.tooLong) {
+      errno = ENAMETOOLONG;
+      return Opener::kNone;
+    }
+    return Opener::Open(r.path, binary, false);
+  }
+  FollowFolderChanges();
+  Resolve(path, r, true);
+  if (r.fatInvalid || r.tooLong) {
+    errno = r.tooLong ? ENAMETOOLONG : EINVAL;
+    return Opener::kNone;
+  }
+  if (r.names != nullptr) {
+    bool stale = false;
+    typename Opener::Handle file = OpenAsKept<Opener>(r, binary, &stale);
+    if (!stale) return file;
+    // The names were not those on disk (a folder above moved, unreported):
+    // once more from the disk as it is.
+    ForgetParentNames(r);
+    Resolve(path, r, true);
+    if (r.fatInvalid || r.tooLong) return Opener::kNone;
+    if (r.names != nullptr) return OpenAsKept<Opener>(r, binary, &stale);
+  }
+  if (r.statValid && S_ISDIR(r.st.st_mode)) {
+    errno = EISDIR;  // a folder is not a file, as on Windows
+    return Opener::kNone;
+  }
+  if (r.lastMissing && binary[0] == 'r') {
+    errno = ENOENT;  // its folder holds no such name
+    return Opener::kNone;
+  }
+  // Only regular files are opened: opening a pipe or a device could keep
+  // the run waiting forever.
+  // (A name its folder does not hold in any case is a new file.)
+  struct stat target;
+  if (!(r.statValid && S_ISREG(r.st.st_mode)) && !r.lastMissing && stat(r.path, &target) == 0 &&
+      !S_ISREG(target.st_mode)) {
+    errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
+    return Opener::kNone;
+  }
+  // A folder never opens for writing; resolving may have looked already.
+  return Opener::Open(r.path, binary, !(r.statValid && S_ISREG(r.st.st_mode)));
 }
 
 }  // namespace
@@ -582,54 +664,23 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   if (std::strchr(mode, '+') != nullptr) binary[n++] = '+';
   binary[n++] = 'b';
   binary[n] = 0;
-  if (path[0] == 0) return nullptr;
-  static Resolved r;
-  if (path[0] == u'/') {
-    // A host path: a work file of the tool's own in the temporary directory,
-    // opened as it is named.
-    StartResolving(path, r);
-    if (r.tooLong) {
-      errno = ENAMETOOLONG;
-      return nullptr;
-    }
-    return PosixOpenFile(r.path, binary, false);
+  return OpenOnCard<StreamOpener>(path, binary);
+}
+
+int HostReadFileHead(const char* path, void* buf, int size) {
+  char16_t wide[1024];
+  if (!ToWidePath(path, wide, 1024)) return -1;
+  int fd = OpenOnCard<HeadOpener>(wide, "rb");
+  if (fd < 0) return -1;
+  int got = 0;
+  while (got < size) {
+    ssize_t n = read(fd, static_cast<char*>(buf) + got, static_cast<size_t>(size - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<int>(n);
   }
-  FollowFolderChanges();
-  Resolve(path, r, true);
-  if (r.fatInvalid || r.tooLong) {
-    errno = r.tooLong ? ENAMETOOLONG : EINVAL;
-    return nullptr;
-  }
-  if (r.names != nullptr) {
-    bool stale = false;
-    std::FILE* file = OpenAsKept(r, binary, &stale);
-    if (!stale) return file;
-    // The names were not those on disk (a folder above moved, unreported):
-    // once more from the disk as it is.
-    ForgetParentNames(r);
-    Resolve(path, r, true);
-    if (r.fatInvalid || r.tooLong) return nullptr;
-    if (r.names != nullptr) return OpenAsKept(r, binary, &stale);
-  }
-  if (r.statValid && S_ISDIR(r.st.st_mode)) {
-    errno = EISDIR;  // a folder is not a file, as on Windows
-    return nullptr;
-  }
-  if (r.lastMissing && binary[0] == 'r') {
-    errno = ENOENT;  // its folder holds no such name
-    return nullptr;
-  }
-  // Only regular files are opened: opening a pipe or a device could keep
-  // the run waiting forever.
-  // (A name its folder does not hold in any case is a new file.)
-  struct stat target;
-  if (!(r.statValid && S_ISREG(r.st.st_mode)) && !r.lastMissing && stat(r.path, &target) == 0 &&
-      !S_ISREG(target.st_mode)) {
-    errno = S_ISDIR(target.st_mode) ? EISDIR : EINVAL;
-    return nullptr;
-  }
-  // A folder never opens for writing; resolving may have looked already.
-  return PosixOpenFile(r.path, binary, !(r.statValid && S_ISREG(r.st.st_mode)));
+  close(fd);
+  return got;
 }
 
 std::FILE* HostOpen(const char* path, const char* mode) {

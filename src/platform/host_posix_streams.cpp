@@ -144,20 +144,26 @@ std::FILE* PosixOpenToRewrite(const char* path) {
   return std::fopen(path, "wb");
 }
 
+int PosixOpenToRead(const char* path, bool refuseFolder) {
+  int fd = OpenToRead(path);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (refuseFolder && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    errno = EISDIR;  // a folder is not a file, as on Windows
+    return -1;
+  }
+  return fd;
+}
+
 std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder) {
   if (std::strcmp(binary, "wb") == 0) {
     std::FILE* file = PosixOpenToRewrite(path);
     return file != nullptr || errno != ENOENT ? file : PosixCreateFile(path, binary);
   }
   if (std::strcmp(binary, "rb") != 0) return std::fopen(path, binary);  // no folder opens so
-  int fd = OpenToRead(path);
+  int fd = PosixOpenToRead(path, refuseFolder);
   if (fd < 0) return nullptr;
-  struct stat st;
-  if (refuseFolder && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
-    errno = EISDIR;  // a folder is not a file, as on Windows
-    return nullptr;
-  }
 #if defined(__GLIBC__)
   return StreamOver(fd, "rb", {ReadFd, nullptr, SeekFd, CloseFd});
 #else

@@ -11,6 +11,10 @@
 // there (PosixOpenToRewrite), else made (PosixCreateFile).
 std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder);
 
+// Opens the file at path (a host path) to be read, as PosixOpenFile does
+// with "rb", as a bare descriptor; -1 (errno set) when it cannot.
+int PosixOpenToRead(const char* path, bool refuseFolder);
+
 // Opens the regular file at path to be written anew ("wb"): written over in
 // place and cut to its new length when closed.
 std::FILE* PosixOpenToRewrite(const char* path);

@@ -237,6 +237,31 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   EXPECT_FALSE(Open(Card("\\MISSING\\x.txt"), "wb"));
 }
 
+// The head of a file is read as HostOpen finds the file; only what is there
+// comes back, and no folder, pipe or missing file gives any.
+TEST(HostFiles, HeadsAreReadFromFilesInAnyCaseAndFromNothingElse) {
+  TempCard card;
+  card.WriteFile("A/Song.mp3", "ID3 and more");
+  card.WriteFile("日本/歌.mp3", std::string(3000, 'x'));
+  card.MakeDir("A/folder.mp3");
+  char head[1024];
+  EXPECT_EQ(HostReadFileHead(Card("\\a\\SONG.MP3").c_str(), head, sizeof head), 12);
+  EXPECT_EQ(std::string(head, 12), "ID3 and more");
+  EXPECT_EQ(HostReadFileHead(Card("\\A\\Song.mp3").c_str(), head, 3), 3);
+  EXPECT_EQ(HostReadFileHead(Card("\\日本\\歌.mp3").c_str(), head, sizeof head), 1024);
+  EXPECT_EQ(HostReadFileHead(Card("\\A\\FOLDER.MP3").c_str(), head, sizeof head), -1);
+  EXPECT_EQ(HostReadFileHead(Card("\\A\\missing.mp3").c_str(), head, sizeof head), -1);
+  EXPECT_EQ(HostReadFileHead(Card("\\B\\Song.mp3").c_str(), head, sizeof head), -1);
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((card.root() / "A" / "pipe.mp3").c_str(), 0644), 0);
+  EXPECT_EQ(HostReadFileHead(Card("\\A\\PIPE.MP3").c_str(), head, sizeof head), -1);
+  // A file renamed behind the host's back is found under its new name only.
+  std::filesystem::rename(card.root() / "A" / "Song.mp3", card.root() / "A" / "001.MP3");
+  EXPECT_EQ(HostReadFileHead(Card("\\A\\Song.mp3").c_str(), head, sizeof head), -1);
+  EXPECT_EQ(HostReadFileHead(Card("\\A\\001.mp3").c_str(), head, sizeof head), 12);
+#endif
+}
+
 #ifndef _WIN32
 // Reading a file through the host leaves its access time as it was: a run
 // reads the head of every MP3 file, and each update would write the file's

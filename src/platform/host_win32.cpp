@@ -389,6 +389,14 @@ std::FILE* HostOpen(const char* path, const char* mode) {
   return HostOpenW(wide, mode);
 }
 
+int HostReadFileHead(const char* path, void* buf, int size) {
+  std::FILE* file = HostOpen(path, "rb");
+  if (file == nullptr) return -1;
+  size_t got = std::fread(buf, 1, static_cast<size_t>(size), file);
+  std::fclose(file);
+  return static_cast<int>(got);
+}
+
 bool HostCopyFile(const char* from, const char* to) {
   char16_t wideFrom[kPathUnits];
   char16_t wideTo[kPathUnits];

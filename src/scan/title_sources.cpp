@@ -198,18 +198,13 @@ void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName,
   title[0] = 0;
   char path[2 * kPathTextBytes + 2];
   JoinPathText(path, sizeof path, folderPath, fileName, 127);
-  std::FILE* file = HostOpen(path, "rb");
+  TagBuffer tag{};  // a short file leaves zeros
   char line[sizeof path + 64];
-  if (file == nullptr) {
+  if (HostReadFileHead(path, tag.bytes, sizeof tag.bytes) < 0) {
     std::snprintf(line, sizeof line, kMsgTagOpenError, folderPath, fileName);
     WriteWorkLog(state, line);
     return;
   }
-  TagBuffer tag{};
-  char buffer[sizeof tag.bytes];  // one read fills it: no buffer to size or allocate
-  std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
-  (void)std::fread(tag.bytes, 1, sizeof tag.bytes, file);  // a short file leaves zeros
-  std::fclose(file);
 
   if (std::memcmp(tag.bytes, "ID3", 3) == 0) {
     if (tag.bytes[3] == 2) ScanVersion22(tag, title);
