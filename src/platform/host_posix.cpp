@@ -561,7 +561,7 @@ struct HeadOpener {  // "rb" only
   static Handle Open(const char* path, const char*, bool refuseFolder) {
     return PosixOpenToRead(path, refuseFolder);
   }
-  static Handle Create(const char*, const char*) {
+  static Handle Create(const char*, const char*) {  // never called: reading makes no file
     errno = EINVAL;
     return -1;
   }
@@ -672,13 +672,7 @@ int HostReadFileHead(const char* path, void* buf, int size) {
   if (!ToWidePath(path, wide, 1024)) return -1;
   int fd = OpenOnCard<HeadOpener>(wide, "rb");
   if (fd < 0) return -1;
-  int got = 0;
-  while (got < size) {
-    ssize_t n = read(fd, static_cast<char*>(buf) + got, static_cast<size_t>(size - got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<int>(n);
-  }
+  int got = PosixReadAll(fd, buf, size);
   close(fd);
   return got;
 }

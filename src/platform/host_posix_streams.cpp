@@ -144,6 +144,17 @@ std::FILE* PosixOpenToRewrite(const char* path) {
   return std::fopen(path, "wb");
 }
 
+int PosixReadAll(int fd, void* buf, int size) {
+  int got = 0;
+  while (got < size) {
+    ssize_t n = read(fd, static_cast<char*>(buf) + got, static_cast<size_t>(size - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<int>(n);
+  }
+  return got;
+}
+
 int PosixOpenToRead(const char* path, bool refuseFolder) {
   int fd = OpenToRead(path);
   if (fd < 0) return -1;

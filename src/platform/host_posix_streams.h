@@ -15,6 +15,10 @@ std::FILE* PosixOpenFile(const char* path, const char* binary, bool refuseFolder
 // with "rb", as a bare descriptor; -1 (errno set) when it cannot.
 int PosixOpenToRead(const char* path, bool refuseFolder);
 
+// Reads from fd until size bytes are in buf or the file ends (or an error
+// stops it). Returns how many it read.
+int PosixReadAll(int fd, void* buf, int size);
+
 // Opens the regular file at path to be written anew ("wb"): written over in
 // place and cut to its new length when closed.
 std::FILE* PosixOpenToRewrite(const char* path);
