@@ -213,7 +213,7 @@ void Write(LogWriter& writer, const char* raw, int rawBytes, const char16_t* tex
 }
 
 void OweMark(LogWriter& writer) {
-  writer.markBytes = writer.encoding == LogEncoding::kUtf8 ? 3 : 2;
+  writer.markBytes = static_cast<int>(std::strlen(MarkOf(writer)));
 }
 
 // A log is written without a stream buffer: each piece reaches the file in
