@@ -27,7 +27,15 @@ bool HostIsFatInvalidName(const char16_t* name, int units) {
 
 bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits) {
   if (aUnits != bUnits) return false;
-  for (int i = 0; i < aUnits; ++i) {
+  int i = 0;
+  for (; i + 4 <= aUnits; i += 4) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a + i, sizeof x);
+    std::memcpy(&y, b + i, sizeof y);
+    if (x != y && HostFoldAscii4(x) != HostFoldAscii4(y)) return false;
+  }
+  for (; i < aUnits; ++i) {
     if (HostFoldAscii(a[i]) != HostFoldAscii(b[i])) return false;
   }
   return true;
