@@ -50,6 +50,10 @@ bool PosixAppendUtf8(const char16_t* units, int count, char* out, int size, int*
 bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
   int n = 0;
   int pos = 0;
+  // Most names are ASCII: their bytes are copied in a loop of their own.
+  for (uint8_t c; n < units - 1 && (c = static_cast<uint8_t>(text[pos])) - 1u < 0x7Fu; ++pos) {
+    out[n++] = c;
+  }
   bool whole = true;
   for (;;) {
     uint32_t cp = static_cast<uint8_t>(text[pos]);
