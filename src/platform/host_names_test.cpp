@@ -2,8 +2,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "platform/host_internal.h"
+#if !defined(_WIN32)
+#include "platform/host_posix_names.h"
+#endif
 
 namespace {
 
@@ -45,5 +49,29 @@ TEST(HostNames, NamesEqualIgnoringAsciiCaseOnlyInAsciiLetters) {
   EXPECT_FALSE(HostEqualsIgnoreAsciiCase(u"@[`{", 4, u"@[@[", 4));
   EXPECT_FALSE(HostEqualsIgnoreAsciiCase(u"abc", 3, u"abcd", 3 + 1));
 }
+
+#if !defined(_WIN32)
+// Disk names in UTF-8 become UTF-16 whole or are reported cut, never split
+// inside a character, whether they start with ASCII or not.
+TEST(HostNames, Utf8NamesBecomeUtf16WholeOrReportCut) {
+  char16_t out[16];
+  EXPECT_TRUE(PosixUtf8ToWide("Song.mp3", out, 9));
+  EXPECT_EQ(std::u16string(out), u"Song.mp3");
+  EXPECT_FALSE(PosixUtf8ToWide("Song.mp3", out, 8));
+  EXPECT_EQ(std::u16string(out), u"Song.mp");
+  EXPECT_TRUE(
+      PosixUtf8ToWide("ab\xE6\x9B\xB2"
+                      "c",
+                      out, 8));
+  EXPECT_EQ(std::u16string(out), u"ab曲c");
+  // A character beyond the first plane takes two units, or none.
+  EXPECT_TRUE(PosixUtf8ToWide("a\xF0\x9F\x8E\xB5", out, 4));
+  EXPECT_EQ(std::u16string(out), u"a\U0001F3B5");
+  EXPECT_FALSE(PosixUtf8ToWide("ab\xF0\x9F\x8E\xB5", out, 4));
+  EXPECT_EQ(std::u16string(out), u"ab");
+  EXPECT_TRUE(PosixUtf8ToWide("", out, 1));
+  EXPECT_EQ(out[0], 0);
+}
+#endif
 
 }  // namespace
