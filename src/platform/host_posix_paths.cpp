@@ -234,6 +234,15 @@ int FolderUnits(const char16_t* path) {
   return last;
 }
 
+// True when path starts with the units of prefix, which hold no zero: the
+// comparison ends at the end of a shorter path.
+bool StartsWith(const char16_t* path, const char16_t* prefix, int units) {
+  for (int i = 0; i < units; ++i) {
+    if (path[i] != prefix[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // Walk without looking anything up, its folder part taken from lastFolder
@@ -242,11 +251,11 @@ void StartResolving(const char16_t* path, Resolved& r) {
   r.statValid = false;
   r.lastKept = false;
   r.names = nullptr;
-  int folderUnits = FolderUnits(path);
   bool hostAbsolute = path[0] == u'/';
-  if (folderUnits > 0 && path[folderUnits] != 0 && folderUnits == lastFolder.units &&
-      std::memcmp(path, lastFolder.given, sizeof(char16_t) * static_cast<size_t>(folderUnits)) ==
-          0) {
+  // The folder kept ends with a separator: path lies in it when it starts
+  // with it and its one name after it runs to the end.
+  int keptUnits = lastFolder.units;
+  if (keptUnits > 0 && StartsWith(path, lastFolder.given, keptUnits) && path[keptUnits] != 0) {
     r.tooLong = false;
     int pos = lastFolder.bytes;
     std::memcpy(r.path, lastFolder.path, static_cast<size_t>(pos));
@@ -254,14 +263,15 @@ void StartResolving(const char16_t* path, Resolved& r) {
     if (pos > 0 && r.path[pos - 1] != '/') r.path[pos++] = '/';
     int nameStart = pos;
     bool invalid = false;
-    const char16_t* name = path + folderUnits;
+    const char16_t* name = path + keptUnits;
     int units = PutName(name, r.path, &pos, &invalid);
-    if (units >= 0) {
+    if (units >= 0 && name[units] == 0) {
       SetLastComponent(r, name, units, parentEnd, nameStart, lastFolder.invalid, invalid,
                        hostAbsolute);
       return;
     }
   }
+  int folderUnits = FolderUnits(path);
   Walk(path, r, false);
   if (!r.tooLong && folderUnits > 0 && path[folderUnits] != 0 && folderUnits < 1024 &&
       r.lastUnits > 0) {

@@ -219,6 +219,24 @@ TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
   EXPECT_FALSE(Open(Card("\\a?b"), "rb"));
 }
 
+// A path in the folder of the path before it takes a shorter way to its host
+// path; it must come to the same answer as a path looked at on its own.
+TEST(HostFiles, PathsBesideThePathBeforeResolveAsOnTheirOwn) {
+  TempCard card;
+  card.WriteFile("Music/Song.mp3", "x");
+  card.WriteFile("Music/Sub/Deep.mp3", "x");
+  card.WriteFile("Other/x.mp3", "x");
+  // Spelled as the path before: the same folder units.
+  for (const char* probe : {"\\Music\\SONG.MP3", "\\Music\\\\Song.mp3", "\\Music\\Song.mp3\\",
+                            "\\Music\\Sub\\Deep.mp3", "\\Music\\Sub\\None.mp3", "\\Music\\Sub",
+                            "\\Music", "\\Mu", "\\Music\\None.mp3", "\\Music\\a?b"}) {
+    ASSERT_TRUE(HostExistsA(Card("\\Other\\x.mp3").c_str()));
+    bool alone = HostExistsA(Card(probe).c_str());
+    ASSERT_TRUE(HostExistsA(Card("\\Music\\Song.mp3").c_str()));
+    EXPECT_EQ(HostExistsA(Card(probe).c_str()), alone) << probe;
+  }
+}
+
 TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   TempCard card;
   card.WriteFile("_font/mnlzn16x.tlf", "FONTX2");
