@@ -1,5 +1,7 @@
 #include "text/wide.h"
 
+#include <cstring>
+
 int WideLength(const char16_t* text) {
   int n = 0;
   while (text[n] != 0) ++n;
@@ -26,9 +28,10 @@ bool WideJoinPath(char16_t* out, int units, const char16_t* a, const char16_t* b
     if (units > 0) out[0] = 0;
     return false;
   }
-  for (int i = 0; i < la; ++i) out[i] = a[i];
+  // Paths are joined for every file of a card: whole copies, not unit loops.
+  std::memmove(out, a, sizeof(char16_t) * static_cast<size_t>(la));
   out[la] = u'\\';
-  for (int i = 0; i < lb; ++i) out[la + 1 + i] = b[i];
+  std::memmove(out + la + 1, b, sizeof(char16_t) * static_cast<size_t>(lb));
   out[la + 1 + lb] = 0;
   return true;
 }
