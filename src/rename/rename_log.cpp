@@ -72,9 +72,19 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
 
 bool FindPreRenameName(const RunState& state, const char* shortName, char* out) {
   int count = state.fileRenameCount < kNameTableRows ? state.fileRenameCount : kNameTableRows;
+  // Rows hold their short names zero-filled (AddRenameRow), so the name
+  // looked for is zero-filled alike and each row compared as a whole: a
+  // track's lookup runs through half its folder's rows on average.
+  char wanted[sizeof(NameRecord::shortName)] = {};
+  int wantedBytes = BoundedLength(shortName, kShortNameBytes + 1);
+  if (wantedBytes > kShortNameBytes) {
+    count = 0;  // longer than any row's
+  } else {
+    std::memcpy(wanted, shortName, static_cast<size_t>(wantedBytes));
+  }
   for (int i = 0; i < count; ++i) {
     const NameRecord& row = state.fileRenameTable[i];
-    if (std::strcmp(shortName, row.shortName) == 0) {
+    if (std::memcmp(row.shortName, wanted, sizeof wanted) == 0) {
       int n = BoundedLength(row.longName, kLongNameBytes);
       std::memcpy(out, row.longName, static_cast<size_t>(n));
       out[n] = 0;

@@ -35,13 +35,18 @@ TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheFirstLineWins) {
   TempCard card;
   auto [form, crlf] = GetParam();
   card.WriteFile("A/RENFIL04.LOG", LogBytes("001.MP3\tA.mp3\n002.MP3\t日本の歌.mp3\nno tab here\n"
-                                            "001.MP3\tB.mp3\n", form, crlf));
+                                            "001.MP3\tB.mp3\nFIFTEEN_BYT.MP3\tC.mp3\n",
+                                            form, crlf));
   auto state = std::make_unique<RunState>();
   ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
-  EXPECT_EQ(state->fileRenameCount, 3);
+  EXPECT_EQ(state->fileRenameCount, 4);
   EXPECT_EQ(Lookup(*state, "001.MP3"), "A.mp3");
   EXPECT_EQ(Lookup(*state, "002.MP3"), ToCp932("日本の歌.mp3"));
-  EXPECT_EQ(Lookup(*state, "001.mp3"), "001.mp3 (no line)");  // exact bytes only
+  EXPECT_EQ(Lookup(*state, "FIFTEEN_BYT.MP3"), "C.mp3");  // the longest short name a row holds
+  // Exact bytes only: not another case, nor a name one byte shorter or longer.
+  for (const char* other : {"001.mp3", "001.MP", "001.MP3X", "FIFTEEN_BYT.MP3X"}) {
+    EXPECT_EQ(Lookup(*state, other), std::string(other) + " (no line)");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, FileRenameLog,
