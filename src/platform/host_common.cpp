@@ -319,24 +319,34 @@ void HostPoolPop(HostNamePool& pool, int first) {
 }
 
 bool HostWriteListingLine(std::FILE* file, const char16_t* line) {
-  char buf[1024];
-  int pos = 0;
-  // Converted a piece at a time so a line of any length is written whole.
-  while (line[pos] != 0) {
-    char16_t piece[256];
+  char buf[1024 + 2];
+  // Converted a piece at a time so a line of any length is written whole;
+  // a line of one piece (almost every one) is converted where it stands and
+  // goes out with its line end in one write.
+  for (;;) {
+    const char16_t* text = line;
     int n = 0;
-    while (n < 255 && line[pos] != 0) {
+    while (n < 255 && text[n] != 0) ++n;
+    bool last = text[n] == 0;
+    char16_t piece[256];
+    if (!last) {
       // Keep a surrogate pair together.
-      if (n == 254 && line[pos] >= 0xD800 && line[pos] < 0xDC00) break;
-      piece[n++] = line[pos++];
+      if (text[254] >= 0xD800 && text[254] < 0xDC00) n = 254;
+      for (int k = 0; k < n; ++k) piece[k] = text[k];
+      piece[n] = 0;
+      text = piece;
     }
-    piece[n] = 0;
-    int bytes = HostWideToCp932(piece, buf, sizeof buf);
+    int bytes = HostWideToCp932(text, buf, 1024);
+    if (last) {
+      buf[bytes++] = '\r';
+      buf[bytes++] = '\n';
+    }
     if (std::fwrite(buf, 1, static_cast<size_t>(bytes), file) != static_cast<size_t>(bytes)) {
       return false;
     }
+    if (last) return true;
+    line += n;
   }
-  return std::fputs("\r\n", file) >= 0;
 }
 
 // Input lines are bytes on both hosts; a CR LF line end reads as LF.

@@ -105,6 +105,25 @@ TEST(HostListing, FileListingHoldsOnlyFilesSortedByNameOrNothing) {
   EXPECT_TRUE(WorkLines(card).empty());
 }
 
+#if !defined(_WIN32)  // a line this long is a path past MAX_PATH there
+// A listing line longer than the pieces it is converted in comes out as the
+// whole line converted at once, a character beyond the first plane that
+// straddles two pieces included.
+TEST(HostListing, LongLinesAreWrittenWholeAcrossPieces) {
+  TempCard card;
+  std::string outer(200, 'x');
+  std::string inner =
+      std::string(52, 'y') + "\xF0\x9F\x8E\xB5" + "曲z";  // the pair at units 254, 255
+  card.MakeDir(outer + "/" + inner);
+  ASSERT_TRUE(HostWriteFolderListing("work.lst"));
+  std::u16string line = u"\\" + ToUtf16(outer) + u"\\" + ToUtf16(inner);
+  ASSERT_EQ(line[254], 0xD83C);
+  char whole[1024];
+  HostWideToCp932(line.c_str(), whole, sizeof whole);
+  EXPECT_EQ(WorkLines(card), (Names{Card("\\" + outer), whole}));
+}
+#endif
+
 TEST(HostListing, EmptyCardGivesAnEmptyFolderListing) {
   TempCard card;
   card.WriteFile("work.lst", "old");  // replaced
