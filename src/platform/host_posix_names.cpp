@@ -51,8 +51,10 @@ bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
   int n = 0;
   int pos = 0;
   // Most names are ASCII: their bytes are copied in a loop of their own.
-  for (uint8_t c; n < units - 1 && (c = static_cast<uint8_t>(text[pos])) - 1u < 0x7Fu; ++pos) {
-    out[n++] = c;
+  for (; n < units - 1; ++n, ++pos) {
+    uint8_t c = static_cast<uint8_t>(text[pos]);
+    if (c == 0 || c >= 0x80) break;
+    out[n] = c;
   }
   bool whole = true;
   for (;;) {
@@ -211,8 +213,9 @@ unsigned HashPath(const char* path, int bytes) {
     h = HashStep(h, word);
   }
   uint64_t rest = 0;  // no memcpy of a variable size: that is a call
-  for (int k = 0; i + k < bytes; ++k)
+  for (int k = 0; i + k < bytes; ++k) {
     rest |= uint64_t{static_cast<uint8_t>(path[i + k])} << (8 * k);
+  }
   return HashEnd(HashStep(h, rest));
 }
 
@@ -226,8 +229,8 @@ uint32_t HashFolded(const char16_t* units, int count) {
     h = HashStep(h, HostFoldAscii4(word));
   }
   uint64_t rest = 0;
-  for (int k = 0; i + k < count; ++k) rest |= uint64_t{HostFoldAscii(units[i + k])} << (16 * k);
-  return HashEnd(HashStep(h, rest));
+  for (int k = 0; i + k < count; ++k) rest |= uint64_t{units[i + k]} << (16 * k);
+  return HashEnd(HashStep(h, HostFoldAscii4(rest)));
 }
 
 uint32_t HashName(const char* name) { return HashPath(name, static_cast<int>(std::strlen(name))); }
