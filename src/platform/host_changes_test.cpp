@@ -182,6 +182,51 @@ TEST(HostChanges, APipeThatTookTheNameOfAFileTheHostMadeIsNotOpened) {
     fs::remove(path);
   }
 }
+
+// The heads of files read one after another, while what their names lead
+// to changes behind the host's back in between: each read gives what is
+// there now, or nothing when that is no file (and never waits for a pipe).
+TEST(HostChanges, HeadsReadInARowFollowWhatTheNamesLeadTo) {
+  TempCard card;
+  card.WriteFile("A/one.mp3", std::string(2000, '1'));
+  card.WriteFile("A/two.mp3", std::string(2000, '2'));
+  char head[1024];
+  auto Head = [&](const char* cardPath) {
+    int got = HostReadFileHead(Card(cardPath).c_str(), head, sizeof head);
+    return got < 0 ? std::string("none") : std::string(head, static_cast<size_t>(got));
+  };
+  EXPECT_EQ(Head("\\A\\one.mp3"), std::string(1024, '1'));  // the host keeps A's names
+
+  card.WriteFile("A/one.mp3", "short");  // written anew: shorter
+  EXPECT_EQ(Head("\\A\\one.mp3"), "short");
+  card.WriteFile("A/one.mp3", "");
+  EXPECT_EQ(Head("\\A\\one.mp3"), "");
+
+  fs::remove(card.root() / "A" / "one.mp3");  // a folder or a pipe takes the name
+  card.MakeDir("A/one.mp3");
+  EXPECT_EQ(Head("\\A\\one.mp3"), "none");
+  fs::remove(card.root() / "A" / "one.mp3");
+  ASSERT_EQ(mkfifo((card.root() / "A" / "one.mp3").c_str(), 0600), 0);
+  EXPECT_EQ(Head("\\A\\one.mp3"), "none");
+  fs::path pipe = card.root() / "A" / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  fs::rename(pipe, card.root() / "A" / "two.mp3");
+  EXPECT_EQ(Head("\\A\\two.mp3"), "none");
+  fs::remove(card.root() / "A" / "one.mp3");
+  fs::remove(card.root() / "A" / "two.mp3");
+
+  // The name goes and comes back in another case; where both spellings are
+  // there (a disk that tells case apart), the one asked for is read.
+  card.WriteFile("A/song.mp3", "lower");
+  EXPECT_EQ(Head("\\A\\song.mp3"), "lower");
+  fs::rename(card.root() / "A" / "song.mp3", card.root() / "A" / "Other.mp3");
+  card.WriteFile("A/SONG.MP3", "upper");
+  EXPECT_EQ(Head("\\A\\song.mp3"), "upper");
+  card.WriteFile("A/song.mp3", "lower again");
+  EXPECT_EQ(Head("\\A\\song.mp3"), "lower again");
+  EXPECT_EQ(Head("\\A\\SONG.MP3"), "upper");
+  EXPECT_EQ(Head("\\A\\OTHER.MP3"), "lower");
+}
 #endif
 
 }  // namespace

@@ -667,9 +667,45 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   return OpenOnCard<StreamOpener>(path, binary);
 }
 
+namespace {
+
+constexpr int kNotKept = -2;
+
+// Reads the head of a file that the kept names hold, spelled as the path
+// spells it, without first reading the changes reported since the last
+// operation: the names would choose that spelling however they changed
+// meanwhile, and the open shows that the name is there. What was opened is
+// taken for a file when it gave all that was asked, or when its own status
+// says so (a folder or a pipe that took the name since gives less, without
+// waiting: the open does not wait). kNotKept for anything else:
+// then the changes are read and the path resolved anew. Thousands of MP3
+// files are read in a row, and each read of the empty change queue would be
+// a system call.
+int ReadKeptFileHead(const char16_t* path, void* buf, int size) {
+  if (path[0] == u'/' || size <= 0) return kNotKept;
+  Resolved& r = opened;
+  StartPoolAgainIfFull();
+  Resolve(path, r, true);
+  if (r.fatInvalid || r.tooLong || r.names == nullptr || !r.lastKept || !r.lastExact ||
+      FolderNameKind(*r.names, r.lastIndex, false) != EntryKind::kFile) {
+    return kNotKept;
+  }
+  int fd = PosixOpenToRead(r.path, false);
+  if (fd < 0) return kNotKept;
+  int got = PosixReadAll(fd, buf, size);
+  struct stat st;
+  if (got != size && (got < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) got = kNotKept;
+  close(fd);
+  return got;
+}
+
+}  // namespace
+
 int HostReadFileHead(const char* path, void* buf, int size) {
   char16_t wide[1024];
   if (!ToWidePath(path, wide, 1024)) return -1;
+  int kept = ReadKeptFileHead(wide, buf, size);
+  if (kept != kNotKept) return kept;
   int fd = OpenOnCard<HeadOpener>(wide, "rb");
   if (fd < 0) return -1;
   int got = PosixReadAll(fd, buf, size);

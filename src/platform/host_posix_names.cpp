@@ -545,8 +545,12 @@ void ReadChanges() {
 
 }  // namespace
 
-void FollowFolderChanges() {
+void StartPoolAgainIfFull() {
   if (poolFull) StartPoolAgain();
+}
+
+void FollowFolderChanges() {
+  StartPoolAgainIfFull();
   ReadChanges();
 }
 

@@ -40,8 +40,13 @@ EntryKind PosixKindAt(int dirFd, const char* name);
 struct FolderNames;
 
 // Applies the changes reported since the last call. Called once at the start
-// of every operation of the host, before it uses kept names.
+// of every operation of the host, before it uses kept names (reading a
+// file's head first tries the names as they are, the disk confirming them).
 void FollowFolderChanges();
+
+// Starts the pool of kept names again if it filled up; FollowFolderChanges
+// does this too.
+void StartPoolAgainIfFull();
 
 // The kept names of the folder found under host path folder ("" for the
 // current directory), or null: no disk access.

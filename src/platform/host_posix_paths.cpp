@@ -198,7 +198,9 @@ void LookAmong(Resolved& r, FolderNames& names) {
     r.lastMissing = true;
     return;
   }
-  SetLastSpelling(r, FolderNameSpelling(names, i));
+  const char* spelling = FolderNameSpelling(names, i);
+  r.lastExact = std::strcmp(spelling, r.path + r.lastStart) == 0;
+  SetLastSpelling(r, spelling);
   r.lastKept = !r.tooLong;
   r.lastIndex = i;
 }
@@ -250,6 +252,7 @@ bool StartsWith(const char16_t* path, const char16_t* prefix, int units) {
 void StartResolving(const char16_t* path, Resolved& r) {
   r.statValid = false;
   r.lastKept = false;
+  r.lastExact = false;
   r.names = nullptr;
   bool hostAbsolute = path[0] == u'/';
   // The folder kept ends with a separator: path lies in it when it starts

@@ -20,6 +20,7 @@ struct Resolved {
   bool statValid;      // the path exists as resolved; st holds its lstat
   bool lastMissing;    // the parent's names were looked at and hold the last name in no case
   bool lastKept;       // the last name was found among names, at lastIndex
+  bool lastExact;      // ... spelled there as the path spells it
   FolderNames* names;  // the kept names of the parent folder, when looked at
   int lastIndex;
   struct stat st;

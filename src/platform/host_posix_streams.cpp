@@ -70,18 +70,21 @@ std::FILE* StreamOver(int fd, const char* mode, cookie_io_functions_t io) {
 
 #endif
 
+// Without waiting: reading a regular file does not heed O_NONBLOCK, and a
+// pipe put in a file's place since its folder was read cannot keep the open
+// waiting for a writer.
 int OpenToRead(const char* path) {
 #if defined(O_NOATIME)
   // Only the files' owner may leave access times alone: after one refusal
   // files open as any reader opens them.
   static bool ownerOnly = false;
   if (!ownerOnly) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOATIME);
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOATIME);
     if (fd >= 0 || errno != EPERM) return fd;
     ownerOnly = true;
   }
 #endif
-  return open(path, O_RDONLY | O_CLOEXEC);
+  return open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 // --- Files written over ---------------------------------------------------------
