@@ -673,14 +673,12 @@ constexpr int kNotKept = -2;
 
 // Reads the head of a file that the kept names hold, spelled as the path
 // spells it, without first reading the changes reported since the last
-// operation: the names would choose that spelling however they changed
-// meanwhile, and the open shows that the name is there. What was opened is
-// taken for a file when it gave all that was asked, or when its own status
-// says so (a folder or a pipe that took the name since gives less, without
-// waiting: the open does not wait). kNotKept for anything else:
-// then the changes are read and the path resolved anew. Thousands of MP3
-// files are read in a row, and each read of the empty change queue would be
-// a system call.
+// operation (thousands of MP3 files are read in a row, and each read of the
+// empty change queue is a system call). No change made meanwhile could make
+// the names choose another spelling, and the open shows that the name is
+// there. A head shorter than asked must come from a regular file: a folder
+// or a pipe that took the name meanwhile gives less. kNotKept otherwise;
+// then the changes are read and the path is resolved anew.
 int ReadKeptFileHead(const char16_t* path, void* buf, int size) {
   if (path[0] == u'/' || size <= 0) return kNotKept;
   Resolved& r = opened;
