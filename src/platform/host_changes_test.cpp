@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -122,6 +123,64 @@ TEST(HostChanges, MovesAndOpensSeeANameMadeInAnotherCaseAfterALookup) {
   std::fclose(file);
   EXPECT_EQ(card.ReadFile("A/log.txt"), "new");
   EXPECT_EQ(card.Tree(), (std::vector<std::string>{"A/", "A/001.mp3", "A/log.txt", "A/x.mp3"}));
+}
+
+// Renames in a row in one folder, as the rename pass makes them, while
+// files change behind the host's back in between: a name the host's own
+// renames took stays taken in every case, the name they left is free, no
+// rename replaces a file, and lookups afterwards see every change.
+TEST(HostChanges, RenamesInARowSeeTheirOwnNamesAndWhatChangesBetween) {
+  TempCard card;
+  for (int i = 0; i < 48; ++i)
+    card.WriteFile("A/t" + std::to_string(i) + ".mp3", std::to_string(i));
+  EXPECT_FALSE(Exists("\\A\\NONE.TXT"));  // the host has looked into A
+  auto Move = [](const std::string& from, const std::string& to) {
+    return HostMove(CardW("\\A\\" + from).c_str(), CardW("\\A\\" + to).c_str());
+  };
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(Move("t" + std::to_string(i) + ".mp3", "00" + std::to_string(i) + ".MP3"), 0u);
+  }
+  EXPECT_EQ(Move("t3.mp3", "001.mp3"), HostErrorAlreadyExists());
+  EXPECT_EQ(Move("t3.mp3", "T0.MP3"), 0u);
+  EXPECT_EQ(Move("t0.mp3", "003.MP3"), 0u);
+
+  card.WriteFile("A/004.MP3", "taken");
+  EXPECT_EQ(Move("t4.mp3", "004.MP3"), HostErrorAlreadyExists());
+  EXPECT_EQ(Move("001.mp3", "005.MP3"), 0u);
+  fs::remove(card.root() / "A" / "t5.mp3");
+  EXPECT_NE(Move("t5.mp3", "006.MP3"), 0u);
+  EXPECT_EQ(Move("t6.mp3", "006.MP3"), 0u);
+  fs::rename(card.root() / "A" / "t7.mp3", card.root() / "A" / "Seven.mp3");
+  EXPECT_EQ(Move("seven.MP3", "007.MP3"), 0u);
+  for (int i = 8; i < 48; ++i) {  // more than the host lets wait unread
+    EXPECT_EQ(Move("t" + std::to_string(i) + ".mp3", std::to_string(100 + i) + ".MP3"), 0u) << i;
+  }
+
+  EXPECT_EQ(card.ReadFile("A/000.MP3"), "0");
+  EXPECT_EQ(card.ReadFile("A/003.MP3"), "3");
+  EXPECT_EQ(card.ReadFile("A/004.MP3"), "taken");
+  EXPECT_EQ(card.ReadFile("A/t4.mp3"), "4");
+  EXPECT_EQ(card.ReadFile("A/005.MP3"), "1");
+  EXPECT_EQ(card.ReadFile("A/147.MP3"), "47");
+  EXPECT_TRUE(Exists("\\A\\002.mp3"));
+  EXPECT_TRUE(Exists("\\A\\007.mp3"));
+  EXPECT_FALSE(Exists("\\A\\T0.MP3"));
+  EXPECT_FALSE(Exists("\\A\\t47.mp3"));
+  ASSERT_TRUE(HostWriteFileListing(Card("\\A").c_str(), "work.lst"));
+  std::string listed = card.ReadFile("work.lst");
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 48);  // one made, t5 gone
+  EXPECT_EQ(listed.find("t0.mp3"), std::string::npos);
+  EXPECT_NE(listed.find("t4.mp3"), std::string::npos);
+
+#ifndef _WIN32
+  // A pipe that took a renamed file's name is no file to open.
+  EXPECT_EQ(Move("003.MP3", "013.MP3"), 0u);
+  EXPECT_EQ(Move("005.MP3", "015.MP3"), 0u);
+  fs::remove(card.root() / "A" / "013.MP3");
+  ASSERT_EQ(mkfifo((card.root() / "A" / "013.MP3").c_str(), 0600), 0);
+  EXPECT_EQ(HostOpen(Card("\\A\\013.MP3").c_str(), "rb"), nullptr);
+  EXPECT_EQ(card.ReadFile("A/015.MP3"), "1");
+#endif
 }
 
 #ifndef _WIN32

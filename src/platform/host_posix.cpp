@@ -520,13 +520,19 @@ unsigned long MoveOnce(const char16_t* from, const char16_t* to, bool* usedNames
   bool file =
       source.lastKept && FolderNameKind(*source.names, source.lastIndex, false) == EntryKind::kFile;
   if (error == 0 && !file) ForgetFolderNamesUnder(source.path);
+  // A file renamed in its folder (the rename pass renames every track so)
+  // changes the folder's names at once: the next move needs no read of the
+  // change queue first.
+  if (error == 0 && file && !caseChangeOnly && target.names == source.names && target.lastMissing) {
+    KeepMovedFile(*source.names, source.lastIndex, wanted + nameStart);
+  }
   return error;
 }
 
 }  // namespace
 
 unsigned long HostMove(const char16_t* from, const char16_t* to) {
-  FollowFolderChanges();
+  FollowFolderChangesBeforeMove();
   bool usedNames = false;
   unsigned long error = MoveOnce(from, to, &usedNames);
   if ((error == ENOENT || error == EEXIST) && usedNames) {

@@ -181,6 +181,22 @@ int namesFd = -2;       // the inotify descriptor; -2 not opened yet, -1 none
 uint32_t movedCookie = 0;
 EntryKind movedKind = EntryKind::kUnknown;
 
+// Moves of files that the host made in a kept folder and put into its names
+// at once (KeepMovedFile), oldest first, until the queue reports them: the
+// report of one finds the names changed already, and the file keeps its kind.
+// The queue is read before the next move only once this many are waiting.
+struct OwnMove {
+  int watch;
+  char from[NAME_MAX + 1];
+  char to[NAME_MAX + 1];
+};
+constexpr int kMaxOwnMoves = 32;
+OwnMove ownMoves[kMaxOwnMoves];
+int ownMovesMade = 0;
+int ownMovesReported = 0;
+bool ownMoveOut = false;  // the move reported by movedCookie is ownMoves[ownMovesReported]
+bool readBeforeMove = true;
+
 bool NamesFdReady() {
 #if defined(__linux__)
   if (namesFd == -2) namesFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -490,13 +506,26 @@ bool ApplyToNames(FolderNames& n, const inotify_event& event) {
       return true;
     }
     EntryKind kind = folder ? EntryKind::kFolder : EntryKind::kNotFolder;
-    if (!folder && (mask & IN_MOVED_TO) != 0 && event.cookie == movedCookie) kind = movedKind;
+    if (!folder && (mask & IN_MOVED_TO) != 0 && event.cookie == movedCookie) {
+      if (!ownMoveOut) {
+        kind = movedKind;
+      } else if (std::strcmp(ownMoves[ownMovesReported].to, event.name) == 0) {
+        kind = EntryKind::kFile;
+        ++ownMovesReported;
+      }
+    }
+    ownMoveOut = false;
     if (!KeepName(n, event.name, kind, false)) ForgetNames(n);
   } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
     int i = FindKeptName(n, event.name, HashName(event.name));
     if ((mask & IN_MOVED_FROM) != 0) {
       movedCookie = event.cookie;
       movedKind = i >= 0 && !folder ? entries[i].kind : EntryKind::kNotFolder;
+      // The host's own next move: the names took the file out already.
+      const OwnMove* own = ownMovesReported < ownMovesMade ? &ownMoves[ownMovesReported] : nullptr;
+      ownMoveOut = !folder && own != nullptr && own->watch == event.wd &&
+                   std::strcmp(own->from, event.name) == 0;
+      if (ownMoveOut && i < 0) return false;
     }
     bool file = !folder && i >= 0 && entries[i].kind == EntryKind::kFile;
     if (i >= 0) entries[i].spelling = -1;
@@ -517,7 +546,7 @@ void ReadChanges() {
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       if (got < 0 && errno != EAGAIN) ForgetBelow("", 0);
-      return;
+      break;
     }
     for (ssize_t at = 0; at < got;) {
       const inotify_event* event = reinterpret_cast<const inotify_event*>(buf + at);
@@ -538,8 +567,13 @@ void ReadChanges() {
       ApplyToPaths(*event, mayBeFolder);
     }
     // A read that left room for one more event of any size emptied the queue.
-    if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buf) return;
+    if (static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buf) break;
   }
+  // Every move the host made was reported by now (a rename queues its
+  // reports before it returns).
+  ownMovesMade = 0;
+  ownMovesReported = 0;
+  ownMoveOut = false;
 #endif
 }
 
@@ -552,6 +586,12 @@ void StartPoolAgainIfFull() {
 void FollowFolderChanges() {
   StartPoolAgainIfFull();
   ReadChanges();
+  readBeforeMove = true;
+}
+
+void FollowFolderChangesBeforeMove() {
+  if (readBeforeMove) FollowFolderChanges();
+  readBeforeMove = true;
 }
 
 FolderNames* KeptFolderNamesAt(const char* folder) {
@@ -720,6 +760,28 @@ int NextFolderName(const FolderNames&, int i) { return NextLive(entries[i].next)
 
 void KeepMadeFile(FolderNames& n, const char* name) {
   if (n.valid && !KeepName(n, name, EntryKind::kFile, false)) ForgetNames(n);
+}
+
+void KeepMovedFile(FolderNames& n, int i, const char* name) {
+#if defined(__linux__)
+  int bytes = static_cast<int>(std::strlen(name));
+  if (!n.valid || !n.watching || ownMovesMade == kMaxOwnMoves || bytes > NAME_MAX) return;
+  OwnMove& own = ownMoves[ownMovesMade];
+  const char* from = poolBytes + entries[i].spelling;
+  if (entries[i].spelling < 0 || std::strlen(from) > NAME_MAX) return;
+  std::strcpy(own.from, from);
+  std::memcpy(own.to, name, static_cast<size_t>(bytes) + 1);
+  own.watch = n.watch;
+  entries[i].spelling = -1;
+  if (!KeepName(n, name, EntryKind::kFile, false)) {
+    ForgetNames(n);
+    return;
+  }
+  ++ownMovesMade;
+  readBeforeMove = ownMovesMade == kMaxOwnMoves;
+#else
+  (void)n, (void)i, (void)name;
+#endif
 }
 
 void ForgetFolderNamesUnder(const char* path) {

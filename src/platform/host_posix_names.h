@@ -44,6 +44,18 @@ struct FolderNames;
 // file's head first tries the names as they are, the disk confirming them).
 void FollowFolderChanges();
 
+// FollowFolderChanges before a move, unless the last operation was a move of
+// a file that KeepMovedFile put into the names (and not too many such moves
+// wait in the queue): a run of renames in one folder reads the queue once in
+// a while, not before each rename. Each rename still finds out on disk
+// whether its source is there and its target free.
+void FollowFolderChangesBeforeMove();
+
+// The host has just renamed the kept file i of n, in the same folder, to
+// name (UTF-8), which n did not hold in any case: n holds the file under its
+// new name at once.
+void KeepMovedFile(FolderNames& n, int i, const char* name);
+
 // Starts the pool of kept names again if it filled up; FollowFolderChanges
 // does this too.
 void StartPoolAgainIfFull();
