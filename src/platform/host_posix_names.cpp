@@ -765,10 +765,13 @@ void KeepMadeFile(FolderNames& n, const char* name) {
 void KeepMovedFile(FolderNames& n, int i, const char* name) {
 #if defined(__linux__)
   int bytes = static_cast<int>(std::strlen(name));
-  if (!n.valid || !n.watching || ownMovesMade == kMaxOwnMoves || bytes > NAME_MAX) return;
-  OwnMove& own = ownMoves[ownMovesMade];
+  if (!n.valid || !n.watching || ownMovesMade == kMaxOwnMoves || bytes > NAME_MAX ||
+      entries[i].spelling < 0) {
+    return;
+  }
   const char* from = poolBytes + entries[i].spelling;
-  if (entries[i].spelling < 0 || std::strlen(from) > NAME_MAX) return;
+  if (std::strlen(from) > NAME_MAX) return;
+  OwnMove& own = ownMoves[ownMovesMade];
   std::strcpy(own.from, from);
   std::memcpy(own.to, name, static_cast<size_t>(bytes) + 1);
   own.watch = n.watch;
