@@ -41,7 +41,8 @@ struct FolderNames;
 
 // Applies the changes reported since the last call. Called once at the start
 // of every operation of the host, before it uses kept names (reading a
-// file's head first tries the names as they are, the disk confirming them).
+// file's head first tries the names as they are, the disk confirming them;
+// a move calls FollowFolderChangesBeforeMove instead).
 void FollowFolderChanges();
 
 // FollowFolderChanges before a move, unless the last operation was a move of
