@@ -188,13 +188,11 @@ EntryKind movedKind = EntryKind::kUnknown;
 struct OwnMove {
   int watch;
   char from[NAME_MAX + 1];
-  char to[NAME_MAX + 1];
 };
 constexpr int kMaxOwnMoves = 32;
 OwnMove ownMoves[kMaxOwnMoves];
 int ownMovesMade = 0;
 int ownMovesReported = 0;
-bool ownMoveOut = false;  // the move reported by movedCookie is ownMoves[ownMovesReported]
 bool readBeforeMove = true;
 
 bool NamesFdReady() {
@@ -506,15 +504,7 @@ bool ApplyToNames(FolderNames& n, const inotify_event& event) {
       return true;
     }
     EntryKind kind = folder ? EntryKind::kFolder : EntryKind::kNotFolder;
-    if (!folder && (mask & IN_MOVED_TO) != 0 && event.cookie == movedCookie) {
-      if (!ownMoveOut) {
-        kind = movedKind;
-      } else if (std::strcmp(ownMoves[ownMovesReported].to, event.name) == 0) {
-        kind = EntryKind::kFile;
-        ++ownMovesReported;
-      }
-    }
-    ownMoveOut = false;
+    if (!folder && (mask & IN_MOVED_TO) != 0 && event.cookie == movedCookie) kind = movedKind;
     if (!KeepName(n, event.name, kind, false)) ForgetNames(n);
   } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
     int i = FindKeptName(n, event.name, HashName(event.name));
@@ -523,9 +513,12 @@ bool ApplyToNames(FolderNames& n, const inotify_event& event) {
       movedKind = i >= 0 && !folder ? entries[i].kind : EntryKind::kNotFolder;
       // The host's own next move: the names took the file out already.
       const OwnMove* own = ownMovesReported < ownMovesMade ? &ownMoves[ownMovesReported] : nullptr;
-      ownMoveOut = !folder && own != nullptr && own->watch == event.wd &&
-                   std::strcmp(own->from, event.name) == 0;
-      if (ownMoveOut && i < 0) return false;
+      if (i < 0 && !folder && own != nullptr && own->watch == event.wd &&
+          std::strcmp(own->from, event.name) == 0) {
+        ++ownMovesReported;
+        movedKind = EntryKind::kFile;
+        return false;
+      }
     }
     bool file = !folder && i >= 0 && entries[i].kind == EntryKind::kFile;
     if (i >= 0) entries[i].spelling = -1;
@@ -573,7 +566,6 @@ void ReadChanges() {
   // reports before it returns).
   ownMovesMade = 0;
   ownMovesReported = 0;
-  ownMoveOut = false;
 #endif
 }
 
@@ -764,16 +756,11 @@ void KeepMadeFile(FolderNames& n, const char* name) {
 
 void KeepMovedFile(FolderNames& n, int i, const char* name) {
 #if defined(__linux__)
-  int bytes = static_cast<int>(std::strlen(name));
-  if (!n.valid || !n.watching || ownMovesMade == kMaxOwnMoves || bytes > NAME_MAX ||
-      entries[i].spelling < 0) {
-    return;
-  }
+  if (!n.valid || !n.watching || ownMovesMade == kMaxOwnMoves || entries[i].spelling < 0) return;
   const char* from = poolBytes + entries[i].spelling;
   if (std::strlen(from) > NAME_MAX) return;
   OwnMove& own = ownMoves[ownMovesMade];
   std::strcpy(own.from, from);
-  std::memcpy(own.to, name, static_cast<size_t>(bytes) + 1);
   own.watch = n.watch;
   entries[i].spelling = -1;
   if (!KeepName(n, name, EntryKind::kFile, false)) {
