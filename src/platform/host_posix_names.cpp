@@ -145,14 +145,17 @@ struct FolderNames {
 namespace {
 
 struct Entry {
-  int spelling;       // in the pool's bytes; -1 once the name is gone
-  int wide;           // in the pool's units
-  int wideUnits;      // -1 for a name too long to compare
+  int spelling;  // in the pool's bytes; -1 once the name is gone
+  // In the pool's units; -1 for an ASCII name, whose units are the bytes of
+  // its spelling (most names are ASCII: the pages of their units are never
+  // touched, and every page a run first touches costs it).
+  int wide;
   uint32_t byteHash;  // of the spelling
   uint32_t foldHash;  // of the units with ASCII letters folded
   int byteNext;       // entry index + 1, 0 ends a chain
   int foldNext;
-  int next;  // the folder's next entry, -1 at the end
+  int next;           // the folder's next entry, -1 at the end
+  int16_t wideUnits;  // -1 for a name too long to compare
   EntryKind kind;
 };
 
@@ -289,8 +292,11 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
     while (wide[units] != 0) ++units;
   }
   int bytes = static_cast<int>(std::strlen(name));
+  bool ascii = units == bytes;
+  for (int k = 0; k < units && ascii; ++k) ascii = wide[k] < 0x80;
+  int unitsKept = units >= 0 && !ascii ? units : 0;
   if (entriesUsed == kMaxEntries || bytesUsed + bytes + 1 > kPoolBytes ||
-      unitsUsed + units + 1 > kPoolUnits) {
+      unitsUsed + unitsKept > kPoolUnits) {
     poolFull = true;
     return false;
   }
@@ -299,12 +305,10 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
   e.spelling = bytesUsed;
   std::memcpy(poolBytes + bytesUsed, name, static_cast<size_t>(bytes) + 1);
   bytesUsed += bytes + 1;
-  e.wide = unitsUsed;
-  e.wideUnits = units;
-  if (units >= 0) {
-    std::memcpy(poolUnits + unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(units));
-    unitsUsed += units;
-  }
+  e.wide = ascii ? -1 : unitsUsed;
+  e.wideUnits = static_cast<int16_t>(units);
+  std::memcpy(poolUnits + unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(unitsKept));
+  unitsUsed += unitsKept;
   e.byteHash = byteHash;
   e.foldHash = units >= 0 ? HashFolded(wide, units) : 0;
   e.kind = kind;
@@ -401,7 +405,7 @@ constexpr uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_T
                               IN_MOVE_SELF | IN_ONLYDIR;
 constexpr int kMaxWatches = 32768;
 struct WatchedPath {
-  int at;  // in watchedPaths; -1 for none
+  int at;  // in watchedPaths, + 1; 0 for none (so the table needs no filling first)
   int bytes;
 };
 WatchedPath watchedPath[kMaxWatches];
@@ -414,7 +418,9 @@ int watchedBytesUsed = 0;
 bool watchedReady = false;
 
 void ForgetWatchedPaths() {
-  for (WatchedPath& w : watchedPath) w.at = -1;
+  if (watchedReady) {  // the table starts empty
+    for (WatchedPath& w : watchedPath) w.at = 0;
+  }
   watchedBytesUsed = 0;
   watchedReady = true;
   ForgetBelow("", 0);  // the folders above the kept ones are no longer known
@@ -430,11 +436,11 @@ bool WatchFolder(const char* path, int bytes, int* watch) {
   int wd = inotify_add_watch(namesFd, bytes == 0 ? "." : folder, kChanges);
   if (wd <= 0 || wd >= kMaxWatches) return false;
   WatchedPath& w = watchedPath[wd];
-  if (w.at < 0 || w.bytes != bytes ||
-      std::memcmp(watchedPaths + w.at, path, static_cast<size_t>(bytes)) != 0) {
+  if (w.at == 0 || w.bytes != bytes ||
+      std::memcmp(watchedPaths + w.at - 1, path, static_cast<size_t>(bytes)) != 0) {
     if (watchedBytesUsed + bytes > kWatchedBytes) ForgetWatchedPaths();
     std::memcpy(watchedPaths + watchedBytesUsed, path, static_cast<size_t>(bytes));
-    w.at = watchedBytesUsed;
+    w.at = watchedBytesUsed + 1;
     w.bytes = bytes;
     watchedBytesUsed += bytes;
   }
@@ -468,17 +474,17 @@ bool WatchFolderAndAbove(const char* path, int* watch) {
 void ApplyToPaths(const inotify_event& event, bool mayBeFolder) {
   if (event.wd <= 0 || event.wd >= kMaxWatches) return;
   WatchedPath& w = watchedPath[event.wd];
-  if (w.at < 0) return;
+  if (w.at == 0) return;
   uint32_t mask = event.mask;
   if ((mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0) {
     // The folder went, or moved: what was kept at or below its path goes.
-    ForgetBelow(watchedPaths + w.at, w.bytes);
-    w.at = -1;
+    ForgetBelow(watchedPaths + w.at - 1, w.bytes);
+    w.at = 0;
   } else if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0 && event.len > 0 && mayBeFolder) {
     // A folder, or a link that led to one.
     char path[FolderNames::kMaxPath + NAME_MAX + 2];
     int len = w.bytes;
-    std::memcpy(path, watchedPaths + w.at, static_cast<size_t>(len));
+    std::memcpy(path, watchedPaths + w.at - 1, static_cast<size_t>(len));
     if (len > 0) path[len++] = '/';
     int nameBytes = static_cast<int>(std::strlen(event.name));
     std::memcpy(path + len, event.name, static_cast<size_t>(nameBytes));
@@ -682,6 +688,20 @@ FolderNames* FolderNamesOf(const char* folder, const struct stat& st) {
 
 namespace {
 
+// Whether the ASCII bytes equal the units ignoring ASCII case (units of
+// them, all there).
+bool AsciiEqualsIgnoringCase(const char* bytes, const char16_t* units, int count) {
+  for (int k = 0; k < count; ++k) {
+    char16_t a = static_cast<uint8_t>(bytes[k]);
+    char16_t b = units[k];
+    if (a == b) continue;
+    if (a >= u'a' && a <= u'z') a = static_cast<char16_t>(a - u'a' + u'A');
+    if (b >= u'a' && b <= u'z') b = static_cast<char16_t>(b - u'a' + u'A');
+    if (a != b) return false;
+  }
+  return true;
+}
+
 // Calls visit(i) for each entry of n equal to name ignoring ASCII case, until
 // visit returns true.
 template <typename Visit>
@@ -690,7 +710,9 @@ void ForEachVariant(const FolderNames& n, const char16_t* name, int units, Visit
   for (int k = n.foldHead[hash % FolderNames::kBuckets]; k != 0; k = entries[k - 1].foldNext) {
     const Entry& e = entries[k - 1];
     if (e.foldHash == hash && e.spelling >= 0 && e.wideUnits == units &&
-        HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units) && visit(k - 1)) {
+        (e.wide >= 0 ? HostEqualsIgnoreAsciiCase(poolUnits + e.wide, units, name, units)
+                     : AsciiEqualsIgnoringCase(poolBytes + e.spelling, name, units)) &&
+        visit(k - 1)) {
       return;
     }
   }
@@ -727,7 +749,7 @@ const char* FolderNameSpelling(const FolderNames&, int i) {
 }
 
 int FolderNameWide(const FolderNames&, int i, const char16_t** units) {
-  *units = poolUnits + entries[i].wide;
+  *units = entries[i].wide >= 0 ? poolUnits + entries[i].wide : nullptr;
   return entries[i].wideUnits;
 }
 

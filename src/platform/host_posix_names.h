@@ -82,7 +82,8 @@ bool FolderHasOtherSpelling(const FolderNames& n, const char16_t* name, int unit
 const char* FolderNameSpelling(const FolderNames& n, int i);
 
 // The entry's name in UTF-16 (not terminated): its units, or -1 for a name
-// too long to hold.
+// too long to hold. *units is null for an ASCII name: its spelling's bytes
+// are its units.
 int FolderNameWide(const FolderNames& n, int i, const char16_t** units);
 
 // The entry's kind; with resolve, kNotFolder and kUnknown are looked up on
