@@ -772,6 +772,63 @@ EntryKind FolderNameKind(FolderNames& n, int i, bool resolve) {
 int FirstFolderName(const FolderNames& n) { return NextLive(n.first); }
 int NextFolderName(const FolderNames&, int i) { return NextLive(entries[i].next); }
 
+namespace {
+
+// The link (a chain head or an entry's next) that leads to entry i in the
+// chain starting at head; null when the chain does not hold it.
+int* LinkTo(int* head, int i, bool fold) {
+  int* link = head;
+  while (*link != 0 && *link != i + 1) {
+    Entry& e = entries[*link - 1];
+    link = fold ? &e.foldNext : &e.byteNext;
+  }
+  return *link != 0 ? link : nullptr;
+}
+
+// Gives the kept file i of n the new name, in its own entry and, where the
+// new name fits, in the room of the old one: a rename pass renames most
+// files of a card to shorter names, and fresh entries for them would take a
+// fair part of all the memory the run touches (every page first touched
+// costs it). False, with nothing changed, when that cannot be done.
+bool RenameInPlace(FolderNames& n, int i, const char* name) {
+  Entry& e = entries[i];
+  uint32_t byteHash = HashName(name);
+  if (FindKeptName(n, name, byteHash) >= 0) return false;
+  char16_t wide[kHostNameUnits + 2];
+  if (!PosixUtf8ToWide(name, wide, kHostNameUnits + 2)) return false;
+  int units = 0;
+  while (wide[units] != 0) ++units;
+  int bytes = static_cast<int>(std::strlen(name));
+  bool ascii = units == bytes;
+  for (int k = 0; k < units && ascii; ++k) ascii = wide[k] < 0x80;
+  if (bytes > static_cast<int>(std::strlen(poolBytes + e.spelling))) return false;
+  if (!ascii && (e.wide < 0 || units > e.wideUnits)) return false;
+  int* byteLink = LinkTo(&n.byteHead[e.byteHash % FolderNames::kBuckets], i, false);
+  int* foldLink = LinkTo(&n.foldHead[e.foldHash % FolderNames::kBuckets], i, true);
+  if (byteLink == nullptr || foldLink == nullptr) return false;
+  *byteLink = e.byteNext;
+  *foldLink = e.foldNext;
+  std::memcpy(poolBytes + e.spelling, name, static_cast<size_t>(bytes) + 1);
+  if (ascii) {
+    e.wide = -1;
+  } else {
+    std::memcpy(poolUnits + e.wide, wide, sizeof(char16_t) * static_cast<size_t>(units));
+  }
+  e.wideUnits = static_cast<int16_t>(units);
+  e.byteHash = byteHash;
+  e.foldHash = HashFolded(wide, units);
+  e.kind = EntryKind::kFile;
+  int& byteHead = n.byteHead[e.byteHash % FolderNames::kBuckets];
+  e.byteNext = byteHead;
+  byteHead = i + 1;
+  int& foldHead = n.foldHead[e.foldHash % FolderNames::kBuckets];
+  e.foldNext = foldHead;
+  foldHead = i + 1;
+  return true;
+}
+
+}  // namespace
+
 void KeepMadeFile(FolderNames& n, const char* name) {
   if (n.valid && !KeepName(n, name, EntryKind::kFile, false)) ForgetNames(n);
 }
@@ -784,10 +841,12 @@ void KeepMovedFile(FolderNames& n, int i, const char* name) {
   OwnMove& own = ownMoves[ownMovesMade];
   std::strcpy(own.from, from);
   own.watch = n.watch;
-  entries[i].spelling = -1;
-  if (!KeepName(n, name, EntryKind::kFile, false)) {
-    ForgetNames(n);
-    return;
+  if (!RenameInPlace(n, i, name)) {
+    entries[i].spelling = -1;
+    if (!KeepName(n, name, EntryKind::kFile, false)) {
+      ForgetNames(n);
+      return;
+    }
   }
   ++ownMovesMade;
   readBeforeMove = ownMovesMade == kMaxOwnMoves;
