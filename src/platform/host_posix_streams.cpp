@@ -36,17 +36,34 @@ size_t WriteAll(int fd, const char* buf, size_t bytes) {
 
 int FdOf(void* cookie) { return static_cast<int>(reinterpret_cast<intptr_t>(cookie)); }
 
+// The streams read whose last read came back short: a read of a regular
+// file gives less than asked only at its end, so the read that would only
+// find the end is spared (a run reads thousands of small logs and work
+// files, each a buffer's worth or less). Only files are opened to be read.
+constexpr int kEndFds = 1024;
+bool endReached[kEndFds];
+
+bool EndReached(int fd) { return fd >= 0 && fd < kEndFds && endReached[fd]; }
+
+void NoteEnd(int fd, bool reached) {
+  if (fd >= 0 && fd < kEndFds) endReached[fd] = reached;
+}
+
 ssize_t ReadFd(void* cookie, char* buf, size_t bytes) {
+  int fd = FdOf(cookie);
+  if (EndReached(fd)) return 0;
   ssize_t got;
   do {
-    got = read(FdOf(cookie), buf, bytes);
+    got = read(fd, buf, bytes);
   } while (got < 0 && errno == EINTR);
+  if (got >= 0 && static_cast<size_t>(got) < bytes) NoteEnd(fd, true);
   return got;
 }
 
 int SeekFd(void* cookie, off64_t* offset, int whence) {
   off_t at = lseek(FdOf(cookie), static_cast<off_t>(*offset), whence);
   if (at < 0) return -1;
+  NoteEnd(FdOf(cookie), false);
   *offset = at;
   return 0;
 }
@@ -55,10 +72,14 @@ ssize_t WriteFd(void* cookie, const char* buf, size_t bytes) {
   return static_cast<ssize_t>(WriteAll(FdOf(cookie), buf, bytes));
 }
 
-int CloseFd(void* cookie) { return close(FdOf(cookie)); }
+int CloseFd(void* cookie) {
+  NoteEnd(FdOf(cookie), false);
+  return close(FdOf(cookie));
+}
 
 // A stream over fd, which it closes; null (fd closed) when none can be made.
 std::FILE* StreamOver(int fd, const char* mode, cookie_io_functions_t io) {
+  NoteEnd(fd, false);
   if (std::FILE* file = fopencookie(reinterpret_cast<void*>(static_cast<intptr_t>(fd)), mode, io)) {
     return file;
   }

@@ -362,6 +362,33 @@ TEST(HostFiles, FilesWrittenAnewHoldExactlyTheNewBytes) {
   EXPECT_EQ(card.ReadFile("D/T100.DAT"), "same length as before, 1");
 }
 
+// Files of every length around a stream's buffer, read to their end, read
+// again after a seek back, and read on after they grew: every byte comes
+// back each time.
+TEST(HostFiles, FilesReadToTheirEndGiveEveryByteAgainAfterASeek) {
+  TempCard card;
+  for (size_t bytes : {0, 5, 4095, 4096, 8192, 8193, 20000}) {
+    std::string text;
+    for (size_t i = 0; i < bytes; ++i) text += static_cast<char>('a' + i % 23);
+    card.WriteFile("R.TXT", text);
+    std::FILE* file = HostOpen(Card("\\R.TXT").c_str(), "rb");
+    ASSERT_NE(file, nullptr) << bytes;
+    std::string got(bytes + 10, '\0');
+    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), bytes);
+    EXPECT_EQ(got.substr(0, bytes), text);
+    EXPECT_EQ(std::fgetc(file), EOF);
+    ASSERT_EQ(std::fseek(file, 0, SEEK_SET), 0);
+    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), bytes) << bytes;
+    EXPECT_EQ(got.substr(0, bytes), text);
+    // Grown after the end was read: a seek to where it stood reads on.
+    card.WriteFile("R.TXT", text + "more");
+    ASSERT_EQ(std::fseek(file, static_cast<long>(bytes), SEEK_SET), 0);
+    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), 4u) << bytes;
+    EXPECT_EQ(got.substr(0, 4), "more");
+    std::fclose(file);
+  }
+}
+
 // --- Moves ---------------------------------------------------------------------------
 
 TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
