@@ -274,6 +274,31 @@ int FindKeptName(const FolderNames& n, const char* name, uint32_t hash) {
   return -1;
 }
 
+// The UTF-16 units of name (bytes long) in wide (room for kHostNameUnits +
+// 2): their count, or -1 for a name too long to hold. *ascii when they are
+// the name's own bytes.
+int WideOfName(const char* name, int bytes, char16_t* wide, bool* ascii) {
+  int units = -1;
+  if (PosixUtf8ToWide(name, wide, kHostNameUnits + 2)) {
+    units = 0;
+    while (wide[units] != 0) ++units;
+  }
+  *ascii = units == bytes;
+  for (int k = 0; k < units && *ascii; ++k) *ascii = wide[k] < 0x80;
+  return units;
+}
+
+// Puts entry i of n first in the two chains its hashes choose.
+void LinkIntoChains(FolderNames& n, int i) {
+  Entry& e = entries[i];
+  int& byteHead = n.byteHead[e.byteHash % FolderNames::kBuckets];
+  e.byteNext = byteHead;
+  byteHead = i + 1;
+  int& foldHead = n.foldHead[e.foldHash % FolderNames::kBuckets];
+  e.foldNext = foldHead;
+  foldHead = i + 1;
+}
+
 // Keeps a name with its kind (once: a listing gives each name once, a change
 // reported may repeat one); false when the pool is full.
 bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
@@ -286,14 +311,9 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
     }
   }
   char16_t wide[kHostNameUnits + 2];
-  int units = -1;
-  if (PosixUtf8ToWide(name, wide, kHostNameUnits + 2)) {
-    units = 0;
-    while (wide[units] != 0) ++units;
-  }
   int bytes = static_cast<int>(std::strlen(name));
-  bool ascii = units == bytes;
-  for (int k = 0; k < units && ascii; ++k) ascii = wide[k] < 0x80;
+  bool ascii;
+  int units = WideOfName(name, bytes, wide, &ascii);
   int unitsKept = units >= 0 && !ascii ? units : 0;
   if (entriesUsed == kMaxEntries || bytesUsed + bytes + 1 > kPoolBytes ||
       unitsUsed + unitsKept > kPoolUnits) {
@@ -312,12 +332,7 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
   e.byteHash = byteHash;
   e.foldHash = units >= 0 ? HashFolded(wide, units) : 0;
   e.kind = kind;
-  int& byteHead = n.byteHead[e.byteHash % FolderNames::kBuckets];
-  e.byteNext = byteHead;
-  byteHead = i + 1;
-  int& foldHead = n.foldHead[e.foldHash % FolderNames::kBuckets];
-  e.foldNext = foldHead;
-  foldHead = i + 1;
+  LinkIntoChains(n, i);
   e.next = -1;
   if (n.last >= 0) {
     entries[n.last].next = i;
@@ -795,12 +810,10 @@ bool RenameInPlace(FolderNames& n, int i, const char* name) {
   uint32_t byteHash = HashName(name);
   if (FindKeptName(n, name, byteHash) >= 0) return false;
   char16_t wide[kHostNameUnits + 2];
-  if (!PosixUtf8ToWide(name, wide, kHostNameUnits + 2)) return false;
-  int units = 0;
-  while (wide[units] != 0) ++units;
   int bytes = static_cast<int>(std::strlen(name));
-  bool ascii = units == bytes;
-  for (int k = 0; k < units && ascii; ++k) ascii = wide[k] < 0x80;
+  bool ascii;
+  int units = WideOfName(name, bytes, wide, &ascii);
+  if (units < 0) return false;
   if (bytes > static_cast<int>(std::strlen(poolBytes + e.spelling))) return false;
   if (!ascii && (e.wide < 0 || units > e.wideUnits)) return false;
   int* byteLink = LinkTo(&n.byteHead[e.byteHash % FolderNames::kBuckets], i, false);
@@ -818,12 +831,7 @@ bool RenameInPlace(FolderNames& n, int i, const char* name) {
   e.byteHash = byteHash;
   e.foldHash = HashFolded(wide, units);
   e.kind = EntryKind::kFile;
-  int& byteHead = n.byteHead[e.byteHash % FolderNames::kBuckets];
-  e.byteNext = byteHead;
-  byteHead = i + 1;
-  int& foldHead = n.foldHead[e.foldHash % FolderNames::kBuckets];
-  e.foldNext = foldHead;
-  foldHead = i + 1;
+  LinkIntoChains(n, i);
   return true;
 }
 
