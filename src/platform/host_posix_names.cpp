@@ -708,12 +708,7 @@ namespace {
 // them, all there).
 bool AsciiEqualsIgnoringCase(const char* bytes, const char16_t* units, int count) {
   for (int k = 0; k < count; ++k) {
-    char16_t a = static_cast<uint8_t>(bytes[k]);
-    char16_t b = units[k];
-    if (a == b) continue;
-    if (a >= u'a' && a <= u'z') a = static_cast<char16_t>(a - u'a' + u'A');
-    if (b >= u'a' && b <= u'z') b = static_cast<char16_t>(b - u'a' + u'A');
-    if (a != b) return false;
+    if (HostFoldAscii(static_cast<uint8_t>(bytes[k])) != HostFoldAscii(units[k])) return false;
   }
   return true;
 }
@@ -805,11 +800,10 @@ int* LinkTo(int* head, int i, bool fold) {
 // new name fits, in the room of the old one: a rename pass renames most
 // files of a card to shorter names, and fresh entries for them would take a
 // fair part of all the memory the run touches (every page first touched
-// costs it). False, with nothing changed, when that cannot be done.
+// costs it). n holds name in no case (KeepMovedFile). False, with nothing
+// changed, when that cannot be done.
 bool RenameInPlace(FolderNames& n, int i, const char* name) {
   Entry& e = entries[i];
-  uint32_t byteHash = HashName(name);
-  if (FindKeptName(n, name, byteHash) >= 0) return false;
   char16_t wide[kHostNameUnits + 2];
   int bytes = static_cast<int>(std::strlen(name));
   bool ascii;
@@ -829,7 +823,7 @@ bool RenameInPlace(FolderNames& n, int i, const char* name) {
     std::memcpy(poolUnits + e.wide, wide, sizeof(char16_t) * static_cast<size_t>(units));
   }
   e.wideUnits = static_cast<int16_t>(units);
-  e.byteHash = byteHash;
+  e.byteHash = HashName(name);
   e.foldHash = HashFolded(wide, units);
   e.kind = EntryKind::kFile;
   LinkIntoChains(n, i);
