@@ -72,14 +72,11 @@ ssize_t WriteFd(void* cookie, const char* buf, size_t bytes) {
   return static_cast<ssize_t>(WriteAll(FdOf(cookie), buf, bytes));
 }
 
-int CloseFd(void* cookie) {
-  NoteEnd(FdOf(cookie), false);
-  return close(FdOf(cookie));
-}
+int CloseFd(void* cookie) { return close(FdOf(cookie)); }
 
 // A stream over fd, which it closes; null (fd closed) when none can be made.
 std::FILE* StreamOver(int fd, const char* mode, cookie_io_functions_t io) {
-  NoteEnd(fd, false);
+  NoteEnd(fd, false);  // a new stream over a number an old one left
   if (std::FILE* file = fopencookie(reinterpret_cast<void*>(static_cast<intptr_t>(fd)), mode, io)) {
     return file;
   }
