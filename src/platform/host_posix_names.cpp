@@ -289,9 +289,23 @@ int WideOfName(const char* name, int bytes, char16_t* wide, bool* ascii) {
   return units;
 }
 
-// Puts entry i of n first in the two chains its hashes choose.
-void LinkIntoChains(FolderNames& n, int i) {
+// Writes name (bytes long, byteHash its hash, units its units from
+// WideOfName) with its kind into entry i of n, at the places the entry has
+// for its spelling and, unless the name is ASCII, its units; then puts the
+// entry first in the two chains its hashes choose.
+void WriteName(FolderNames& n, int i, const char* name, int bytes, uint32_t byteHash,
+               const char16_t* wide, int units, bool ascii, EntryKind kind) {
   Entry& e = entries[i];
+  std::memcpy(poolBytes + e.spelling, name, static_cast<size_t>(bytes) + 1);
+  if (ascii) {
+    e.wide = -1;
+  } else if (units > 0) {
+    std::memcpy(poolUnits + e.wide, wide, sizeof(char16_t) * static_cast<size_t>(units));
+  }
+  e.wideUnits = static_cast<int16_t>(units);
+  e.byteHash = byteHash;
+  e.foldHash = units >= 0 ? HashFolded(wide, units) : 0;
+  e.kind = kind;
   int& byteHead = n.byteHead[e.byteHash % FolderNames::kBuckets];
   e.byteNext = byteHead;
   byteHead = i + 1;
@@ -324,16 +338,10 @@ bool KeepName(FolderNames& n, const char* name, EntryKind kind, bool listed) {
   int i = entriesUsed++;
   Entry& e = entries[i];
   e.spelling = bytesUsed;
-  std::memcpy(poolBytes + bytesUsed, name, static_cast<size_t>(bytes) + 1);
   bytesUsed += bytes + 1;
-  e.wide = ascii ? -1 : unitsUsed;
-  e.wideUnits = static_cast<int16_t>(units);
-  std::memcpy(poolUnits + unitsUsed, wide, sizeof(char16_t) * static_cast<size_t>(unitsKept));
+  e.wide = unitsUsed;
   unitsUsed += unitsKept;
-  e.byteHash = byteHash;
-  e.foldHash = units >= 0 ? HashFolded(wide, units) : 0;
-  e.kind = kind;
-  LinkIntoChains(n, i);
+  WriteName(n, i, name, bytes, byteHash, wide, units, ascii, kind);
   e.next = -1;
   if (n.last >= 0) {
     entries[n.last].next = i;
@@ -816,17 +824,7 @@ bool RenameInPlace(FolderNames& n, int i, const char* name) {
   if (byteLink == nullptr || foldLink == nullptr) return false;
   *byteLink = e.byteNext;
   *foldLink = e.foldNext;
-  std::memcpy(poolBytes + e.spelling, name, static_cast<size_t>(bytes) + 1);
-  if (ascii) {
-    e.wide = -1;
-  } else {
-    std::memcpy(poolUnits + e.wide, wide, sizeof(char16_t) * static_cast<size_t>(units));
-  }
-  e.wideUnits = static_cast<int16_t>(units);
-  e.byteHash = HashName(name);
-  e.foldHash = HashFolded(wide, units);
-  e.kind = EntryKind::kFile;
-  LinkIntoChains(n, i);
+  WriteName(n, i, name, bytes, HashName(name), wide, units, ascii, EntryKind::kFile);
   return true;
 }
 
