@@ -10,9 +10,15 @@
 //      8.3 name.
 //
 //   bench-io-floor PREPARED-CARD FRESH-CARD
+//   bench-io-floor --plan PREPARED-CARD PLAN
+//   bench-io-floor --from PLAN FRESH-CARD
 //
 // The fresh card is changed (renamed files, extra files): use a copy. It
-// prints one line per step and a total: wall and CPU seconds.
+// prints one line per step and a total: wall and CPU seconds. --plan only
+// writes down what step 3 is to write (one line per folder, the sizes of
+// its files), and --from takes it from there instead of listing the
+// prepared card, so that a count of the floor's system calls holds only
+// the four steps.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -125,6 +131,37 @@ bool IsShortName(const std::string& name) {
   return base.find('.') == std::string::npos;
 }
 
+bool WritePlan(const char* path, const std::vector<std::vector<long>>& sizes) {
+  std::FILE* file = std::fopen(path, "w");
+  if (file == nullptr) return false;
+  for (const auto& folder : sizes) {
+    for (size_t f = 0; f < folder.size(); ++f) std::fprintf(file, f ? " %ld" : "%ld", folder[f]);
+    std::fputc('\n', file);
+  }
+  return std::fclose(file) == 0;
+}
+
+bool ReadPlan(const char* path, std::vector<std::vector<long>>& sizes) {
+  std::FILE* file = std::fopen(path, "r");
+  if (file == nullptr) return false;
+  sizes.emplace_back();
+  long size = 0;
+  bool inNumber = false;
+  for (int c; (c = std::fgetc(file)) != EOF;) {
+    if (c >= '0' && c <= '9') {
+      size = (inNumber ? size * 10 : 0) + (c - '0');
+      inNumber = true;
+      continue;
+    }
+    if (inNumber) sizes.back().push_back(size);
+    inNumber = false;
+    if (c == '\n') sizes.emplace_back();
+  }
+  if (inNumber) sizes.back().push_back(size);
+  std::fclose(file);
+  return true;
+}
+
 void Report(const char* step, const Clock& start, const Clock& end, long count) {
   std::printf("floor %-8s %8.3f s wall %8.3f s cpu  (%ld)\n", step, end.wall - start.wall,
               end.cpu - start.cpu, count);
@@ -133,17 +170,34 @@ void Report(const char* step, const Clock& start, const Clock& end, long count) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: bench-io-floor PREPARED-CARD FRESH-CARD\n", stderr);
+  bool plan = argc == 4 && std::strcmp(argv[1], "--plan") == 0;
+  bool fromPlan = argc == 4 && std::strcmp(argv[1], "--from") == 0;
+  if (argc != 3 && !plan && !fromPlan) {
+    std::fputs("usage: bench-io-floor PREPARED-CARD FRESH-CARD\n"
+               "       bench-io-floor --plan PREPARED-CARD PLAN\n"
+               "       bench-io-floor --from PLAN FRESH-CARD\n",
+               stderr);
     return 2;
   }
-  std::string prepared = argv[1];
-  std::string fresh = argv[2];
+  std::string fresh = argv[argc - 1];
 
   // Not timed: what cardprep wrote into the prepared card.
-  std::vector<Folder> preparedFolders;
-  ListTree(prepared, "", preparedFolders);
-  std::vector<std::vector<long>> sizes = WrittenSizes(prepared, preparedFolders);
+  std::vector<std::vector<long>> sizes;
+  if (fromPlan) {
+    if (!ReadPlan(argv[2], sizes)) {
+      std::perror(argv[2]);
+      return 1;
+    }
+  } else {
+    std::vector<Folder> preparedFolders;
+    ListTree(argv[argc - 2], "", preparedFolders);
+    sizes = WrittenSizes(argv[argc - 2], preparedFolders);
+  }
+  if (plan) {
+    if (WritePlan(argv[3], sizes)) return 0;
+    std::perror(argv[3]);
+    return 1;
+  }
   long biggest = 0;
   for (const auto& folder : sizes) {
     for (long size : folder) biggest = std::max(biggest, size);
