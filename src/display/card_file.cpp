@@ -1,7 +1,7 @@
 #include "display/card_file.h"
 
+#include "base/console.h"
 #include "display/messages.h"
-#include "driver/console.h"
 #include "platform/host.h"
 
 bool CreateCardFile(CardFile& out, const char* name) {

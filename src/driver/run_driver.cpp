@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/console.h"
 #include "display/character_images.h"
 #include "display/menu_data.h"
 #include "display/message_images.h"
-#include "driver/console.h"
 #include "driver/messages.h"
 #include "driver/run_state.h"
 #include "driver/state_files.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/messages.h"
 #include "driver/plugin_images.h"
 #include "driver/run_state.h"

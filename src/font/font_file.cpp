@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "font/messages.h"
 #include "text/sjis.h"

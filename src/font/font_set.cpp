@@ -1,6 +1,6 @@
 #include "font/font_set.h"
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "font/font_file.h"
 #include "font/messages.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "font/font_file.h"
 #include "font/glyph_columns.h"

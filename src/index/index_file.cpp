@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "font/renderers.h"
 #include "index/index_steps.h"

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "index/index_steps.h"
 #include "index/messages.h"

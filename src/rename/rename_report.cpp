@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/work_log.h"
 #include "driver/run_state.h"
-#include "driver/work_log.h"
 #include "platform/host.h"
 #include "text/sjis.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "font/oled_render.h"
 #include "font/renderers.h"

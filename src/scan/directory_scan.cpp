@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"

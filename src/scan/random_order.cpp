@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/run_state.h"
 #include "scan/messages.h"
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
+#include "base/work_log.h"
 #include "driver/run_state.h"
-#include "driver/work_log.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "scan/line_reader.h"

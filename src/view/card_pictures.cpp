@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "view/image_layout.h"
 #include "view/png_writer.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "view/image_layout.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <system_error>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "platform/host.h"
 #include "view/card_pictures.h"
 #include "view/card_reader.h"

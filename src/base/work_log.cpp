@@ -1,4 +1,4 @@
-#include "driver/work_log.h"
+#include "base/work_log.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "driver/console.h"
+#include "base/console.h"
 
 #include <cstdarg>
 #include <cstdio>
