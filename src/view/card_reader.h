@@ -5,6 +5,10 @@
 // record by record into fixed tables; nothing is read past a record or a
 // table. What does not hold together is added to a ProblemList as one line
 // that names the file and says what is wrong.
+//
+// The folder list, the track lists and the index are read in files of
+// their own (folder_list_reader.cpp, track_list_reader.cpp,
+// index_reader.cpp); card_reading.h holds what they share.
 #pragma once
 
 #include <cstdint>
