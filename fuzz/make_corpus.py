@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz harnesses into fuzz/corpus/<name>/.
+"""Writes the seed corpora of the fuzz harnesses into FOLDER/<name>/.
 
 The seeds are small, well-formed examples of each input (and a few broken
 ones), so that the fuzzer starts from files the readers take apart fully.
-Run it again after changing a seed; the files are kept in the tree.
+scripts/fuzz writes them afresh into its scratch folder before every run.
+
+    fuzz/make_corpus.py FOLDER
 """
 import os
 import shutil
 import struct
-
-HERE = os.path.dirname(os.path.abspath(__file__))
+import sys
 
 
 def utf16(text, bom=True):
@@ -150,7 +151,7 @@ def file_listings():
     }
 
 
-def main():
+def main(out):
     sets = {
         "fontx": fonts(),
         "tag": tags(),
@@ -161,7 +162,7 @@ def main():
         "file_listing": file_listings(),
     }
     for name, seeds in sets.items():
-        folder = os.path.join(HERE, "corpus", name)
+        folder = os.path.join(out, name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         for seed, data in seeds.items():
@@ -170,4 +171,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    main(sys.argv[1])
