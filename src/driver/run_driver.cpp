@@ -17,6 +17,7 @@
 #include "rename/rename_pass.h"
 #include "scan/directory_list.h"
 #include "scan/directory_scan.h"
+#include "scan/model_files.h"
 #include "scan/random_order.h"
 
 namespace {
@@ -71,8 +72,6 @@ bool AskTitleRule(RunState& state) {
     }
   }
 }
-
-bool IsGraphicModel(int model) { return model == 8 || model == 10 || model == 12; }
 
 void CloseWorkLog(RunState& state) {
   if (state.workLog != nullptr) std::fclose(state.workLog);
@@ -157,13 +156,13 @@ int RunCardPrep(RunState& state) {
   }
   MakeRandomOrder(state);
   WriteDirectoryList(state);
-  if (state.playerModel == 10 || state.playerModel == 12) BuildIndexFile(state);
+  if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
   WriteDecoderPluginFile(state);
   WriteHistoryFile(state);
   if (state.playerModel == 8) WriteMessageImages(state);
   WriteErrorLogFiles(state);
   CloseWorkLog(state);
-  if (state.playerModel == 10 || state.playerModel == 12) WriteMenuData(state);
+  if (IsTwoLineModel(state.playerModel)) WriteMenuData(state);
   if (state.playerModel == 10) WriteCharacterImages(state);
   return 0;
 }

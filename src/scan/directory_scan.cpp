@@ -10,6 +10,7 @@
 #include "rename/short_name.h"
 #include "scan/line_reader.h"
 #include "scan/messages.h"
+#include "scan/model_files.h"
 #include "scan/track_scan.h"
 #include "text/sjis.h"
 
@@ -68,7 +69,7 @@ void LinkToParent(RunState& state, uint16_t i) {
 void ChooseFolderTitle(const RunState& state, DirectoryEntry& row) {
   char oldName[kTitleBytes + 1] = {};
   ReadFolderRenameLog(row.listedPath, oldName);
-  bool graphic = state.playerModel == 8 || state.playerModel == 10 || state.playerModel == 12;
+  bool graphic = IsGraphicModel(state.playerModel);
   std::memset(row.displayName, 0, sizeof row.displayName);
   if (oldName[0] != 0 && (graphic || !HasDoubleByteChar(oldName))) {
     std::memcpy(row.displayName, oldName, kTitleBytes);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "scan/model_files.h"
+
 namespace {
 
 constexpr int kTwoLinePages = 3;
@@ -18,14 +20,10 @@ struct MenuBlockPlace {
 constexpr MenuBlockPlace kMenu10[] = {{0, 3}, {384, 3}, {768, 3}, {1152, 3}};
 constexpr MenuBlockPlace kMenu12[] = {{0, 3}, {384, 3}, {768, 2}, {1024, 3}, {1408, 3}, {1792, 2}};
 
-bool IsGraphic(const CardModel& model) {
-  return model.model == 8 || model.model == 10 || model.model == 12;
-}
-
 // Model 8 records: title planes first, the strip behind them.
 bool RecordImageGrid(const CardModel& model, const uint8_t* images, int width, int layout,
                      TitleImage which, PixelGrid& grid) {
-  if (!IsGraphic(model)) return false;
+  if (!IsGraphicModel(model.model)) return false;
   if (model.model == 8) {
     if (which == TitleImage::kStrip) {
       StripImageGrid(images + 2 * kOledPlaneColumns, grid);
