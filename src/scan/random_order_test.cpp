@@ -71,33 +71,4 @@ TEST(RandomOrder, SwapPositionsLieMoreThanTenApartAndTwentyOneFoldersEnd) {
   }
 }
 
-// The positions are those of the plain generator and remainder (the draw
-// computes the remainder without dividing): the play order of a card must
-// not change with how it is computed.
-TEST(RandomOrder, SwapPositionsAreThoseOfXorshiftAndPlainRemainders) {
-  for (int n : {21, 22, 64, 100, 255, 256, 999, 1000}) {
-    for (uint32_t seed : {1u, 12345u, 0xFFFFFFFFu, 1733529600u}) {
-      const int count = 2000;
-      std::vector<int> as(count), bs(count);
-      DrawSwapPositions(seed, n, count, as.data(), bs.data());
-      uint32_t x = seed * 2654435761u ^ 0x9E3779B9u;
-      if (x == 0) x = 1;
-      auto draw = [&x, n] {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        return static_cast<int>(x % static_cast<uint32_t>(n));
-      };
-      for (int k = 0; k < count; ++k) {
-        int a = draw();
-        while (!(a - 11 >= 0 || a + 11 <= n - 1)) a = draw();
-        int b = draw();
-        while (std::abs(a - b) <= 10) b = draw();
-        ASSERT_EQ(as[k], a) << "n " << n << " seed " << seed << " swap " << k;
-        ASSERT_EQ(bs[k], b) << "n " << n << " seed " << seed << " swap " << k;
-      }
-    }
-  }
-}
-
 }  // namespace

@@ -162,22 +162,6 @@ TEST(TrackScan, TitleComesFromTheRuleTheRenameLogAndTheModelsCharacterSet) {
   }
 }
 
-TEST(TrackScan, GraphicModelRecordsCarryImagesOfTheWholeTitle) {
-  const std::string title = ToCp932("日本の歌") + " Song whose title is forty bytes";
-  for (int model : {8, 10}) {
-    ScanCard scan(model);
-    ASSERT_TRUE(scan.UseTestFonts());
-    scan.card().WriteFile("A/001.MP3", TaggedMp3(title));
-    Scan(scan, "A");
-    std::string list = scan.card().ReadFile(model == 8 ? "A/SNDLST08.DAT" : "A/SNDLST10.DAT");
-    ScanCard::Images im = scan.TitleImages(title);
-    EXPECT_EQ(list.substr(16, 33), Field(title));  // 32 of the 40 bytes; the images show all
-    EXPECT_EQ(list.substr(49), im.head + std::string(15 - im.head.size(), '\0') + im.images)
-        << model;
-    EXPECT_NE(im.images, scan.TitleImages(title.substr(0, 32)).images) << model;
-  }
-}
-
 TEST(TrackScan, FilesThatCannotBeCreatedAreReportedAndTheRunGoesOn) {
   ScanCard scan(4);
   scan.card().WriteFile("A/001.MP3", "");
