@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state->playerModel = kModels[data[0] % 5];
   state->titleRule = (data[0] / 5) & 1;
   state->workLog = workLog;
-  std::memcpy(state->tempDir, card.c_str(), card.size() + 1);
+  std::memcpy(state->workDir, card.c_str(), card.size() + 1);
   const std::string workFile = card + "\\FILLSTWK.TXT";
   WriteCardFile(workFile.c_str(), ConfineListing(data + 1, size - 1));
 

@@ -16,7 +16,7 @@ ScanCard::ScanCard(int model, int titleRule) : state_(std::make_unique<RunState>
   work_ = card_.root();
   work_ += "-work";
   std::filesystem::create_directories(work_);
-  std::strncpy(state_->tempDir, (work_.string() + "/").c_str(), sizeof state_->tempDir - 1);
+  std::strncpy(state_->workDir, (work_.string() + "/").c_str(), sizeof state_->workDir - 1);
   state_->workLog = std::tmpfile();
 }
 

@@ -78,6 +78,49 @@ void CloseWorkLog(RunState& state) {
   state.workLog = nullptr;
 }
 
+// Renames, scans and writes the catalogue once the answers are in.
+int PrepareCard(RunState& state, const char* currentDir, const char16_t* currentDirW) {
+  // Nothing is renamed on a card whose root cannot take the work log.
+  state.workLog = HostOpen("CARDPREP.LOG", "wb");
+  if (state.workLog == nullptr) {
+    ConsolePrintf(kMsgNoWorkLog, currentDir);
+    return 1;
+  }
+
+  // An interrupt during the pass ends the run between moves, never between
+  // a move and its log line.
+  state.renameFailed = 0;
+  HostDeferInterrupts(true);
+  RenameToShortNames(state, currentDirW);
+  HostDeferInterrupts(false);
+  if (state.renameFailed == 1) {
+    HostPrint(kMsgRenameByHand);
+    if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);
+    HostPrint(kMsgRunAgain);
+    CloseWorkLog(state);
+    return 1;
+  }
+
+  // Without the folder listing the catalogue would come out empty and
+  // replace the one the card has: the card files are left as they are.
+  if (!ReadDirectoryStructure(state)) {
+    HostPrint(kMsgNoFolderListing);
+    CloseWorkLog(state);
+    return 1;
+  }
+  MakeRandomOrder(state);
+  WriteDirectoryList(state);
+  if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
+  WriteDecoderPluginFile(state);
+  WriteHistoryFile(state);
+  if (state.playerModel == 8) WriteMessageImages(state);
+  WriteErrorLogFiles(state);
+  CloseWorkLog(state);
+  if (IsTwoLineModel(state.playerModel)) WriteMenuData(state);
+  if (state.playerModel == 10) WriteCharacterImages(state);
+  return 0;
+}
+
 }  // namespace
 
 int ParseLeadingNumber(const char* line) {
@@ -125,44 +168,13 @@ int RunCardPrep(RunState& state) {
     return 1;
   }
   ConsolePrintf(kMsgTempDir, state.tempDir);
-
-  // Nothing is renamed on a card whose root cannot take the work log.
-  state.workLog = HostOpen("CARDPREP.LOG", "wb");
-  if (state.workLog == nullptr) {
-    ConsolePrintf(kMsgNoWorkLog, currentDir);
+  // The work files go to a folder of the run's own: two runs at once (two
+  // cards) never read each other's listings.
+  if (!HostMakeWorkDirectory(state.tempDir, state.workDir, sizeof state.workDir)) {
+    HostPrint(kMsgNoTempDir);
     return 1;
   }
-
-  // An interrupt during the pass ends the run between moves, never between
-  // a move and its log line.
-  state.renameFailed = 0;
-  HostDeferInterrupts(true);
-  RenameToShortNames(state, currentDirW);
-  HostDeferInterrupts(false);
-  if (state.renameFailed == 1) {
-    HostPrint(kMsgRenameByHand);
-    if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);
-    HostPrint(kMsgRunAgain);
-    CloseWorkLog(state);
-    return 1;
-  }
-
-  // Without the folder listing the catalogue would come out empty and
-  // replace the one the card has: the card files are left as they are.
-  if (!ReadDirectoryStructure(state)) {
-    HostPrint(kMsgNoFolderListing);
-    CloseWorkLog(state);
-    return 1;
-  }
-  MakeRandomOrder(state);
-  WriteDirectoryList(state);
-  if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
-  WriteDecoderPluginFile(state);
-  WriteHistoryFile(state);
-  if (state.playerModel == 8) WriteMessageImages(state);
-  WriteErrorLogFiles(state);
-  CloseWorkLog(state);
-  if (IsTwoLineModel(state.playerModel)) WriteMenuData(state);
-  if (state.playerModel == 10) WriteCharacterImages(state);
-  return 0;
+  int status = PrepareCard(state, currentDir, currentDirW);
+  HostRemoveWorkDirectory();
+  return status;
 }

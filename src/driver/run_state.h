@@ -80,6 +80,7 @@ struct RunState {
   int32_t playerModel;
   int32_t titleRule;
   char tempDir[260];
+  char workDir[260];  // this run's own folder in tempDir for its work files
   int32_t renameFailed;
   std::FILE* workLog;  // CARDPREP.LOG, opened in binary mode: lines end CR LF
 

@@ -32,6 +32,14 @@ bool HostGetCurrentDirectoryW(char16_t* out, int units);
 // Windows, "/tmp/" or $TMPDIR on POSIX), code page 932.
 bool HostGetTempDirectory(char* out, int size);
 
+// Makes a folder of this run's own in tempDir (as HostGetTempDirectory
+// gives it) for the run's work files, so that runs at once never read each
+// other's listings, and gives its path, ending with a separator. It is
+// removed with the work files in it by HostRemoveWorkDirectory, or when an
+// interrupt ends the process. False when it cannot be made.
+bool HostMakeWorkDirectory(const char* tempDir, char* out, int size);
+void HostRemoveWorkDirectory();
+
 // --- Listings (work files) ----------------------------------------------
 
 // Writes every folder below the current directory, hidden ones included,
@@ -79,11 +87,14 @@ struct HostFind {
 bool HostFindFirst(HostFind& find, const char16_t* folderPath,
                    const char16_t* pattern, HostFindEntry& entry);
 bool HostFindNext(HostFind& find, HostFindEntry& entry);
+// True for the names "." and ".." (of units units), which a listing gives
+// for the folder itself and its parent.
+bool HostIsDotName(const char16_t* name, int units);
 void HostFindClose(HostFind& find);
 
-// The host keeps the names of the folders it has looked into, known by
-// their paths below the current directory. A program that changes its
-// current directory calls this after doing so.
+// The host may hold the names of the folder it read last, and what it
+// learned of the card's filesystem. A program that changes its current
+// directory calls this after doing so.
 void HostForgetFolderNames();
 
 // --- Files ----------------------------------------------------------------

@@ -27,22 +27,14 @@ bool HostIsFatInvalidName(const char16_t* name, int units) {
 
 bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits) {
   if (aUnits != bUnits) return false;
-  int i = 0;
-  for (; i + 4 <= aUnits; i += 4) {
-    uint64_t x;
-    uint64_t y;
-    std::memcpy(&x, a + i, sizeof x);
-    std::memcpy(&y, b + i, sizeof y);
-    if (x != y && HostFoldAscii4(x) != HostFoldAscii4(y)) return false;
-  }
-  for (; i < aUnits; ++i) {
+  for (int i = 0; i < aUnits; ++i) {
     if (HostFoldAscii(a[i]) != HostFoldAscii(b[i])) return false;
   }
   return true;
 }
 
-bool HostIsDotName(const char16_t* name) {
-  return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+bool HostIsDotName(const char16_t* name, int units) {
+  return name[0] == u'.' && (units == 1 || (units == 2 && name[1] == u'.'));
 }
 
 int HostCompareListingNames(const char16_t* a, const char16_t* b) {

@@ -17,20 +17,6 @@ inline char16_t HostFoldAscii(char16_t c) {
   return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
 }
 
-// Four units packed in a word (memcpy'd, either byte order), each folded as
-// HostFoldAscii folds it: names are compared and hashed four units a step.
-inline uint64_t HostFoldAscii4(uint64_t units) {
-  constexpr uint64_t kTop = 0x8000800080008000u;  // bit 15 of each unit
-  constexpr uint64_t kRest = 0x7FFF7FFF7FFF7FFFu;
-  uint64_t low = units & kRest;
-  // Per unit, with no borrow into the next one: bit 15 tells low >= 'a',
-  // and low <= 'z'; a unit with bit 15 set is no ASCII letter.
-  uint64_t atLeastA = (low | kTop) - 0x0061006100610061u;
-  uint64_t atMostZ = (0x007A007A007A007Au | kTop) - low;
-  uint64_t lower = atLeastA & atMostZ & ~units & kTop;
-  return units - (lower >> 10);  // 0x8000 >> 10 is 'a' - 'A'
-}
-
 // Equality of two unit runs ignoring ASCII letter case.
 bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits);
 
@@ -38,9 +24,6 @@ bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b,
 // everything; otherwise '*' matches any run and '?' any one unit, ASCII case
 // ignored ("*.MP3" matches names whose text after the last dot is MP3).
 bool HostMatchPattern(const char16_t* pattern, const char16_t* name);
-
-// True for "." and "..".
-bool HostIsDotName(const char16_t* name);
 
 // True for a path separator ('\' or '/').
 inline bool HostIsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }

@@ -1,39 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "platform/host_internal.h"
 #if !defined(_WIN32)
-#include "platform/host_posix_names.h"
+#include "platform/host_posix.h"
 #endif
 
 namespace {
-
-uint64_t Pack(const char16_t* units) {
-  uint64_t word;
-  std::memcpy(&word, units, sizeof word);
-  return word;
-}
-
-// Folding four units at once must fold each exactly as one at a time, in
-// every lane, whatever its neighbours hold: a borrow between lanes would
-// change a neighbour.
-TEST(HostNames, FoldingFourUnitsAtOnceFoldsEachAlone) {
-  const char16_t neighbours[] = {0x0000, 0x0061, 0x007A, 0x0080, 0x8061, 0xFFFF, 0x7FFF, 0x0060};
-  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
-    for (int lane = 0; lane < 4; ++lane) {
-      for (char16_t other : neighbours) {
-        char16_t in[4] = {other, other, other, other};
-        in[lane] = static_cast<char16_t>(c);
-        char16_t want[4];
-        for (int k = 0; k < 4; ++k) want[k] = HostFoldAscii(in[k]);
-        ASSERT_EQ(HostFoldAscii4(Pack(in)), Pack(want)) << "unit " << c << " lane " << lane;
-      }
-    }
-  }
-}
 
 TEST(HostNames, NamesEqualIgnoringAsciiCaseOnlyInAsciiLetters) {
   const char16_t* a = u"Track 01 - Ｔｉｔｌｅ 曲.mp3";

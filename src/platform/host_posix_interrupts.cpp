@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/host.h"
+#include "platform/host_posix.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ volatile sig_atomic_t pendingSignal = 0;
 bool installed = false;
 
 void EndBy(int signal) {
+  PosixRemoveWorkOnInterrupt();
   struct sigaction usual = {};
   usual.sa_handler = SIG_DFL;
   sigemptyset(&usual.sa_mask);

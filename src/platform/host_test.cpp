@@ -238,24 +238,6 @@ TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
   EXPECT_FALSE(Open(Card("\\a?b"), "rb"));
 }
 
-// A path in the folder of the path before it takes a shorter way to its host
-// path; it must come to the same answer as a path looked at on its own.
-TEST(HostFiles, PathsBesideThePathBeforeResolveAsOnTheirOwn) {
-  TempCard card;
-  card.WriteFile("Music/Song.mp3", "x");
-  card.WriteFile("Music/Sub/Deep.mp3", "x");
-  card.WriteFile("Other/x.mp3", "x");
-  // Spelled as the path before: the same folder units.
-  for (const char* probe : {"\\Music\\SONG.MP3", "\\Music\\\\Song.mp3", "\\Music\\Song.mp3\\",
-                            "\\Music\\Sub\\Deep.mp3", "\\Music\\Sub\\None.mp3", "\\Music\\Sub",
-                            "\\Music", "\\Mu", "\\Music\\None.mp3", "\\Music\\a?b"}) {
-    ASSERT_TRUE(HostExistsA(Card("\\Other\\x.mp3").c_str()));
-    bool alone = HostExistsA(Card(probe).c_str());
-    ASSERT_TRUE(HostExistsA(Card("\\Music\\Song.mp3").c_str()));
-    EXPECT_EQ(HostExistsA(Card(probe).c_str()), alone) << probe;
-  }
-}
-
 TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   TempCard card;
   card.WriteFile("_font/mnlzn16x.tlf", "FONTX2");
@@ -299,28 +281,6 @@ TEST(HostFiles, HeadsAreReadFromFilesInAnyCaseAndFromNothingElse) {
 #endif
 }
 
-#ifndef _WIN32
-// Reading a file through the host leaves its access time as it was: a run
-// reads the head of every MP3 file, and each update would write the file's
-// metadata. (An access time before the modification time is one that a
-// read would otherwise update.)
-TEST(HostFiles, ReadingLeavesAccessTimesAlone) {
-  TempCard card;
-  card.WriteFile("A/001.MP3", "ID3tag");
-  std::string path = (card.root() / "A" / "001.MP3").string();
-  timespec times[2] = {{1000000000, 0}, {0, UTIME_OMIT}};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-  std::FILE* f = HostOpen(Card("\\a\\001.mp3").c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  char buf[16];
-  EXPECT_EQ(std::fread(buf, 1, sizeof buf, f), 6u);
-  std::fclose(f);
-  struct stat st;
-  ASSERT_EQ(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
-}
-#endif
-
 TEST(HostFiles, CopyReplacesTargetByteForByte) {
   TempCard card;
   std::string bytes("\x00\x01\r\n\x1a\xff", 6);
@@ -332,61 +292,69 @@ TEST(HostFiles, CopyReplacesTargetByteForByte) {
   EXPECT_FALSE(card.Exists("X.DAT"));
 }
 
-// A file written anew holds exactly the new bytes, longer, shorter, the same
-// length or none, also with many such files open at once.
+// A file written anew holds exactly the new bytes, found in any case.
 TEST(HostFiles, FilesWrittenAnewHoldExactlyTheNewBytes) {
   TempCard card;
-  std::vector<std::string> names;
-  for (int i = 0; i < 24; ++i) {
-    std::string name = "D/T";
-    name += std::to_string(100 + i);
-    name += ".DAT";
-    names.push_back(name);
-    card.WriteFile(names.back(), "old contents of some length");
-  }
-  std::vector<std::FILE*> files;
-  for (const std::string& name : names) {
-    files.push_back(HostOpen(Card("\\" + name).c_str(), "wb"));
-    ASSERT_NE(files.back(), nullptr) << name;
-  }
-  for (size_t i = 0; i < files.size(); ++i) {
-    std::string text(i * 3, static_cast<char>('a' + i % 26));  // none, shorter, longer
-    if (!text.empty()) {
-      ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), files[i]), text.size());
-    }
-    ASSERT_EQ(std::fclose(files[i]), 0);
-    EXPECT_EQ(card.ReadFile(names[i]), text) << names[i];
-  }
-  ASSERT_TRUE(Open(Card("\\d\\t100.dat"), "wb", "same length as before, 0"));
-  ASSERT_TRUE(Open(Card("\\D\\T100.DAT"), "wb", "same length as before, 1"));
-  EXPECT_EQ(card.ReadFile("D/T100.DAT"), "same length as before, 1");
+  card.WriteFile("D/T100.DAT", "old contents of some length");
+  ASSERT_TRUE(Open(Card("\\d\\t100.dat"), "wb", "shorter"));
+  EXPECT_EQ(card.ReadFile("D/T100.DAT"), "shorter");
+  ASSERT_TRUE(Open(Card("\\D\\T100.DAT"), "wb"));
+  EXPECT_EQ(card.ReadFile("D/T100.DAT"), "");
+  EXPECT_EQ(card.Tree(), (Names{"D/", "D/T100.DAT"}));
 }
 
-// Files of every length around a stream's buffer, read to their end, read
-// again after a seek back, and read on after they grew: every byte comes
-// back each time.
-TEST(HostFiles, FilesReadToTheirEndGiveEveryByteAgainAfterASeek) {
+// The host may hold the names of the folder it read last. Whatever another
+// program changes meanwhile, unreported, a name it holds that is gone is
+// looked up again, a folder is found under its new name at once, and a
+// name made in another case is never written over.
+TEST(HostHeldNames, LookupsNeverDependOnChangesBeingReported) {
   TempCard card;
-  for (size_t bytes : {0, 5, 4095, 4096, 8192, 8193, 20000}) {
-    std::string text;
-    for (size_t i = 0; i < bytes; ++i) text += static_cast<char>('a' + i % 23);
-    card.WriteFile("R.TXT", text);
-    std::FILE* file = HostOpen(Card("\\R.TXT").c_str(), "rb");
-    ASSERT_NE(file, nullptr) << bytes;
-    std::string got(bytes + 10, '\0');
-    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), bytes);
-    EXPECT_EQ(got.substr(0, bytes), text);
-    EXPECT_EQ(std::fgetc(file), EOF);
-    ASSERT_EQ(std::fseek(file, 0, SEEK_SET), 0);
-    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), bytes) << bytes;
-    EXPECT_EQ(got.substr(0, bytes), text);
-    // Grown after the end was read: a seek to where it stood reads on.
-    card.WriteFile("R.TXT", text + "more");
-    ASSERT_EQ(std::fseek(file, static_cast<long>(bytes), SEEK_SET), 0);
-    EXPECT_EQ(std::fread(got.data(), 1, got.size(), file), 4u) << bytes;
-    EXPECT_EQ(got.substr(0, 4), "more");
-    std::fclose(file);
+  card.WriteFile("A/one.mp3", "1");
+  card.WriteFile("A/My Folder/x.mp3", "x");
+  namespace fs = std::filesystem;
+  fs::path a = card.root() / "A";
+  EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"My Folder/", "one.mp3"}));
+  EXPECT_TRUE(HostExistsA(Card("\\A\\ONE.MP3").c_str()));
+  fs::rename(a / "one.mp3", a / "One.Mp3");
+  EXPECT_TRUE(HostExistsA(Card("\\A\\ONE.MP3").c_str()));
+  fs::rename(a / "My Folder", a / "Moved");
+  EXPECT_FALSE(HostExistsA(Card("\\A\\MY FOLDER\\X.MP3").c_str()));
+  EXPECT_TRUE(Open(Card("\\A\\Moved\\X.MP3"), "rb"));
+  // Moved by the host, a folder is entered under its new name.
+  EXPECT_EQ(FindAll(CardW("\\A\\Moved"), u"*.*"), (Names{"x.mp3"}));
+  EXPECT_EQ(Move("\\A\\MOVED", "\\A\\00001"), 0u);
+  EXPECT_TRUE(Open(Card("\\A\\00001\\RENFIL04.LOG"), "ab", "log"));
+  EXPECT_EQ(Move("\\A\\00001\\X.MP3", "\\A\\00001\\001.MP3"), 0u);
+  EXPECT_FALSE(Open(Card("\\A\\Moved\\001.MP3"), "rb"));
+  EXPECT_TRUE(Open(Card("\\A\\00001\\001.mp3"), "rb"));
+  // Made behind the host's back in another case: still there after the
+  // host makes its own.
+  EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"00001/", "One.Mp3"}));
+  card.WriteFile("A/new.dat", "theirs");
+  Open(Card("\\A\\NEW.DAT"), "wb", "ours");
+  EXPECT_EQ(card.ReadFile("A/new.dat"), "theirs");
+}
+
+// Each run's work files go to a folder of its own, which goes with them.
+TEST(HostWorkDirectory, EachRunHasItsOwnAndItGoesWithItsFiles) {
+  TempCard card;
+  char temp[260];
+  ASSERT_TRUE(HostGetTempDirectory(temp, sizeof temp));
+  char first[260];
+  char second[260];
+  ASSERT_TRUE(HostMakeWorkDirectory(temp, first, sizeof first));
+  EXPECT_TRUE(std::string(first).starts_with(temp)) << first;
+  for (const char* name : {"\\DIRLSTWK.TXT", "\\FILLSTWK.TXT"}) {
+    EXPECT_TRUE(Open(std::string(first) + name, "wb", "listing")) << name;
   }
+  std::string folder = FromCp932(first);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  HostRemoveWorkDirectory();
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  ASSERT_TRUE(HostMakeWorkDirectory(temp, second, sizeof second));
+  EXPECT_NE(std::string(first), std::string(second));
+  HostRemoveWorkDirectory();
+  EXPECT_FALSE(HostMakeWorkDirectory("no such folder/", first, sizeof first));
 }
 
 // --- Moves ---------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <io.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "platform/host.h"
 #include "platform/host_internal.h"
@@ -91,7 +92,7 @@ bool PushEntries(HostNamePool& pool, const char16_t* folder, bool wantFolders) {
   if (h == INVALID_HANDLE_VALUE) return false;
   do {
     const char16_t* name = Units(data.cFileName);
-    if (HostIsDotName(name)) continue;
+    if (HostIsDotName(name, Length(name))) continue;
     if (IsFolder(data) != wantFolders) continue;
     if (wantFolders && IsLink(data)) continue;
     if (!HostPoolPush(pool, name)) break;  // pool full: the rest is left out
@@ -189,6 +190,57 @@ bool HostGetTempDirectory(char* out, int size) {
   std::memcpy(out, full, static_cast<size_t>(bytes) + 1);
   return true;
 }
+
+// --- The run's work folder ---------------------------------------------------------
+
+namespace {
+
+// The work folder made for this run and the work files it may hold; empty
+// while there is none.
+char16_t workFolder[kPathUnits];
+char16_t workFiles[2][kPathUnits];
+
+void RemoveWork() {
+  if (workFolder[0] == 0) return;
+  for (const char16_t* file : workFiles) DeleteFileW(Wide(file));
+  RemoveDirectoryW(Wide(workFolder));
+  workFolder[0] = 0;
+}
+
+}  // namespace
+
+bool HostMakeWorkDirectory(const char* tempDir, char* out, int size) {
+  char16_t base[kPathUnits];
+  if (!ToWidePath(tempDir, base, kPathUnits - 64)) return false;
+  char16_t folder[kPathUnits];
+  unsigned long pid = GetCurrentProcessId();
+  for (int k = 0; k < 1000; ++k) {
+    wchar_t name[64];
+    swprintf(name, 64, L"cardprep-%lu-%d", pid, k);
+    int len = Length(base);
+    std::memcpy(folder, base, sizeof(char16_t) * static_cast<size_t>(len));
+    int n = 0;
+    for (; name[n] != 0; ++n) folder[len + n] = static_cast<char16_t>(name[n]);
+    folder[len + n] = 0;
+    if (CreateDirectoryW(Wide(folder), nullptr)) {
+      int bytes = HostWideToCp932(folder, out, size - 1);
+      if (bytes == 0 || bytes + 1 >= size) {
+        RemoveDirectoryW(Wide(folder));
+        return false;
+      }
+      out[bytes] = '\\';
+      out[bytes + 1] = 0;
+      std::memcpy(workFolder, folder, sizeof folder);
+      Join(workFiles[0], kPathUnits, folder, u"DIRLSTWK.TXT");
+      Join(workFiles[1], kPathUnits, folder, u"FILLSTWK.TXT");
+      return true;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+void HostRemoveWorkDirectory() { RemoveWork(); }
 
 // --- Listings -------------------------------------------------------------------
 
@@ -454,7 +506,10 @@ volatile LONG pendingEvent = 0;  // the event + 1
 bool installed = false;
 
 BOOL WINAPI OnControl(DWORD event) {
-  if (InterlockedCompareExchange(&deferring, 0, 0) == 0) return FALSE;  // the usual ending
+  if (InterlockedCompareExchange(&deferring, 0, 0) == 0) {
+    RemoveWork();
+    return FALSE;  // the usual ending
+  }
   InterlockedCompareExchange(&pendingEvent, static_cast<LONG>(event) + 1, 0);
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
   for (int i = 0; i < 40; ++i) Sleep(100);  // the run ends the process meanwhile
@@ -473,6 +528,7 @@ bool HostInterruptPending() { return InterlockedCompareExchange(&pendingEvent, 0
 
 void HostDeliverInterrupt() {
   if (!HostInterruptPending()) return;
-  std::fflush(nullptr);                // what was printed and reported reaches its files
+  std::fflush(nullptr);  // what was printed and reported reaches its files
+  RemoveWork();
   ExitProcess(STATUS_CONTROL_C_EXIT);  // as the console ends a process on Ctrl-C
 }

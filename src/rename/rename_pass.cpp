@@ -60,10 +60,6 @@ bool NameFits(const HostFindEntry& entry) {
   return !entry.tooLong && WideLength(entry.name) < kNameUnits;
 }
 
-bool IsDotName(const char16_t* name) {
-  return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
-}
-
 // 'System...' folders (the system's own, 'System Volume Information') never
 // get a new name; like '_...' folders they are left out of the folder step.
 bool IsSystemName(const char16_t* name) {
@@ -203,7 +199,7 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
   if (HostFindFirst(find, folder, u"*.*", entry)) {
     do {
       const char16_t* name = entry.name;
-      if (!entry.isDirectory || IsDotName(name) || name[0] == u'_' || IsSystemName(name)) {
+      if (!entry.isDirectory || HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemName(name)) {
         continue;
       }
       ++kept;
@@ -318,7 +314,7 @@ void Descend(RunState& state, const char16_t* folder) {
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
     do {
-      if (!entry.isDirectory || IsDotName(entry.name) || entry.name[0] == u'_') continue;
+      if (!entry.isDirectory || HostIsDotName(entry.name, WideLength(entry.name)) || entry.name[0] == u'_') continue;
       char16_t child[kPathUnits];
       if (entry.tooLong || !WideJoinPath(child, kPathUnits, folder, entry.name)) {
         ReportNotEntered(state, folder, entry.name);

@@ -116,8 +116,8 @@ void RecordFolder(RunState& state, const char* line, uint16_t& i) {
 
 int ReadDirectoryStructure(RunState& state) {
   ConsolePrintf("%s", kMsgReadDirectoryStructure);
-  char workFile[sizeof state.tempDir + 16];
-  std::snprintf(workFile, sizeof workFile, "%s%s", state.tempDir, "\\DIRLSTWK.TXT");
+  char workFile[sizeof state.workDir + 16];
+  std::snprintf(workFile, sizeof workFile, "%s%s", state.workDir, "\\DIRLSTWK.TXT");
   if (!HostWriteFolderListing(workFile)) {
     ConsolePrintf("%s", kMsgCannotOpenInput);
     return 0;

@@ -118,7 +118,7 @@ TEST(DirectoryScan, EmptyCardKeepsTheRootAndAnUnreadListingSaysSo) {
   ScanFolders(scan);
   EXPECT_EQ(Rows(scan.state()), Strings{" 1 0 0 0 0"});
   ScanCard unread(4);
-  std::strcpy(unread.state().tempDir, "no-such-folder/");
+  std::strcpy(unread.state().workDir, "no-such-folder/");
   EXPECT_EQ(ScanFolders(unread, 0), "ReadDirectoryStructure\ncannot open input file\n");
   EXPECT_EQ(unread.state().directoryCount, 0);
 }

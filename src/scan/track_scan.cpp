@@ -186,8 +186,8 @@ uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
   ReadDisplayNameFile(state, listedPath);
   ReadFileRenameLog(state, listedPath);
 
-  char workFile[sizeof state.tempDir + 16];
-  std::snprintf(workFile, sizeof workFile, "%s%s", state.tempDir, "\\FILLSTWK.TXT");
+  char workFile[sizeof state.workDir + 16];
+  std::snprintf(workFile, sizeof workFile, "%s%s", state.workDir, "\\FILLSTWK.TXT");
   if (!HostWriteFileListing(listedPath, workFile)) {
     // Reading on would take the previous folder's names for this one's.
     ConsolePrintf(kMsgCannotCreate, workFile);

@@ -32,7 +32,7 @@ bool CardTooDeep(size_t longestRelative) {
 }
 
 std::string WorkFile(const RunState& state) {
-  return std::string(state.tempDir) + "\\DIRLSTWK.TXT";
+  return std::string(state.workDir) + "\\DIRLSTWK.TXT";
 }
 
 }  // namespace

@@ -1,0 +1,186 @@
+// Listings on a POSIX disk: the folder and file listings the scans read, and
+// the wide listing of the rename pass. A listing takes a folder's names
+// whole into the host's pool before it gives any, so the rename pass can
+// rename entries of a folder while it goes through them.
+#include <cstdio>
+#include <cstring>
+
+#include "platform/host_internal.h"
+#include "platform/host_posix.h"
+
+namespace {
+
+enum class Want { kAll, kFiles, kFolders };
+
+// Bits kept with a listed name in the pool.
+constexpr char16_t kListedFolder = 1;
+constexpr char16_t kListedTooLong = 2;
+
+// Pushes the entries of folder (a host path, "" for the current directory)
+// that are wanted and match pattern (null: any) onto the pool, in the order
+// the folder gives them; "." and ".." first with withDots. False when the
+// folder cannot be read.
+bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16_t* pattern,
+                 bool withDots) {
+  bool full = false;
+  auto push = [&](const char16_t* wide, bool whole, EntryKind kind) {
+    if (want == Want::kFiles && kind != EntryKind::kFile) return;
+    if (want == Want::kFolders && kind != EntryKind::kFolder) return;
+    if (pattern != nullptr && !HostMatchPattern(pattern, wide)) return;
+    char16_t flags = kind == EntryKind::kFolder ? kListedFolder : 0;
+    char16_t name[kHostNameUnits];
+    int len = 0;
+    while (wide[len] != 0 && len < kHostNameUnits - 1) {
+      name[len] = wide[len];
+      ++len;
+    }
+    name[len] = 0;
+    if (!whole || wide[len] != 0) flags |= kListedTooLong;
+    if (!full && !HostPoolPush(pool, name, flags)) full = true;  // the rest is left out
+  };
+  if (withDots && want == Want::kAll) {
+    push(u".", true, EntryKind::kFolder);
+    push(u"..", true, EntryKind::kFolder);
+  }
+  return PosixReadFolder(folder, [&](const char* name, int dirFd, unsigned char type) {
+    char16_t wide[kHostNameUnits + 2];
+    bool whole = PosixUtf8ToWide(name, wide, kHostNameUnits + 2);
+    int len = 0;
+    while (len < 3 && wide[len] != 0) ++len;
+    if (HostIsDotName(wide, len)) return;
+    push(wide, whole, PosixKindAt(dirFd, name, type));
+  });
+}
+
+constexpr int kCardUnits = 2048;
+
+// Puts "\" and listed name k after cardPath's first cardLen units; its
+// units, or -1 for a name left out (too long to list, or to fit).
+int PutListedName(const HostNamePool& pool, int k, char16_t* cardPath, int cardLen) {
+  if ((HostPoolFlags(pool, k) & kListedTooLong) != 0) return -1;
+  const char16_t* name = HostPoolName(pool, k);
+  int len = 0;
+  while (name[len] != 0) ++len;
+  if (cardLen + 1 + len + 1 > kCardUnits) return -1;
+  cardPath[cardLen] = u'\\';
+  for (int u = 0; u <= len; ++u) cardPath[cardLen + 1 + u] = name[u];
+  return len;
+}
+
+// Lists the subfolders of the folder at hostPath (UTF-8) whose card path is
+// cardPath (wide, "" for the root; room for kCardUnits): first every
+// subfolder's line, then each subfolder's own listing, in name order.
+bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
+  HostNamePool& pool = HostListingPool();
+  int first = pool.nameCount;
+  PushEntries(pool, hostPath, Want::kFolders, nullptr, false);
+  HostPoolSort(pool, first);
+  int last = pool.nameCount;
+  bool ok = true;
+  for (int k = first; k < last && ok; ++k) {
+    if (PutListedName(pool, k, cardPath, cardLen) < 0) continue;
+    ok = HostWriteListingLine(out, cardPath);
+    cardPath[cardLen] = 0;
+  }
+  for (int k = first; k < last && ok; ++k) {
+    int len = PutListedName(pool, k, cardPath, cardLen);
+    if (len < 0) continue;
+    int pos = hostLen;
+    if (pos > 0) hostPath[pos++] = '/';
+    if (PosixAppendUtf8(cardPath + cardLen + 1, len, hostPath, kPathBytes, &pos)) {
+      ok = ListFolders(out, hostPath, pos, cardPath, cardLen + 1 + len);
+    }
+    hostPath[hostLen] = 0;
+    cardPath[cardLen] = 0;
+  }
+  HostPoolPop(pool, first);
+  return ok;
+}
+
+// The host path of the card folder at path, or false when it names none
+// that can be listed.
+bool FolderToList(const char16_t* path, Resolved& r) {
+  Resolve(path, r);
+  if (r.fatInvalid || r.tooLong) return false;
+  if (IsCardRoot(path)) r.path[0] = 0;
+  return true;
+}
+
+Resolved listed;
+
+// A work file of the run (a host path), written plainly.
+std::FILE* OpenWorkFile(const char* path) { return HostOpen(path, "wb"); }
+
+}  // namespace
+
+bool HostWriteFolderListing(const char* workFile) {
+  std::FILE* out = OpenWorkFile(workFile);
+  if (out == nullptr) return false;
+  static char hostPath[kPathBytes];
+  static char16_t cardPath[kCardUnits];
+  hostPath[0] = 0;
+  cardPath[0] = 0;
+  bool ok = ListFolders(out, hostPath, 0, cardPath, 0);
+  return std::fclose(out) == 0 && ok;
+}
+
+bool HostWriteFileListing(const char* folderPath, const char* workFile) {
+  std::FILE* out = OpenWorkFile(workFile);
+  if (out == nullptr) return false;
+  char16_t wide[1024];
+  bool ok = true;
+  if (ToWidePath(folderPath, wide, 1024) && FolderToList(wide, listed)) {
+    HostNamePool& pool = HostListingPool();
+    int first = pool.nameCount;
+    PushEntries(pool, listed.path, Want::kFiles, nullptr, false);
+    HostPoolSort(pool, first);
+    for (int k = first; k < pool.nameCount && ok; ++k) {
+      ok = HostWriteListingLine(out, HostPoolName(pool, k));
+    }
+    HostPoolPop(pool, first);
+  }
+  return std::fclose(out) == 0 && ok;
+}
+
+bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* pattern,
+                   HostFindEntry& entry) {
+  find.handle = nullptr;
+  find.first = find.next = -1;
+  int len = 0;
+  while (pattern[len] != 0 && len < kHostNameUnits - 1) {
+    find.pattern[len] = pattern[len];
+    ++len;
+  }
+  find.pattern[len] = 0;
+  if (!FolderToList(folderPath, listed)) return false;
+  HostNamePool& pool = HostListingPool();
+  int first = pool.nameCount;
+  // A drive root shows no "." and ".." entries; the card root is one.
+  if (!PushEntries(pool, listed.path, Want::kAll, find.pattern, !IsCardRoot(folderPath))) {
+    return false;
+  }
+  find.first = first;
+  find.next = first;
+  if (HostFindNext(find, entry)) return true;
+  HostFindClose(find);
+  return false;
+}
+
+bool HostFindNext(HostFind& find, HostFindEntry& entry) {
+  HostNamePool& pool = HostListingPool();
+  if (find.first < 0 || find.next >= pool.nameCount) return false;
+  const char16_t* name = HostPoolName(pool, find.next);
+  char16_t flags = HostPoolFlags(pool, find.next);
+  ++find.next;
+  int n = 0;
+  for (; name[n] != 0; ++n) entry.name[n] = name[n];
+  entry.name[n] = 0;
+  entry.isDirectory = (flags & kListedFolder) != 0;
+  entry.tooLong = (flags & kListedTooLong) != 0;
+  return true;
+}
+
+void HostFindClose(HostFind& find) {
+  if (find.first >= 0) HostPoolPop(HostListingPool(), find.first);
+  find.first = find.next = -1;
+}
