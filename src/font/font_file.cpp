@@ -210,7 +210,8 @@ constexpr SpreadTable kSpread = MakeSpreadTable();
 }  // namespace
 
 // Column c, bit r is row r, bit 7 - c (a font's rows go left to right from
-// the high bit). Thousands of glyphs go through here as the fonts load.
+// the high bit). One table lookup per row: every glyph of every font loaded
+// passes through here.
 void TransposeGlyphBlock(const uint8_t* rows, uint8_t* columns) {
   uint64_t all = 0;
   for (int r = 0; r < 8; ++r) all |= kSpread.bits[rows[r]] << r;

@@ -73,8 +73,8 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
 bool FindPreRenameName(const RunState& state, const char* shortName, char* out) {
   int count = state.fileRenameCount < kNameTableRows ? state.fileRenameCount : kNameTableRows;
   // Rows hold their short names zero-filled (AddRenameRow), so the name
-  // looked for is zero-filled alike and each row compared as a whole: a
-  // track's lookup runs through half its folder's rows on average.
+  // looked for is zero-filled alike and each row is compared whole, in one
+  // memcmp.
   char wanted[sizeof(NameRecord::shortName)] = {};
   int wantedBytes = BoundedLength(shortName, kShortNameBytes + 1);
   if (wantedBytes > kShortNameBytes) {

@@ -26,8 +26,9 @@ Generator MakeGenerator(uint32_t seed) {
   return Generator{x == 0 ? 1u : x};
 }
 
-// x % n without a division (a million swaps draw several million values):
-// exact for every 32-bit x and n, with m = 2^64 / n rounded up.
+// x % n by multiplications instead of a division, as the shuffle draws
+// values for every swap: exact for every 32-bit x and n, with
+// m = 2^64 / n rounded up.
 struct Modulus {
   uint32_t n;
   uint64_t m;

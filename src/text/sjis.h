@@ -28,7 +28,7 @@ int SjisCutLength(const char* text, int maxBytes);
 void SjisCopyCut(char* out, const char* text, int maxBytes);
 
 // out = folder + "\" + the first nameMax bytes of name, cut to size - 1
-// bytes and terminated, as snprintf would write it. Returns the length the
-// whole join would have (greater than size - 1 when it was cut). Paths are
-// joined for every file of a card: this spares a format string each time.
+// bytes and terminated, as snprintf would write it but without a format to
+// parse, since the path of every file of a card is joined here. Returns the
+// length the whole join would have (greater than size - 1 when it was cut).
 int JoinPathText(char* out, int size, const char* folder, const char* name, int nameMax = 1 << 30);
