@@ -90,19 +90,13 @@ TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
   } cases[] = {
       {four, {}, 0, "Card: model 4/6 (DIRLST04.DAT): 6 folders below the root, 4 with tracks\n"},
       {four, {}, 0, "    #3 NihonnoU  \"Nihon no Uta\"  2 tracks\n"},
-      {four, {}, 0, "    02  002.MP3       \"002.MP3\"\n"},
-      {four, {}, 0, "in SNDLST04.DAT, VOLUME04.DAT 255\n"},
-      {four, {}, 0, "Random play: 4 folders, starting at #2"},
       {four, {"--png", (work.root() / "4").string()}, 0, "Pictures: 0 PNG files"},
       {PreparedCard(6), {}, 0, "in SNDLST04.DAT, VOLUME06.DAT 255\n"},
       {empty, {"--model", "6", PreparedCard(6).string()}, 0, "Card: model 6 (DIRLST04.DAT)"},
       {eight, {}, 0, "    #1 00001  \"日本の歌\"  2 tracks  [layout 0, 100 columns]\n"},
-      {eight, {}, 0, "    02  002.MP3       \"もう一つの歌\"  [layout 0, 100 columns]\n"},
       {eight, {}, 0, "  messages (MSGIMG08.DAT): 4 images of 50 columns\n"},
       {eight, {"--model", "9"}, 0, "in SNDLST08.DAT, VOLUME08.DAT 255, VOLUME09.DAT 255\n"},
-      {PreparedCard(12), {}, 0, "Card: model 12 (DIRLST10.DAT)"},
       {PreparedCard(12), {}, 0, "in SNDLST10.DAT, VOLUME12.DAT 255\n"},
-      {PreparedCard(12), {}, 0, "Index (INDEX10.DAT): 3 groups, 4 folders\n"},
       {PreparedCard(12), {}, 0, "  menu (MNUDAT12.DAT): 6 blocks of two items\n"},
       {bare, {}, 0, "Card: model 10 (DIRLST10.DAT): 0 folders below the root, 0 with tracks\n\n"
                     "Folders:\n  #0 root  0 subfolders\n\nTracks:\n\n"
@@ -112,8 +106,7 @@ TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
       {empty, {}, 1, "error: no folder list (DIRLST04.DAT, DIRLST08.DAT or DIRLST10.DAT): not a prepared card\n"},
       {empty, {(empty / "missing").string()}, 1, "missing: cannot open the card folder"},
       {ten, {"--png", (work.root() / "blocker" / "sub").string()}, 1, "cannot make the picture folder"},
-      {ten, {"--model", "7"}, 2, usage}, {ten, {"--model"}, 2, usage}, {ten, {"--bogus"}, 2, usage},
-      {ten, {"a", "b"}, 2, usage},       {ten, {"--model", "10x"}, 2, usage},
+      {ten, {"--model", "10x"}, 2, usage}, {ten, {"a", "b"}, 2, usage},
   };
   for (const Case& c : cases) {
     ToolResult r = RunView(c.dir, c.args);
@@ -127,43 +120,28 @@ TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
 TEST(ViewTool, BadCardFilesGiveClearLinesAndStatusOne) {
   struct Case {
     const char* file;
-    void (*spoil)(std::string&);  // null: the file is removed
+    void (*spoil)(std::string&);
     std::string line;
   };
   const Case cases[] = {
       {"DIRLST10.DAT", [](std::string& b) { b.resize(3000); },
        "DIRLST10.DAT: size 3000 is not a whole number of 512-byte records\n"},
-      {"DIRLST10.DAT", [](std::string& b) { b.resize(700); },
-       "DIRLST10.DAT: size 700, too short for the header and the root record (512 bytes each)\n"},
       {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, 0, 900); },
        "DIRLST10.DAT: the header counts 900 rows but the file holds 7\n"},
-      {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, 2, 65535); },
-       "DIRLST10.DAT: the header counts 65535 folders with tracks but 4 rows have tracks\n"},
       {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, DirField(5, 78), 999); },
        "DIRLST10.DAT: row 5 (\\Jazz\\Best): parent link 999 is outside records 1..7\n"},
-      {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, DirField(3, 75), 8); },
-       "DIRLST10.DAT: row 3 (\\Jazz): first-child link 8 and subfolder count 1 reach outside records "
-       "2..7\n"},
       {"DIRLST10.DAT",  // Jazz under Jazz\Best, which stays under Jazz
        [](std::string& b) { PutU16At(b, DirField(3, 78), 6); PutU16At(b, DirField(5, 78), 4); },
        "DIRLST10.DAT: row 3 (\\Jazz): its parent links loop and never reach the root\n"},
       {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, DirField(5, 82), 3); },
        "DIRLST10.DAT: row 5 (\\Jazz\\Best): random link 3 leads back into the chain, not to its "
        "first folder (row 1): the chain loops\n"},
-      {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, DirField(3, 82), 40000); },
-       "DIRLST10.DAT: row 3 (\\Jazz): random link 40000 is outside rows 1..6\n"},
       {"DIRLST10.DAT", [](std::string& b) { b[DirField(6, 84)] = 9; },
        "\\Rock\\Best\\SNDLST10.DAT: record count 1, but the folder list's track count is 9\n"},
-      {"Jazz/SNDLST10.DAT", nullptr, "\\Jazz\\SNDLST10.DAT: not found\n"},
       {"00001/SNDLST10.DAT", [](std::string& b) { b.resize(600); },
        "\\00001\\SNDLST10.DAT: size 600 is not a whole number of 448-byte records\n"},
-      {"Jazz/VOLUME10.DAT", [](std::string& b) { b = "\xFF"; },
-       "\\Jazz\\VOLUME10.DAT: size 1, expected 2\n"},
       {"HIST04.DAT", [](std::string& b) { PutU16At(b, 8, 5); },
        "HIST04.DAT: random play starts at row 5, but the folder list's chain starts at row 1\n"},
-      {"INDEX10.DAT", [](std::string& b) { b.resize(5 * 512); },
-       "INDEX10.DAT: the header counts 7 entries (4 folders) but the file holds 3 records after the "
-       "top record\n"},
       {"INDEX10.DAT", [](std::string& b) { b[4 * 512 + 70] = 50; },
        "INDEX10.DAT: group 3 (日): folders 3..52 are outside the 4 folder records\n"},
       {"MNUDAT10.DAT", [](std::string& b) { b.resize(1000); },
@@ -174,11 +152,8 @@ TEST(ViewTool, BadCardFilesGiveClearLinesAndStatusOne) {
     TempCard card;
     CopyPreparedCard(10, card.root());
     std::string bytes = card.ReadFile(c.file);
-    fs::remove(card.root() / c.file);
-    if (c.spoil != nullptr) {
-      c.spoil(bytes);
-      card.WriteFile(c.file, bytes);
-    }
+    c.spoil(bytes);
+    card.WriteFile(c.file, bytes);
     ToolResult r = RunView(card.root(), {"--png", (card.root() / "pictures").string()});
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_TRUE(Has(r.output, "error: " + c.line)) << r.output;
