@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "text/sjis.h"
 
 namespace {
 
@@ -75,65 +74,14 @@ std::vector<uint8_t> BuildFontx(const FontxDesign& design) {
 
 const TestFontInfo& GetTestFontInfo(TestFont font) { return kTestFonts[font]; }
 
-bool TestFontHasGlyph(TestFont font, uint16_t code) {
-  if (kTestFonts[font].codeType == 0) return code < 256;
-  for (auto [first, last] : BlocksOf(font)) {
-    if (code >= first && code <= last) return true;
-  }
-  return false;
-}
-
 bool TestGlyphPixel(TestFont font, uint16_t code, int x, int y) {
   const TestFontInfo& info = kTestFonts[font];
   if (x < 0 || y < 0 || x >= info.width || y >= info.height) return false;
-  return TestFontHasGlyph(font, code) && (RowBits(font, code, y) >> x & 1);
-}
-
-uint8_t TestGlyphColumn(TestFont font, uint16_t code, int x, int firstRow) {
-  uint8_t column = 0;
-  for (int r = 0; r < 8; ++r) column |= TestGlyphPixel(font, code, x, firstRow + r) << r;
-  return column;
-}
-
-uint8_t TestHalf6x8Column(uint8_t b, int x) {
-  bool convertible = (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF);
-  return TestGlyphColumn(kTestFull6x8, convertible ? MbbToMbc(b) : 0x0020, x, 0);
-}
-
-std::vector<uint16_t> TestTextColumns(const std::string& text, TestFont full, TestFont half) {
-  std::vector<uint16_t> columns;
-  for (size_t pos = 0; pos < text.size();) {
-    const uint8_t byte = static_cast<uint8_t>(text[pos]);
-    const bool wide = IsSjisLeadByte(byte);
-    const uint8_t trail = wide && pos + 1 < text.size() ? static_cast<uint8_t>(text[pos + 1]) : 0;
-    const uint16_t code = wide ? static_cast<uint16_t>(byte << 8 | trail) : byte;
-    const TestFont font = wide ? full : half;
-    pos += wide ? 2 : 1;
-    if (font == kTestHalf6x8) {
-      for (int x = 0; x < 6; ++x) columns.push_back(TestHalf6x8Column(byte, x));
-    } else if (TestFontHasGlyph(font, code)) {
-      for (int x = 0; x < kTestFonts[font].width; ++x) {
-        columns.push_back(TestGlyphColumn(font, code, x, 0) |
-                          TestGlyphColumn(font, code, x, 8) << 8);
-      }
-    }
+  bool hasGlyph = info.codeType == 0 && code < 256;
+  for (auto [first, last] : info.codeType ? BlocksOf(font) : Blocks{}) {
+    hasGlyph = hasGlyph || (code >= first && code <= last);
   }
-  return columns;
-}
-
-std::string TestTwoLinePages(const std::string& line1, const std::string& line2, int columns,
-                             TestFont half) {
-  std::vector<uint16_t> top = TestTextColumns(line1, kTestFull12, half);
-  std::vector<uint16_t> bottom = TestTextColumns(line2, kTestFull12, half);
-  top.resize(columns);
-  bottom.resize(columns);
-  std::string pages(3 * columns, '\0');
-  for (int k = 0; k < columns; ++k) {
-    pages[k] = static_cast<char>(top[k]);
-    pages[columns + k] = static_cast<char>((top[k] >> 8 & 0x0F) | bottom[k] << 4);
-    pages[2 * columns + k] = static_cast<char>((bottom[k] >> 4 & 0x0F) | bottom[k] >> 8 << 4);
-  }
-  return pages;
+  return hasGlyph && (RowBits(font, code, y) >> x & 1);
 }
 
 std::vector<uint8_t> BuildTestFont(TestFont font) {

@@ -42,8 +42,6 @@ enum TestFont {
   kTestFull8,    // MISAKI.FNT    8x8  double-byte
   kTestFontCount
 };
-// Not a file: the 6x8 single-byte font LoadFonts derives from K6X8X.FNT.
-constexpr TestFont kTestHalf6x8 = kTestFontCount;
 
 struct TestFontInfo {
   const char* fileName;  // inside _FONT
@@ -53,29 +51,9 @@ struct TestFontInfo {
 };
 
 const TestFontInfo& GetTestFontInfo(TestFont font);
-bool TestFontHasGlyph(TestFont font, uint16_t code);
-
 // Pixel (x, y) of code's glyph, a pattern of font, code and row; false
 // outside the glyph and for codes without one.
 bool TestGlyphPixel(TestFont font, uint16_t code, int x, int y);
-
-// Column x of code's glyph, rows firstRow..firstRow + 7 in bits 0..7.
-uint8_t TestGlyphColumn(TestFont font, uint16_t code, int x, int firstRow);
-
-// Column x of byte b in kTestHalf6x8: the upper page of its full-width
-// counterpart; zero outside 0x20..0x7E and 0xA1..0xDF.
-uint8_t TestHalf6x8Column(uint8_t b, int x);
-
-// Columns of text (code page 932) set glyph after glyph, double-byte
-// characters from full and other bytes from half; a character without a
-// glyph takes none. Bit r of a column is row r.
-std::vector<uint16_t> TestTextColumns(const std::string& text, TestFont full, TestFont half);
-
-// Three pages of `columns` bytes as MakeTwoLineDataOfString draws line1 in
-// rows 0..11 and line2 in rows 12..23 (full-width from kTestFull12), cut at
-// `columns`.
-std::string TestTwoLinePages(const std::string& line1, const std::string& line2, int columns,
-                             TestFont half = kTestHalf12);
 
 std::vector<uint8_t> BuildTestFont(TestFont font);
 

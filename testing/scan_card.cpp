@@ -1,14 +1,8 @@
 #include "testing/scan_card.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 
-#include "font/oled_render.h"
-#include "font/renderers.h"
 #include "platform/host.h"
-#include "testing/console_text.h"
-#include "testing/fontx_builder.h"
 
 ScanCard::ScanCard(int model, int titleRule) : state_(std::make_unique<RunState>()) {
   state_->playerModel = model;
@@ -24,24 +18,6 @@ ScanCard::~ScanCard() {
   if (state_->workLog != nullptr) std::fclose(state_->workLog);
   std::error_code ec;
   std::filesystem::remove_all(work_, ec);
-}
-
-bool ScanCard::UseTestFonts() {
-  static RunState* loaded = [] {
-    auto* state = new RunState();  // kept for the whole test program
-    TempCard fontCard;
-    testing::internal::CaptureStdout();
-    int ok = LoadTestFontSet(*state);
-    GetCapturedConsole();
-    return ok == 1 ? state : nullptr;
-  }();
-  if (loaded == nullptr) return false;
-  for (FontRecord RunState::*slot :
-       {&RunState::full16Font, &RunState::half16Font, &RunState::full6x8Font,
-        &RunState::half6x8Font, &RunState::full12Font, &RunState::half12Font, &RunState::half8Font,
-        &RunState::full8Font})
-    state_.get()->*slot = loaded->*slot;
-  return true;
 }
 
 std::string ScanCard::WorkLog() const {
@@ -87,28 +63,4 @@ void ScanCard::WriteRenameLog(const std::string& relativePath, const std::string
     bytes += static_cast<char>(u >> 8);
   }
   card_.WriteFile(relativePath, bytes);
-}
-
-ScanCard::Images ScanCard::TitleImages(const std::string& title) {
-  RunState& s = *state_;
-  int length = static_cast<int>(title.size());
-  if (s.playerModel != 8) {
-    std::string pages(3 * 128, '\0');
-    auto* p = reinterpret_cast<uint8_t*>(pages.data());
-    MakeTwoLineDataOfString(s, p, p + 128, p + 256, 128, title.c_str());
-    return {"", pages};
-  }
-  std::memset(s.imagePlaneA, 0, sizeof s.imagePlaneA);
-  std::memset(s.imagePlaneB, 0, sizeof s.imagePlaneB);
-  int32_t layout = -1, width = -1;
-  testing::internal::CaptureStdout();
-  MakeOLEDdataOfString(s, title.c_str(), length, layout, width);
-  GetCapturedConsole();
-  uint8_t strip[128] = {};
-  MakeStripDataOfString(s, strip, title.c_str(), length);
-  std::string head = {static_cast<char>(width & 0xFF), static_cast<char>((width >> 8) & 0xFF),
-                      static_cast<char>(layout)};
-  return {head, std::string(s.imagePlaneA, s.imagePlaneA + 512) +
-                    std::string(s.imagePlaneB, s.imagePlaneB + 512) +
-                    std::string(strip, strip + 128)};
 }

@@ -18,8 +18,6 @@ class ScanCard {
 
   RunState& state() { return *state_; }
   const TempCard& card() const { return card_; }
-  // Gives state() the test font set, loaded once per program and never freed.
-  bool UseTestFonts();
   // The work log so far (code page 932, CR LF).
   std::string WorkLog() const;
 
@@ -31,14 +29,6 @@ class ScanCard {
   static std::string PathPrefix();
   // Writes a rename log (UTF-16LE with its mark, CR LF) of the UTF-8 lines.
   void WriteRenameLog(const std::string& relativePath, const std::string& lines) const;
-
-  // A graphic model's images of a title as its records hold them: `head` is
-  // model 8's width (16 bits) and layout byte; `images` model 8's two OLED
-  // pages and strip, or the three two-line pages of models 10 and 12.
-  struct Images {
-    std::string head, images;
-  };
-  Images TitleImages(const std::string& title);
 
  private:
   TempCard card_;
