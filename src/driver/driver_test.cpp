@@ -24,15 +24,6 @@ TEST(ParseLeadingNumber, ReadsLikeAtoi) {
   EXPECT_EQ(ParseLeadingNumber("-99999999999999999999"), -2147483647 - 1);
 }
 
-TEST(RunState, StartsAllZero) {
-  auto state = std::make_unique<RunState>();
-  EXPECT_EQ(state->playerModel, 0);
-  EXPECT_EQ(state->directoryCount, 0);
-  EXPECT_EQ(state->directories[0].path[0], 0);
-  EXPECT_EQ(state->workLog, nullptr);
-  EXPECT_LT(sizeof(RunState), 1536u * 1024u);
-}
-
 // A made-up image: a write-address record, a data record, a run record
 // and a start record.
 constexpr uint16_t kMadeUp[] = {0x0007, 0x0001, 0x8030, 0x0006, 0x0002, 0x1234, 0xABCD,
@@ -64,20 +55,6 @@ TEST(PluginImage, FileIsCountThenWordsLittleEndian) {
   ASSERT_EQ(bytes.size(), 2u + 26u);
   EXPECT_EQ(bytes.substr(0, 5), std::string("\x0D\x00\x07\x00\x01", 5));
   EXPECT_EQ(bytes.substr(26), std::string("\x50\x00", 2));
-}
-
-TEST(PluginImage, OnlyModels4And8HaveOne) {
-  const char* name;
-  const uint16_t* words;
-  int count;
-  GetDecoderPluginImage(4, name, words, count);
-  EXPECT_STREQ(name, "PSHFT131.DAT");
-  GetDecoderPluginImage(8, name, words, count);
-  EXPECT_STREQ(name, "SPEANA.DAT");
-  for (int model : {6, 10, 12}) {
-    GetDecoderPluginImage(model, name, words, count);
-    EXPECT_EQ(name, nullptr);
-  }
 }
 
 TEST(StateFiles, HistoryNamesTheFirstFolderOfRandomPlay) {

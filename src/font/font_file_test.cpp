@@ -54,36 +54,6 @@ class FontFile : public testing::Test {
   std::string console;
 };
 
-TEST_F(FontFile, ReadsSingleByteGlyphsTransposedIntoBothPages) {
-  // 'A': a triangle in rows 0..7, row 8 full, the rightmost pixel of row 15.
-  auto rows = [](uint16_t code, int row) -> uint32_t {
-    if (code != 'A') return 0;
-    return row < 8 ? (0xFF00u >> (row + 1)) & 0xFF : row == 8 ? 0xFF : row == 15 ? 0x01 : 0;
-  };
-  ASSERT_EQ(Read(BuildFontx(Design(8, 16, 0, rows))), 1);
-  EXPECT_EQ(Slot(font, 'A'),
-            (Bytes{0xFF, 0xFE, 0xFC, 0xF8, 0xF0, 0xE0, 0xC0, 0x80, 1, 1, 1, 1, 1, 1, 1, 0x81}));
-  EXPECT_EQ(Slot(font, 'B'), Bytes(16, 0));
-  EXPECT_EQ(FindGlyph(font, 0x100), nullptr);
-}
-
-TEST_F(FontFile, ReadsDoubleByteGlyphsFromTheBlockThatHoldsTheCode) {
-  // 0x8140: first and last pixel of row 0; 0x81AC: row 8 column 7, row 15 column 8.
-  auto rows = [](uint16_t code, int row) -> uint32_t {
-    if (code == 0x8140) return row == 0 ? 0x8001 : 0;
-    return code != 0x81AC ? 0 : row == 8 ? 0x0100 : row == 15 ? 0x0080 : 0;
-  };
-  ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1, rows, {{0x8140, 0x817E}, {0x8180, 0x81AC}}))), 1);
-  EXPECT_EQ(Slot(font, 0x8140), Runs(32, {{0, 1, 0x01}, {15, 16, 0x01}}));
-  EXPECT_EQ(Slot(font, 0x81AC), Runs(32, {{23, 24, 0x01}, {24, 25, 0x80}}));
-  EXPECT_EQ(Slot(font, 0x8180), Bytes(32, 0));
-  for (uint16_t code : {0x817F, 0x81AD, 0x0041}) EXPECT_EQ(FindGlyph(font, code), nullptr);
-
-  ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1))), 1);  // Tnum 0
-  EXPECT_EQ(font.blockCount, 0);
-  EXPECT_EQ(FindGlyph(font, 0x8140), nullptr);
-}
-
 TEST_F(FontFile, TakesTheGlyphOfTheFirstBlockThatHoldsTheCodeInAnyBlockOrder) {
   // An empty block, blocks out of order, one inside another, one across
   // several high bytes.

@@ -90,24 +90,6 @@ TEST_F(IndexFile, EmptyIndexIsHeaderAndTopRecord) {
   EXPECT_TRUE(Printed("インデックス数=0\n"));
 }
 
-TEST_F(IndexFile, GroupsByFirstCharacterWithBwvAfterOtherBAndDoubleByteGroupsLast) {
-  for (const char* title : {"BWV 1001", "Beatles", "BWX", "Bach", "Zoo"}) Add(title, 1);
-  Add(ToCp932("日本の歌"), 2);
-  Add(ToCp932("ｱﾆﾒ"), 1);  // half-width katakana
-  Build();
-  ASSERT_EQ(file.size(), (2u + 5 + 7) * kRecord);
-  EXPECT_EQ(Titles(2, 12), (std::vector<std::string>{"B", "BW", "Z", "ｱ", "日", "Bach", "Beatles",
-                                                      "BWX", "BWV 1001", "Zoo", "ｱﾆﾒ", "日本の歌"}));
-  EXPECT_EQ(file.substr(2 * kRecord + 62, 15), "B\0\0\0\0\0\0\0\x03\0\0BW\x07\0"s);
-  EXPECT_EQ(file.substr(3 * kRecord + 62, 15), "BW\0\0\0\0\0\0\x01\x03\0Z\0\x0A\0"s);
-  EXPECT_EQ(file.substr(6 * kRecord + 62, 3), ToCp932("日") + '\0');
-  EXPECT_EQ(file.substr(6 * kRecord + 85, 33), ToCp932("日") + std::string(31, ' '));
-  std::vector<int> groups;
-  for (int r = 7; r < 14; ++r) groups.push_back(U16(r * kRecord + 78));
-  EXPECT_EQ(groups, (std::vector<int>{1, 1, 1, 2, 3, 4, 5}));
-  EXPECT_TRUE(Printed("INDEX CHA=日\n"));
-}
-
 TEST_F(IndexFile, NamesakesGetParentTitlesInRowOrderAndTableStaysUnchanged) {
   Add("Jazz", 0);
   Add("Rock", 0);

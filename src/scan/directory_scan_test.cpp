@@ -38,29 +38,6 @@ using Strings = std::vector<std::string>;
   if (ScanCard::PathPrefix().size() + (longestRelative) > kMaxPathBytes) \
   GTEST_SKIP() << "the test card's folder is too deep for the path limit here"
 
-TEST(DirectoryScan, BuildsRowsAndLinksInListingOrder) {
-  ScanCard scan(4);
-  SKIP_IF_CARD_TOO_DEEP(5u);
-  scan.card().WriteFile("A/A1/001.MP3", "");
-  scan.card().MakeDir("A/A2");
-  scan.card().WriteFile("B/001.MP3", "");
-  std::string out = ScanFolders(scan);
-  EXPECT_EQ(Rows(scan.state()),
-            (Strings{" 1 2 0 0 0", "A 3 2 0 0 0", "B 0 0 0 0 1", "A1 0 0 1 0 1", "A2 0 0 1 0 0"}));
-  const DirectoryEntry* d = scan.state().directories;
-  EXPECT_STREQ(d[4].parentDisplayName, "A");
-  EXPECT_EQ(d[3].path, ScanCard::PathPrefix() + "\\A\\A1");
-  EXPECT_EQ(d[3].parentPath, ScanCard::PathPrefix() + "\\A");
-  EXPECT_EQ(d[3].listedPath, ScanCard::ListedPath("A/A1"));
-  EXPECT_STREQ(d[3].displayName, "A1");
-  ASSERT_EQ(scan.state().randomCount, 2);  // B and A1, in row order
-  EXPECT_EQ(scan.state().randomList[0], 2);
-  EXPECT_EQ(scan.state().randomList[1], 3);
-  EXPECT_TRUE(scan.card().Exists("A/A2/SNDLST04.DAT"));
-  EXPECT_EQ(out.rfind("ReadDirectoryStructure\nA\n", 0), 0u) << out;
-  EXPECT_NE(out.find("\n[A]\nB\n"), std::string::npos) << out;
-}
-
 TEST(DirectoryScan, LeavesOutUnderscoreSystemAndTooLongFoldersAndHangsOrphansOnTheRoot) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(30u);

@@ -49,16 +49,6 @@ std::string Field(const std::string& title) {
   return f + '\0';
 }
 
-TEST(TrackScan, OneUntitledTrackOnModel4GivesTheExactRecordAndAVolumeFile) {
-  ScanCard scan(4);
-  scan.card().WriteFile("A/001.MP3", Mp3WithTag({}));
-  EXPECT_EQ(Scan(scan, "A"), 1);
-  EXPECT_EQ(scan.card().ReadFile("A/SNDLST04.DAT"), "001.MP3" + std::string(6, '\0') +
-                                                        std::string("01\0", 3) + Field("001.MP3") +
-                                                        std::string(15, '\0'));
-  EXPECT_EQ(scan.card().ReadFile("A/VOLUME04.DAT"), kNewVolume);
-}
-
 TEST(TrackScan, AcceptsOnlyShortMp3NamesAndAFolderWithoutThemGetsAnEmptyList) {
   ScanCard scan(6);
   for (const char* name :
