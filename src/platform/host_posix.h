@@ -87,8 +87,9 @@ struct Resolved {
 
 // Resolves a card path ('\' or '/' separated, below the current directory)
 // or a host absolute path (leading '/', taken as it is). Each name that does
-// not exist as spelled is looked up ignoring ASCII case.
-void Resolve(const char16_t* path, Resolved& r);
+// not exist as spelled is looked up ignoring ASCII case. Without lookUp the
+// path is only spelled out: nothing is asked of the disk, exists is false.
+void Resolve(const char16_t* path, Resolved& r, bool lookUp = true);
 
 // True for the card root ("\", "" and the like).
 bool IsCardRoot(const char16_t* path);

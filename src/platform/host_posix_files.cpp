@@ -78,13 +78,28 @@ unsigned long RenameNoReplace(const char* from, const char* to) {
 }
 
 unsigned long MoveOnce(const char16_t* from, const char16_t* to) {
-  Resolve(from, source);
   Resolve(to, target);
-  if (source.tooLong || target.tooLong) return ENAMETOOLONG;
-  if (source.fatInvalid || target.fatInvalid || target.lastUnits == 0) return EINVAL;
-  if (!source.exists) return ENOENT;
+  if (target.tooLong) return ENAMETOOLONG;
+  if (target.fatInvalid || target.lastUnits == 0) return EINVAL;
   unsigned long error;
-  if (target.exists) {
+  if (!target.exists) {
+    // The usual move: the source as spelled to a free name; a source
+    // spelled otherwise on disk is looked up only when that fails.
+    Resolve(from, source, false);
+    if (source.tooLong) return ENAMETOOLONG;
+    if (source.fatInvalid) return EINVAL;
+    error = RenameNoReplace(source.path, target.spelled);
+    if (error == ENOENT) {
+      Resolve(from, source);
+      if (!source.exists) return ENOENT;
+      error = RenameNoReplace(source.path, target.spelled);
+    }
+    if (error != 0) return error;
+  } else {
+    Resolve(from, source);
+    if (source.tooLong) return ENAMETOOLONG;
+    if (source.fatInvalid) return EINVAL;
+    if (!source.exists) return ENOENT;
     // FAT holds one name in one spelling: the name is taken unless what
     // holds it is the source itself (a change of case, or no change).
     if (target.st.st_dev != source.st.st_dev || target.st.st_ino != source.st.st_ino) {
@@ -93,19 +108,18 @@ unsigned long MoveOnce(const char16_t* from, const char16_t* to) {
     if (std::strcmp(source.path, target.spelled) == 0) return 0;
     // A filesystem that ignores case would refuse a no-replace rename to
     // the source's own name in another case.
-    bool blind = PosixCardIgnoresCase();
-    error = blind && rename(source.path, target.spelled) != 0 ? static_cast<unsigned long>(errno)
-            : blind ? 0
-                    : RenameNoReplace(source.path, target.spelled);
-  } else {
-    error = RenameNoReplace(source.path, target.spelled);
+    if (!PosixCardIgnoresCase()) {
+      error = RenameNoReplace(source.path, target.spelled);
+    } else {
+      error = rename(source.path, target.spelled) == 0 ? 0 : static_cast<unsigned long>(errno);
+    }
+    if (error != 0) return error;
   }
-  if (error != 0) return error;
   char fromFolder[kPathBytes];
   char toFolder[kPathBytes];
   FolderOf(source, fromFolder);
   FolderOf(target, toFolder);
-  if (S_ISDIR(source.st.st_mode)) PosixFolderMoved(source.path);
+  PosixFolderMoved(source.path);  // held names at or below it, if a folder
   if (std::strcmp(fromFolder, toFolder) == 0) {
     PosixHeldNameAdded(toFolder, source.path + source.lastStart, target.spelled + target.lastStart);
   } else {
@@ -130,84 +144,64 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
 
 namespace {
 
-// The open(2) flags of a binary mode ("rb", "wb", "ab", "r+b"). A read does
-// not wait: a regular file ignores O_NONBLOCK, and a pipe put in a file's
-// place meanwhile cannot keep the open waiting for a writer.
-int FlagsOf(const char* binary) {
-  bool plus = std::strchr(binary, '+') != nullptr;
-  int flags = O_CLOEXEC;
-  switch (binary[0]) {
-    case 'w':
-      flags |= (plus ? O_RDWR : O_WRONLY) | O_TRUNC;
-      break;
-    case 'a':
-      flags |= (plus ? O_RDWR : O_WRONLY) | O_APPEND;
-      break;
-    default:
-      flags |= (plus ? O_RDWR : O_RDONLY) | O_NONBLOCK;
+// The host path to open the card file at path from: an existing regular
+// file as found, or, to be written, a new name in its folder as found
+// (*made set: it is made exclusively). Null with errno set when neither.
+const char* PlaceOf(const char16_t* path, bool reading, bool* made) {
+  *made = false;
+  Resolve(path, target);
+  if (target.fatInvalid || target.tooLong || path[0] == 0) {
+    errno = target.tooLong ? ENAMETOOLONG : path[0] == 0 ? ENOENT : EINVAL;
+    return nullptr;
   }
-  return flags;
-}
-
-// Opens the card file at path; -1 with errno set when it cannot.
-int OpenOnCard(const char16_t* path, const char* binary) {
-  if (path[0] == 0) {
+  if (target.exists) {
+    EntryKind kind = KindOf(target);
+    if (kind == EntryKind::kFile) return target.path;
+    errno = kind == EntryKind::kFolder ? EISDIR : EINVAL;  // a folder is not a file
+    return nullptr;
+  }
+  if (reading) {
     errno = ENOENT;
-    return -1;
+    return nullptr;
   }
-  int flags = FlagsOf(binary);
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    Resolve(path, target);
-    if (target.fatInvalid || target.tooLong) {
-      errno = target.tooLong ? ENAMETOOLONG : EINVAL;
-      return -1;
-    }
-    int fd;
-    if (target.exists) {
-      EntryKind kind = KindOf(target);
-      if (kind != EntryKind::kFile) {
-        errno = kind == EntryKind::kFolder ? EISDIR : EINVAL;  // a folder is not a file
-        return -1;
-      }
-      fd = open(target.path, flags);
-    } else if (binary[0] == 'r') {
-      errno = ENOENT;
-      return -1;
-    } else {
-      fd = open(target.spelled, flags | O_CREAT | O_EXCL, 0666);
-      if (fd >= 0) {
-        char folder[kPathBytes];
-        FolderOf(target, folder);
-        PosixHeldNameAdded(folder, nullptr, target.spelled + target.lastStart);
-      }
-    }
-    if (fd >= 0 || !target.lookedUp || (errno != ENOENT && errno != EEXIST)) return fd;
-    PosixDropHeldNames();  // the held names were stale: once more from the disk
-  }
-  return -1;
-}
-
-std::FILE* StreamOver(int fd, const char* binary) {
-  if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, binary);
-  if (file == nullptr) {
-    int error = errno;
-    close(fd);
-    errno = error;
-  }
-  return file;
+  *made = true;
+  return target.spelled;
 }
 
 }  // namespace
 
 std::FILE* HostOpenW(const char16_t* path, const char* mode) {
-  char binary[4];
+  // Binary always; never inherited by another program.
+  char how[8];
   int n = 0;
-  binary[n++] = (mode[0] == 'w' || mode[0] == 'a') ? mode[0] : 'r';
-  if (std::strchr(mode, '+') != nullptr) binary[n++] = '+';
-  binary[n++] = 'b';
-  binary[n] = 0;
-  return StreamOver(OpenOnCard(path, binary), binary);
+  how[n++] = (mode[0] == 'w' || mode[0] == 'a') ? mode[0] : 'r';
+  if (std::strchr(mode, '+') != nullptr) how[n++] = '+';
+  how[n++] = 'b';
+  how[n++] = 'e';
+  how[n] = 0;
+  if (path[0] == u'/') {
+    // A host path: a work file in the run's own folder, opened as named.
+    Resolve(path, target, false);
+    return target.tooLong ? nullptr : std::fopen(target.path, how);
+  }
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    bool made;
+    const char* place = PlaceOf(path, how[0] == 'r', &made);
+    if (place == nullptr) return nullptr;
+    if (made) std::strcat(how, "x");  // O_EXCL: a name taken meanwhile is never written over
+    if (std::FILE* file = std::fopen(place, how)) {
+      if (made) {
+        char folder[kPathBytes];
+        FolderOf(target, folder);
+        PosixHeldNameAdded(folder, nullptr, target.spelled + target.lastStart);
+      }
+      return file;
+    }
+    if (!target.lookedUp || (errno != ENOENT && errno != EEXIST)) return nullptr;
+    how[n] = 0;
+    PosixDropHeldNames();  // the held names were stale: once more from the disk
+  }
+  return nullptr;
 }
 
 std::FILE* HostOpen(const char* path, const char* mode) {
@@ -219,15 +213,30 @@ std::FILE* HostOpen(const char* path, const char* mode) {
 int HostReadFileHead(const char* path, void* buf, int size) {
   char16_t wide[1024];
   if (!ToWidePath(path, wide, 1024)) return -1;
-  int fd = OpenOnCard(wide, "rb");
-  if (fd < 0) return -1;
+  // Tried as spelled first; looked up only when that is not there. The
+  // open does not wait: a pipe in a file's place gives nothing.
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+  Resolve(wide, target, false);
+  if (target.fatInvalid || target.tooLong) return -1;
+  int fd = open(target.path, kFlags);
+  if (fd < 0) {
+    bool made;
+    const char* place = PlaceOf(wide, true, &made);
+    fd = place != nullptr ? open(place, kFlags) : -1;
+    if (fd < 0) return -1;
+  }
   int got = 0;
   while (got < size) {
     ssize_t n = read(fd, static_cast<char*>(buf) + got, static_cast<size_t>(size - got));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     got += static_cast<int>(n);
+    if (got < size) break;  // a file read short is at its end
   }
+  // A head shorter than asked must come from a regular file: a folder or a
+  // pipe gives less.
+  struct stat st;
+  if (got < size && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) got = -1;
   close(fd);
   return got;
 }

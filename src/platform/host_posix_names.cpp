@@ -360,6 +360,23 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
   r.spelled[spelledEnd] = 0;
 }
 
+// True when the held names are those of the path's folder and hold its
+// last name in no case: then it is not there, and nothing is asked of the
+// disk. (Made meanwhile by another program, the name may be missed; new
+// files are made exclusively and moves never replace, so that costs none.)
+bool HeldAbsent(Resolved& r) {
+  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return false;
+  char folder[kPathBytes];
+  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
+  folder[r.parentEnd] = 0;
+  if (!IsHeld(folder)) return false;
+  for (int i = 0; i < held.count; ++i) {
+    if (NameMatches(held.bytes + held.start[i], r.lastName, r.lastUnits)) return false;
+  }
+  r.lookedUp = true;
+  return true;
+}
+
 // Looks up the names of a path that is not there as spelled. Most such
 // paths name something in a folder that is there as spelled: then only the
 // last name is looked up.
@@ -369,7 +386,7 @@ void LookUp(const char16_t* path, Resolved& r) {
   folder[r.parentEnd] = 0;
   struct stat st;
   r.lookedUp = true;
-  if (r.parentEnd > 0 && lstat(folder, &st) != 0) {
+  if (r.parentEnd > 0 && !IsHeld(folder) && lstat(folder, &st) != 0) {
     Build(path, r, true);
   } else {
     char spelling[kPathBytes];
@@ -382,16 +399,16 @@ void LookUp(const char16_t* path, Resolved& r) {
 
 }  // namespace
 
-void Resolve(const char16_t* path, Resolved& r) {
+void Resolve(const char16_t* path, Resolved& r, bool lookUp) {
   r.fatInvalid = r.tooLong = r.exists = r.lookedUp = false;
   if (path[0] == u'/') {
     // A host path (a work file of the tool's own): taken as it is.
     Build(path, r, false, true);
-    r.exists = !r.tooLong && lstat(r.path, &r.st) == 0;
+    r.exists = lookUp && !r.tooLong && lstat(r.path, &r.st) == 0;
     return;
   }
   Build(path, r, false);
-  if (r.tooLong) return;
+  if (r.tooLong || !lookUp || HeldAbsent(r)) return;
   if (lstat(r.path, &r.st) == 0) {
     r.exists = true;
     return;

@@ -143,13 +143,14 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
     ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, kFileLogName));
     return;
   }
+  // Listed first, the folder's names serve the look-up of its log.
+  NameTable& table = StartTable();
+  ListTracks(state, folder, table);
   LogWriter log;
   if (!OpenLogForAppend(logPath, log)) {
     ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
     return;
   }
-  NameTable& table = StartTable();
-  ListTracks(state, folder, table);
   if (table.overflow) {
     ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
     table.count = 0;

@@ -183,9 +183,8 @@ bool ExistsInFolder(const char* folderPath, const char* fileName) {
 }  // namespace
 
 uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
-  ReadDisplayNameFile(state, listedPath);
-  ReadFileRenameLog(state, listedPath);
-
+  // The folder is listed first: its names then serve the look-ups of the
+  // files read next without another read of the folder.
   char workFile[sizeof state.workDir + 16];
   std::snprintf(workFile, sizeof workFile, "%s%s", state.workDir, "\\FILLSTWK.TXT");
   if (!HostWriteFileListing(listedPath, workFile)) {
@@ -193,6 +192,8 @@ uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
     ConsolePrintf(kMsgCannotCreate, workFile);
     return 0;
   }
+  ReadDisplayNameFile(state, listedPath);
+  ReadFileRenameLog(state, listedPath);
   return ScanFileListing(state, listedPath, workFile);
 }
 
