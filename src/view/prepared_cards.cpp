@@ -59,18 +59,8 @@ struct PreparedSet {
 
 ToolResult PrepareCard(const fs::path& root, int model) {
   fs::copy(VIEW_TEST_FONTS, root / "_FONT", fs::copy_options::recursive);
-  // cardprep lists folders into fixed file names in the temporary folder:
-  // runs from test programs working in parallel must each have their own.
-  const fs::path work = NewTempFolder("cardprep-view-work-");
-  const char* old = std::getenv("TMPDIR");
-  const std::string saved = old != nullptr ? old : "";
-  setenv("TMPDIR", work.c_str(), 1);
   ToolResult r = RunTool(CARDPREP_EXE, {}, root.string(),
                          "go\n" + std::to_string(model) + (model >= 8 ? "\n0\n" : "\n"));
-  if (old != nullptr) setenv("TMPDIR", saved.c_str(), 1);
-  else unsetenv("TMPDIR");
-  std::error_code ec;
-  fs::remove_all(work, ec);
   return r;
 }
 
