@@ -1,0 +1,30 @@
+// Pieces the Win32 host files share (host_win32*.cpp only).
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "platform/host.h"
+
+constexpr int kPathUnits = 1024;
+
+inline const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+inline wchar_t* Wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+inline const char16_t* Units(const wchar_t* text) {
+  return reinterpret_cast<const char16_t*>(text);
+}
+
+int Length(const char16_t* text);
+
+// A code page 932 path in UTF-16; false when it does not fit (a cut path
+// could name another file).
+bool ToWidePath(const char* cp932, char16_t* out, int units);
+
+// True when some component of the path is a name FAT cannot hold. A drive
+// ("E:") in front is not a name.
+bool HasFatInvalidName(const char16_t* path);
+
+// out = folder + "\" + name (no doubled separator after a drive root "E:\").
+bool Join(char16_t* out, int units, const char16_t* folder, const char16_t* name);
