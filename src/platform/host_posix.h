@@ -68,6 +68,18 @@ void PosixHeldNameAdded(const char* folder, const char* from, const char* name);
 // A folder at host path moved: held names at or below it are dropped.
 void PosixFolderMoved(const char* path);
 
+// True when the held names are those of folder (a host path, "" for the
+// current directory), and whether they hold name in any case.
+bool PosixHolds(const char* folder);
+bool PosixHeldHolds(const char16_t* name, int units);
+
+// The spelling in folder of the entry equal to name ignoring ASCII case,
+// copied to out: of several (only a case-sensitive disk has them), the first
+// in byte order, so the choice never depends on the order of the disk. From
+// the held names when they are folder's (*fromHeld), else the folder is read.
+bool PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
+                       bool* fromHeld);
+
 // --- Paths --------------------------------------------------------------------
 
 // A card path resolved to a host path.

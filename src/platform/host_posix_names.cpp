@@ -193,16 +193,19 @@ const char* PosixNextEntry(PosixFolderReader& reader, int* dirFd, unsigned char*
   return nullptr;
 }
 
-namespace {
+bool PosixHolds(const char* folder) { return IsHeld(folder); }
 
-// The spelling in folder of the entry equal to name ignoring ASCII case,
-// copied to out: of several (only a case-sensitive disk has them), the first
-// in byte order, so the choice never depends on the order of the disk.
-// From the held names when they are folder's; else the folder is read.
-bool foundHeld;  // a spelling came from the held names
+bool PosixHeldHolds(const char16_t* name, int units) {
+  for (int i = 0; i < held.count; ++i) {
+    if (NameMatches(held.bytes + held.start[i], name, units)) return true;
+  }
+  return false;
+}
 
-bool FindSpelling(const char* folder, const char16_t* name, int units, char* out, int size) {
-  if (!IsHeld(folder)) PosixReadFolder(folder, [](const char*, int, unsigned char) {});
+bool PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
+                       bool* fromHeld) {
+  *fromHeld = IsHeld(folder);
+  if (!*fromHeld) PosixReadFolder(folder, [](const char*, int, unsigned char) {});
   const char* best = nullptr;
   auto consider = [&](const char* spelling) {
     if (NameMatches(spelling, name, units) && (best == nullptr || std::strcmp(spelling, best) < 0)) {
@@ -213,7 +216,6 @@ bool FindSpelling(const char* folder, const char16_t* name, int units, char* out
     for (int i = 0; i < held.count; ++i) consider(held.bytes + held.start[i]);
     if (best == nullptr || static_cast<int>(std::strlen(best)) >= size) return false;
     std::strcpy(out, best);
-    foundHeld = true;
     return true;
   }
   // Too many names to hold: read once more, keeping the best as it goes.
@@ -227,6 +229,8 @@ bool FindSpelling(const char* folder, const char16_t* name, int units, char* out
   });
   return found;
 }
+
+namespace {
 
 int caseBlind = -1;  // -1 not decided yet, else 0 or 1
 
@@ -272,154 +276,4 @@ bool PosixCardIgnoresCase() {
 void HostForgetFolderNames() {
   PosixDropHeldNames();
   caseBlind = -1;
-}
-
-// --- Paths --------------------------------------------------------------------
-
-bool IsCardRoot(const char16_t* path) {
-  for (int i = 0; path[i] != 0; ++i) {
-    if (!HostIsSeparator(path[i])) return false;
-  }
-  return true;
-}
-
-namespace {
-
-// The walk over a path's names.
-struct Walk {
-  const char16_t* path;
-  int at;
-  const char16_t* name;  // the current name and its units
-  int units;
-  bool Next() {
-    while (HostIsSeparator(path[at])) ++at;
-    name = path + at;
-    while (path[at] != 0 && !HostIsSeparator(path[at])) ++at;
-    units = static_cast<int>(path + at - name);
-    return units > 0;
-  }
-};
-
-bool Append(Resolved& r, int* pos, const char* bytes, int len) {
-  if (*pos + len + 1 >= kPathBytes) {
-    r.tooLong = true;
-    return false;
-  }
-  std::memcpy(r.path + *pos, bytes, static_cast<size_t>(len));
-  *pos += len;
-  r.path[*pos] = 0;
-  return true;
-}
-
-// Builds r.path from the names of path; with lookUp, each name that is not
-// there as spelled is looked up in its folder ignoring case, until one is
-// missing in every case. Fills r.spelled with the last name as given. An
-// absolute path starts at the host's root.
-void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false) {
-  int pos = absolute ? 1 : 0;
-  r.path[0] = '/';
-  r.path[pos] = 0;
-  r.parentEnd = r.lastStart = 0;
-  bool missing = false;
-  r.lastName = nullptr;
-  r.lastUnits = 0;
-  Walk walk{path, 0, nullptr, 0};
-  while (walk.Next()) {
-    bool dot = HostIsDotName(walk.name, walk.units);
-    if (!absolute && !dot && HostIsFatInvalidName(walk.name, walk.units)) r.fatInvalid = true;
-    r.parentEnd = pos;
-    if (pos > 0 && r.path[pos - 1] != '/' && !Append(r, &pos, "/", 1)) return;
-    r.lastStart = pos;
-    if (!PosixAppendUtf8(walk.name, walk.units, r.path, kPathBytes, &pos)) {
-      r.tooLong = true;
-      return;
-    }
-    r.lastName = walk.name;
-    r.lastUnits = walk.units;
-    if (!lookUp || missing || dot) continue;
-    struct stat st;
-    if (lstat(r.path, &st) == 0) continue;
-    char folder[kPathBytes];
-    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-    folder[r.parentEnd] = 0;
-    char spelling[kPathBytes];
-    if (FindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling)) {
-      pos = r.lastStart;
-      if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
-    } else {
-      missing = true;
-    }
-  }
-  if (pos == 0) std::strcpy(r.path, ".");
-  std::memcpy(r.spelled, r.path, static_cast<size_t>(r.lastStart));
-  int spelledEnd = r.lastStart;
-  if (r.lastName != nullptr &&
-      !PosixAppendUtf8(r.lastName, r.lastUnits, r.spelled, kPathBytes, &spelledEnd)) {
-    r.tooLong = true;
-  }
-  r.spelled[spelledEnd] = 0;
-}
-
-// True when the held names are those of the path's folder and hold its
-// last name in no case: then it is not there, and nothing is asked of the
-// disk. (Made meanwhile by another program, the name may be missed; new
-// files are made exclusively and moves never replace, so that costs none.)
-bool HeldAbsent(Resolved& r) {
-  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return false;
-  char folder[kPathBytes];
-  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-  folder[r.parentEnd] = 0;
-  if (!IsHeld(folder)) return false;
-  for (int i = 0; i < held.count; ++i) {
-    if (NameMatches(held.bytes + held.start[i], r.lastName, r.lastUnits)) return false;
-  }
-  r.lookedUp = true;
-  return true;
-}
-
-// Looks up the names of a path that is not there as spelled. Most such
-// paths name something in a folder that is there as spelled: then only the
-// last name is looked up.
-void LookUp(const char16_t* path, Resolved& r) {
-  char folder[kPathBytes];
-  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-  folder[r.parentEnd] = 0;
-  struct stat st;
-  r.lookedUp = true;
-  if (r.parentEnd > 0 && !IsHeld(folder) && lstat(folder, &st) != 0) {
-    Build(path, r, true);
-  } else {
-    char spelling[kPathBytes];
-    int pos = r.lastStart;
-    if (!FindSpelling(folder, r.lastName, r.lastUnits, spelling, sizeof spelling)) return;
-    if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
-  }
-  r.exists = !r.tooLong && lstat(r.path, &r.st) == 0;
-}
-
-}  // namespace
-
-void Resolve(const char16_t* path, Resolved& r, bool lookUp) {
-  r.fatInvalid = r.tooLong = r.exists = r.lookedUp = false;
-  if (path[0] == u'/') {
-    // A host path (a work file of the tool's own): taken as it is.
-    Build(path, r, false, true);
-    r.exists = lookUp && !r.tooLong && lstat(r.path, &r.st) == 0;
-    return;
-  }
-  Build(path, r, false);
-  if (r.tooLong || !lookUp || HeldAbsent(r)) return;
-  if (lstat(r.path, &r.st) == 0) {
-    r.exists = true;
-    return;
-  }
-  if (errno != ENOENT || PosixCardIgnoresCase()) return;
-  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return;
-  foundHeld = false;
-  LookUp(path, r);
-  if (!r.exists && foundHeld) {
-    // A held spelling that is gone: the names were stale.
-    PosixDropHeldNames();
-    LookUp(path, r);
-  }
 }

@@ -1,0 +1,157 @@
+// Card paths on a POSIX disk: the host path of what a card path names, each
+// name found in any ASCII case as FAT would find it.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/host_internal.h"
+#include "platform/host_posix.h"
+
+bool IsCardRoot(const char16_t* path) {
+  for (int i = 0; path[i] != 0; ++i) {
+    if (!HostIsSeparator(path[i])) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The walk over a path's names.
+struct Walk {
+  const char16_t* path;
+  int at;
+  const char16_t* name;  // the current name and its units
+  int units;
+  bool Next() {
+    while (HostIsSeparator(path[at])) ++at;
+    name = path + at;
+    while (path[at] != 0 && !HostIsSeparator(path[at])) ++at;
+    units = static_cast<int>(path + at - name);
+    return units > 0;
+  }
+};
+
+bool Append(Resolved& r, int* pos, const char* bytes, int len) {
+  if (*pos + len + 1 >= kPathBytes) {
+    r.tooLong = true;
+    return false;
+  }
+  std::memcpy(r.path + *pos, bytes, static_cast<size_t>(len));
+  *pos += len;
+  r.path[*pos] = 0;
+  return true;
+}
+
+// Builds r.path from the names of path; with lookUp, each name that is not
+// there as spelled is looked up in its folder ignoring case, until one is
+// missing in every case. Fills r.spelled with the last name as given. An
+// absolute path starts at the host's root.
+void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false) {
+  int pos = absolute ? 1 : 0;
+  r.path[0] = '/';
+  r.path[pos] = 0;
+  r.parentEnd = r.lastStart = 0;
+  bool missing = false;
+  r.lastName = nullptr;
+  r.lastUnits = 0;
+  Walk walk{path, 0, nullptr, 0};
+  while (walk.Next()) {
+    bool dot = HostIsDotName(walk.name, walk.units);
+    if (!absolute && !dot && HostIsFatInvalidName(walk.name, walk.units)) r.fatInvalid = true;
+    r.parentEnd = pos;
+    if (pos > 0 && r.path[pos - 1] != '/' && !Append(r, &pos, "/", 1)) return;
+    r.lastStart = pos;
+    if (!PosixAppendUtf8(walk.name, walk.units, r.path, kPathBytes, &pos)) {
+      r.tooLong = true;
+      return;
+    }
+    r.lastName = walk.name;
+    r.lastUnits = walk.units;
+    if (!lookUp || missing || dot) continue;
+    struct stat st;
+    if (lstat(r.path, &st) == 0) continue;
+    char folder[kPathBytes];
+    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
+    folder[r.parentEnd] = 0;
+    char spelling[kPathBytes];
+    bool fromHeld;
+    if (PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &fromHeld)) {
+      pos = r.lastStart;
+      if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
+    } else {
+      missing = true;
+    }
+  }
+  if (pos == 0) std::strcpy(r.path, ".");
+  std::memcpy(r.spelled, r.path, static_cast<size_t>(r.lastStart));
+  int spelledEnd = r.lastStart;
+  if (r.lastName != nullptr &&
+      !PosixAppendUtf8(r.lastName, r.lastUnits, r.spelled, kPathBytes, &spelledEnd)) {
+    r.tooLong = true;
+  }
+  r.spelled[spelledEnd] = 0;
+}
+
+// True when the held names are those of the path's folder and hold its
+// last name in no case: then it is not there, and nothing is asked of the
+// disk. (Made meanwhile by another program, the name may be missed; new
+// files are made exclusively and moves never replace, so that costs none.)
+bool HeldAbsent(Resolved& r) {
+  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return false;
+  char folder[kPathBytes];
+  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
+  folder[r.parentEnd] = 0;
+  if (!PosixHolds(folder) || PosixHeldHolds(r.lastName, r.lastUnits)) return false;
+  r.lookedUp = true;
+  return true;
+}
+
+// Looks up the names of a path that is not there as spelled. Most such
+// paths name something in a folder that is there as spelled: then only the
+// last name is looked up.
+void LookUp(const char16_t* path, Resolved& r, bool* fromHeld) {
+  char folder[kPathBytes];
+  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
+  folder[r.parentEnd] = 0;
+  struct stat st;
+  r.lookedUp = true;
+  if (r.parentEnd > 0 && !PosixHolds(folder) && lstat(folder, &st) != 0) {
+    Build(path, r, true);
+  } else {
+    char spelling[kPathBytes];
+    int pos = r.lastStart;
+    if (!PosixFindSpelling(folder, r.lastName, r.lastUnits, spelling, sizeof spelling, fromHeld)) {
+      return;
+    }
+    if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
+  }
+  r.exists = !r.tooLong && lstat(r.path, &r.st) == 0;
+}
+
+}  // namespace
+
+void Resolve(const char16_t* path, Resolved& r, bool lookUp) {
+  r.fatInvalid = r.tooLong = r.exists = r.lookedUp = false;
+  if (path[0] == u'/') {
+    // A host path (a work file of the tool's own): taken as it is.
+    Build(path, r, false, true);
+    r.exists = lookUp && !r.tooLong && lstat(r.path, &r.st) == 0;
+    return;
+  }
+  Build(path, r, false);
+  if (r.tooLong || !lookUp || HeldAbsent(r)) return;
+  if (lstat(r.path, &r.st) == 0) {
+    r.exists = true;
+    return;
+  }
+  if (errno != ENOENT || PosixCardIgnoresCase()) return;
+  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return;
+  bool fromHeld = false;
+  LookUp(path, r, &fromHeld);
+  if (!r.exists && fromHeld) {
+    // The held names led nowhere: they were stale.
+    PosixDropHeldNames();
+    LookUp(path, r, &fromHeld);
+  }
+}
