@@ -36,7 +36,9 @@ std::string Titled(const std::string& cp932, int version = 3) {
 void MakeSampleCard(const TempCard& card, int model) {
   const std::string japan = model >= 8 ? "日本の歌" : "Nihon no Uta";
   card.WriteFile(japan + "/My Song.mp3", Titled("Song A", 2));
-  card.WriteFile(japan + "/Other Song.mp3", Mp3({}));
+  // A display title comes before the tag (and on models 4 and 6 one of
+  // double-byte characters leaves the short name, not the tag).
+  card.WriteFile(japan + "/Other Song.mp3", Titled("Tag Two"));
   card.WriteFile(japan + "/表示名04.txt", ToCp932("Other Song.mp3\t\tもう一つの歌\r\n"));
   card.WriteFile("Jazz/Blue.mp3", Titled("Take Five"));
   card.WriteFile("Jazz/Best/b.mp3", Mp3({Id3TextFrame("TIT2", Utf16Text(u"So What"))}));
@@ -52,6 +54,8 @@ void MakeSampleCard(const TempCard& card, int model) {
   card.WriteFile("BWV 1007/Allemande.mp3", Titled("Album Name - Allemande"));
   card.WriteFile("Bach/001.MP3", Mp3({}));
   card.WriteFile("Bach/cover.jpg", "not a track");
+  // A track that kept its name has no old name to look up a display title by.
+  card.WriteFile("Bach/表示名04.txt", "001.MP3\tNot for a kept name\r\n");
   card.WriteFile("_PRIVATE/keep.mp3", "never touched");
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "driver/run_state.h"
@@ -128,28 +127,6 @@ TEST(TrackScan, TextFieldsLoseTheLeadingPartThatEveryTitleShares) {
     std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
     for (size_t i = 0; i < tags.size(); ++i)
       EXPECT_EQ(TextField(list, i, 64), Field(titles[i])) << tags[0] << ", track " << i;
-  }
-}
-
-TEST(TrackScan, TitleComesFromTheRuleTheRenameLogAndTheModelsCharacterSet) {
-  // {model, title rule, text fields}. 003.MP3 kept its name: the display-name file cannot
-  // name it; model 4 shows the short name for a double-byte title.
-  const std::tuple<int, int, Strings> cases[] = {
-      {10, 0, {"Best Song", ToCp932("ラブソング"), "Tag Three"}},
-      {10, 1, {"My Song.mp3", "Other.mp3", "003.MP3"}},
-      {4, 0, {"Best Song", "002.MP3", "Tag Three"}}};
-  for (const auto& [model, rule, fields] : cases) {
-    ScanCard scan(model, rule);
-    scan.WriteRenameLog("A/RENFIL04.LOG", "001.MP3\tMy Song.mp3\n002.MP3\tOther.mp3\n");
-    scan.card().WriteFile(
-        "A/表示名04.txt",
-        ToCp932("My Song.mp3\tBest Song\nOther.mp3\tラブソング\n003.MP3\tKept\n"));
-    const char* tags[] = {"Tag One", "Tag Two", "Tag Three"};
-    for (int i = 0; i < 3; ++i) scan.card().WriteFile("A/" + TrackName(i + 1), TaggedMp3(tags[i]));
-    Scan(scan, "A");
-    std::string list = scan.card().ReadFile(model == 4 ? "A/SNDLST04.DAT" : "A/SNDLST10.DAT");
-    for (size_t i = 0; i < 3; ++i)
-      EXPECT_EQ(TextField(list, i, list.size() / 3), Field(fields[i])) << model << rule << i;
   }
 }
 
