@@ -30,8 +30,7 @@ std::string RenameCard::Run(const std::string& folder) {
   return GetCapturedConsole();
 }
 
-std::string RenameCard::WorkLog() const {
-  std::FILE* log = state_->workLog;
+std::string WorkLogSoFar(std::FILE* log) {
   std::fflush(log);
   std::string bytes(static_cast<size_t>(std::ftell(log)), '\0');
   std::rewind(log);

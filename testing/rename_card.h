@@ -14,6 +14,9 @@
 #include "testing/console_text.h"
 #include "testing/temp_card.h"
 
+// What a work log stream holds so far; the stream stays open for writing.
+std::string WorkLogSoFar(std::FILE* log);
+
 class RenameCard : public TempCard {
  public:
   explicit RenameCard(int model = 8);
@@ -31,7 +34,7 @@ class RenameCard : public TempCard {
   // A card path ("\A\B") as the pass shows it.
   std::string Shown(const std::string& path) const { return shownRoot_ + path; }
   // The work log so far (code page 932, CR LF).
-  std::string WorkLog() const;
+  std::string WorkLog() const { return WorkLogSoFar(state_->workLog); }
 
  private:
   std::unique_ptr<RunState> state_;

@@ -20,15 +20,6 @@ ScanCard::~ScanCard() {
   std::filesystem::remove_all(work_, ec);
 }
 
-std::string ScanCard::WorkLog() const {
-  std::FILE* log = state_->workLog;
-  std::fflush(log);
-  std::string out(static_cast<size_t>(std::ftell(log)), '\0');
-  std::rewind(log);
-  out.resize(std::fread(out.data(), 1, out.size(), log));
-  std::fseek(log, 0, SEEK_END);  // needed before the next write
-  return out;
-}
 
 namespace {
 
@@ -53,14 +44,4 @@ std::string ScanCard::ListedPath(const std::string& relativeUtf8) {
 std::string ScanCard::PathPrefix() {
   std::string root = ListingRoot();
   return root.empty() ? root : root.substr(2);
-}
-
-void ScanCard::WriteRenameLog(const std::string& relativePath, const std::string& lines) const {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t u : ToUtf16(lines)) {
-    if (u == u'\n') bytes.append("\r\0", 2);
-    bytes += static_cast<char>(u & 0xFF);
-    bytes += static_cast<char>(u >> 8);
-  }
-  card_.WriteFile(relativePath, bytes);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "driver/run_state.h"
+#include "testing/rename_card.h"
 #include "testing/temp_card.h"
 
 class ScanCard {
@@ -19,7 +20,7 @@ class ScanCard {
   RunState& state() { return *state_; }
   const TempCard& card() const { return card_; }
   // The work log so far (code page 932, CR LF).
-  std::string WorkLog() const;
+  std::string WorkLog() const { return WorkLogSoFar(state_->workLog); }
 
   // A folder's path as the listing gives it ("\MUSIC\A" for "MUSIC/A" on
   // POSIX; with the card root's drive and path before it on Windows).
@@ -27,8 +28,6 @@ class ScanCard {
   // The part of a listed path before the card's folders, drive taken off:
   // "" on POSIX, the card root's own path on Windows.
   static std::string PathPrefix();
-  // Writes a rename log (UTF-16LE with its mark, CR LF) of the UTF-8 lines.
-  void WriteRenameLog(const std::string& relativePath, const std::string& lines) const;
 
  private:
   TempCard card_;

@@ -101,11 +101,6 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after) {
   return out;
 }
 
-inline Snapshot Without(Snapshot shot, const std::vector<std::string>& paths) {
-  for (const std::string& p : paths) shot.erase(p);
-  return shot;
-}
-
 // Runs the tool on the card. Each run gets a temporary folder of its own,
 // in memory too where there is room (the scan rewrites its file listing
 // there once per folder).

@@ -166,18 +166,4 @@ TEST(MakeFontSet, FailsWithAReasonWhenASourceIsMissing) {
   EXPECT_TRUE(fonts.empty());
 }
 
-// Glyphs are copied whole or not at all, from a strike of the exact size.
-TEST(CopyGlyph, TellsMissingGlyphsAndPixelsOutsideTheCell) {
-  std::string error;
-  GlyphSourcePtr source = OpenGlyphSource(Shinonome("shnmk16.pcf.gz"), 16, error);
-  ASSERT_NE(source, nullptr) << error;
-  BitmapGlyph glyph;
-  EXPECT_EQ(CopyGlyph(*source, 0x2230, 16, 16, 0, glyph), GlyphCopy::kMissing);  // unassigned
-  EXPECT_EQ(CopyGlyph(*source, 0x467C, 12, 12, 0, glyph), GlyphCopy::kOutsideCell);
-  EXPECT_EQ(CopyGlyph(*source, 0x467C, 16, 16, 4, glyph), GlyphCopy::kOutsideCell);
-  EXPECT_EQ(OpenGlyphSource(Shinonome("shnmk16.pcf.gz"), 12, error), nullptr);  // no 12-dot strike
-  EXPECT_NE(error.find("12"), std::string::npos);
-  EXPECT_EQ(OpenGlyphSource("/nonexistent.pcf", 16, error), nullptr);
-}
-
 }  // namespace

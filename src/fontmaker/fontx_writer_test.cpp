@@ -69,14 +69,6 @@ TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
   }
 }
 
-TEST(MakeCodeBlocks, JoinsTheClosestRunsWhenThereAreTooMany) {
-  std::map<uint16_t, BitmapGlyph> glyphs;
-  for (uint16_t code : {0x8140, 0x8141, 0x817E, 0x8180, 0x8184, 0x8240}) glyphs[code] = {};
-  EXPECT_EQ(MakeCodeBlocks(glyphs, 3),
-            (std::vector<CodeRange>{{0x8140, 0x8141}, {0x817E, 0x8184}, {0x8240, 0x8240}}));
-  EXPECT_EQ(MakeCodeBlocks(glyphs, 1), (std::vector<CodeRange>{{0x8140, 0x8240}}));
-}
-
 // Past 255 runs, gaps are joined into blocks: the reader takes the file and
 // the joined codes read back blank.
 TEST(EncodeFontx, JoinedBlocksReadBackThroughTheCardsReader) {

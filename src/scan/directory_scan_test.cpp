@@ -9,6 +9,7 @@
 
 #include "driver/run_state.h"
 #include "testing/console_text.h"
+#include "testing/rename_card.h"
 #include "testing/scan_card.h"
 
 namespace {
@@ -60,9 +61,9 @@ TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
   for (int model : {4, 8}) {
     ScanCard scan(model);
     SKIP_IF_CARD_TOO_DEEP(12u);
-    scan.WriteRenameLog("00001/RENDIR04.LOG", "日本の歌\n");
-    scan.WriteRenameLog("LONGFOLD/RENDIR04.LOG", "Long folder name\n");
-    scan.WriteRenameLog("00002/RENDIR04.LOG", "Many letters: abcdefghijklmnopqrstuvwxyz\n");
+    scan.card().WriteFile("00001/RENDIR04.LOG", Utf16Log("日本の歌\n"));
+    scan.card().WriteFile("LONGFOLD/RENDIR04.LOG", Utf16Log("Long folder name\n"));
+    scan.card().WriteFile("00002/RENDIR04.LOG", Utf16Log("Many letters: abcdefghijklmnopqrstuvwxyz\n"));
     scan.card().MakeDir("LONGFOLD/SUB");
     ScanFolders(scan);
     const DirectoryEntry* d = scan.state().directories;
