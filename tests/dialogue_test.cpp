@@ -43,65 +43,37 @@ TEST(Dialogue, ShowsTheCurrentDirectoryAndAsksToConfirm) {
   EXPECT_TRUE(card.Tree().empty());
 }
 
-TEST(Dialogue, OnlyALineStartingWithLowerCaseGoContinues) {
-  for (const char* answer : {"GO\n", " go\n", "g\n", "Go\n", "\n"}) {
-    TempCard card;
-    ToolResult r = RunOn(card, std::string(answer) + "4\n");
-    EXPECT_EQ(r.status, 0) << answer;
-    EXPECT_TRUE(r.output.ends_with(kConfirm)) << answer;
-    EXPECT_TRUE(card.Tree().empty()) << answer;
-  }
-  for (const char* answer : {"go\n", "gone\n", "go on\n", "go"}) {
-    TempCard card;
-    ToolResult r = RunOn(card, std::string(answer) + (answer[2] ? "" : "\n") + "6\n");
-    EXPECT_EQ(r.status, 0) << answer;
-    EXPECT_EQ(Count(r.output, kModelPrompt), 1) << answer;
-    EXPECT_TRUE(card.Exists("HIST04.DAT")) << answer;
-  }
-}
-
-TEST(Dialogue, EndOfInputAtEveryPromptStopsQuietly) {
-  struct Case {
-    const char* input;
-    int modelPrompts;
+// Answers and where they lead: how often each prompt is shown and whether
+// the card is prepared. Only a line starting with lower-case go goes on; a
+// wrong model is asked again with the full prompt, a wrong title rule
+// silently; an over-long line is one answer; end of input stops quietly.
+// Models 4 and 6 never ask the rule nor read fonts (the card has none).
+TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
+  const struct {
+    std::string input;
+    int modelPrompts, rulePrompts;
+    bool prepared;
+  } cases[] = {
+      {"GO\n4\n", 0, 0, false},   {" go\n4\n", 0, 0, false},    {"g\n4\n", 0, 0, false},
+      {"Go\n4\n", 0, 0, false},   {"\n4\n", 0, 0, false},       {"go\n6\n", 1, 0, true},
+      {"gone\n6\n", 1, 0, true},  {"go on\n4\n", 1, 0, true},   {"go\n", 1, 0, false},
+      {"go\n7\n", 2, 0, false},   {"go\n10\n", 1, 1, false},    {"go\n10\n2\n", 1, 1, false},
+      {"go\n7\n0\nx\n6\n", 4, 0, true},
+      {"go\n" + std::string(150, '7') + std::string(50, '4') + "\n6\n", 2, 0, true},
   };
-  for (Case c : {Case{"go\n", 1}, Case{"go\n7\n", 2}, Case{"go\n10\n", 1}, Case{"go\n10\n2\n", 1}}) {
+  for (const auto& c : cases) {
     TempCard card;
-    WriteTestFontSet();
+    if (c.input.find("10") != std::string::npos) WriteTestFontSet();
     ToolResult r = RunOn(card, c.input);
     EXPECT_EQ(r.status, 0) << c.input;
     EXPECT_EQ(Count(r.output, kModelPrompt), c.modelPrompts) << c.input;
-    EXPECT_FALSE(card.Exists("CARDPREP.LOG")) << c.input;
-    EXPECT_FALSE(card.Exists("HIST04.DAT")) << c.input;
-  }
-}
-
-TEST(Dialogue, AWrongModelIsAskedAgainWithTheFullPrompt) {
-  TempCard card;
-  ToolResult r = RunOn(card, "go\n7\n0\nx\n6\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Count(r.output, kModelPrompt), 4);
-  EXPECT_EQ(Count(r.output, kRulePrompt), 0);
-  EXPECT_NE(r.output.find("Tempdir="), std::string::npos);
-}
-
-TEST(Dialogue, AnOverlongAnswerIsOneAnswer) {
-  // 200 characters, then 4: the tail of the long line must not be taken
-  // as a second answer.
-  TempCard card;
-  ToolResult r = RunOn(card, "go\n" + std::string(150, '7') + std::string(50, '4') + "\n6\n");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Count(r.output, kModelPrompt), 2);
-  EXPECT_FALSE(card.Exists("PSHFT131.DAT"));
-}
-
-TEST(Dialogue, Models4And6NeverAskTheTitleRuleNorReadFonts) {
-  for (const char* model : {"4\n", "6\n"}) {
-    TempCard card;  // no _FONT folder at all
-    ToolResult r = RunOn(card, std::string("go\n") + model);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(Count(r.output, kRulePrompt), 0);
-    EXPECT_EQ(r.output.find("フォント"), std::string::npos);
+    EXPECT_EQ(Count(r.output, kRulePrompt), c.rulePrompts) << c.input;
+    EXPECT_EQ(card.Exists("CARDPREP.LOG"), c.prepared) << c.input;
+    EXPECT_EQ(card.Exists("HIST04.DAT"), c.prepared) << c.input;
+    EXPECT_EQ(r.output.find("フォント"), std::string::npos) << c.input;
+    if (c.modelPrompts == 0) {
+      EXPECT_TRUE(r.output.ends_with(kConfirm)) << c.input;
+    }
   }
 }
 
