@@ -1,6 +1,6 @@
 // Whole cards against cards checked in as data: a small sample card is
 // prepared for every model, twice, and every file on it must have the bytes
-// of data/expected-cards/<model>/. Eight folders with tracks (no shuffle),
+// of data/expected-cards/<model>/. Ten folders with tracks (no shuffle),
 // the predictable test fonts, titles of every length and source. The
 // second run must leave every file as the first run left it.
 //
@@ -56,6 +56,15 @@ void MakeSampleCard(const TempCard& card, int model) {
   card.WriteFile("Bach/cover.jpg", "not a track");
   // A track that kept its name has no old name to look up a display title by.
   card.WriteFile("Bach/表示名04.txt", "001.MP3\tNot for a kept name\r\n");
+  // Tracks are numbered in plain code unit order; one that bears its number
+  // in another case keeps its name, and a numbered one may move on.
+  for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", "Z.mp3", "1 one.mp3", "日本.mp3"}) {
+    card.WriteFile(std::string("Order/") + name, Mp3({}));
+  }
+  card.WriteFile("Order/readme.txt", "not a track");
+  card.WriteFile("Kept/001.mp3", Titled("Kept"));
+  card.WriteFile("Moved/x.mp3", Titled("Now second"));
+  card.WriteFile("Moved/002.MP3", Titled("Now first"));
   card.WriteFile("_PRIVATE/keep.mp3", "never touched");
 }
 

@@ -20,29 +20,6 @@ namespace {
 
 using Tree = std::vector<std::string>;
 
-TEST(RenamePass, NumbersTracksInPlainUnitOrderAndLogsEachMove) {
-  RenameCard card;
-  for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", "Z.mp3", "1 one.mp3", "日本.mp3"}) {
-    card.WriteFile(name, name);
-  }
-  card.WriteFile("readme.txt", "text");
-  card.WriteFile("S/001.mp3", "one");  // bears its target name: stays, no log line
-  card.WriteFile("T/x.mp3", "x");
-  card.WriteFile("T/002.MP3", "two");
-  EXPECT_EQ(card.Run(), "");
-  EXPECT_EQ(card.Tree(), (Tree{"001.MP3", "002.MP3", "003.MP3", "004.MP3", "005.MP3", "006.MP3",
-                               "RENFIL04.LOG", "S/", "S/001.mp3", "S/RENFIL04.LOG", "T/",
-                               "T/001.MP3", "T/002.MP3", "T/RENFIL04.LOG", "readme.txt"}));
-  EXPECT_EQ(card.ReadFile("RENFIL04.LOG"),
-            Utf16Log("001.MP3\t1 one.mp3\n002.MP3\tA.MP3\n003.MP3\tZ.mp3\n004.MP3\tb.mp3\n"
-                     "005.MP3\tc.Mp3\n006.MP3\t日本.mp3\n"));
-  EXPECT_EQ(card.ReadFile("006.MP3"), "日本.mp3");
-  EXPECT_EQ(card.ReadFile("S/RENFIL04.LOG"), "\xFF\xFE");
-  EXPECT_EQ(card.ReadFile("T/RENFIL04.LOG"), Utf16Log("001.MP3\t002.MP3\n002.MP3\tx.mp3\n"));
-  EXPECT_EQ(card.ReadFile("T/001.MP3"), "two");
-  EXPECT_EQ(card.state().renameFailed, 0);
-}
-
 TEST(RenamePass, AFileSortingFirstShiftsTargetsOntoTakenNamesWhichAreReported) {
   RenameCard card;
   for (char i = '1'; i <= '5'; ++i) {
