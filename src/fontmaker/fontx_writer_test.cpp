@@ -42,21 +42,6 @@ TEST(EncodeFontx, WritesTheHeaderAndAll256GlyphsOfASingleByteFont) {
   EXPECT_EQ(out[17 + 0x40 * 12], 0);  // absent glyphs are blank
 }
 
-TEST(EncodeFontx, WritesTheBlockTableAndTwoByteRowsOfADoubleByteFont) {
-  BitmapFont font{"LONGFONTNAME", 12, 12, true, {}};
-  font.glyphs[0x8140] = GlyphWithRows({0xFFFF});  // bits right of 12 columns dropped
-  font.glyphs[0x8141] = GlyphWithRows({0, 0x8010});
-  font.glyphs[0x8143] = GlyphWithRows({0x0010});
-  Bytes out = Encode(font);
-  EXPECT_EQ(Bytes(out.begin(), out.begin() + 26),
-            (Bytes{'F', 'O', 'N', 'T', 'X', '2', 'L', 'O', 'N', 'G', 'F', 'O', 'N', 'T', 12, 12, 1, 2,
-                   0x40, 0x81, 0x41, 0x81, 0x43, 0x81, 0x43, 0x81}));
-  ASSERT_EQ(out.size(), 26u + 3 * 24);
-  EXPECT_EQ(Bytes(out.begin() + 26, out.begin() + 28), (Bytes{0xFF, 0xF0}));
-  EXPECT_EQ(Bytes(out.begin() + 50, out.begin() + 54), (Bytes{0, 0, 0x80, 0x10}));
-  EXPECT_EQ(Bytes(out.begin() + 74, out.begin() + 76), (Bytes{0x00, 0x10}));
-}
-
 TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
   const BitmapFont fonts[] = {{"", 9, 16, false, {}},          {"", 17, 16, true, {{0x8140, {}}}},
                               {"", 16, 17, true, {{0x8140, {}}}}, {"", 8, 0, false, {}},
