@@ -39,13 +39,6 @@ std::string WorkLogSoFar(std::FILE* log) {
   return bytes;
 }
 
-bool RenameCard::TellsCaseApart() const {
-  WriteFile("case.tmp", "");
-  bool apart = !Exists("CASE.TMP");
-  std::filesystem::remove(root() / "case.tmp");
-  return apart;
-}
-
 std::string Utf16Log(const std::string& text) {
   std::string out = "\xFF\xFE";
   for (char16_t u : ToUtf16(text)) {

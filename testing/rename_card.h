@@ -27,8 +27,6 @@ class RenameCard : public TempCard {
   // "C:\..." on Windows) or on a folder below it ("SUB\\"); returns what
   // it printed (UTF-8).
   std::string Run(const std::string& folder = "");
-  // Whether the host's file system tells 'a' from 'A' (Windows does not).
-  bool TellsCaseApart() const;
   // Units of the root's path in front of every card path (0 on POSIX).
   int RootUnits() const { return static_cast<int>(root_.size()) - 1; }
   // A card path ("\A\B") as the pass shows it.

@@ -1,8 +1,8 @@
 // Data safety on many random cards: whatever the names (colliding, case
 // variants, Japanese, characters code page 932 lacks, spaces, dots, long
 // names, '_' and System folders, files already numbered), a run of the
-// tool leaves every file of the card with its content, and every name it
-// changed can be traced back through the logs it wrote. Besides them the
+// tool, and a second one, leaves every file of the card with its content,
+// and every name it changed can be traced back through the logs it wrote. Besides them the
 // card only gains the files the tool writes.
 #include <gtest/gtest.h>
 
@@ -31,14 +31,16 @@ const std::vector<std::string> kFolderNames = {
     "Music Box", "Rock & Roll", "---", "a.b.c", "ABC.DEFG", "x", "00001", "00002", "日本の歌",
     "ラブソング", "ｱｲｳｴｵ", "Café", "🎵 Hits", "한국 노래", "Long Folder Name Number One",
     "Long Folder Name Number Two", "  spaces  ", "Live.mp3", "dots...", "_Private", "_FONTS",
-    "System Volume Information", "SYSTEM", "Systematic", "READ ME", "001.MP3", "AC:DC", "What?"};
+    "System Volume Information", "SYSTEM", "Systematic", "READ ME", "001.MP3", "AC:DC", "What?",
+    "MusicBo1", "A B C D E F G H I", std::string(128, 'F')};
 
 const std::vector<std::string> kFileNames = {
     "song.mp3", "Song.MP3", "SONG.mp3", "001.MP3", "001.mp3", "000.mp3", "002.Mp3", "003.MP3",
     "255.MP3", "a b c.mp3", "日本.mp3", "ラブソング.MP3", "🎵.mp3", "é.mp3", "x.y.z.mp3", ".mp3",
     "mp3", "track.mp3.txt", "The Long Name Of A Track That Goes On And On.mp3", "cover.jpg",
     "notes.txt", "表示名04.txt", "Intro.mp3", "intro.mp3", "01 Intro.mp3", "02 Intro.mp3",
-    "MyMusic", "00001", "Album", "what?.mp3", "a|b.mp3"};
+    "MyMusic", "00001", "Album", "what?.mp3", "a|b.mp3", "RENFIL04.TXT", "ｱｲｳ.mp3",
+    std::string(130, 'L') + ".mp3"};
 
 // The files the tool writes: in the root, and in every folder it visits.
 const std::set<std::string> kRootToolFiles = {
@@ -179,9 +181,12 @@ class CardHistory {
     if (fileLog != after_.end()) {
       auto [lines, fresh] = fileLogs_.try_emplace(folder);
       if (fresh) lines->second = LogLines(fileLog->second);
-      for (const std::string& line : lines->second) {
-        if (line.starts_with(name + "\t")) return line.substr(name.size() + 1);
+      // From the last line back: a later run may have moved a numbered file on.
+      std::string old = name;
+      for (auto line = lines->second.rbegin(); line != lines->second.rend(); ++line) {
+        if (line->starts_with(old + "\t")) old = line->substr(old.size() + 1);
       }
+      return old;
     }
     return name;
   }
@@ -242,6 +247,10 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
       EXPECT_NE(r.output.find("手で名前変更すること"), std::string::npos) << r.output;
     }
     EXPECT_EQ(Untraced(before, *cardOwner), "") << r.output;
+    if (seed % 3 == 0) {  // run again, as after renaming by hand what could not be renamed
+      r = RunOn(*cardOwner, Answers(plan));
+      EXPECT_EQ(Untraced(before, *cardOwner), "") << "second run\n" << r.output;
+    }
     if (HasFailure()) return;
   }
 }
