@@ -1,65 +1,19 @@
-// What the end-to-end tests of cards share: cards in memory where the host
-// has a memory file system, snapshots of every file and folder of a card
-// with its content, and runs of the real binary.
+// What the end-to-end tests of cards share: snapshots of every file and
+// folder of a card with its content, and runs of the real binary. (CTest
+// puts their temporary folder in memory where the host has one.)
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "testing/temp_card.h"
 #include "testing/tool_runner.h"
 
-// Sets TMPDIR for as long as it lives.
-class ScopedTempDir {
- public:
-  explicit ScopedTempDir(const std::string& dir) {
-    const char* old = std::getenv("TMPDIR");
-    had_ = old != nullptr;
-    if (had_) saved_ = old;
-    setenv("TMPDIR", dir.c_str(), 1);
-  }
-  ~ScopedTempDir() {
-    if (had_) {
-      setenv("TMPDIR", saved_.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-  ScopedTempDir(const ScopedTempDir&) = delete;
-  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
-
- private:
-  bool had_ = false;
-  std::string saved_;
-};
-
-// The folder for cards and work files: /dev/shm where there is one (the
-// runs create and rewrite many small files, which on a busy disk costs a
-// flush each time), else the usual temporary directory.
-inline std::string CardTempDir() {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path shm = "/dev/shm";
-  if (fs::is_directory(shm, ec)) {
-    fs::path probe = shm / ("cardprep-probe-" + std::to_string(std::random_device{}()));
-    if (fs::create_directory(probe, ec)) {
-      fs::remove(probe, ec);
-      return shm.string();
-    }
-  }
-  return fs::temp_directory_path().string();
-}
-
 // A new temporary card (the current directory while it lives).
-inline std::unique_ptr<TempCard> NewCard() {
-  ScopedTempDir in(CardTempDir());
-  return std::make_unique<TempCard>();
-}
+inline std::unique_ptr<TempCard> NewCard() { return std::make_unique<TempCard>(); }
 
 // Relative path (UTF-8, '/') to content; folders map to "<folder>",
 // anything else that is no regular file (a pipe, a link) to "<other>" and
@@ -101,14 +55,11 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after) {
   return out;
 }
 
-// Runs the tool on the card. Each run gets a temporary folder of its own,
-// in memory too where there is room (the scan rewrites its file listing
-// there once per folder).
-// With interruptAfterUs >= 0 it gets SIGINT that many microseconds after
-// it started.
+// Runs the tool on the card (with a temporary folder of its own). With
+// interruptAfterUs >= 0 it gets SIGINT that many microseconds after it
+// started.
 inline ToolResult RunOn(const TempCard& card, const std::string& input,
                         long interruptAfterUs = -1) {
-  ScopedTempDir in(CardTempDir());
   return RunCardprep(card.root().string(), input, interruptAfterUs);
 }
 
