@@ -12,7 +12,8 @@
 //
 // The card is FAT, so on every host names compare without regard to ASCII
 // letter case, and a name FAT cannot hold (control characters and
-// \ / : * ? " < > |) never exists and cannot be a move target.
+// \ / : * ? " < > |) never exists and cannot be a move target. A card
+// path with ".." in it is refused the same way: it never leaves the card.
 #pragma once
 
 #include <cstdint>
@@ -149,6 +150,14 @@ void HostPrint(const char* text);
 // false when it writes the code page 932 bytes themselves (Windows). For
 // tests that read the output back.
 bool HostPrintsUtf8();
+
+// True when the console was made for this process alone (no other process
+// is attached to it, as when the program was started by a double-click, so
+// its window closes when the process ends) and both standard input and
+// output are that console. Never on POSIX. For tests, the environment
+// variable CARDPREP_CONSOLE_PROCESSES, when set, stands for the number of
+// processes attached to the console; input and output are still checked.
+bool HostConsoleIsOwn();
 
 // Reads one line of standard input as bytes into buf (at most size - 1
 // bytes, the newline kept when it fits). False at end of input.

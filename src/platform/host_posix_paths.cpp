@@ -58,7 +58,12 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
   Walk walk{path, 0, nullptr, 0};
   while (walk.Next()) {
     bool dot = HostIsDotName(walk.name, walk.units);
-    if (!absolute && !dot && HostIsFatInvalidName(walk.name, walk.units)) r.fatInvalid = true;
+    // A card path never leaves the card: ".." in it counts as a name FAT
+    // cannot hold.
+    bool up = dot && walk.units == 2;
+    if (!absolute && (up || (!dot && HostIsFatInvalidName(walk.name, walk.units)))) {
+      r.fatInvalid = true;
+    }
     r.parentEnd = pos;
     if (pos > 0 && r.path[pos - 1] != '/' && !Append(r, &pos, "/", 1)) return;
     r.lastStart = pos;

@@ -208,8 +208,8 @@ TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
   for (const char* path : {"\\MUSIC\\SONG.MP3", "\\music\\song.mp3", "\\MUSIC"}) {
     EXPECT_TRUE(HostExistsA(Card(path).c_str())) << path;
   }
-  for (const char* path :
-       {"\\MUSIC\\OTHER.MP3", "\\NONE\\SONG.MP3", "\\a?b", "\\c*d", "\\e<f", "\\x|y", "\\x\"y"}) {
+  for (const char* path : {"\\MUSIC\\OTHER.MP3", "\\NONE\\SONG.MP3", "\\a?b", "\\c*d", "\\e<f",
+                           "\\x|y", "\\x\"y", "\\Music\\..\\Music\\Song.mp3"}) {
     EXPECT_FALSE(HostExistsA(Card(path).c_str())) << path;
   }
   EXPECT_TRUE(HostExistsA("music"));

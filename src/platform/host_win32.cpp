@@ -55,6 +55,7 @@ bool HasFatInvalidName(const char16_t* path) {
     bool drive = first && start == 0 && units == 2 && name[1] == u':';
     bool dot = HostIsDotName(name, units);
     first = false;
+    if (dot && units == 2) return true;  // a card path never leaves the card
     if (drive || dot) continue;
     if (HostIsFatInvalidName(name, units)) return true;
   }
@@ -209,6 +210,20 @@ void HostPrint(const char* text) {
 }
 
 bool HostPrintsUtf8() { return false; }
+
+bool HostConsoleIsOwn() {
+  DWORD mode;
+  if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) ||
+      !GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
+    return false;  // redirected: nobody reads a window
+  }
+  DWORD processes[2];
+  DWORD count = GetConsoleProcessList(processes, 2);
+  wchar_t given[8];
+  const DWORD n = GetEnvironmentVariableW(L"CARDPREP_CONSOLE_PROCESSES", given, 8);
+  if (n > 0 && n < 8) count = std::wcstoul(given, nullptr, 10);
+  return count == 1;
+}
 
 // --- Interrupts -------------------------------------------------------------
 //

@@ -22,8 +22,8 @@ int Length(const char16_t* text);
 // could name another file).
 bool ToWidePath(const char* cp932, char16_t* out, int units);
 
-// True when some component of the path is a name FAT cannot hold. A drive
-// ("E:") in front is not a name.
+// True when some component of the path is a name FAT cannot hold, or "..".
+// A drive ("E:") in front is not a name.
 bool HasFatInvalidName(const char16_t* path);
 
 // out = folder + "\" + name (no doubled separator after a drive root "E:\").
