@@ -20,7 +20,6 @@
 #include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
 
 namespace {
 
@@ -42,8 +41,7 @@ std::string FolderTitle(const std::string& list, int row, int recordSize = 512) 
 // named like an MP3, a pipe (opening it would wait forever) and a link to
 // nothing. The run finishes; only regular files become tracks.
 TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
-  auto cardOwner = NewCard();
-  const TempCard& card = *cardOwner;
+  TempCard card;
   WriteTestFontSet();
   card.WriteFile("Songs/a.mp3", "");
   card.WriteFile("Songs/b.mp3", "ID3\x03");
@@ -77,8 +75,7 @@ TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
 // the card change safely, the logs keep them exactly (UTF-16), and the
 // titles show '?' for each missing character.
 TEST(Faults, NamesOutsideCodePage932AreRenamedSafelyAndTitledWithQuestionMarks) {
-  auto cardOwner = NewCard();
-  const TempCard& card = *cardOwner;
+  TempCard card;
   WriteTestFontSet();
   const std::string folder = "Café 🎵 한국";
   const std::string track = "é 🎵 노래.mp3";
@@ -103,8 +100,7 @@ TEST(Faults, NamesOutsideCodePage932AreRenamedSafelyAndTitledWithQuestionMarks) 
 }
 
 TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
-  auto cardOwner = NewCard();
-  const TempCard& card = *cardOwner;
+  TempCard card;
   card.WriteFile("Café 🎵/x.mp3", "the song");
   ToolResult r = RunOn(card, "go\n4\n");
   EXPECT_EQ(r.status, 1);
@@ -124,36 +120,17 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
 // surrogates, a last line cut short, invalid Shift-JIS. They are read as far
 // as they make sense, and lines added to a cut log stay readable.
 TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
-  auto cardOwner = NewCard();
-  const TempCard& card = *cardOwner;
+  TempCard card;
   WriteTestFontSet();
   card.WriteFile("A/001.MP3", "one");
   card.WriteFile("A/002.MP3", "two");
   card.WriteFile("A/zz new.mp3", "three");
   // Line 1 fine, line 2 with a lone high surrogate, then a line cut inside
   // a unit (an odd byte count), as a run stopped mid-write leaves it.
-  std::string log = Utf16Log("001.MP3\tOld One.mp3\n");
-  log +=
-      "0\x00"
-      "0\x00"
-      "2\x00"
-      ".\x00"
-      "M\x00"
-      "P\x00"
-      "3\x00"
-      "\t\x00"
-      "\x00\xD8"
-      "x\x00"
-      "\r\x00"
-      "\n\x00"
-      "9\x00"
-      "9"s;
-  card.WriteFile("A/RENFIL04.LOG", log);
-  card.WriteFile("A/RENDIR04.LOG",
-                 "\xFF\xFE"
-                 "\x00\xDC"
-                 "A\x00"
-                 "\x3D"s);
+  const std::string cut("0\0" "0\0" "2\0" ".\0" "M\0" "P\0" "3\0" "\t\0" "\0\xD8" "x\0"
+                        "\r\0" "\n\0" "9\0" "9", 27);
+  card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tOld One.mp3\n") + cut);
+  card.WriteFile("A/RENDIR04.LOG", std::string("\xFF\xFE" "\x00\xDC" "A\x00" "\x3D", 7));
   card.WriteFile("A/" + std::string("表示名04.txt"),
                  ToCp932("Old One.mp3\t") + "\x82\xA0\x85\x40\xFF end \x82\n" +
                      ToCp932("zz new.mp3\t\t新しい歌\n") + "\x81");
@@ -176,8 +153,7 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
 // When that cannot be written, the catalogue would come out empty: the card
 // keeps the one it has, and the run says that it failed.
 TEST(Faults, ATemporaryFolderThatCannotTakeTheWorkFilesLeavesTheCardAlone) {
-  auto cardOwner = NewCard();
-  const TempCard& card = *cardOwner;
+  TempCard card;
   WriteTestFontSet();
   card.WriteFile("Album One/a.mp3", "a");
   ASSERT_EQ(RunOn(card, kModel10).status, 0);
