@@ -69,6 +69,10 @@ struct HostFindEntry {
   char16_t name[kHostNameUnits];  // bare name, terminated
   bool isDirectory;
   bool tooLong;  // the name did not fit; name holds its first units
+  // The name on disk is none the card can hold (a character FAT refuses, or
+  // bytes that are no name in UTF-16): name holds a look-alike, never to be
+  // made into a path.
+  bool unusable;
 };
 
 // A listing in progress; owned by the caller, no allocation on its behalf.
@@ -110,6 +114,12 @@ bool HostExistsA(const char* path);
 // fails with HostErrorAlreadyExists(); a name FAT cannot hold with
 // HostErrorInvalidName().
 unsigned long HostMove(const char16_t* from, const char16_t* to);
+
+// Moves from back to to, the name the host moved it from, within one
+// folder; never replaces anything, and only an entry spelled exactly so
+// stands in its way (on a case-sensitive disk a sibling that differs only in
+// case, which FAT could not hold beside it, does not). 0 or an error code.
+unsigned long HostMoveBack(const char16_t* from, const char16_t* to);
 unsigned long HostErrorAlreadyExists();
 unsigned long HostErrorInvalidName();
 

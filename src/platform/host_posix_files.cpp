@@ -140,6 +140,17 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   return error;
 }
 
+unsigned long HostMoveBack(const char16_t* from, const char16_t* to) {
+  Resolve(from, source);
+  Resolve(to, target, false);  // exactly as spelled
+  if (source.tooLong || target.tooLong) return ENAMETOOLONG;
+  if (source.fatInvalid || target.fatInvalid || target.lastUnits == 0) return EINVAL;
+  if (!source.exists) return ENOENT;
+  unsigned long error = RenameNoReplace(source.path, target.path);
+  if (error == 0) PosixDropHeldNames();
+  return error;
+}
+
 // --- Opening files ----------------------------------------------------------------
 
 namespace {
@@ -147,6 +158,8 @@ namespace {
 // The host path to open the card file at path from: an existing regular
 // file as found, or, to be written, a new name in its folder as found
 // (*made set: it is made exclusively). Null with errno set when neither.
+// A file is written only as itself: a link in its place, to whatever it
+// leads, is never written through.
 const char* PlaceOf(const char16_t* path, bool reading, bool* made) {
   *made = false;
   Resolve(path, target);
@@ -156,7 +169,9 @@ const char* PlaceOf(const char16_t* path, bool reading, bool* made) {
   }
   if (target.exists) {
     EntryKind kind = KindOf(target);
-    if (kind == EntryKind::kFile) return target.path;
+    bool link = S_ISLNK(target.st.st_mode) || target.st.st_nlink > 1;
+    if (kind == EntryKind::kFile && (reading || !link)) return target.path;
+    if (kind == EntryKind::kFile) kind = EntryKind::kOther;
     errno = kind == EntryKind::kFolder ? EISDIR : EINVAL;  // a folder is not a file
     return nullptr;
   }
@@ -186,7 +201,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   }
   for (int attempt = 0; attempt < 2; ++attempt) {
     bool made;
-    const char* place = PlaceOf(path, how[0] == 'r', &made);
+    const char* place = PlaceOf(path, how[0] == 'r' && how[1] != '+', &made);
     if (place == nullptr) return nullptr;
     if (made) std::strcat(how, "x");  // O_EXCL: a name taken meanwhile is never written over
     if (std::FILE* file = std::fopen(place, how)) {

@@ -15,6 +15,7 @@ enum class Want { kAll, kFiles, kFolders };
 // Bits kept with a listed name in the pool.
 constexpr char16_t kListedFolder = 1;
 constexpr char16_t kListedTooLong = 2;
+constexpr char16_t kListedUnusable = 4;
 
 // Pushes the entries of folder (a host path, "" for the current directory)
 // that are wanted and match pattern (null: any) onto the pool, in the order
@@ -23,9 +24,12 @@ constexpr char16_t kListedTooLong = 2;
 bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16_t* pattern,
                  bool withDots) {
   bool full = false;
-  auto push = [&](const char16_t* wide, bool whole, EntryKind kind) {
+  auto push = [&](const char16_t* wide, bool whole, EntryKind kind, bool usable) {
     if (want == Want::kFiles && kind != EntryKind::kFile) return;
     if (want == Want::kFolders && kind != EntryKind::kFolder) return;
+    // The scans' listings leave out what can never be a path; the rename
+    // pass sees it, to report it.
+    if (!usable && want != Want::kAll) return;
     if (pattern != nullptr && !HostMatchPattern(pattern, wide)) return;
     char16_t flags = kind == EntryKind::kFolder ? kListedFolder : 0;
     char16_t name[kHostNameUnits];
@@ -36,11 +40,12 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
     }
     name[len] = 0;
     if (!whole || wide[len] != 0) flags |= kListedTooLong;
+    if (!usable) flags |= kListedUnusable;
     if (!full && !HostPoolPush(pool, name, flags)) full = true;  // the rest is left out
   };
   if (withDots && want == Want::kAll) {
-    push(u".", true, EntryKind::kFolder);
-    push(u"..", true, EntryKind::kFolder);
+    push(u".", true, EntryKind::kFolder, true);
+    push(u"..", true, EntryKind::kFolder, true);
   }
   return PosixReadFolder(folder, [&](const char* name, int dirFd, unsigned char type) {
     char16_t wide[kHostNameUnits + 2];
@@ -48,7 +53,7 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
     int len = 0;
     while (len < 3 && wide[len] != 0) ++len;
     if (HostIsDotName(wide, len)) return;
-    push(wide, whole, PosixKindAt(dirFd, name, type));
+    push(wide, whole, PosixKindAt(dirFd, name, type), PosixIsCardName(name));
   });
 }
 
@@ -177,6 +182,7 @@ bool HostFindNext(HostFind& find, HostFindEntry& entry) {
   entry.name[n] = 0;
   entry.isDirectory = (flags & kListedFolder) != 0;
   entry.tooLong = (flags & kListedTooLong) != 0;
+  entry.unusable = (flags & kListedUnusable) != 0;
   return true;
 }
 

@@ -54,6 +54,21 @@ bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
   return true;
 }
 
+bool PosixIsCardName(const char* utf8) {
+  char16_t wide[kHostNameUnits + 2];
+  int units = 0;
+  for (int pos = 0;;) {
+    uint32_t cp;
+    int used = HostDecodeUtf8(utf8 + pos, &cp);
+    if (used == 0) break;
+    if (cp == 0xFFFD && used == 1) return false;  // a byte that is no UTF-8
+    pos += used;
+  }
+  if (!PosixUtf8ToWide(utf8, wide, kHostNameUnits + 2)) return true;  // too long: said elsewhere
+  while (wide[units] != 0) ++units;
+  return !HostIsFatInvalidName(wide, units);
+}
+
 bool ToWidePath(const char* cp932, char16_t* out, int units) {
   if (static_cast<int>(std::strlen(cp932)) >= units) return false;
   HostCp932ToWide(cp932, out, units);
@@ -65,6 +80,7 @@ namespace {
 // True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
 bool NameMatches(const char* utf8, const char16_t* wide, int units) {
   char16_t buf[kHostNameUnits + 2];
+  if (!PosixIsCardName(utf8)) return false;
   if (!PosixUtf8ToWide(utf8, buf, kHostNameUnits + 2)) return false;
   int len = 0;
   while (buf[len] != 0) ++len;

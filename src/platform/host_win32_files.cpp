@@ -115,6 +115,7 @@ bool TakeEntry(const HostFind& find, const WIN32_FIND_DATAW& data, HostFindEntry
   for (int u = 0; u < copy; ++u) entry.name[u] = name[u];
   entry.name[copy] = 0;
   entry.isDirectory = IsFolder(data);
+  entry.unusable = false;  // the system holds only names it can give
   return true;
 }
 
@@ -245,6 +246,10 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   // Both mean the name is taken; one code for every host.
   if (error == ERROR_FILE_EXISTS) error = ERROR_ALREADY_EXISTS;
   return error;
+}
+
+unsigned long HostMoveBack(const char16_t* from, const char16_t* to) {
+  return HostMove(from, to);  // a name in another case is the same name here
 }
 
 std::FILE* HostOpenW(const char16_t* path, const char* mode) {

@@ -73,7 +73,7 @@ bool IsSystemName(const char16_t* name) {
 }
 
 void MoveBack(RunState& state, const char16_t* newPath, const char16_t* oldPath) {
-  if (HostMove(newPath, oldPath) == 0) return;
+  if (HostMoveBack(newPath, oldPath) == 0) return;
   ReportArg a, b;
   ReportRenameFailure(state, kMsgMoveBackFailed, ReportText(a, newPath), ReportText(b, oldPath));
 }
@@ -85,7 +85,10 @@ void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.MP3", entry)) {
     do {
-      if (NameFits(entry)) {
+      if (entry.unusable) {
+        ReportArg a;
+        ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
+      } else if (NameFits(entry)) {
         AddName(table, entry.name);
       } else {
         ReportArg a;
@@ -203,6 +206,11 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
       if (!entry.isDirectory || HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemName(name)) {
         continue;
       }
+      if (entry.unusable) {
+        ReportArg a;
+        ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, name));
+        continue;  // never entered either
+      }
       ++kept;
       // A folder that keeps its name needs no row, so any number of them
       // can share a parent.
@@ -315,7 +323,10 @@ void Descend(RunState& state, const char16_t* folder) {
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
     do {
-      if (!entry.isDirectory || HostIsDotName(entry.name, WideLength(entry.name)) || entry.name[0] == u'_') continue;
+      if (!entry.isDirectory || entry.unusable || HostIsDotName(entry.name, WideLength(entry.name)) ||
+          entry.name[0] == u'_') {
+        continue;
+      }
       char16_t child[kPathUnits];
       if (entry.tooLong || !WideJoinPath(child, kPathUnits, folder, entry.name)) {
         ReportNotEntered(state, folder, entry.name);
