@@ -38,3 +38,8 @@ constexpr char kMsgNoFolderListing[] = "\x83t\x83H\x83\x8B\x83_\x82\xCC\x88\xEA\
 constexpr char kMsgCannotCreate[] = "%s \x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
 // "%s を %s にコピーできない\n"
 constexpr char kMsgCannotCopy[] = "%s \x82\xF0 %s \x82\xC9\x83R\x83s\x81[\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
+
+// The last line in a console window made for this run alone, which closes
+// when the run ends: the user reads the result first.
+// "\n終了するには Enter キーを押してください (Press Enter to close this window)"
+constexpr char kMsgPressEnter[] = "\n\x8FI\x97\xB9\x82\xB7\x82\xE9\x82\xC9\x82\xCD Enter \x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 (Press Enter to close this window)";

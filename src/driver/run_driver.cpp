@@ -138,7 +138,9 @@ int ParseLeadingNumber(const char* line) {
   return static_cast<int>(value);
 }
 
-int RunCardPrep(RunState& state) {
+namespace {
+
+int RunDialogueAndPrepare(RunState& state) {
   char currentDir[kDirUnits];
   char16_t currentDirW[kDirUnits];
   if (!HostGetCurrentDirectory(currentDir, kDirUnits) ||
@@ -176,5 +178,20 @@ int RunCardPrep(RunState& state) {
   }
   int status = PrepareCard(state, currentDir, currentDirW);
   HostRemoveWorkDirectory();
+  return status;
+}
+
+}  // namespace
+
+int RunCardPrep(RunState& state) {
+  // Asked before the dialogue: whether the window is ours does not change,
+  // and the answer must not depend on how the run ends.
+  const bool ownConsole = HostConsoleIsOwn();
+  const int status = RunDialogueAndPrepare(state);
+  if (ownConsole) {
+    HostPrint(kMsgPressEnter);
+    char line[kLineBytes];
+    ReadAnswer(line);
+  }
   return status;
 }

@@ -7,6 +7,9 @@ struct RunState;
 // dialogue on standard input and output. Returns the exit status: 0 when
 // the run finished or the user stopped it at a prompt, 1 when it ended on
 // a failure (fonts, names left unrenamed, a card root that is not writable).
+// In a console window made for this run alone (a double-clicked program),
+// it asks for Enter at the end, however the run ended, before the window
+// closes.
 int RunCardPrep(RunState& state);
 
 // The leading decimal number of a line as atoi reads it: blanks skipped,

@@ -225,3 +225,6 @@ void HostPrint(const char* text) {
 }
 
 bool HostPrintsUtf8() { return true; }
+
+// A terminal outlives the programs run in it.
+bool HostConsoleIsOwn() { return false; }

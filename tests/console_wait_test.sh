@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# A cardprep.exe whose console was made for it alone (double-clicked) asks
+# for Enter before its window closes, however the run ends; in a console
+# that others share, or with its input or output redirected, it never does.
+# Runs under Wine in a terminal of its own (script(1) makes one, which Wine
+# turns into the program's console), with CARDPREP_CONSOLE_PROCESSES
+# telling the program how many processes share that console.
+#
+#   tests/console_wait_test.sh CARDPREP.EXE
+set -uo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+exe=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export LANG=C.UTF-8
+failures=0
+wait_line='終了するには Enter キーを押してください (Press Enter to close this window)'
+
+fail() {
+  echo "FAILED: $1"
+  sed 's/^/    | /' "$2"
+  failures=$((failures + 1))
+}
+
+# check NAME PROCESSES TYPED STATUS WAITS [in|out]: runs cardprep.exe on a
+# fresh card with TYPED typed into its terminal (\r is Enter), which then
+# stays open for 20 s; expects the exit status STATUS (124: still waiting
+# when the terminal went away) and the wait line when WAITS is 1. With "in"
+# the answers come from a file instead, with "out" the output goes to one.
+check() {
+  local name=$1 processes=$2 typed=$3 status=$4 waits=$5 redirect=${6:-}
+  local card=$work/$name
+  mkdir -p "$card/Long Folder Name"
+  printf 'x' >"$card/Long Folder Name/Long Track Name.mp3"
+  # Enter stays a carriage return even before Wine sets the terminal up.
+  local command="stty -icrnl; CARDPREP_CONSOLE_PROCESSES=$processes '$repo/scripts/wine-run' --drive N '$card' -- '$exe'"
+  case "$redirect" in
+    in) printf '%b' "$typed" | tr '\r' '\n' >"$work/$name.in"; command+=" <'$work/$name.in'"; typed="" ;;
+    out) command+=" >'$work/$name.redirected'" ;;
+  esac
+  local got=0
+  for try in 1 2; do  # Wine now and then fails to start a program (see scripts/test)
+    timeout 20 script -qec "$command" /dev/null \
+      < <(sleep 2; printf '%b' "$typed"; sleep 30) >"$work/$name.out" 2>&1
+    got=$?
+    grep -q 'wine client error:' "$work/$name.out" || break
+  done
+  [[ ! -f "$work/$name.redirected" ]] || cat "$work/$name.redirected" >>"$work/$name.out"
+  if ((got != status)); then
+    fail "$name: exit status $got, not $status" "$work/$name.out"
+  elif ((waits)) && ! grep -qF "$wait_line" "$work/$name.out"; then
+    fail "$name: no line asking for Enter" "$work/$name.out"
+  elif ((!waits)) && grep -qF 'Press Enter' "$work/$name.out"; then
+    fail "$name: asked for Enter" "$work/$name.out"
+  else
+    echo "ok: $name"
+  fi
+}
+
+# A console of its own: every ending asks, and the Enter closes it.
+check stopped-at-a-prompt 1 'no\r\r' 0 1
+check finished 1 'go\r4\r\r' 0 1
+[[ -f "$work/finished/HIST04.DAT" ]] || fail "finished: the card was not prepared" "$work/finished.out"
+check failed-without-fonts 1 'go\r10\r\r' 1 1
+check waits-for-enter 1 'no\r' 124 1
+# Shared or redirected: the run ends at once, as it always did.
+check console-shared 2 'no\r' 0 0
+check input-redirected 1 'no\r' 0 0 in
+check output-redirected 1 'no\r' 0 0 out
+check finished-input-redirected 1 'go\r4\r' 0 0 in
+
+if ((failures)); then
+  echo "$failures failed, 0 passed"
+  exit 1
+fi
+echo "The double-click wait: all cases passed."
