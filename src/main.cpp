@@ -1,5 +1,6 @@
 // cardprep: prepares an MP3 player's memory card. Run it in the card's
 // root; it asks three questions and does the rest.
+#include "driver/command_line.h"
 #include "driver/run_driver.h"
 #include "driver/run_state.h"
 
@@ -8,4 +9,8 @@ namespace {
 RunState g_state;
 }  // namespace
 
-int main() { return RunCardPrep(g_state); }
+int main(int argc, char** argv) {
+  const int status = HandleCommandLine(argc, argv);
+  if (status >= 0) return status;
+  return RunCardPrep(g_state);
+}

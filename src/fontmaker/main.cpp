@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: cardprep-fonts [--replace] [FOLDER]\n"
+    "       cardprep-fonts --help | --version\n"
     "Writes the seven FONTX2 fonts that cardprep needs for models 8, 10 and 12\n"
     "into FOLDER (default: _FONT in the current directory), which should be\n"
     "the _FONT folder in the root of the card. The fonts are made from the\n"
@@ -27,6 +28,8 @@ struct Options {
   std::string folder = "_FONT";
   bool replace = false;
   bool help = false;
+  bool version = false;
+  std::string unknown;  // an option not known, named in the one error line
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -37,11 +40,16 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.replace = true;
     } else if (arg == "-h" || arg == "--help") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--") {
       if (i + 2 != argc || haveFolder) return false;
       options.folder = argv[i + 1];
       return true;
-    } else if (arg.empty() || arg[0] == '-' || haveFolder) {
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      options.unknown = arg;
+      return false;
+    } else if (arg.empty() || haveFolder) {
       return false;
     } else {
       options.folder = arg;
@@ -68,11 +76,20 @@ const char* Kind(const BitmapFont& font) { return font.doubleByte ? "double-byte
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fputs(kUsage, stderr);
+    if (!options.unknown.empty()) {
+      std::fprintf(stderr, "cardprep-fonts: unknown option: %s (see cardprep-fonts --help)\n",
+                   options.unknown.c_str());
+    } else {
+      std::fputs(kUsage, stderr);
+    }
     return 2;
   }
   if (options.help) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs("cardprep-fonts " CARDPREP_VERSION "\n", stdout);
     return 0;
   }
 

@@ -2,6 +2,7 @@
 // root, or give the root as argument:
 //
 //   cardprep-view [--model 4|6|8|9|10|12] [--png DIR] [CARD]
+//   cardprep-view --help | --version
 //
 // It prints the folder tree with titles and track counts, each folder's
 // tracks, the random play chain and the index, and with --png writes
@@ -24,13 +25,29 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: cardprep-view [--model 4|6|8|9|10|12] [--png DIR] [CARD]\n";
+constexpr char kUsage[] =
+    "usage: cardprep-view [--model 4|6|8|9|10|12] [--png DIR] [CARD]\n"
+    "       cardprep-view --help | --version\n";
+constexpr char kHelp[] =
+    "Shows what a prepared card holds: the folder tree with titles and track\n"
+    "counts, each folder's tracks, the random play chain and the index. CARD is\n"
+    "the card's root (default: the current directory); it is only read.\n"
+    "\n"
+    "  --model N  read the files of model N when the card holds several\n"
+    "  --png DIR  also write pictures of the display images into DIR\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "Exit status: 0 when every file held together, 1 when something did not\n"
+    "or the card could not be read, 2 for wrong arguments.\n";
 
 struct Options {
   int model = 0;  // 0: from the card's files
   std::string pngDir;
   std::string card;
   bool ok = true;
+  bool help = false;
+  bool version = false;
+  std::string unknown;  // an option not known, named in the one error line
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -43,6 +60,13 @@ Options ParseOptions(int argc, char** argv) {
       if (*end != 0 || ModelFromNumber(o.model).model == 0) o.ok = false;
     } else if (arg == "--png" && i + 1 < argc) {
       o.pngDir = argv[++i];
+    } else if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "--model" && arg != "--png") {
+      o.unknown = arg;
+      o.ok = false;
     } else if (arg.empty() || arg[0] == '-' || !o.card.empty()) {
       o.ok = false;
     } else {
@@ -63,8 +87,22 @@ void SayHost(const char* what, const std::string& path) {
 int main(int argc, char** argv) {
   Options options = ParseOptions(argc, argv);
   if (!options.ok) {
-    std::fputs(kUsage, stderr);
+    if (!options.unknown.empty()) {
+      std::fprintf(stderr, "cardprep-view: unknown option: %s (see cardprep-view --help)\n",
+                   options.unknown.c_str());
+    } else {
+      std::fputs(kUsage, stderr);
+    }
     return 2;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs("cardprep-view " CARDPREP_VERSION "\n", stdout);
+    return 0;
   }
   std::error_code ec;
   std::filesystem::path pngDir;
