@@ -2,6 +2,8 @@
 // the wide listing of the rename pass. A listing takes a folder's names
 // whole into the host's pool before it gives any, so the rename pass can
 // rename entries of a folder while it goes through them.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -113,8 +115,18 @@ bool FolderToList(const char16_t* path, Resolved& r) {
 
 Resolved listed;
 
-// A work file of the run (a host path), written plainly.
-std::FILE* OpenWorkFile(const char* path) { return HostOpen(path, "wb"); }
+// A work file of the run (a host path in the run's own folder), made anew
+// for each listing: the last one is removed first rather than emptied, as a
+// file emptied and written again is sent to the disk at once by some
+// filesystems (ext4), and a new one need not be.
+std::FILE* OpenWorkFile(const char* path) {
+  char16_t wide[kPathBytes];
+  if (!ToWidePath(path, wide, kPathBytes)) return nullptr;
+  Resolve(wide, listed, false);
+  if (listed.tooLong) return nullptr;
+  unlink(listed.path);
+  return std::fopen(listed.path, "wbxe");
+}
 
 }  // namespace
 
