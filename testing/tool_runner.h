@@ -13,11 +13,11 @@ struct ToolResult {
 
 // Runs program with the given arguments in workingDir, standard input
 // from the input text; with interruptAfterUs >= 0 (POSIX only) it gets
-// SIGINT that many microseconds after it started.
+// SIGINT that many microseconds after it started (SIGKILL with kill).
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workingDir, const std::string& input,
-                   long interruptAfterUs = -1);
+                   long interruptAfterUs = -1, bool kill = false);
 
 // The cardprep binary of this build, run in workingDir.
 ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
-                       long interruptAfterUs = -1);
+                       long interruptAfterUs = -1, bool kill = false);

@@ -17,7 +17,8 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& workingDir, const std::string& input, long interruptAfterUs) {
+                   const std::string& workingDir, const std::string& input, long interruptAfterUs,
+                   bool kill) {
   ToolResult result;
   static int counter = 0;
   fs::path base = fs::temp_directory_path() /
@@ -60,7 +61,7 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
     if (interruptAfterUs >= 0) {
       timespec wait = {interruptAfterUs / 1000000, (interruptAfterUs % 1000000) * 1000};
       nanosleep(&wait, nullptr);
-      kill(pid, SIGINT);
+      ::kill(pid, kill ? SIGKILL : SIGINT);
     }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
@@ -79,10 +80,10 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
 }
 
 ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
-                       long interruptAfterUs) {
+                       long interruptAfterUs, bool kill) {
 #ifdef CARDPREP_EXE
-  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs);
+  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs, kill);
 #else
-  return RunTool(CARDPREP_BINARY_DIR "/cardprep", {}, workingDir, input, interruptAfterUs);
+  return RunTool(CARDPREP_BINARY_DIR "/cardprep", {}, workingDir, input, interruptAfterUs, kill);
 #endif
 }

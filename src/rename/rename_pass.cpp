@@ -99,7 +99,7 @@ void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
   HostFindClose(find);
 }
 
-// The moves' log lines wait here until they are written out together; like
+// The log line of the move at hand waits here until the move is made; like
 // the table, one serves every visit.
 PendingLines pendingLines;
 int pendingRows[PendingLines::kMaxLines];  // the table row of each pending line
@@ -132,12 +132,13 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
 }
 
 // The MP3 step: the n-th file in name order becomes "%03d.MP3", each move
-// logged in RENFIL04.LOG. The lines are written out together (when the
-// folder is done, or when they fill their buffer); no file keeps its new
-// name unless its line reached the log: when writing fails, the files whose
-// lines did not are moved back. An interrupt waits until the lines of the
-// moves made are written. (The steps are kept out of line so that the
-// frame which recurses stays small however deep the tree.)
+// logged in RENFIL04.LOG. Each move's line is written as soon as the move is
+// made, before the next one, so that a run killed at any moment loses at
+// most the line of the move in flight. No file keeps its new name unless its
+// line reached the log: when writing fails, the file is moved back and the
+// folder's moves stop. An interrupt waits until the move at hand and its
+// line are done. (The steps are kept out of line so that the frame which
+// recurses stays small however deep the tree.)
 [[gnu::noinline]] void RenameTracks(RunState& state, const char16_t* folder,
                                     const char16_t* shownFolder) {
   char16_t logPath[kPathUnits];
@@ -159,7 +160,6 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
     table.count = 0;
   }
   SortNames(table);
-  StartPendingLines(pendingLines);
   bool logged = true;
   for (int k = 0; k < table.count && logged && !HostInterruptPending(); ++k) {
     const char16_t* old = table.names[table.order[k]];
@@ -172,22 +172,18 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
       ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, old));
       continue;
     }
-    // Room for the line is made before the move, so that no move waits
-    // for a line that cannot follow.
-    if (!AddLogLine(log, pendingLines, newName, u"\t", old)) {
-      // A line always fits the buffer once the others are out.
-      logged = WriteOutLines(state, folder, logPath, table, log) &&
-               AddLogLine(log, pendingLines, newName, u"\t", old);
-      if (!logged) break;
-    }
+    // The line is made before the move, so that no move waits for a line
+    // that cannot follow.
+    StartPendingLines(pendingLines);
+    if (!AddLogLine(log, pendingLines, newName, u"\t", old)) break;
     if (HostMove(oldPath, newPath) != 0) {
       DropLastLogLine(pendingLines);
       ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
       continue;
     }
-    pendingRows[pendingLines.lines - 1] = k;
+    pendingRows[0] = k;
+    logged = WriteOutLines(state, folder, logPath, table, log);
   }
-  if (logged) WriteOutLines(state, folder, logPath, table, log);
   CloseLog(log);
   HostDeliverInterrupt();
 }
