@@ -48,6 +48,19 @@ void AddRenameRow(RunState& state, char* text) {
   ++state.fileRenameCount;
 }
 
+// The last of rows 0 to before - 1 whose short name is the bytes of name
+// (bytes long, at most a short name's length), or -1. Rows hold their short
+// names zero-filled (AddRenameRow), so the name is zero-filled alike and
+// each row is compared whole, in one memcmp.
+int FindNewestRow(const RunState& state, const char* name, int bytes, int before) {
+  char wanted[sizeof(NameRecord::shortName)] = {};
+  std::memcpy(wanted, name, static_cast<size_t>(bytes));
+  for (int i = before - 1; i >= 0; --i) {
+    if (std::memcmp(state.fileRenameTable[i].shortName, wanted, sizeof wanted) == 0) return i;
+  }
+  return -1;
+}
+
 }  // namespace
 
 bool ReadFileRenameLog(RunState& state, const char* folderPath) {
@@ -60,7 +73,7 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
   LogReader reader;
   StartLogReader(reader, file);
   char16_t line[256];
-  // The table keeps the first rows: the lookup takes the first match anyway.
+  // The table keeps the first rows.
   while (state.fileRenameCount < kNameTableRows && ReadLogLine(reader, line, 256)) {
     char text[256];
     HostWideToCp932(line, text, sizeof text);
@@ -72,27 +85,27 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
 
 bool FindPreRenameName(const RunState& state, const char* shortName, char* out) {
   int count = state.fileRenameCount < kNameTableRows ? state.fileRenameCount : kNameTableRows;
-  // Rows hold their short names zero-filled (AddRenameRow), so the name
-  // looked for is zero-filled alike and each row is compared whole, in one
-  // memcmp.
-  char wanted[sizeof(NameRecord::shortName)] = {};
+  int row = -1;
   int wantedBytes = BoundedLength(shortName, kShortNameBytes + 1);
-  if (wantedBytes > kShortNameBytes) {
-    count = 0;  // longer than any row's
-  } else {
-    std::memcpy(wanted, shortName, static_cast<size_t>(wantedBytes));
+  if (wantedBytes <= kShortNameBytes) row = FindNewestRow(state, shortName, wantedBytes, count);
+  if (row < 0) {
+    SjisCopyCut(out, shortName, kFoundNameBytes);
+    return false;
   }
-  for (int i = 0; i < count; ++i) {
-    const NameRecord& row = state.fileRenameTable[i];
-    if (std::memcmp(row.shortName, wanted, sizeof wanted) == 0) {
-      int n = BoundedLength(row.longName, kLongNameBytes);
-      std::memcpy(out, row.longName, static_cast<size_t>(n));
-      out[n] = 0;
-      return true;
-    }
+  // A later run that renumbered the track logged its short name of then as
+  // the old name: the line that gave it that name, further up, has the
+  // name before.
+  for (;;) {
+    const char* old = state.fileRenameTable[row].longName;
+    int oldBytes = BoundedLength(old, kLongNameBytes);
+    int earlier = oldBytes <= kShortNameBytes ? FindNewestRow(state, old, oldBytes, row) : -1;
+    if (earlier < 0) break;
+    row = earlier;
   }
-  SjisCopyCut(out, shortName, kFoundNameBytes);
-  return false;
+  int n = BoundedLength(state.fileRenameTable[row].longName, kLongNameBytes);
+  std::memcpy(out, state.fileRenameTable[row].longName, static_cast<size_t>(n));
+  out[n] = 0;
+  return true;
 }
 
 void ReadFolderRenameLog(const char* folderPath, char* out) {

@@ -7,9 +7,11 @@ struct RunState;
 // Prints the open error and returns false when it cannot be opened.
 bool ReadFileRenameLog(RunState& state, const char* folderPath);
 
-// The name a track had before renaming: out (257 bytes) gets the first
-// matching log row's longName, or the short name itself when no row
-// matches. Returns true when a row matched.
+// The name a track had before renaming: out (257 bytes) gets the longName
+// of the last log row for the short name, or the short name itself when no
+// row matches. When that old name is itself the short name of an earlier
+// row (a later run renumbered the track), the earlier rows are followed
+// back to the name before. Returns true when a row matched.
 bool FindPreRenameName(const RunState& state, const char* shortName, char* out);
 
 // The folder's name before renaming from folderPath\RENDIR04.LOG: at most

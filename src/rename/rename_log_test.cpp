@@ -31,7 +31,7 @@ std::string Lookup(const RunState& state, const std::string& shortName) {
 
 class FileRenameLog : public ::testing::TestWithParam<std::pair<Form, bool>> {};
 
-TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheFirstLineWins) {
+TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheNewestLineWins) {
   TempCard card;
   auto [form, crlf] = GetParam();
   card.WriteFile("A/RENFIL04.LOG", LogBytes("001.MP3\tA.mp3\n002.MP3\t日本の歌.mp3\nno tab here\n"
@@ -40,7 +40,7 @@ TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheFirstLineWins) {
   auto state = std::make_unique<RunState>();
   ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
   EXPECT_EQ(state->fileRenameCount, 4);
-  EXPECT_EQ(Lookup(*state, "001.MP3"), "A.mp3");
+  EXPECT_EQ(Lookup(*state, "001.MP3"), "B.mp3");
   EXPECT_EQ(Lookup(*state, "002.MP3"), ToCp932("日本の歌.mp3"));
   EXPECT_EQ(Lookup(*state, "FIFTEEN_BYT.MP3"), "C.mp3");  // the longest short name a row holds
   // Exact bytes only: not another case, nor a name one byte shorter or longer.

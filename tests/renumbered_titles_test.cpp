@@ -1,0 +1,50 @@
+// Runs that renumber tracks an earlier run had renamed: every track keeps
+// the title of its first name.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "testing/fontx_builder.h"
+#include "testing/temp_card.h"
+#include "testing/tool_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kModel10Rule1[] = "go\n10\n1\n";  // titles from the names before renaming
+constexpr size_t kRecordBytes = 448;
+
+// Track k's short name and title (the 32-byte field, spaces cut off).
+std::string Track(const std::string& list, int k) {
+  std::string record = list.substr(static_cast<size_t>(k) * kRecordBytes, kRecordBytes);
+  std::string name = record.substr(0, record.find('\0'));
+  std::string title = record.substr(16, 32);
+  title.erase(title.find_last_not_of(' ') + 1);
+  return name + " " + title;
+}
+
+}  // namespace
+
+// A track added by hand between runs takes a number already given: its move
+// fails and the tracks behind it move on; the run after that moves it.
+TEST(RenumberedTitles, TracksMovedOnByLaterRunsKeepTheTitlesOfTheirFirstNames) {
+  TempCard card;
+  WriteTestFontSet();
+  card.WriteFile("S/A.mp3", "plays A");
+  card.WriteFile("S/C.mp3", "plays C");
+  ToolResult r = RunCardprep(card.root().string(), kModel10Rule1);
+  ASSERT_EQ(r.status, 0) << r.output;
+  card.WriteFile("S/0015.mp3", "plays N");  // between 001.MP3 and 002.MP3
+  r = RunCardprep(card.root().string(), kModel10Rule1);
+  ASSERT_EQ(r.status, 1) << r.output;  // 0015.mp3 cannot take 002.MP3, which moves on
+  r = RunCardprep(card.root().string(), kModel10Rule1);
+  ASSERT_EQ(r.status, 0) << r.output;
+  ASSERT_EQ(card.ReadFile("S/002.MP3"), "plays N");
+  ASSERT_EQ(card.ReadFile("S/003.MP3"), "plays C");
+  std::string list = card.ReadFile("S/SNDLST10.DAT");
+  ASSERT_EQ(list.size(), 3 * kRecordBytes);
+  EXPECT_EQ(Track(list, 0), "001.MP3 A.mp3");
+  EXPECT_EQ(Track(list, 1), "002.MP3 0015.mp3");
+  EXPECT_EQ(Track(list, 2), "003.MP3 C.mp3");
+}
