@@ -101,10 +101,11 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
     return 1;
   }
 
-  // Without the folder listing the catalogue would come out empty and
-  // replace the one the card has: the card files are left as they are.
+  // Without the folder listing, or a folder's file listing, the catalogue
+  // would come out emptier and replace the one the card has: the card
+  // files are left as they are.
   if (!ReadDirectoryStructure(state)) {
-    HostPrint(kMsgNoFolderListing);
+    HostPrint(state.listingFailed ? kMsgNoFileListing : kMsgNoFolderListing);
     CloseWorkLog(state);
     return 1;
   }

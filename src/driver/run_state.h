@@ -82,6 +82,7 @@ struct RunState {
   char tempDir[260];
   char workDir[260];  // this run's own folder in tempDir for its work files
   int32_t renameFailed;
+  int32_t listingFailed;  // a folder's file listing could not be written
   std::FILE* workLog;  // CARDPREP.LOG, opened in binary mode: lines end CR LF
 
   uint8_t imagePlaneA[kImagePlaneBytes];

@@ -133,11 +133,14 @@ int ReadDirectoryListing(RunState& state, const char* workFile) {
   }
 
   state.randomCount = 0;
+  state.listingFailed = 0;
   state.directories[0].firstChild = 1;
   uint16_t i = 1;
   char line[kPathTextBytes];
   bool tooLong = false;
-  while (ReadTextLine(file, line, sizeof line, tooLong)) {
+  // A folder whose files could not be listed would get no tracks: the scan
+  // stops, and the card's catalogue is not replaced by an emptier one.
+  while (!state.listingFailed && ReadTextLine(file, line, sizeof line, tooLong)) {
     // A line longer than the buffer names a folder far below the path
     // limit; its pieces are never folders.
     if (tooLong) continue;
@@ -145,7 +148,7 @@ int ReadDirectoryListing(RunState& state, const char* workFile) {
   }
   std::fclose(file);
   state.directoryCount = i;
-  return 1;
+  return state.listingFailed ? 0 : 1;
 }
 
 void MakeSortKey(const char* displayName, char* sortKey) {

@@ -5,7 +5,8 @@ struct RunState;
 
 // Fills directories, directoryCount, randomCount and randomList, running
 // the track scan on every accepted folder. Returns 1, or 0 when the
-// folder listing could not be read.
+// folder listing could not be read or a folder's file listing could not be
+// written (listingFailed is set; the scan stops there).
 int ReadDirectoryStructure(RunState& state);
 
 // The part of ReadDirectoryStructure after the folder listing is written:

@@ -190,6 +190,7 @@ uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
   if (!HostWriteFileListing(listedPath, workFile)) {
     // Reading on would take the previous folder's names for this one's.
     ConsolePrintf(kMsgCannotCreate, workFile);
+    state.listingFailed = 1;
     return 0;
   }
   ReadDisplayNameFile(state, listedPath);
