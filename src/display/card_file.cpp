@@ -20,8 +20,9 @@ void WriteCardBytes(CardFile& out, const void* bytes, int count) {
   }
 }
 
-void CloseCardFile(CardFile& out) {
+bool CloseCardFile(CardFile& out) {
   if (std::fclose(out.file) != 0) out.failed = true;
   out.file = nullptr;
   if (out.failed) ConsolePrintf(kMsgCannotWrite, out.name);
+  return !out.failed;
 }

@@ -17,5 +17,6 @@ bool CreateCardFile(CardFile& out, const char* name);
 // Appends count bytes; a failure is remembered for CloseCardFile.
 void WriteCardBytes(CardFile& out, const void* bytes, int count);
 
-// Closes the file; one console line when anything could not be written.
-void CloseCardFile(CardFile& out);
+// Closes the file; one console line, and false, when anything could not be
+// written.
+bool CloseCardFile(CardFile& out);

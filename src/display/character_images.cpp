@@ -44,7 +44,10 @@ int NonNegative(int value) { return value < 0 ? 0 : value; }
 
 void WriteCharacterImages(RunState& state) {
   CardFile out;
-  if (!CreateCardFile(out, "CHRIMG10.DAT")) return;
+  if (!CreateCardFile(out, "CHRIMG10.DAT")) {
+    state.writeFailed = 1;
+    return;
+  }
 
   Strip strip;
   std::memset(&strip, 0, sizeof strip);
@@ -67,5 +70,5 @@ void WriteCharacterImages(RunState& state) {
 
   WriteCardBytes(out, strip.upper, strip.column);
   WriteCardBytes(out, strip.lower, strip.column);
-  CloseCardFile(out);
+  if (!CloseCardFile(out)) state.writeFailed = 1;
 }

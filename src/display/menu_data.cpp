@@ -65,11 +65,14 @@ void WriteMenuBlock(const RunState& state, CardFile& out, const MenuBlock& block
 }
 
 template <size_t N>
-void WriteMenu(const RunState& state, const char* fileName, const MenuBlock (&blocks)[N]) {
+void WriteMenu(RunState& state, const char* fileName, const MenuBlock (&blocks)[N]) {
   CardFile out;
-  if (!CreateCardFile(out, fileName)) return;
+  if (!CreateCardFile(out, fileName)) {
+    state.writeFailed = 1;
+    return;
+  }
   for (const MenuBlock& block : blocks) WriteMenuBlock(state, out, block);
-  CloseCardFile(out);
+  if (!CloseCardFile(out)) state.writeFailed = 1;
 }
 
 }  // namespace

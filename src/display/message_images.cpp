@@ -22,7 +22,10 @@ constexpr const char* kMessages[] = {
 
 void WriteMessageImages(RunState& state) {
   CardFile out;
-  if (!CreateCardFile(out, "MSGIMG08.DAT")) return;
+  if (!CreateCardFile(out, "MSGIMG08.DAT")) {
+    state.writeFailed = 1;
+    return;
+  }
   for (const char* text : kMessages) {
     uint8_t image[kImageBytes];
     std::memset(image, 0, sizeof image);
@@ -30,5 +33,5 @@ void WriteMessageImages(RunState& state) {
     MakeHalfWidthDataOfString(state, image, text, width);
     WriteCardBytes(out, image, kRecordBytes);
   }
-  CloseCardFile(out);
+  if (!CloseCardFile(out)) state.writeFailed = 1;
 }

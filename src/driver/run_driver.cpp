@@ -104,6 +104,7 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   // Without the folder listing, or a folder's file listing, the catalogue
   // would come out emptier and replace the one the card has: the card
   // files are left as they are.
+  state.writeFailed = 0;
   if (!ReadDirectoryStructure(state)) {
     HostPrint(state.listingFailed ? kMsgNoFileListing : kMsgNoFolderListing);
     CloseWorkLog(state);
@@ -119,7 +120,9 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   CloseWorkLog(state);
   if (IsTwoLineModel(state.playerModel)) WriteMenuData(state);
   if (state.playerModel == 10) WriteCharacterImages(state);
-  return 0;
+  // Each file that could not be written has had its line; a later run with
+  // room completes the card.
+  return state.writeFailed ? 1 : 0;
 }
 
 }  // namespace

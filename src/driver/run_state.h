@@ -83,6 +83,7 @@ struct RunState {
   char workDir[260];  // this run's own folder in tempDir for its work files
   int32_t renameFailed;
   int32_t listingFailed;  // a folder's file listing could not be written
+  int32_t writeFailed;    // a catalogue file could not be written whole
   std::FILE* workLog;  // CARDPREP.LOG, opened in binary mode: lines end CR LF
 
   uint8_t imagePlaneA[kImagePlaneBytes];

@@ -33,7 +33,10 @@ void WriteDecoderPluginFile(RunState& state) {
     ConsolePrintf(kMsgPluginNotBuiltIn, fileName);
     return;
   }
-  if (!WritePluginImage(fileName, words, count)) ConsolePrintf(kMsgCannotCreate, fileName);
+  if (!WritePluginImage(fileName, words, count)) {
+    ConsolePrintf(kMsgCannotCreate, fileName);
+    state.writeFailed = 1;
+  }
 }
 
 void WriteHistoryFile(RunState& state) {
@@ -43,16 +46,21 @@ void WriteHistoryFile(RunState& state) {
   PutU16LE(r, 0xFFFF);
   PutU32LE(r, 0);
   PutU16LE(r, state.directories[0].nextRandom);
-  if (!WriteWholeFile("HIST04.DAT", bytes, sizeof bytes)) ConsolePrintf(kMsgCannotCreate, "HIST04.DAT");
+  if (!WriteWholeFile("HIST04.DAT", bytes, sizeof bytes)) {
+    ConsolePrintf(kMsgCannotCreate, "HIST04.DAT");
+    state.writeFailed = 1;
+  }
 }
 
-void WriteErrorLogFiles(RunState&) {
+void WriteErrorLogFiles(RunState& state) {
   static const uint8_t kZeros[8000] = {};
   if (!WriteWholeFile("ERRLOG04.DAT", kZeros, sizeof kZeros)) {
     ConsolePrintf(kMsgCannotCreate, "ERRLOG04.DAT");
+    state.writeFailed = 1;
     return;
   }
   if (!HostCopyFile("ERRLOG04.DAT", "ERRLOG04_BK.DAT")) {
     ConsolePrintf(kMsgCannotCopy, "ERRLOG04.DAT", "ERRLOG04_BK.DAT");
+    state.writeFailed = 1;
   }
 }

@@ -133,6 +133,7 @@ void BuildIndexFile(RunState& state) {
   IndexFile out{HostOpen(kIndexFileName, "wb"), false};
   if (out.file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, kIndexFileName);
+    state.writeFailed = 1;
     return;
   }
   ConsolePrintf(kMsgIndexCount, state.indexCount);
@@ -149,5 +150,8 @@ void BuildIndexFile(RunState& state) {
     ++written;
   }
   if (std::fclose(out.file) != 0) out.failed = true;
-  if (out.failed) ConsolePrintf(kMsgCannotWrite, kIndexFileName);
+  if (out.failed) {
+    ConsolePrintf(kMsgCannotWrite, kIndexFileName);
+    state.writeFailed = 1;
+  }
 }

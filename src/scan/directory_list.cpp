@@ -88,6 +88,7 @@ int WriteDirectoryList(RunState& state) {
   std::FILE* file = HostOpen(fileName, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, fileName);
+    state.writeFailed = 1;
     return 1;
   }
   uint8_t buf[kMaxRecordBytes];
@@ -110,6 +111,9 @@ int WriteDirectoryList(RunState& state) {
     put(buf);
   }
   if (std::fclose(file) != 0) ok = false;
-  if (!ok) ConsolePrintf(kMsgCannotWrite, fileName);
+  if (!ok) {
+    ConsolePrintf(kMsgCannotWrite, fileName);
+    state.writeFailed = 1;
+  }
   return 1;
 }

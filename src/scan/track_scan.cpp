@@ -157,6 +157,7 @@ bool WriteTrackList(RunState& state, const char* listedPath, int count) {
   std::FILE* file = HostOpen(path, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, path);
+    state.writeFailed = 1;
     return false;
   }
   bool ok = true;
@@ -170,7 +171,10 @@ bool WriteTrackList(RunState& state, const char* listedPath, int count) {
     }
   }
   if (std::fclose(file) != 0) ok = false;
-  if (!ok) ConsolePrintf(kMsgCannotWrite, path);
+  if (!ok) {
+    ConsolePrintf(kMsgCannotWrite, path);
+    state.writeFailed = 1;
+  }
   return ok;
 }
 
@@ -234,22 +238,25 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
   // The listing was not read to its end at the limit, so a volume file
   // listed behind the last track is looked for directly.
   if (count > 0 && !volumeListed && !(cut && ExistsInFolder(listedPath, volumeName))) {
-    WriteDefaultVolumeFile(volumeName, listedPath);
-    if (state.playerModel == 8) WriteDefaultVolumeFile("VOLUME09.DAT", listedPath);
+    if (!WriteDefaultVolumeFile(volumeName, listedPath)) state.writeFailed = 1;
+    if (state.playerModel == 8 && !WriteDefaultVolumeFile("VOLUME09.DAT", listedPath)) {
+      state.writeFailed = 1;
+    }
   }
   return static_cast<uint16_t>(count);
 }
 
-void WriteDefaultVolumeFile(const char* fileName, const char* folderPath) {
+bool WriteDefaultVolumeFile(const char* fileName, const char* folderPath) {
   char path[kPathTextBytes + 16];
   JoinPathText(path, sizeof path, folderPath, fileName);
   std::FILE* file = HostOpen(path, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, path);
-    return;
+    return false;
   }
   const uint8_t value[2] = {0xFF, 0x00};
   bool ok = std::fwrite(value, 1, sizeof value, file) == sizeof value;
   if (std::fclose(file) != 0) ok = false;
   if (!ok) ConsolePrintf(kMsgCannotWrite, path);
+  return ok;
 }
