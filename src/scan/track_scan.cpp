@@ -178,10 +178,14 @@ bool WriteTrackList(RunState& state, const char* listedPath, int count) {
   return ok;
 }
 
-bool ExistsInFolder(const char* folderPath, const char* fileName) {
+// True when the folder holds the volume file whole. A volume file is the
+// user's setting and is kept; one missing, or shorter than its two bytes
+// (cut short on a full card), is written anew.
+bool HasWholeVolumeFile(const char* folderPath, const char* fileName) {
   char path[kPathTextBytes + 16];
   JoinPathText(path, sizeof path, folderPath, fileName);
-  return HostExistsA(path);
+  uint8_t head[2];
+  return HostReadFileHead(path, head, sizeof head) == sizeof head;
 }
 
 }  // namespace
@@ -206,9 +210,6 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
   std::FILE* listing = HostOpen(workFile, "rb");
   if (listing == nullptr) return 0;
 
-  const char* volumeName = VolumeFileName(state.playerModel);
-  bool volumeListed = false;
-  bool cut = false;
   bool fromNames = false;
   int count = 0;
   char name[kPathTextBytes];
@@ -217,14 +218,10 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
     if (tooLong) continue;  // far too long for an 8.3 name
     const char* dot = std::strrchr(name, '.');
     if (dot == nullptr) continue;
-    if (!EqualsIgnoreAsciiCase(dot, ".MP3")) {
-      if (EqualsIgnoreAsciiCase(name, volumeName)) volumeListed = true;
-      continue;
-    }
+    if (!EqualsIgnoreAsciiCase(dot, ".MP3")) continue;
     if (dot - name > kMaxBaseBytes || HasDoubleByteChar(name)) continue;
     if (count == kMaxTracks) {
       ConsolePrintf(kMsgTrackLimit, listedPath);
-      cut = true;
       break;
     }
     if (FillTrack(state, listedPath, name, count)) fromNames = true;
@@ -235,9 +232,9 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
   if (fromNames && count >= 2) RemoveCommonPrefix(count);
   if (!WriteTrackList(state, listedPath, count)) return 0;
 
-  // The listing was not read to its end at the limit, so a volume file
-  // listed behind the last track is looked for directly.
-  if (count > 0 && !volumeListed && !(cut && ExistsInFolder(listedPath, volumeName))) {
+  // Model 8's second volume file goes with its first.
+  const char* volumeName = VolumeFileName(state.playerModel);
+  if (count > 0 && !HasWholeVolumeFile(listedPath, volumeName)) {
     if (!WriteDefaultVolumeFile(volumeName, listedPath)) state.writeFailed = 1;
     if (state.playerModel == 8 && !WriteDefaultVolumeFile("VOLUME09.DAT", listedPath)) {
       state.writeFailed = 1;

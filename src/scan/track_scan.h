@@ -6,9 +6,10 @@
 struct RunState;
 
 // Scans the folder at listedPath (as the folder listing gives it) and
-// writes its track list and, when missing, its volume file(s). Returns the
-// number of accepted tracks, 0..255. A file that cannot be written sets
-// writeFailed; a listing that cannot be written sets listingFailed.
+// writes its track list and, when missing or cut short, its volume
+// file(s). Returns the number of accepted tracks, 0..255. A file that
+// cannot be written sets writeFailed; a listing that cannot be written
+// sets listingFailed.
 uint16_t ScanFolderTracks(RunState& state, const char* listedPath);
 
 // The part of ScanFolderTracks after the folder's name tables are loaded
