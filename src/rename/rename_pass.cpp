@@ -312,6 +312,21 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
                       name[0] == 0 ? ReportText(a, folder) : ReportPath(a, folder, name));
 }
 
+// A subfolder lists at least its '.' and '..'; one that lists nothing
+// cannot be read (no permission, or gone since its parent was listed). Its
+// files would keep their names in silence, so it is reported and the run
+// ends after the pass.
+[[gnu::noinline]] bool ReportIfNotListed(RunState& state, const char16_t* child) {
+  HostFind find;
+  HostFindEntry entry;
+  bool listed = HostFindFirst(find, child, u"*.*", entry);
+  HostFindClose(find);
+  if (listed) return false;
+  ReportArg a;
+  ReportRenameFailure(state, kMsgFolderNotListed, ReportText(a, child));
+  return true;
+}
+
 // Enters every subfolder but '.', '..' and '_...', in listing order and
 // under the names they bear now.
 void Descend(RunState& state, const char16_t* folder) {
@@ -328,6 +343,7 @@ void Descend(RunState& state, const char16_t* folder) {
         ReportNotEntered(state, folder, entry.name);
         continue;
       }
+      if (ReportIfNotListed(state, child)) continue;
       RenameToShortNames(state, child);
     } while (HostFindNext(find, entry));
   }
