@@ -35,16 +35,3 @@ TEST(LogLookup, RenumberedTracksKeepTheirFirstNames) {
   EXPECT_EQ(Lookup(*state, "005.MP3"), "C.mp3");  // followed back twice
   EXPECT_EQ(Lookup(*state, "004.MP3"), "004.MP3 (no line)");
 }
-
-// In one run a file that bore a short name moves before another takes that
-// name: its line comes first, and its old name is what it was called.
-TEST(LogLookup, OneRunGivesEachLineAsItStands) {
-  TempCard card;
-  card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\t002.MP3\n002.MP3\ta.mp3\n"
-                                            "003.MP3\t001.mp3\n"));
-  auto state = std::make_unique<RunState>();
-  ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
-  EXPECT_EQ(Lookup(*state, "001.MP3"), "002.MP3");
-  EXPECT_EQ(Lookup(*state, "002.MP3"), "a.mp3");
-  EXPECT_EQ(Lookup(*state, "003.MP3"), "001.mp3");
-}
