@@ -5,11 +5,13 @@
 // and every name it changed can be traced back through the logs it wrote. Besides them the
 // card only gains the files the tool writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <set>
@@ -259,6 +261,80 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
 // and writes the log lines of its moves before the run ends, so every file
 // is still there and every name changed is in a log. The moments are spread
 // over the time a whole run of the same card takes.
+// Names a POSIX disk holds and a card cannot ('\\' that would read as a
+// separator, ".." behind it, ':', bytes that are no UTF-8) and links in the
+// places of the tool's own files, to files beside the card: nothing beside
+// the card changes, every file of the card is kept and traced, no log line
+// holds a name it lost, and the run ends with status 1 exactly when it
+// printed why.
+const std::vector<std::string> kHostileNames = {
+    "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
+
+std::string Read(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool SaysWhyItFailed(const std::string& output) {
+  for (const char* why : {"できない", "手で名前変更", "書き直さない", "読めない", "書けない", "使えない", "エラー"}) {
+    if (output.find(why) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
+  constexpr int kHostileCards = 24;
+  for (uint32_t seed = 1; seed <= kHostileCards; ++seed) {
+    SCOPED_TRACE("hostile card seed " + std::to_string(seed));
+    Card plan = MakeCard(1000 + seed);
+    plan.model = seed % 2 == 0 ? 4 : 6;
+    std::mt19937 rng(seed);
+    int hostile = Between(rng, 0, 3);  // some cards have none
+    std::vector<std::string> folders(plan.folders.begin(), plan.folders.end());
+    folders.push_back("");
+    for (int i = 0; i < hostile; ++i) {
+      std::string folder = Pick(rng, folders);
+      std::string name = Pick(rng, kHostileNames);
+      std::string path = folder.empty() ? name : folder + "/" + name;
+      plan.files[path] = "hostile " + std::to_string(i);
+    }
+    auto cardOwner = NewCard();
+    const TempCard& card = *cardOwner;
+    namespace fs = std::filesystem;
+    fs::path beside = card.root().string() + "-beside";
+    fs::create_directories(beside / "Beside");
+    std::ofstream(beside / "x.mp3") << "beside";
+    std::ofstream(beside / "Beside" / "b.mp3") << "beside too";
+    std::ofstream(beside / "diary.txt") << "dear diary";
+    Snapshot before = MakeOnDisk(plan, card);
+    bool linked = seed % 3 == 0;
+    if (linked) {
+      std::string target = (beside / "diary.txt").string();
+      for (const char* tool : {"HIST04.DAT", "DIRLST04.DAT", "CARDPREP.LOG"}) {
+        if (Between(rng, 0, 1) == 0) symlink(target.c_str(), (card.root() / tool).c_str());
+      }
+      if (!folders.empty() && !folders.front().empty()) {
+        symlink(target.c_str(), (card.root() / fs::path(folders.front()) / "RENFIL04.LOG").c_str());
+      }
+    }
+    ToolResult r = RunOn(card, Answers(plan));
+    EXPECT_EQ(r.status == 1, SaysWhyItFailed(r.output)) << r.output;
+    EXPECT_EQ(Read(beside / "x.mp3") + Read(beside / "Beside" / "b.mp3") + Read(beside / "diary.txt"),
+              "besidebeside toodear diary");
+    Snapshot after = TakeSnapshot(card);
+    for (const auto& [path, content] : after) {
+      if (Leaf(path) == "RENFIL04.LOG" || Leaf(path) == "RENDIR04.LOG") {
+        EXPECT_EQ(content.find("\xfd\xff"), std::string::npos) << "a lost name in " << path;
+      }
+    }
+    if (!linked) {
+      EXPECT_EQ(Untraced(before, card), "") << r.output;
+    }
+    fs::remove_all(beside);
+    if (HasFailure()) return;
+  }
+}
+
 TEST(DataSafety, InterruptedRunsKeepEveryFileAndLogEveryNameTheyChanged) {
   constexpr int kMoments = 10;
   for (uint32_t seed = 101; seed <= 102; ++seed) {
