@@ -67,6 +67,10 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   if (mount("tmpfs", root.c_str(), "tmpfs", 0, "size=1m") != 0) {
     GTEST_SKIP() << "no filesystem of the test's own can be mounted here";
   }
+  struct Unmount {
+    const fs::path& at;
+    ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+  } unmount{root};
   for (int f = 0; f < 12; ++f) {
     fs::path folder = root / ("Folder " + std::to_string(f));
     fs::create_directories(folder);
@@ -103,5 +107,4 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
     if (!prepared.contains(path)) differ += "new: " + path + "\n";
   }
   EXPECT_EQ(differ, "");
-  umount(root.c_str());
 }
