@@ -13,6 +13,11 @@
 
 TEST(ListingFaults, AFileListingThatCannotBeWrittenStopsTheScan) {
   ScanCard scan(4);
+  // Where the test card is not a drive root, its own folder counts against
+  // the path limit.
+  if (ScanCard::PathPrefix().size() + 2 > kMaxPathBytes) {
+    GTEST_SKIP() << "the test card's folder is too deep for the path limit here";
+  }
   scan.card().WriteFile("A/001.MP3", "a");
   scan.card().WriteFile("A/SNDLST04.DAT", "the track list of a run before");
   scan.card().WriteFile("B/001.MP3", "b");
