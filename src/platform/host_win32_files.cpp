@@ -260,6 +260,16 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   binary[n++] = L'b';
   binary[n] = 0;
   if (path[0] == 0 || HasFatInvalidName(path)) return nullptr;
+  // A folder is never opened as a file, and a file of the tool's is never
+  // written through a link (a reparse point) in its place.
+  DWORD attributes = GetFileAttributesW(Wide(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    bool writing = binary[0] != L'r' || binary[1] == L'+';
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        (writing && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+      return nullptr;
+    }
+  }
   return _wfopen(Wide(path), binary);
 }
 
