@@ -20,11 +20,12 @@ bool PosixAppendUtf8(const char16_t* units, int count, char* out, int size, int*
 // UTF-8 text to UTF-16, at most units - 1 units. Returns false when cut.
 bool PosixUtf8ToWide(const char* text, char16_t* out, int units);
 
-// True when a name from the disk is one the card can hold as it is: well
-// formed UTF-8 without a character FAT refuses. Any other is never made
-// into a path (a '\' in it would be read as a separator, and a byte that is
-// no UTF-8 would come back as another name).
-bool PosixIsCardName(const char* utf8);
+// True when a name from the disk (utf8, and its units as PosixUtf8ToWide
+// gives them) is one the card can hold as it is: well formed UTF-8 without
+// a character FAT refuses. Any other is never made into a path (a '\' in it
+// would be read as a separator, and a byte that is no UTF-8 would come back
+// as another name).
+bool PosixIsCardName(const char* utf8, const char16_t* wide, int units);
 
 // A code page 932 path in UTF-16; false when it does not fit (a cut path
 // could name another file).

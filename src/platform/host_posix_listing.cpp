@@ -53,9 +53,9 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
     char16_t wide[kHostNameUnits + 2];
     bool whole = PosixUtf8ToWide(name, wide, kHostNameUnits + 2);
     int len = 0;
-    while (len < 3 && wide[len] != 0) ++len;
+    while (wide[len] != 0) ++len;
     if (HostIsDotName(wide, len)) return;
-    push(wide, whole, PosixKindAt(dirFd, name, type), PosixIsCardName(name));
+    push(wide, whole, PosixKindAt(dirFd, name, type), PosixIsCardName(name, wide, len));
   });
 }
 

@@ -54,9 +54,7 @@ bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
   return true;
 }
 
-bool PosixIsCardName(const char* utf8) {
-  char16_t wide[kHostNameUnits + 2];
-  int units = 0;
+bool PosixIsCardName(const char* utf8, const char16_t* wide, int units) {
   for (int pos = 0;;) {
     uint32_t cp;
     int used = HostDecodeUtf8(utf8 + pos, &cp);
@@ -64,8 +62,6 @@ bool PosixIsCardName(const char* utf8) {
     if (cp == 0xFFFD && used == 1) return false;  // a byte that is no UTF-8
     pos += used;
   }
-  if (!PosixUtf8ToWide(utf8, wide, kHostNameUnits + 2)) return true;  // too long: said elsewhere
-  while (wide[units] != 0) ++units;
   return !HostIsFatInvalidName(wide, units);
 }
 
@@ -78,13 +74,26 @@ bool ToWidePath(const char* cp932, char16_t* out, int units) {
 namespace {
 
 // True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
+// A name that is no UTF-8 equals none: its bytes would come back as another
+// name. (The names asked for are names FAT can hold.)
 bool NameMatches(const char* utf8, const char16_t* wide, int units) {
-  char16_t buf[kHostNameUnits + 2];
-  if (!PosixIsCardName(utf8)) return false;
-  if (!PosixUtf8ToWide(utf8, buf, kHostNameUnits + 2)) return false;
-  int len = 0;
-  while (buf[len] != 0) ++len;
-  return HostEqualsIgnoreAsciiCase(buf, len, wide, units);
+  int u = 0;
+  for (int pos = 0;;) {
+    uint32_t cp;
+    int used = HostDecodeUtf8(utf8 + pos, &cp);
+    if (used == 0) return u == units;
+    if (cp == 0xFFFD && used == 1) return false;
+    pos += used;
+    if (cp >= 0x10000) {
+      if (u + 2 > units || wide[u] != 0xD800 + ((cp - 0x10000) >> 10) ||
+          wide[u + 1] != 0xDC00 + ((cp - 0x10000) & 0x3FF)) {
+        return false;
+      }
+      u += 2;
+    } else if (u == units || HostFoldAscii(static_cast<char16_t>(cp)) != HostFoldAscii(wide[u++])) {
+      return false;
+    }
+  }
 }
 
 }  // namespace
