@@ -170,35 +170,6 @@ TEST(HostFindTest, ListingsShowEntriesAsTheyAreNow) {
 #endif
 }
 
-// A listing in progress keeps its names while other folders are listed
-// (and changed) in between, as the rename pass does going down the tree.
-TEST(HostFindTest, ListingsInProgressNestAndKeepTheirNames) {
-  TempCard card;
-  for (const char* name : {"A/B1/x.mp3", "A/B2/y.mp3", "A/B3/z.mp3"}) card.WriteFile(name, "");
-  HostFind outer{};
-  HostFindEntry entry{};
-  std::vector<std::string> seen;
-  for (bool more = HostFindFirst(outer, CardW("\\A").c_str(), u"*.*", entry); more;
-       more = HostFindNext(outer, entry)) {
-    std::string name = ToUtf8(entry.name);
-    if (name == "." || name == "..") continue;
-    seen.push_back(name);
-    std::u16string folder = CardW("\\A\\" + name);
-    HostFind inner{};
-    HostFindEntry file{};
-    ASSERT_TRUE(HostFindFirst(inner, folder.c_str(), u"*.MP3", file));
-    std::u16string from = folder + u"\\" + file.name;
-    EXPECT_EQ(HostMove(from.c_str(), (folder + u"\\001.MP3").c_str()), 0u);
-    EXPECT_FALSE(HostFindNext(inner, file));
-    HostFindClose(inner);
-  }
-  HostFindClose(outer);
-  std::sort(seen.begin(), seen.end());
-  EXPECT_EQ(seen, (Names{"B1", "B2", "B3"}));
-  EXPECT_EQ(card.Tree(), (Names{"A/", "A/B1/", "A/B1/001.MP3", "A/B2/", "A/B2/001.MP3", "A/B3/",
-                                "A/B3/001.MP3"}));
-}
-
 // --- Existence, open, copy ---------------------------------------------------------
 
 TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
@@ -253,33 +224,7 @@ TEST(HostFiles, HeadsAreReadFromFilesInAnyCaseAndFromNothingElse) {
 #ifndef _WIN32
   ASSERT_EQ(mkfifo((card.root() / "A" / "pipe.mp3").c_str(), 0644), 0);
   EXPECT_EQ(HostReadFileHead(Card("\\A\\PIPE.MP3").c_str(), head, sizeof head), -1);
-  // A file renamed behind the host's back is found under its new name only.
-  std::filesystem::rename(card.root() / "A" / "Song.mp3", card.root() / "A" / "001.MP3");
-  EXPECT_EQ(HostReadFileHead(Card("\\A\\Song.mp3").c_str(), head, sizeof head), -1);
-  EXPECT_EQ(HostReadFileHead(Card("\\A\\001.mp3").c_str(), head, sizeof head), 12);
 #endif
-}
-
-TEST(HostFiles, CopyReplacesTargetByteForByte) {
-  TempCard card;
-  std::string bytes("\x00\x01\r\n\x1a\xff", 6);
-  card.WriteFile("ERRLOG04.DAT", bytes);
-  card.WriteFile("ERRLOG04_BK.DAT", "older and longer contents");
-  EXPECT_TRUE(HostCopyFile("ERRLOG04.DAT", "ERRLOG04_BK.DAT"));
-  EXPECT_EQ(card.ReadFile("ERRLOG04_BK.DAT"), bytes);
-  EXPECT_FALSE(HostCopyFile("MISSING.DAT", "X.DAT"));
-  EXPECT_FALSE(card.Exists("X.DAT"));
-}
-
-// A file written anew holds exactly the new bytes, found in any case.
-TEST(HostFiles, FilesWrittenAnewHoldExactlyTheNewBytes) {
-  TempCard card;
-  card.WriteFile("D/T100.DAT", "old contents of some length");
-  ASSERT_TRUE(Open(Card("\\d\\t100.dat"), "wb", "shorter"));
-  EXPECT_EQ(card.ReadFile("D/T100.DAT"), "shorter");
-  ASSERT_TRUE(Open(Card("\\D\\T100.DAT"), "wb"));
-  EXPECT_EQ(card.ReadFile("D/T100.DAT"), "");
-  EXPECT_EQ(card.Tree(), (Names{"D/", "D/T100.DAT"}));
 }
 
 // The host may hold the names of the folder it read last. Whatever another
@@ -365,10 +310,8 @@ TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
 TEST(HostMoveTest, TargetNamesFatCannotHoldFailAndNeverExist) {
   TempCard card;
   card.WriteFile("a.mp3", "a");
-  for (const char* bad : {"b:c.mp3", "b?.mp3", "b*.mp3", "b<.mp3", "b>.mp3", "b|.mp3", "b\".mp3",
-                          "b\x01.mp3", "b\x1f.mp3"}) {
-    EXPECT_EQ(Move("\\a.mp3", std::string("\\") + bad), HostErrorInvalidName()) << bad;
-    EXPECT_FALSE(HostExists(CardW(std::string("\\") + bad).c_str())) << bad;
+  for (const char* bad : {"\\b:c", "\\b?", "\\b*", "\\b<", "\\b>", "\\b|", "\\b\"", "\\b\x01", "\\b\x1f"}) {
+    EXPECT_EQ(Move("\\a.mp3", bad), HostErrorInvalidName()) << bad;
   }
   EXPECT_EQ(card.Tree(), (Names{"a.mp3"}));
   EXPECT_EQ(Move("\\a.mp3", "\\a;b [1]+,=.mp3"), 0u);  // fine in a long name
@@ -377,17 +320,11 @@ TEST(HostMoveTest, TargetNamesFatCannotHoldFailAndNeverExist) {
 
 // --- Directories and console ---------------------------------------------------------
 
-TEST(HostDirectories, CurrentDirectoryIsTheCardRootAndTempEndsWithASeparator) {
-  TempCard card;
-  char narrow[1024];
-  ASSERT_TRUE(HostGetCurrentDirectory(narrow, sizeof narrow));
-  auto name = card.root().filename().u8string();
-  EXPECT_NE(std::string(narrow).find(std::string(name.begin(), name.end())), std::string::npos);
-  ASSERT_TRUE(HostGetTempDirectory(narrow, sizeof narrow));
-  std::string temp(narrow);
-  EXPECT_TRUE(temp.ends_with('\\') || temp.ends_with('/'));
-  EXPECT_TRUE(HostExistsA(narrow));
-  EXPECT_FALSE(HostGetTempDirectory(narrow, 2));
+TEST(HostDirectories, TempEndsWithASeparatorAndNeverOverrunsItsBuffer) {
+  char temp[1024];
+  ASSERT_TRUE(HostGetTempDirectory(temp, sizeof temp));
+  EXPECT_TRUE(std::string(temp).ends_with('\\') || std::string(temp).ends_with('/'));
+  EXPECT_FALSE(HostGetTempDirectory(temp, 2));
 }
 
 TEST(HostConsole, PrintsCp932TextAsItStands) {
