@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "driver/plugin_check.h"
 #include "driver/plugin_images.h"
@@ -12,16 +13,10 @@
 #include "testing/temp_card.h"
 
 TEST(ParseLeadingNumber, ReadsLikeAtoi) {
-  EXPECT_EQ(ParseLeadingNumber("10\n"), 10);
-  EXPECT_EQ(ParseLeadingNumber("  \t8 and more"), 8);
-  EXPECT_EQ(ParseLeadingNumber("+12"), 12);
-  EXPECT_EQ(ParseLeadingNumber("-4"), -4);
-  EXPECT_EQ(ParseLeadingNumber("9x"), 9);
-  EXPECT_EQ(ParseLeadingNumber("a10"), 0);
-  EXPECT_EQ(ParseLeadingNumber(""), 0);
-  EXPECT_EQ(ParseLeadingNumber("- 4"), 0);
-  EXPECT_EQ(ParseLeadingNumber("99999999999999999999"), 2147483647);
-  EXPECT_EQ(ParseLeadingNumber("-99999999999999999999"), -2147483647 - 1);
+  const std::pair<const char*, int> cases[] = {
+      {"10\n", 10}, {"  \t8 and more", 8}, {"+12", 12}, {"-4", -4}, {"9x", 9}, {"a10", 0}, {"", 0},
+      {"- 4", 0}, {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
+  for (auto [text, number] : cases) EXPECT_EQ(ParseLeadingNumber(text), number) << text;
 }
 
 // A made-up image: a write-address record, a data record, a run record
@@ -55,26 +50,6 @@ TEST(PluginImage, FileIsCountThenWordsLittleEndian) {
   ASSERT_EQ(bytes.size(), 2u + 26u);
   EXPECT_EQ(bytes.substr(0, 5), std::string("\x0D\x00\x07\x00\x01", 5));
   EXPECT_EQ(bytes.substr(26), std::string("\x50\x00", 2));
-}
-
-TEST(StateFiles, HistoryNamesTheFirstFolderOfRandomPlay) {
-  TempCard card;
-  auto state = std::make_unique<RunState>();
-  WriteHistoryFile(*state);
-  EXPECT_EQ(card.ReadFile("HIST04.DAT"), std::string("\xFF\xFF\xFF\xFF\0\0\0\0\0\0", 10));
-  state->directories[0].nextRandom = 0x0102;
-  WriteHistoryFile(*state);
-  EXPECT_EQ(card.ReadFile("HIST04.DAT"), std::string("\xFF\xFF\xFF\xFF\0\0\0\0\x02\x01", 10));
-}
-
-TEST(StateFiles, ErrorLogIsRewrittenAndCopied) {
-  TempCard card;
-  card.WriteFile("ERRLOG04.DAT", std::string(9000, 'x'));
-  card.WriteFile("ERRLOG04_BK.DAT", std::string(3, 'y'));
-  auto state = std::make_unique<RunState>();
-  WriteErrorLogFiles(*state);
-  EXPECT_EQ(card.ReadFile("ERRLOG04.DAT"), std::string(8000, '\0'));
-  EXPECT_EQ(card.ReadFile("ERRLOG04_BK.DAT"), std::string(8000, '\0'));
 }
 
 TEST(StateFiles, AFileThatCannotBeCreatedDoesNotStopTheOthers) {
