@@ -1,5 +1,5 @@
 // The pictures of a prepared card against the test fonts' own pixels, and
-// the grid and PNG helpers that make them.
+// the grids that make them (read back through the PNG reader).
 #include "view/image_layout.h"
 
 #include <gtest/gtest.h>
@@ -87,33 +87,4 @@ TEST(CardPictures, ShowTheDisplayImagesOfTheCardPixelForPixel) {
       }
     }
   }
-}
-
-TEST(PngWriter, DrawsEachPixelAsASquareInAGrid) {
-  auto grid = NewGrid();
-  grid->width = 7;
-  grid->height = 3;
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 7; ++x) grid->lit[y][x] = (x + 2 * y) % 3 == 0;
-  }
-  TempCard dir;
-  const std::string path = (dir.root() / "grid.png").string();
-  ASSERT_TRUE(WriteGridPng(path.c_str(), *grid));
-  PngPicture picture;
-  ASSERT_TRUE(ReadPng(path.c_str(), picture));
-  EXPECT_EQ(picture.width, 7 * 5 + 1);
-  EXPECT_EQ(picture.height, 3 * 5 + 1);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 7; ++x) EXPECT_EQ(PictureShowsLit(picture, x, y), grid->lit[y][x] == 1);
-  }
-  // Black grid lines; dark pixels are not black.
-  EXPECT_EQ(picture.rgb[0] + picture.rgb[1] + picture.rgb[2], 0);
-  EXPECT_GT(picture.rgb[(2 * picture.width + 5 + 2) * 3], 0);  // inside pixel (1, 0)
-
-  grid->width = 0;  // still one dark square
-  ASSERT_TRUE(WriteGridPng(path.c_str(), *grid));
-  ASSERT_TRUE(ReadPng(path.c_str(), picture));
-  EXPECT_EQ(picture.width, 6);
-  EXPECT_FALSE(WriteGridPng((dir.root() / "no-such-folder" / "x.png").c_str(), *grid));
-  EXPECT_FALSE(ReadPng((dir.root() / "no-such-folder" / "x.png").c_str(), picture));
 }
