@@ -29,19 +29,6 @@ Bytes Encode(const BitmapFont& font) {
   return out;
 }
 
-TEST(EncodeFontx, WritesTheHeaderAndAll256GlyphsOfASingleByteFont) {
-  BitmapFont font{"AB", 6, 12, false, {}};
-  // Pixels 0 and 5 of row 0, and pixel 6, right of the width, which is dropped.
-  font.glyphs[0x41] = GlyphWithRows({0x8400 | 0x0200, 0x7800});
-  Bytes out = Encode(font);
-  ASSERT_EQ(out.size(), 17u + 256 * 12);
-  EXPECT_EQ(Bytes(out.begin(), out.begin() + 17),
-            (Bytes{'F', 'O', 'N', 'T', 'X', '2', 'A', 'B', ' ', ' ', ' ', ' ', ' ', ' ', 6, 12, 0}));
-  const size_t a = 17 + 0x41 * 12;
-  EXPECT_EQ(Bytes(out.begin() + a, out.begin() + a + 3), (Bytes{0x84, 0x78, 0x00}));
-  EXPECT_EQ(out[17 + 0x40 * 12], 0);  // absent glyphs are blank
-}
-
 TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
   const BitmapFont fonts[] = {{"", 9, 16, false, {}},          {"", 17, 16, true, {{0x8140, {}}}},
                               {"", 16, 17, true, {{0x8140, {}}}}, {"", 8, 0, false, {}},
