@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "driver/run_state.h"
+#include "platform/host.h"
 #include "testing/console_text.h"
 #include "testing/rename_card.h"
 #include "testing/scan_card.h"
@@ -115,6 +117,54 @@ TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
     MakeSortKey(display, key);
     EXPECT_EQ(std::string(key, 33), c[1] + std::string(33 - c[1].size(), '\0'));
   }
+}
+
+// A folder's file listing that cannot be written: the scan stops there
+// rather than give the folder no tracks, so the run keeps the card's
+// catalogue as it is; with the listing back, the same state scans the card.
+TEST(DirectoryScan, AFileListingThatCannotBeWrittenStopsTheScan) {
+  ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(2u);
+  scan.card().WriteFile("A/001.MP3", "a");
+  scan.card().WriteFile("A/SNDLST04.DAT", "the track list of a run before");
+  scan.card().WriteFile("B/001.MP3", "b");
+  const std::string workFile = std::string(scan.state().workDir) + "FILLSTWK.TXT";
+  std::filesystem::create_directory(workFile);  // in the way of the listing
+  std::string out = ScanFolders(scan, 0);
+  EXPECT_EQ(scan.state().listingFailed, 1);
+  EXPECT_NE(out.find("FILLSTWK.TXTの作成でエラー"), std::string::npos) << out;
+  EXPECT_EQ(out.find("\\B"), std::string::npos) << "scanned on:\n" << out;
+  EXPECT_EQ(scan.card().ReadFile("A/SNDLST04.DAT"), "the track list of a run before");
+  EXPECT_FALSE(scan.card().Exists("B/SNDLST04.DAT"));
+  std::filesystem::remove(workFile);
+  ScanFolders(scan);
+  EXPECT_EQ(scan.state().listingFailed, 0);
+  EXPECT_EQ(scan.state().randomCount, 2);
+}
+
+// Folders that go away between the folder listing and their own track scan:
+// one removed, one replaced by a file of its name. Their rows are there
+// without tracks, their track lists are reported as not written, and the
+// file is left as it is.
+TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
+  ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(2u);
+  for (const char* name : {"A", "B", "C"}) scan.card().WriteFile(std::string(name) + "/001.MP3", "x");
+  const std::string workFile = std::string(scan.state().workDir) + "DIRLSTWK.TXT";
+  ASSERT_TRUE(HostWriteFolderListing(workFile.c_str()));
+  std::filesystem::remove_all(scan.card().root() / "B");
+  std::filesystem::remove_all(scan.card().root() / "C");
+  scan.card().WriteFile("C", "a file where the folder was");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(ReadDirectoryListing(scan.state(), workFile.c_str()), 1);
+  std::string out = GetCapturedConsole();
+  EXPECT_EQ(Rows(scan.state()), (Strings{" 1 3 0 0 0", "A 0 0 0 0 1", "B 0 0 0 0 0", "C 0 0 0 0 0"}));
+  EXPECT_EQ(scan.state().randomCount, 1);
+  EXPECT_NE(out.find(ScanCard::ListedPath("B") + "\\SNDLST04.DATの作成でエラー"), std::string::npos)
+      << out;
+  EXPECT_FALSE(scan.card().Exists("B"));
+  EXPECT_EQ(scan.card().ReadFile("C"), "a file where the folder was");
+  EXPECT_TRUE(scan.card().Exists("A/SNDLST04.DAT"));
 }
 
 }  // namespace
