@@ -120,6 +120,9 @@ unsigned long HostMove(const char16_t* from, const char16_t* to);
 // stands in its way (on a case-sensitive disk a sibling that differs only in
 // case, which FAT could not hold beside it, does not). 0 or an error code.
 unsigned long HostMoveBack(const char16_t* from, const char16_t* to);
+// Removes a file (never a folder, nor a link in a file's place). 0 or an
+// error code.
+unsigned long HostRemoveFile(const char16_t* path);
 unsigned long HostErrorAlreadyExists();
 unsigned long HostErrorInvalidName();
 

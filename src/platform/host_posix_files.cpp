@@ -151,6 +151,17 @@ unsigned long HostMoveBack(const char16_t* from, const char16_t* to) {
   return error;
 }
 
+unsigned long HostRemoveFile(const char16_t* path) {
+  Resolve(path, target);
+  if (target.tooLong) return ENAMETOOLONG;
+  if (target.fatInvalid || path[0] == 0) return EINVAL;
+  if (!target.exists) return ENOENT;
+  if (!S_ISREG(target.st.st_mode)) return S_ISDIR(target.st.st_mode) ? EISDIR : EINVAL;
+  if (unlink(target.path) != 0) return static_cast<unsigned long>(errno);
+  PosixDropHeldNames();
+  return 0;
+}
+
 // --- Opening files ----------------------------------------------------------------
 
 namespace {

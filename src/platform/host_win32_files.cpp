@@ -252,6 +252,16 @@ unsigned long HostMoveBack(const char16_t* from, const char16_t* to) {
   return HostMove(from, to);  // a name in another case is the same name here
 }
 
+unsigned long HostRemoveFile(const char16_t* path) {
+  if (path[0] == 0 || HasFatInvalidName(path)) return HostErrorInvalidName();
+  DWORD attributes = GetFileAttributesW(Wide(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return ERROR_ACCESS_DENIED;  // a folder, or a link in a file's place
+  }
+  return DeleteFileW(Wide(path)) ? 0 : GetLastError();
+}
+
 std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   wchar_t binary[4];
   int n = 0;

@@ -1,0 +1,111 @@
+// Giving a folder its old name back (declared in restore_moves.h).
+#include <cstdio>
+#include <cstring>
+
+#include "base/console.h"
+#include "platform/host.h"
+#include "rename/rename_report.h"
+#include "restore/messages.h"
+#include "restore/restore_moves.h"
+#include "restore/restore_plan.h"
+#include "text/wide.h"
+
+namespace {
+
+constexpr int kPathUnits = 520;
+
+// True when the file at notePath holds exactly what the rename pass writes
+// into a folder it renamed, under the folder's old name: the byte-order
+// mark, the folder's new name in UTF-16LE, CR LF. A file of the user's with
+// that name holds anything else and stays.
+bool IsCardprepNote(const char16_t* notePath, const char16_t* newName) {
+  unsigned char expected[2 + 2 * kRestoreNameUnits + 4];
+  int n = 0;
+  expected[n++] = 0xFF;
+  expected[n++] = 0xFE;
+  for (int i = 0; newName[i] != 0; ++i) {
+    expected[n++] = static_cast<unsigned char>(newName[i] & 0xFF);
+    expected[n++] = static_cast<unsigned char>(newName[i] >> 8);
+  }
+  const unsigned char end[4] = {0x0D, 0x00, 0x0A, 0x00};
+  for (unsigned char c : end) expected[n++] = c;
+  std::FILE* file = HostOpenW(notePath, "rb");
+  if (file == nullptr) return false;
+  unsigned char held[sizeof expected + 1];
+  size_t got = std::fread(held, 1, sizeof held, file);
+  std::fclose(file);
+  return got == static_cast<size_t>(n) && std::memcmp(held, expected, got) == 0;
+}
+
+// Splits folderPath at its last separator: the parent into parent, the
+// position of the name. -1 when there is none.
+int NameStart(const char16_t* folderPath) {
+  int last = -1;
+  for (int i = 0; folderPath[i] != 0; ++i) {
+    if (folderPath[i] == u'\\') last = i;
+  }
+  return last < 0 ? -1 : last + 1;
+}
+
+void RemoveOrSay(RestoreRun& run, const char16_t* path) {
+  unsigned long error = HostRemoveFile(path);
+  if (error == 0) return;
+  ReportArg a;
+  ConsolePrintf(kMsgCannotRemove, error, ReportText(a, path));
+  ++run.left;
+}
+
+}  // namespace
+
+bool HasFolderLog(const char16_t* folderPath) {
+  char16_t logPath[kPathUnits];
+  return WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG") && HostExists(logPath);
+}
+
+void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
+  ReportArg a, b;
+  char16_t logPath[kPathUnits];
+  char16_t oldName[kRestoreNameUnits];
+  int nameAt = NameStart(folderPath);
+  if (nameAt < 0 || !WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG")) return;
+  if (!ReadFolderLog(logPath, oldName)) {
+    ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), "");
+    ++run.left;
+    return;
+  }
+  const char16_t* name = folderPath + nameAt;
+  // Given back already, and stopped before its log went.
+  if (WideCompareOrdinal(oldName, name) == 0) {
+    if (!run.dryRun) RemoveOrSay(run, logPath);
+    return;
+  }
+  char16_t parent[kPathUnits];
+  WideCopy(parent, kPathUnits, folderPath);
+  parent[nameAt - 1] = 0;
+  char16_t oldPath[kPathUnits];
+  char16_t notePath[kPathUnits];
+  if (!WideJoinPath(oldPath, kPathUnits, parent, oldName) ||
+      !WideJoinPath(notePath, kPathUnits, folderPath, oldName)) {
+    ConsolePrintf(kMsgPathTooLong, ReportText(a, folderPath));
+    ++run.left;
+    return;
+  }
+  if (run.dryRun) {
+    if (run.printPlan) ConsolePrintf(kMsgPlannedMove, ReportText(a, folderPath), ReportText(b, oldName));
+    ++run.folders;
+    return;
+  }
+  // The note first: stopped after it, the folder still has its log.
+  if (IsCardprepNote(notePath, name)) RemoveOrSay(run, notePath);
+  unsigned long error = HostMoveBack(folderPath, oldPath);
+  if (error != 0) {
+    ConsolePrintf(kMsgNotRestored, error, ReportText(a, folderPath), ReportText(b, oldName));
+    ++run.left;
+    return;
+  }
+  ++run.folders;
+  // Stopped before this, a rerun finds the folder under the name its log
+  // holds and only removes the log.
+  char16_t movedLog[kPathUnits];
+  if (WideJoinPath(movedLog, kPathUnits, oldPath, u"RENDIR04.LOG")) RemoveOrSay(run, movedLog);
+}

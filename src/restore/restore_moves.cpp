@@ -1,0 +1,170 @@
+#include "restore/restore_moves.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "base/console.h"
+#include "platform/host.h"
+#include "rename/rename_report.h"
+#include "restore/log_rewrite.h"
+#include "restore/messages.h"
+#include "restore/restore_plan.h"
+#include "text/wide.h"
+
+namespace {
+
+constexpr int kPathUnits = 520;
+
+// One log at a time; about 1.2 MiB, so never on the stack.
+FileLog fileLog;
+
+void Left(RestoreRun& run) { ++run.left; }
+
+// Whether newName is there once the planned moves of lines after `line`
+// are made (a dry run changes nothing, so it follows them itself): the
+// latest of those moves that made or freed the name decides, else the disk.
+bool ExistsAfterPlannedMoves(const FileLog& log, int line, const char16_t* folder,
+                             const char16_t* newName) {
+  char16_t otherNew[kRestoreNameUnits];
+  char16_t otherOld[kRestoreNameUnits];
+  for (int k = line + 1; k < log.count; ++k) {
+    if (!log.undone[k] || !ParseLogLine(log.lines[k], otherNew, otherOld)) continue;
+    if (WideEqualsIgnoreAsciiCase(otherOld, newName)) return true;
+    if (WideEqualsIgnoreAsciiCase(otherNew, newName)) return false;
+  }
+  char16_t path[kPathUnits];
+  return WideJoinPath(path, kPathUnits, folder, newName) && HostExists(path);
+}
+
+// True when a line undone since the log was last written had the new name
+// `name`: the file still lists that line, and a rerun skips it only while
+// nothing bears its new name.
+bool NameOfUnwrittenUndo(const FileLog& log, const char16_t* name) {
+  char16_t newName[kRestoreNameUnits];
+  char16_t oldName[kRestoreNameUnits];
+  for (int k = 0; k < log.count; ++k) {
+    if (log.undone[k] && log.written[k] && ParseLogLine(log.lines[k], newName, oldName) &&
+        WideEqualsIgnoreAsciiCase(newName, name)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool HasUnwrittenUndo(const FileLog& log) {
+  for (int k = 0; k < log.count; ++k) {
+    if (log.undone[k] && log.written[k]) return true;
+  }
+  return false;
+}
+
+// Undoes line i: false when the folder must stop (its log cannot be
+// rewritten).
+bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, FileLog& log,
+              int i) {
+  char16_t newName[kRestoreNameUnits];
+  char16_t oldName[kRestoreNameUnits];
+  ReportArg a, b;
+  const LogLine& line = log.lines[i];
+  if (line.ended && line.text[0] == 0) {  // a blank line names no move
+    log.undone[i] = true;
+    return true;
+  }
+  if (!ParseLogLine(line, newName, oldName)) {
+    ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), ReportText(b, line.text));
+    Left(run);
+    return true;
+  }
+  char16_t newPath[kPathUnits];
+  char16_t oldPath[kPathUnits];
+  if (!WideJoinPath(newPath, kPathUnits, folder, newName) ||
+      !WideJoinPath(oldPath, kPathUnits, folder, oldName)) {
+    ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, newName));
+    Left(run);
+    return true;
+  }
+  if (run.dryRun) {
+    if (ExistsAfterPlannedMoves(log, i, folder, newName)) {
+      if (run.printPlan) ConsolePrintf(kMsgPlannedMove, ReportText(a, newPath), ReportText(b, oldName));
+      ++run.files;
+    }
+    log.undone[i] = true;  // planned, or skipped
+    return true;
+  }
+  // A line whose new name is gone was undone before (a restore stopped
+  // before its log was rewritten), or its file went: skipped.
+  if (!HostExists(newPath)) {
+    log.undone[i] = true;
+    return true;
+  }
+  // The old name must not come back as the new name of a line the log on
+  // the card still holds (a later run may have renumbered the track): that
+  // line would then be undone twice. The log is written first.
+  if (NameOfUnwrittenUndo(log, oldName) && !RewriteFileLog(folder, log)) {
+    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
+    Left(run);
+    return false;
+  }
+  unsigned long error = HostMoveBack(newPath, oldPath);
+  if (error != 0) {
+    ConsolePrintf(kMsgNotRestored, error, ReportText(a, newPath), ReportText(b, oldName));
+    Left(run);
+    return true;
+  }
+  log.undone[i] = true;
+  ++run.files;
+  return true;
+}
+
+}  // namespace
+
+// Why a restore stopped at any moment and run again ends as one run would:
+// the log on the card always holds every line not yet undone, because a
+// line leaves it only by a rewrite after its move. It may also hold lines
+// already undone, written or not, between a move and the next rewrite. Each
+// of those is skipped when run again, since its new name is gone: its file
+// was moved away from it, and no name is given back that equals the new
+// name of such a line without the log being rewritten first
+// (NameOfUnwrittenUndo). A move is one step of the filesystem, and the
+// rewrite never leaves the card without the log (log_rewrite.h). An
+// interrupt waits until the move at hand is made, and the log is rewritten
+// before it ends the run.
+void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
+  char16_t logPath[kPathUnits];
+  ReportArg a;
+  if (!WideJoinPath(logPath, kPathUnits, folder, u"RENFIL04.LOG")) {
+    ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, u"RENFIL04.LOG"));
+    Left(run);
+    return;
+  }
+  if (!run.dryRun && !RecoverFileLog(folder)) {
+    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
+    Left(run);
+    return;
+  }
+  FileLog& log = fileLog;
+  LogRead read = ReadFileLog(logPath, log);
+  if (read == LogRead::kMissing) return;
+  if (read == LogRead::kUnusable) {
+    ConsolePrintf(kMsgLogTooLong, ReportText(a, logPath));
+    Left(run);
+    return;
+  }
+  bool go = true;
+  for (int i = log.count - 1; i >= 0 && go; --i) {
+    if (!run.dryRun && HostInterruptPending()) break;
+    go = UndoLine(run, folder, logPath, log, i);
+  }
+  if (run.dryRun) return;
+  if (!go) {  // said so already; the log on the card is as it was
+    HostDeliverInterrupt();
+    return;
+  }
+  bool allUndone = true;
+  for (int i = 0; i < log.count; ++i) allUndone = allUndone && log.undone[i];
+  if ((allUndone || HasUnwrittenUndo(log)) && !RewriteFileLog(folder, log)) {
+    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
+    Left(run);
+  }
+  HostDeliverInterrupt();
+}
