@@ -47,18 +47,14 @@ bool Open(const std::string& path, const char* mode, const char* text = nullptr)
   return f != nullptr && std::fclose(f) == 0;
 }
 
-// The lines of the work file "work.lst" in the card root; each must end in CR LF.
+// The CR LF lines of the work file "work.lst" in the card root.
 Names WorkLines(const TempCard& card) {
   std::string all = card.ReadFile("work.lst");
   Names lines;
-  for (size_t start = 0, end; start < all.size(); start = end + 2) {
-    end = all.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "line without CR LF";
-      break;
-    }
-    lines.push_back(all.substr(start, end - start));
+  for (size_t at = 0, end; (end = all.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    lines.push_back(all.substr(at, end - at));
   }
+  EXPECT_TRUE(all.empty() || all.ends_with("\r\n")) << all;
   return lines;
 }
 
@@ -75,8 +71,6 @@ Names FindAll(const std::u16string& folder, const std::u16string& pattern) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-// --- Listings ------------------------------------------------------------------
 
 TEST(HostListing, FolderTreeListsEachFoldersSortedSubfoldersBeforeDescending) {
   TempCard card;
@@ -173,8 +167,6 @@ TEST(HostFindTest, ListingsShowEntriesAsTheyAreNow) {
   EXPECT_EQ(HostOpen(Card("\\A\\PIPE.MP3").c_str(), "rb"), nullptr);
 #endif
 }
-
-// --- Existence, open, copy ---------------------------------------------------------
 
 TEST(HostFiles, ExistenceIgnoresAsciiCaseAndNamesFatCannotHoldNeverExist) {
   TempCard card;
@@ -292,8 +284,6 @@ TEST(HostWorkDirectory, EachRunHasItsOwnAndItGoesWithItsFiles) {
   EXPECT_FALSE(HostMakeWorkDirectory("no such folder/", first, sizeof first));
 }
 
-// --- Moves ---------------------------------------------------------------------------
-
 TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
   TempCard card;
   for (const char* name : {"000.MP3", "001.MP3", "x.mp3", "002.mp3"}) card.WriteFile(name, name);
@@ -322,8 +312,6 @@ TEST(HostMoveTest, TargetNamesFatCannotHoldFailAndNeverExist) {
   EXPECT_TRUE(card.Exists("a;b [1]+,=.mp3"));
 }
 
-// --- Directories and console ---------------------------------------------------------
-
 TEST(HostDirectories, TempEndsWithASeparatorAndNeverOverrunsItsBuffer) {
   char temp[1024];
   ASSERT_TRUE(HostGetTempDirectory(temp, sizeof temp));
@@ -336,8 +324,6 @@ TEST(HostConsole, PrintsCp932TextAsItStands) {
   HostPrint("%s \x93\xfa\n");  // UTF-8 on POSIX, the bytes to a redirected Windows output
   EXPECT_EQ(testing::internal::GetCapturedStdout(), HostPrintsUtf8() ? "%s 日\n" : "%s \x93\xfa\n");
 }
-
-// --- Code page 932 -------------------------------------------------------------------
 
 TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
   EXPECT_EQ(ToCp932("日本の歌"), "\x93\xfa\x96\x7b\x82\xcc\x89\xcc");
@@ -356,9 +342,7 @@ TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
   EXPECT_EQ(HostWideToCp932(u"x\xdc00", buf, sizeof buf), 2);  // lone surrogate
   EXPECT_EQ(std::string(buf), "x?");
   // Bytes that are not code page 932.
-  EXPECT_EQ(FromCp932("\x81\x20"
-                      "a"),
-            "? a");
+  EXPECT_EQ(FromCp932("\x81\x20" "a"), "? a");
   EXPECT_EQ(FromCp932("\x80\xa0\xfd"), "???");
   EXPECT_EQ(FromCp932("a\x82"), "a?");
   EXPECT_EQ(FromCp932("\x85\x40"), "?");  // unassigned double-byte code
@@ -401,10 +385,7 @@ TEST(HostText, Utf8NamesBecomeUtf16WholeOrReportCut) {
   EXPECT_EQ(std::u16string(out), u"Song.mp3");
   EXPECT_FALSE(PosixUtf8ToWide("Song.mp3", out, 8));
   EXPECT_EQ(std::u16string(out), u"Song.mp");
-  EXPECT_TRUE(
-      PosixUtf8ToWide("ab\xE6\x9B\xB2"
-                      "c",
-                      out, 8));
+  EXPECT_TRUE(PosixUtf8ToWide("ab\xE6\x9B\xB2" "c", out, 8));
   EXPECT_EQ(std::u16string(out), u"ab曲c");
   // A character beyond the first plane takes two units, or none.
   EXPECT_TRUE(PosixUtf8ToWide("a\xF0\x9F\x8E\xB5", out, 4));
