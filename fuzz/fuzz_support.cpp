@@ -62,11 +62,6 @@ void MakeCardFolder(const char* hostPath) {
   if (ec) FuzzFail(hostPath, __FILE__, __LINE__);
 }
 
-void RemoveCardFile(const char* hostPath) {
-  std::error_code ec;
-  fs::remove(privateCard / hostPath, ec);
-}
-
 std::string ConfineListing(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   // Every '\' byte counts as a separator here, even the second byte of a
@@ -108,19 +103,15 @@ void MakeMusicFolders() {
   write("\\M\\002.MP3", Mp3WithTag(BuildId3v22({Id3TextFrame("TT2", Utf16Text(u"Song B"))})));
   write("\\M\\003.mp3", Mp3WithTag({}));
   write("\\M\\SUB\\001.MP3", Mp3WithTag({}));
-  // UTF-16LE logs: 001.MP3 was "My Song.mp3", 002.MP3 "日本の歌.mp3";
-  // the folder was "日本の歌".
-  auto utf16 = [](const std::u16string& text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-      bytes.push_back(static_cast<char>(c & 0xFF));
-      bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
+  // UTF-16LE logs (Utf16Text's bytes after its encoding byte, without the
+  // terminator): 001.MP3 was "My Song.mp3", 002.MP3 "日本の歌.mp3"; the
+  // folder was "日本の歌".
+  auto log = [&](const char* path, const std::u16string& text) {
+    std::vector<uint8_t> bytes = Utf16Text(text, Bom::kLittleEndian, false);
+    write(path, std::vector<uint8_t>(bytes.begin() + 1, bytes.end()));
   };
-  WriteCardFile("\\M\\RENFIL04.LOG",
-                utf16(u"001.MP3\tMy Song.mp3\r\n002.MP3\t\u65E5\u672C\u306E\u6B4C.mp3\r\n"));
-  WriteCardFile("\\M\\RENDIR04.LOG", utf16(u"\u65E5\u672C\u306E\u6B4C\r\n"));
+  log("\\M\\RENFIL04.LOG", u"001.MP3\tMy Song.mp3\r\n002.MP3\t\u65E5\u672C\u306E\u6B4C.mp3\r\n");
+  log("\\M\\RENDIR04.LOG", u"\u65E5\u672C\u306E\u6B4C\r\n");
   WriteCardFile((std::string("\\M\\") + kDisplayNameFile).c_str(), "My Song.mp3\tBest Song\r\n");
 }
 
