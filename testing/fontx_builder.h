@@ -11,9 +11,8 @@
 #include "driver/run_state.h"
 #include "font/font_set.h"
 
-// Row value of row (0 = top) of code's glyph: the row's file bytes read as
-// one big-endian number, leftmost pixel in the top bit (bit 7 up to 8
-// pixels wide, bit 15 up to 16). Padding bits are written as given.
+// Row (0 = top) of code's glyph as its file bytes read big-endian: the
+// leftmost pixel in the top bit (bit 7 up to 8 pixels wide, else bit 15).
 using FontxRowFn = std::function<uint32_t(uint16_t code, int row)>;
 
 struct FontxDesign {
@@ -45,9 +44,7 @@ enum TestFont {
 
 struct TestFontInfo {
   const char* fileName;  // inside _FONT
-  int width;
-  int height;
-  int codeType;
+  int width, height, codeType;
 };
 
 const TestFontInfo& GetTestFontInfo(TestFont font);
@@ -60,7 +57,7 @@ std::vector<uint8_t> BuildTestFont(TestFont font);
 // Writes the set into "_FONT/" of the current directory, leaving out skip.
 void WriteTestFontSet(TestFont skip = kTestFontCount);
 
-// Font memory is never freed, as in the program; these keep it reachable
+// Font memory is never freed, as in the program: this keeps it reachable
 // for the leak checker once a test's RunState or FontRecord is gone.
 void KeepFontMemory(const FontRecord& font);
 void KeepFontMemory(const RunState& state);
