@@ -109,14 +109,11 @@ TEST(Dialogue, AMissingOrBadFontStopsBeforeAnythingIsRenamed) {
     TestFont font;
     const char* content;  // nullptr: the file is missing; "": a folder of its name
     const char* answers;
-    const char* lines;
   };
-  for (const Case& c :
-       {Case{kTestFull6x8, nullptr, "go\n8\n0\n",
-             "フォントファイルオープンエラー\nGetFontMetrics error _FONT\\K6X8X.FNT\n"},
-        Case{kTestFull8, "FONTX1 not a font at all", "go\n10\n0\n",
-             "FONTXでない\nGetFontMetrics error _FONT\\MISAKI.FNT\n"},
-        Case{kTestFull12, "", "go\n12\n0\n", "GetFontMetrics error _FONT\\DRUG12Z1.FEF\n"}}) {
+  // (The font loader's test pins the lines before the last.)
+  for (const Case& c : {Case{kTestFull6x8, nullptr, "go\n8\n0\n"},
+                        Case{kTestFull8, "FONTX1 not a font at all", "go\n10\n0\n"},
+                        Case{kTestFull12, "", "go\n12\n0\n"}}) {
     TempCard card;
     WriteTestFontSet(c.font);
     const std::string file = std::string("_FONT/") + GetTestFontInfo(c.font).fileName;
@@ -125,7 +122,7 @@ TEST(Dialogue, AMissingOrBadFontStopsBeforeAnythingIsRenamed) {
     card.WriteFile("Long Folder Name/b.mp3", "mp3");
     ToolResult r = RunOn(card, c.answers);
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.output.ends_with(std::string(c.lines) + "フォントデータの取得でエラー\n")) << r.output;
+    EXPECT_TRUE(r.output.ends_with("フォントデータの取得でエラー\n")) << r.output;
     EXPECT_EQ(Count(r.output, kRulePrompt), 0);
     EXPECT_TRUE(card.Exists("Long Folder Name/b.mp3"));
     EXPECT_FALSE(card.Exists("CARDPREP.LOG"));

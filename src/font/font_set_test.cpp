@@ -12,11 +12,9 @@
 
 namespace {
 
-// What each slot holds is pinned by the renderer tests, which draw from all of them.
+// What each slot holds is pinned by the renderer tests, which draw from all
+// of them; the size limits of a font by the font file tests.
 TEST(LoadFonts, StopsAtTheFirstMissingOrBadFileWithItsLines) {
-  FontxDesign wide;  // single-byte, 12 pixels wide
-  wide.width = 12;
-  const std::vector<uint8_t> wideFont = BuildFontx(wide);
   const struct {
     TestFont font;      // kTestFontCount: none
     std::string bytes;  // empty: the file is missing
@@ -25,9 +23,6 @@ TEST(LoadFonts, StopsAtTheFirstMissingOrBadFileWithItsLines) {
       {kTestFontCount, "", ""},
       {kTestFull6x8, "", "フォントファイルオープンエラー\nGetFontMetrics error _FONT\\K6X8X.FNT\n"},
       {kTestFull8, "not a font", "FONTXでない\nGetFontMetrics error _FONT\\MISAKI.FNT\n"},
-      {kTestHalf12, std::string(wideFont.begin(), wideFont.end()),
-       "_FONT\\DRUG12HN.FEF: 1バイトフォントの幅が8ドットを超えている (12)\n"
-       "GetFontMetrics error _FONT\\DRUG12HN.FEF\n"},
   };
   for (const auto& c : cases) {
     TempCard card;
