@@ -1,13 +1,10 @@
-// Whole cards against cards checked in as data: a small sample card is
-// prepared for every model, twice, and every file on it must have the bytes
-// of data/expected-cards/<model>/. Ten folders with tracks (no shuffle),
-// the predictable test fonts, titles of every length and source. The
-// second run must leave every file as the first run left it.
-//
-// After an intended change of a card file, rewrite the data with
-//   CARDPREP_WRITE_EXPECTED_CARDS=1 build/dev/e2e_test --gtest_filter='ExpectedCards.*'
-// and look at the difference and at the pictures cardprep-view draws.
-// (The Windows build is held to the same bytes by scripts/compare-hosts.)
+// Whole cards against cards checked in as data: a sample card (ten folders
+// with tracks, so no shuffle; the test fonts; titles of every length and
+// source) prepared for every model must have the bytes of
+// data/expected-cards/<model>/, and a second run must change nothing. After
+// an intended change, rewrite the data with CARDPREP_WRITE_EXPECTED_CARDS=1
+// and review the difference and cardprep-view's pictures. (scripts/compare-hosts
+// holds the Windows build to the same bytes.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,9 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Mp3(const std::vector<Id3Frame>& frames, int version = 3) {
-  std::vector<uint8_t> bytes = Mp3WithTag(frames.empty() ? std::vector<uint8_t>{}
-                                                         : BuildId3(static_cast<uint8_t>(version), frames));
+std::string Mp3(const std::vector<Id3Frame>& frames, uint8_t version = 3) {
+  std::vector<uint8_t> bytes =
+      Mp3WithTag(frames.empty() ? std::vector<uint8_t>() : BuildId3(version, frames));
   return std::string(bytes.begin(), bytes.end());
 }
 std::string Titled(const std::string& cp932, int version = 3) {
