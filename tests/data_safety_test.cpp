@@ -20,6 +20,7 @@
 
 #include "testing/fontx_builder.h"
 #include "testing/id3_builder.h"
+#include "testing/random_card.h"
 #include "testing/rename_card.h"
 #include "testing/temp_card.h"
 #include "tests/e2e_card.h"
@@ -28,21 +29,12 @@ namespace {
 
 constexpr int kCards = 30;
 
-const std::vector<std::string> kFolderNames = {
-    "Album", "album", "ALBUM", "Best of 77 Live", "My Music", "MyMusic", "MYMUSIC", "MusicBox9",
-    "Music Box", "Rock & Roll", "---", "a.b.c", "ABC.DEFG", "x", "00001", "00002", "日本の歌",
-    "ラブソング", "ｱｲｳｴｵ", "Café", "🎵 Hits", "한국 노래", "Long Folder Name Number One",
-    "Long Folder Name Number Two", "  spaces  ", "Live.mp3", "dots...", "_Private", "_FONTS",
-    "System Volume Information", "SYSTEM", "Systematic", "READ ME", "001.MP3", "AC:DC", "What?",
-    "MusicBo1", "A B C D E F G H I", std::string(128, 'F')};
-
-const std::vector<std::string> kFileNames = {
-    "song.mp3", "Song.MP3", "SONG.mp3", "001.MP3", "001.mp3", "000.mp3", "002.Mp3", "003.MP3",
-    "255.MP3", "a b c.mp3", "日本.mp3", "ラブソング.MP3", "🎵.mp3", "é.mp3", "x.y.z.mp3", ".mp3",
-    "mp3", "track.mp3.txt", "The Long Name Of A Track That Goes On And On.mp3", "cover.jpg",
-    "notes.txt", "表示名04.txt", "Intro.mp3", "intro.mp3", "01 Intro.mp3", "02 Intro.mp3",
-    "MyMusic", "00001", "Album", "what?.mp3", "a|b.mp3", "RENFIL04.TXT", "ｱｲｳ.mp3",
-    std::string(130, 'L') + ".mp3"};
+using Card = RandomCard;
+Card MakeCard(uint32_t seed) { return MakeRandomCard(seed); }
+std::string Pick(std::mt19937& rng, const std::vector<std::string>& from) {
+  return RandomPick(rng, from);
+}
+int Between(std::mt19937& rng, int low, int high) { return RandomBetween(rng, low, high); }
 
 // The files the tool writes: in the root, and in every folder it visits.
 const std::set<std::string> kRootToolFiles = {
@@ -52,72 +44,6 @@ const std::set<std::string> kRootToolFiles = {
 const std::set<std::string> kFolderToolFiles = {
     "SNDLST04.DAT", "SNDLST08.DAT", "SNDLST10.DAT", "VOLUME04.DAT", "VOLUME06.DAT", "VOLUME08.DAT",
     "VOLUME09.DAT", "VOLUME10.DAT", "VOLUME12.DAT", "RENFIL04.LOG", "RENDIR04.LOG"};
-
-struct Card {
-  int model;
-  int titleRule;
-  std::map<std::string, std::string> files;  // path below the root, content
-  std::set<std::string> folders;
-};
-
-std::string Pick(std::mt19937& rng, const std::vector<std::string>& from) {
-  return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
-}
-
-int Between(std::mt19937& rng, int low, int high) {
-  return std::uniform_int_distribution<int>(low, high)(rng);
-}
-
-// Content no other file of the card has: the tool must keep each where it
-// can be found again.
-std::string UniqueContent(std::mt19937& rng, const std::string& name, int serial) {
-  std::string content = "file " + std::to_string(serial) + " ";
-  if (name.ends_with(".mp3") || name.ends_with(".MP3") || name.ends_with(".Mp3")) {
-    if (Between(rng, 0, 2) == 0) {
-      std::string title = "Title " + std::to_string(serial);
-      std::vector<uint8_t> mp3 = Mp3WithTag(BuildId3v23({Id3TextFrame("TIT2", Latin1Text(title))}));
-      content = std::string(mp3.begin(), mp3.end()) + content;
-    }
-  }
-  if (name == "表示名04.txt") content += ToCp932("song.mp3\t歌\nIntro.mp3\tIntro\n");
-  int extra = Between(rng, 0, 40);
-  for (int i = 0; i < extra; ++i) content += static_cast<char>(Between(rng, 0, 255));
-  return content;
-}
-
-void AddFolder(std::mt19937& rng, Card& card, const std::string& path, int depth, int& serial) {
-  card.folders.insert(path);
-  std::set<std::string> used;
-  int files = Between(rng, 0, 7);
-  for (int i = 0; i < files; ++i) {
-    std::string name = Pick(rng, kFileNames);
-    if (!used.insert(name).second) continue;
-    card.files[path + "/" + name] = UniqueContent(rng, name, serial++);
-  }
-  if (depth == 3) return;
-  int folders = Between(rng, 0, depth == 0 ? 5 : 3);
-  for (int i = 0; i < folders; ++i) {
-    std::string name = Pick(rng, kFolderNames);
-    if (!used.insert(name).second) continue;
-    AddFolder(rng, card, path.empty() ? name : path + "/" + name, depth + 1, serial);
-  }
-}
-
-Card MakeCard(uint32_t seed) {
-  std::mt19937 rng(seed);
-  Card card;
-  const int models[] = {4, 6, 8, 10, 12};
-  card.model = models[Between(rng, 0, 4)];
-  card.titleRule = Between(rng, 0, 1);
-  int serial = 0;
-  AddFolder(rng, card, "", 0, serial);
-  card.folders.erase("");
-  // Files directly in the root were added under "/name".
-  std::map<std::string, std::string> files;
-  for (auto& [path, content] : card.files) files[path[0] == '/' ? path.substr(1) : path] = content;
-  card.files = files;
-  return card;
-}
 
 std::string Parent(const std::string& path) {
   size_t slash = path.rfind('/');

@@ -1,0 +1,195 @@
+// cardprep-restore on cards that cardprep prepared: random cards of every
+// model, prepared once or twice with files added in between, come back as
+// exactly the tree they were, every name and every byte, the files of the
+// user's that bear names of cardprep's included; a restore stopped at any
+// moment (Ctrl-C or killed) and run again ends the same; a name that is
+// taken is reported and nothing is replaced.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "testing/fontx_builder.h"
+#include "testing/random_card.h"
+#include "testing/rename_card.h"
+#include "testing/temp_card.h"
+#include "tests/e2e_card.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--remove-catalogue"},
+                   long interruptAfterUs = -1, bool kill = false) {
+  return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n", interruptAfterUs, kill);
+}
+
+std::string Answers(const RandomCard& plan) {
+  std::string input = "go\n" + std::to_string(plan.model) + "\n";
+  return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
+}
+
+// The random card of seed on the disk, with fonts for the graphic models
+// and files of the user's named like cardprep's where cardprep writes no
+// such file: root files in folders, and folder files in '_' folders, which
+// the scan leaves alone, or of a size cardprep never gives them.
+void WriteCard(const RandomCard& plan, const TempCard& card) {
+  if (plan.model >= 8) WriteTestFontSet();
+  for (const std::string& folder : plan.folders) card.MakeDir(folder);
+  for (const auto& [path, content] : plan.files) card.WriteFile(path, content);
+  const char* rootNames[] = {"INDEX10.DAT", "HIST04.DAT", "CARDPREP.LOG", "DIRLST04.DAT"};
+  int k = 0;
+  for (const std::string& folder : plan.folders) {
+    card.WriteFile(folder + "/" + rootNames[k++ % 4], "the user's own " + folder);
+    if (k % 3 == 0) card.WriteFile(folder + "/VOLUME10.DAT", "user volume");
+  }
+  card.WriteFile("_Mine/SNDLST04.DAT", std::string(128, 'u'));
+  card.WriteFile("_Mine/VOLUME04.DAT", "uu");
+}
+
+// Files added between two runs, on the card and to what it was: in the
+// root, where the first run's numbers are taken (a name that sorts first
+// cannot move), and a folder.
+void AddFiles(const TempCard& card, Snapshot& before) {
+  const Snapshot added = {{"zz added.mp3", "added to the root"},
+                          {"!first.mp3", "sorts before the numbered ones"},
+                          {"Added Later/新しい歌.mp3", "added folder"},
+                          {"Added Later/cover.jpg", "not an mp3"}};
+  for (const auto& [path, content] : added) {
+    card.WriteFile(path, content);
+    before[path] = content;
+  }
+  before["Added Later"] = "<folder>";
+}
+
+TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
+  const int models[] = {4, 6, 8, 10, 12};
+  for (uint32_t seed = 1; seed <= 10; ++seed) {
+    RandomCard plan = MakeRandomCard(500 + seed);
+    plan.model = models[seed % 5];
+    bool twoRuns = seed > 5;
+    SCOPED_TRACE("seed " + std::to_string(seed) + " model " + std::to_string(plan.model) +
+                 (twoRuns ? " two runs" : " one run"));
+    auto card = NewCard();
+    WriteCard(plan, *card);
+    Snapshot before = TakeSnapshot(*card);
+    if (twoRuns) {
+      RunOn(*card, Answers(plan));
+      AddFiles(*card, before);
+    }
+    ToolResult prepared = RunOn(*card, Answers(plan));
+    ASSERT_TRUE(prepared.status == 0 || prepared.status == 1) << prepared.output;
+    ASSERT_NE(TakeSnapshot(*card), before);
+    ToolResult r = Restore(*card);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << prepared.output << r.output;
+    if (HasFailure()) return;
+  }
+}
+
+// Many moves, so that moments spread over a whole restore fall between
+// them, in folders renamed as well.
+RandomCard ManyMoves() {
+  RandomCard plan = MakeRandomCard(77);
+  plan.model = 4;
+  for (int f = 0; f < 4; ++f) {
+    std::string folder = "Many Tracks " + std::to_string(f);
+    plan.folders.insert(folder);
+    for (int i = 0; i < 250; ++i) {
+      plan.files[folder + "/Track " + std::to_string(i) + ".mp3"] = folder + std::to_string(i);
+    }
+  }
+  return plan;
+}
+
+long Microseconds(std::chrono::steady_clock::time_point since) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now() - since).count());
+}
+
+void CopyCard(const TempCard& from, const TempCard& to) {
+  fs::copy(from.root(), to.root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
+  RandomCard plan = ManyMoves();
+  auto original = NewCard();
+  WriteCard(plan, *original);
+  Snapshot before = TakeSnapshot(*original);
+  RunOn(*original, Answers(plan));
+  // The moments fall between the question (a run without "go" ends there)
+  // and the end of a whole restore.
+  long asked = 1L << 40;
+  long took = 1L << 40;
+  long runner = 1L << 40;  // what the runner itself takes around a program
+  for (int run = 0; run < 3; ++run) {  // the fastest of three of each
+    auto start = std::chrono::steady_clock::now();
+    RunTool("/bin/true", {}, original->root().string(), "");
+    runner = std::min(runner, Microseconds(start));
+    auto timed = NewCard();
+    CopyCard(*original, *timed);
+    start = std::chrono::steady_clock::now();
+    RunTool(CARDPREP_RESTORE_EXE, {}, timed->root().string(), "");
+    asked = std::min(asked, Microseconds(start));
+    start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Restore(*timed).status, 0);
+    took = std::min(took, Microseconds(start));
+  }
+  Snapshot prepared = TakeSnapshot(*original);
+  int midway = 0;  // moments that left work for the second run
+  for (int moment = 0; moment < 10; ++moment) {
+    bool kill = moment % 2 == 1;  // killed outright: no time to rewrite a log
+    long after = asked - runner + (took - asked) * moment / 10;
+    SCOPED_TRACE((kill ? "killed after " : "interrupted after ") + std::to_string(after) + " us");
+    auto card = NewCard();
+    CopyCard(*original, *card);
+    ToolResult stopped = Restore(*card, {"--remove-catalogue"}, after, kill);
+    EXPECT_TRUE(stopped.status == 0 || stopped.signal == (kill ? SIGKILL : SIGINT)) << stopped.output;
+    Snapshot between = TakeSnapshot(*card);
+    midway += between != prepared && Differences(before, between) != "";
+    ToolResult again = Restore(*card);
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << stopped.output << again.output;
+    if (HasFailure()) return;
+  }
+  EXPECT_GE(midway, 2);  // else the moments tell nothing
+}
+
+TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
+  auto card = NewCard();
+  card->WriteFile("My Album/song one.mp3", "one");
+  card->WriteFile("My Album/song two.mp3", "two");
+  Snapshot before = TakeSnapshot(*card);
+  ASSERT_EQ(RunOn(*card, "go\n4\n").status, 0);
+  ASSERT_TRUE(card->Exists("MyAlbum/002.MP3"));
+  card->WriteFile("MyAlbum/song two.mp3", "the user's new file");
+
+  Snapshot prepared = TakeSnapshot(*card);
+  ToolResult dry = Restore(*card, {"--dry-run", "--remove-catalogue"});
+  EXPECT_EQ(TakeSnapshot(*card), prepared) << "a dry run changed the card";
+  EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos) << dry.output;
+  EXPECT_NE(dry.output.find("[\\MyAlbum] → [My Album]"), std::string::npos) << dry.output;
+
+  ToolResult r = Restore(*card);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]"),
+            std::string::npos) << r.output;
+  EXPECT_EQ(card->ReadFile("My Album/song two.mp3"), "the user's new file");
+  EXPECT_EQ(card->ReadFile("My Album/002.MP3"), "two");
+  EXPECT_EQ(card->ReadFile("My Album/song one.mp3"), "one");
+  EXPECT_EQ(LogLines(card->ReadFile("My Album/RENFIL04.LOG")),
+            std::vector<std::string>{"002.MP3\tsong two.mp3"});
+
+  fs::rename(card->root() / "My Album" / "song two.mp3", card->root() / "mine.txt");
+  r = Restore(*card);
+  EXPECT_EQ(r.status, 0) << r.output;
+  before["mine.txt"] = "the user's new file";
+  EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << r.output;
+}
+
+}  // namespace
