@@ -11,7 +11,6 @@
 
 #include "driver/run_state.h"
 #include "rename/rename_pass.h"
-#include "testing/console_text.h"
 #include "testing/temp_card.h"
 
 // What a work log stream holds so far; the stream stays open for writing.

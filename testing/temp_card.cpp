@@ -1,5 +1,7 @@
 #include "testing/temp_card.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -121,4 +123,9 @@ std::string FromCp932(const std::string& cp932) {
   std::vector<char16_t> buf(cp932.size() + 1);
   int n = HostCp932ToWide(cp932.c_str(), buf.data(), static_cast<int>(buf.size()));
   return ToUtf8(std::u16string(buf.data(), static_cast<size_t>(n)));
+}
+
+std::string GetCapturedConsole() {
+  std::string printed = testing::internal::GetCapturedStdout();
+  return HostPrintsUtf8() ? printed : FromCp932(printed);
 }

@@ -40,3 +40,8 @@ std::string FromCp932(const std::string& cp932);
 // UTF-8 to UTF-16 and back (for wide names in tests).
 std::u16string ToUtf16(const std::string& utf8);
 std::string ToUtf8(const std::u16string& utf16);
+
+// Ends testing::internal::CaptureStdout() and gives the console output as
+// UTF-8: the host prints code page 932 text as UTF-8 on POSIX and as the
+// bytes themselves to a redirected Windows output.
+std::string GetCapturedConsole();

@@ -8,7 +8,6 @@
 #include "display/message_images.h"
 #include "driver/run_state.h"
 #include "font/font_file.h"
-#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 

@@ -9,7 +9,6 @@
 
 #include "driver/run_state.h"
 #include "platform/host.h"
-#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 

@@ -8,7 +8,6 @@
 
 #include "driver/run_state.h"
 #include "font/oled_render.h"
-#include "testing/console_text.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "driver/run_state.h"
-#include "testing/console_text.h"
 #include "testing/rename_card.h"
 
 namespace {

@@ -10,7 +10,6 @@
 
 #include "driver/run_state.h"
 #include "platform/host.h"
-#include "testing/console_text.h"
 #include "testing/rename_card.h"
 #include "testing/scan_card.h"
 

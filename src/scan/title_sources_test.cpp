@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "driver/run_state.h"
-#include "testing/console_text.h"
 #include "testing/id3_builder.h"
 #include "testing/scan_card.h"
 
