@@ -109,6 +109,18 @@ def folder_logs():
     }
 
 
+# cardprep-restore's reading of RENFIL04.LOG: a history of runs, a last
+# line cut short, a unit 0, names that are no bare names, a line too long.
+def restore_logs():
+    return {
+        "history": utf16("001.MP3\tA.mp3\n002.MP3\t001.MP3\n001.MP3\tB.mp3\n"),
+        "cut_short": utf16("001.MP3\tA.mp3\n002.MP3\tB.m"),
+        "unit_zero": b"\xff\xfe" + "001.MP3\t".encode("utf-16-le") + b"\x00\x00x\x00\n\x00",
+        "not_bare": utf16("..\t..\n001.MP3\ta\\b.mp3\n\tx\n\n"),
+        "long_line": utf16("001.MP3\t" + "L" * 400 + "\n"),
+    }
+
+
 # Listings: byte 0 picks the model (0 = 4, 2 = 8, 3 = 10, ...).
 def listings():
     return {
@@ -134,7 +146,8 @@ def file_listings():
 def main(out):
     sets = {"fontx": fonts(), "tag": tags(), "display_name": display_names(),
             "file_rename_log": file_logs(), "folder_rename_log": folder_logs(),
-            "directory_listing": listings(), "file_listing": file_listings()}
+            "directory_listing": listings(), "file_listing": file_listings(),
+            "restore_log": restore_logs()}
     for name, seeds in sets.items():
         folder = os.path.join(out, name)
         shutil.rmtree(folder, ignore_errors=True)

@@ -25,6 +25,26 @@ bool IsOurSideFile(const char16_t* path) {
   return ours;
 }
 
+// The last line as it was, without the line end it never got: ended, a
+// line cut short could parse as a name it is not.
+bool WriteUnendedLine(LogWriter& writer, const char16_t* text) {
+  unsigned char bytes[2 + 2 * kLogLineUnits];
+  int n = 0;
+  if (writer.markBytes > 0) {
+    bytes[n++] = 0xFF;
+    bytes[n++] = 0xFE;
+    writer.markBytes = 0;
+  }
+  for (int i = 0; text[i] != 0; ++i) {
+    bytes[n++] = static_cast<unsigned char>(text[i] & 0xFF);
+    bytes[n++] = static_cast<unsigned char>(text[i] >> 8);
+  }
+  if (std::fwrite(bytes, 1, static_cast<size_t>(n), writer.file) != static_cast<size_t>(n)) {
+    writer.failed = true;
+  }
+  return !writer.failed;
+}
+
 }  // namespace
 
 bool RecoverFileLog(const char16_t* folder) {
@@ -55,7 +75,9 @@ bool RewriteFileLog(const char16_t* folder, FileLog& log) {
     if (!CreateLog(sidePath, writer)) return false;
     bool ok = true;
     for (int i = 0; i < log.count; ++i) {
-      if (!log.undone[i]) ok = WriteLogLine(writer, log.lines[i].text) && ok;
+      if (log.undone[i]) continue;
+      ok = (log.lines[i].ended ? WriteLogLine(writer, log.lines[i].text)
+                               : WriteUnendedLine(writer, log.lines[i].text)) && ok;
     }
     ok = CloseLog(writer) && ok;
     if (!ok || HostRemoveFile(logPath) != 0 || HostMove(sidePath, logPath) != 0) {

@@ -66,7 +66,7 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   char16_t oldName[kRestoreNameUnits];
   ReportArg a, b;
   const LogLine& line = log.lines[i];
-  if (line.ended && line.text[0] == 0) {  // a blank line names no move
+  if (line.ended && line.whole && line.text[0] == 0) {  // a blank line names no move
     log.undone[i] = true;
     return true;
   }

@@ -8,19 +8,20 @@
 
 namespace {
 
-// Reads one whole line into out (kLogLineUnits units with the LF). False at
-// the end of the file; *tooLong when the line did not fit (its rest is read
-// and dropped).
-bool ReadWholeLine(LogReader& reader, char16_t* out, bool* tooLong) {
-  *tooLong = false;
+// Reads the next line into out (kLogLineUnits + 1 units, zero-filled
+// first, so that a unit 0 inside a line cannot hide where it ends). False at
+// the end of the file. *ended: the line came with its LF, which only the
+// last unit read can be. The text is cut at the LF or a unit 0; *whole:
+// there was no unit 0 to cut at (no name holds one).
+bool ReadRawLine(LogReader& reader, char16_t* out, bool* ended, bool* whole) {
+  for (int i = 0; i <= kLogLineUnits; ++i) out[i] = 0;
   if (!ReadLogLine(reader, out, kLogLineUnits + 1)) return false;
-  int n = WideLength(out);
-  if (n == kLogLineUnits && out[n - 1] != u'\n') {
-    *tooLong = true;
-    char16_t rest[64];
-    while (ReadLogLine(reader, rest, 64) && rest[WideLength(rest) - 1] != u'\n') {
-    }
-  }
+  *ended = false;
+  for (int i = 0; i < kLogLineUnits; ++i) *ended = *ended || out[i] == u'\n';
+  int n = 0;
+  while (out[n] != 0 && out[n] != u'\n') ++n;
+  *whole = out[n] == u'\n' || !*ended;
+  out[n] = 0;
   return true;
 }
 
@@ -54,17 +55,20 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log) {
   LogReader reader;
   StartLogReader(reader, file);
   char16_t text[kLogLineUnits + 1];
-  bool tooLong = false;
+  bool ended = false;
+  bool whole = false;
   LogRead result = LogRead::kRead;
-  while (ReadWholeLine(reader, text, &tooLong)) {
-    if (tooLong || log.count == kMaxLogLines) {
+  while (ReadRawLine(reader, text, &ended, &whole)) {
+    char16_t more[2];
+    // A line without its LF is the last one, or longer than a row.
+    if (log.count == kMaxLogLines || (!ended && ReadLogLine(reader, more, 2))) {
       result = LogRead::kUnusable;
       break;
     }
+    if (!ended && text[0] == 0) break;  // a last line of units 0 names nothing
     LogLine& line = log.lines[log.count];
-    int n = WideLength(text);
-    line.ended = text[n - 1] == u'\n';
-    if (line.ended) text[--n] = 0;
+    line.ended = ended;
+    line.whole = whole;
     WideCopy(line.text, kLogLineUnits, text);
     log.undone[log.count] = false;
     log.written[log.count] = true;
@@ -76,7 +80,7 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log) {
 }
 
 bool ParseLogLine(const LogLine& line, char16_t* newName, char16_t* oldName) {
-  return line.ended && Split(line.text, newName, oldName);
+  return line.ended && line.whole && Split(line.text, newName, oldName);
 }
 
 bool ReadFolderLog(const char16_t* path, char16_t* oldName) {
@@ -84,12 +88,12 @@ bool ReadFolderLog(const char16_t* path, char16_t* oldName) {
   if (file == nullptr) return false;
   LogReader reader;
   StartLogReader(reader, file);
-  char16_t text[kRestoreNameUnits + 1];
-  bool read = ReadLogLine(reader, text, kRestoreNameUnits + 1);
+  char16_t text[kLogLineUnits + 1];
+  bool ended = false;
+  bool whole = false;
+  bool read = ReadRawLine(reader, text, &ended, &whole);
   std::fclose(file);
-  int n = WideLength(text);
   // The line must be whole: a name and its line end.
-  if (!read || text[n - 1] != u'\n') return false;
-  text[n - 1] = 0;
+  if (!read || !ended || !whole) return false;
   return WideCopy(oldName, kRestoreNameUnits, text) && IsBareName(oldName);
 }

@@ -12,6 +12,7 @@ constexpr int kMaxLogLines = 2048;      // the history of many runs
 struct LogLine {
   char16_t text[kLogLineUnits];  // terminated
   bool ended;                    // the line had its LF (the last one may lack it)
+  bool whole;                    // no unit 0 cut it short
 };
 
 // One RENFIL04.LOG. undone marks the lines given back (or skipped: their new

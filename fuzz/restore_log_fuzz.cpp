@@ -1,0 +1,64 @@
+// cardprep-restore's readers of the rename logs on fuzz bytes (any
+// encoding, odd byte counts, units 0, lone surrogates, endless lines): a
+// folder's RENFIL04.LOG read into its table and every line split, the log
+// written back whole and read again as the same lines, and the same bytes
+// as a RENDIR04.LOG.
+#include <cstdint>
+#include <memory>
+
+#include "fuzz/fuzz_support.h"
+#include "platform/host.h"
+#include "restore/log_rewrite.h"
+#include "restore/restore_plan.h"
+#include "text/wide.h"
+
+namespace {
+
+bool SameLines(const FileLog& a, const FileLog& b) {
+  if (a.count != b.count) return false;
+  for (int i = 0; i < a.count; ++i) {
+    if (WideCompareOrdinal(a.lines[i].text, b.lines[i].text) != 0 ||
+        a.lines[i].ended != b.lines[i].ended) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  EnterPrivateCard("restore_log");
+  static auto logs = [] {
+    MakeCardFolder("F");
+    return std::make_unique<FileLog[]>(2);
+  }();
+  FileLog& log = logs[0];
+  FileLog& again = logs[1];
+
+  WriteCardFile("\\F\\RENFIL04.LOG", data, size);
+  LogRead read = ReadFileLog(u"\\F\\RENFIL04.LOG", log);
+  FUZZ_CHECK(read != LogRead::kMissing);
+  FUZZ_CHECK(log.count >= 0 && log.count <= kMaxLogLines);
+  FUZZ_CHECK(read == LogRead::kRead || log.count == 0);
+  for (int i = 0; i < log.count; ++i) {
+    FUZZ_CHECK(WideLength(log.lines[i].text) < kLogLineUnits);
+    FUZZ_CHECK(log.lines[i].ended || i == log.count - 1);  // only the last lacks its end
+    char16_t newName[kRestoreNameUnits];
+    char16_t oldName[kRestoreNameUnits];
+    if (ParseLogLine(log.lines[i], newName, oldName)) {
+      FUZZ_CHECK(IsBareName(newName) && IsBareName(oldName));
+    }
+  }
+  if (read == LogRead::kRead && log.count > 0) {
+    FUZZ_CHECK(RewriteFileLog(u"\\F", log));
+    FUZZ_CHECK(ReadFileLog(u"\\F\\RENFIL04.LOG", again) == LogRead::kRead);
+    FUZZ_CHECK(SameLines(log, again));
+    FUZZ_CHECK(!HostExists(u"\\F\\RENFIL04.NEW"));
+  }
+
+  WriteCardFile("\\F\\RENDIR04.LOG", data, size);
+  char16_t oldName[kRestoreNameUnits];
+  if (ReadFolderLog(u"\\F\\RENDIR04.LOG", oldName)) FUZZ_CHECK(IsBareName(oldName));
+  return 0;
+}

@@ -1,0 +1,100 @@
+// Restore's reading and rewriting of the rename logs: which lines name a
+// move, logs that do not fit, and a rewrite cut short at any point, which
+// the next run sorts out without losing a line.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/host.h"
+#include "restore/log_rewrite.h"
+#include "restore/restore_plan.h"
+#include "testing/rename_card.h"
+#include "testing/temp_card.h"
+
+namespace {
+
+constexpr char16_t kLog[] = u"F\\RENFIL04.LOG";
+
+std::unique_ptr<FileLog> Read(const TempCard& card, const std::string& bytes,
+                              LogRead expected = LogRead::kRead) {
+  card.WriteFile("F/RENFIL04.LOG", bytes);
+  HostForgetFolderNames();
+  auto log = std::make_unique<FileLog>();
+  EXPECT_EQ(ReadFileLog(kLog, *log), expected);
+  return log;
+}
+
+// A line's bytes with its unit 'a' made 0, which no name holds.
+std::string WithUnitZero(std::string bytes) {
+  bytes[bytes.find('a')] = 0;
+  return bytes;
+}
+
+// The line's two names, or "-" when it names no move.
+std::string Parsed(const LogLine& line) {
+  char16_t newName[kRestoreNameUnits];
+  char16_t oldName[kRestoreNameUnits];
+  if (!ParseLogLine(line, newName, oldName)) return "-";
+  return ToUtf8(newName) + "|" + ToUtf8(oldName);
+}
+
+TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMove) {
+  TempCard card;
+  auto log = Read(card, Utf16Log("001.MP3\tMy Song.mp3\nno tab\n002.MP3\t\n\t003.mp3\n"
+                                 "004.MP3\t..\n005.MP3\ta\\b.mp3\n006.MP3\t日本の歌.mp3\n") +
+                            WithUnitZero(Utf16Log("007.MP3\tax\n").substr(2)) +
+                            Utf16Log("007.MP3\tcut sho").substr(2));
+  ASSERT_EQ(log->count, 9);
+  const char* expected[] = {"001.MP3|My Song.mp3", "-", "-", "-", "-", "-",
+                            "006.MP3|日本の歌.mp3", "-", "-"};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(Parsed(log->lines[i]), expected[i]) << i;
+  EXPECT_FALSE(log->lines[8].ended);  // the last, cut short by a stopped run
+
+  log = Read(card, "\xEF\xBB\xBF" "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
+  EXPECT_EQ(Parsed(log->lines[0]), "008.MP3|café.mp3");
+}
+
+TEST(RestoreLog, ALogThatDoesNotFitIsNotUsedAtAll) {
+  TempCard card;
+  std::string many;
+  for (int i = 0; i <= kMaxLogLines; ++i) many += "001.MP3\tx.mp3\n";
+  EXPECT_EQ(Read(card, Utf16Log(many), LogRead::kUnusable)->count, 0);
+  Read(card, Utf16Log("001.MP3\t" + std::string(kLogLineUnits, 'L') + "\n"), LogRead::kUnusable);
+}
+
+TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
+  TempCard card;
+  auto log = Read(card, Utf16Log("001.MP3\ta.mp3\n002.MP3\tb.mp3\n") +
+                            Utf16Log("003.MP3\tcut").substr(2));
+  log->undone[1] = true;
+  ASSERT_TRUE(RewriteFileLog(u"F", *log));
+  std::string kept = Utf16Log("001.MP3\ta.mp3\n") + Utf16Log("003.MP3\tcut").substr(2);
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);  // the cut line still without its end
+  EXPECT_FALSE(card.Exists("F/RENFIL04.NEW"));
+
+  // Stopped with the side file written and the old log still there: the
+  // old log holds every line not undone, the side file goes.
+  card.WriteFile("F/RENFIL04.NEW", Utf16Log("001.MP3\ta.mp3\n").substr(0, 9));
+  HostForgetFolderNames();  // the test changes the card behind the host's back
+  ASSERT_TRUE(RecoverFileLog(u"F"));
+  EXPECT_FALSE(card.Exists("F/RENFIL04.NEW"));
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
+  // Stopped after the old log went: the side file is the log.
+  std::filesystem::rename(card.root() / "F" / "RENFIL04.LOG", card.root() / "F" / "RENFIL04.NEW");
+  HostForgetFolderNames();
+  ASSERT_TRUE(RecoverFileLog(u"F"));
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
+  // A file of the user's of that name is no side file: it stays, and no
+  // rewrite takes its place.
+  card.WriteFile("F/RENFIL04.NEW", "my notes");
+  HostForgetFolderNames();
+  EXPECT_FALSE(RecoverFileLog(u"F"));
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.NEW"), "my notes");
+
+  for (int i = 0; i < log->count; ++i) log->undone[i] = true;
+  ASSERT_TRUE(RewriteFileLog(u"F", *log));
+  EXPECT_FALSE(card.Exists("F/RENFIL04.LOG"));
+}
+
+}  // namespace
