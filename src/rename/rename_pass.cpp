@@ -78,25 +78,34 @@ void MoveBack(RunState& state, const char16_t* newPath, const char16_t* oldPath)
   ReportRenameFailure(state, kMsgMoveBackFailed, ReportText(a, newPath), ReportText(b, oldPath));
 }
 
-// Lists folder\*.MP3 into table; names too long for the table are reported
-// and left.
-void ListTracks(RunState& state, const char16_t* folder, NameTable& table) {
-  HostFind find;
-  HostFindEntry entry;
-  if (HostFindFirst(find, folder, u"*.MP3", entry)) {
-    do {
-      if (entry.unusable) {
-        ReportArg a;
-        ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
-      } else if (NameFits(entry)) {
-        AddName(table, entry.name);
-      } else {
-        ReportArg a;
-        ReportRenameFailure(state, kMsgNameTooLong, ReportPath(a, folder, entry.name));
-      }
-    } while (HostFindNext(find, entry));
+// True for a name whose text after its last dot is MP3 in any case, as a
+// listing of "*.MP3" gives them.
+bool IsMp3Name(const char16_t* name) {
+  const char16_t* dot = nullptr;
+  for (const char16_t* p = name; *p != 0; ++p) {
+    if (*p == u'.') dot = p;
   }
-  HostFindClose(find);
+  return dot != nullptr && WideEqualsIgnoreAsciiCase(dot + 1, u"MP3");
+}
+
+// Takes the MP3 names of the folder's listing (find, at its first entry
+// when listed) into table; names too long for the table are reported and
+// left.
+void ListTracks(RunState& state, const char16_t* folder, HostFind& find, HostFindEntry& entry,
+                bool listed, NameTable& table) {
+  if (!listed) return;
+  do {
+    if (!IsMp3Name(entry.name)) continue;
+    if (entry.unusable) {
+      ReportArg a;
+      ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
+    } else if (NameFits(entry)) {
+      AddName(table, entry.name);
+    } else {
+      ReportArg a;
+      ReportRenameFailure(state, kMsgNameTooLong, ReportPath(a, folder, entry.name));
+    }
+  } while (HostFindNext(find, entry));
 }
 
 // The log line of the move at hand waits here until the move is made; like
@@ -137,10 +146,9 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
 // most the line of the move in flight. No file keeps its new name unless its
 // line reached the log: when writing fails, the file is moved back and the
 // folder's moves stop. An interrupt waits until the move at hand and its
-// line are done. (The steps are kept out of line so that the frame which
-// recurses stays small however deep the tree.)
-[[gnu::noinline]] void RenameTracks(RunState& state, const char16_t* folder,
-                                    const char16_t* shownFolder) {
+// line are done.
+void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shownFolder,
+                  HostFind& find, HostFindEntry& entry, bool listed) {
   char16_t logPath[kPathUnits];
   ReportArg a;
   if (!WideJoinPath(logPath, kPathUnits, folder, kFileLogName)) {
@@ -149,7 +157,7 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
   }
   // Listed first, the folder's names serve the look-up of its log.
   NameTable& table = StartTable();
-  ListTracks(state, folder, table);
+  ListTracks(state, folder, find, entry, listed, table);
   LogWriter log;
   if (!OpenLogForAppend(logPath, log)) {
     ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
@@ -312,20 +320,28 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
                       name[0] == 0 ? ReportText(a, folder) : ReportPath(a, folder, name));
 }
 
-// A subfolder lists at least its '.' and '..'; one that lists nothing
-// cannot be read (no permission, or gone since its parent was listed). Its
-// files would keep their names in silence, so it is reported and the run
-// ends after the pass.
-[[gnu::noinline]] bool ReportIfNotListed(RunState& state, const char16_t* child) {
+// Lists the folder once for the MP3 step. A subfolder lists at least its
+// '.' and '..'; one that lists nothing cannot be read (no permission, or
+// gone since its parent was listed). Its files would keep their names in
+// silence, so it is reported, left, and the run ends after the pass: false.
+// (The steps are kept out of line so that the frame which recurses stays
+// small however deep the tree.)
+[[gnu::noinline]] bool VisitFiles(RunState& state, const char16_t* folder,
+                                  const char16_t* shownFolder, bool root) {
   HostFind find;
   HostFindEntry entry;
-  bool listed = HostFindFirst(find, child, u"*.*", entry);
+  bool listed = HostFindFirst(find, folder, u"*.*", entry);
+  if (!listed && !root) {
+    ReportArg a;
+    ReportRenameFailure(state, kMsgFolderNotListed, ReportText(a, shownFolder));
+    return false;
+  }
+  RenameTracks(state, folder, shownFolder, find, entry, listed);
   HostFindClose(find);
-  if (listed) return false;
-  ReportArg a;
-  ReportRenameFailure(state, kMsgFolderNotListed, ReportText(a, child));
   return true;
 }
+
+void Visit(RunState& state, const char16_t* folderPath, bool root);
 
 // Enters every subfolder but '.', '..' and '_...', in listing order and
 // under the names they bear now.
@@ -343,16 +359,15 @@ void Descend(RunState& state, const char16_t* folder) {
         ReportNotEntered(state, folder, entry.name);
         continue;
       }
-      if (ReportIfNotListed(state, child)) continue;
-      RenameToShortNames(state, child);
+      Visit(state, child, false);
     } while (HostFindNext(find, entry));
   }
   HostFindClose(find);
 }
 
-}  // namespace
-
-void RenameToShortNames(RunState& state, const char16_t* folderPath) {
+// The visit of one folder: its MP3 files, its subfolders, then each
+// subfolder's own visit.
+void Visit(RunState& state, const char16_t* folderPath, bool root) {
   char16_t folder[kPathUnits];
   if (!WideCopy(folder, kPathUnits, folderPath)) {
     ReportNotEntered(state, folderPath, u"");
@@ -362,6 +377,12 @@ void RenameToShortNames(RunState& state, const char16_t* folderPath) {
   // path), so that its files are 'E:\RENFIL04.LOG' and so on.
   int length = WideLength(folder);
   if (length > 0 && folder[length - 1] == u'\\') folder[length - 1] = 0;
-  RenameTracks(state, folder, folderPath);
+  if (!VisitFiles(state, folder, folderPath, root)) return;
   if (RenameFolders(state, folder, folderPath) > 0) Descend(state, folder);
+}
+
+}  // namespace
+
+void RenameToShortNames(RunState& state, const char16_t* folderPath) {
+  Visit(state, folderPath, true);
 }
