@@ -126,7 +126,7 @@ unsigned long HostRemoveFile(const char16_t* path);
 unsigned long HostErrorAlreadyExists();
 unsigned long HostErrorInvalidName();
 
-// Opens a file in binary mode ("rb", "wb", "ab", "r+b"); the mode is
+// Opens a file in binary mode ("rb", "wb", "ab", "r+b", "a+b"); the mode is
 // always binary whatever is passed. An existing file or folder is found in
 // any ASCII case. Returns null on failure.
 std::FILE* HostOpen(const char* path, const char* mode);

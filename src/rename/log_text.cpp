@@ -273,21 +273,27 @@ bool CreateLog(const char16_t* path, LogWriter& writer) {
 
 bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
   if (!HostExists(path)) return CreateLog(path, writer);
+  // One stream reads the log's first and last bytes and appends to it. A
+  // log of up to a few kilobytes (most of them) is read whole in one piece.
+  writer = LogWriter{Unbuffered(HostOpenW(path, "a+b")), LogEncoding::kUtf16le, false, 0};
+  std::FILE* file = writer.file;
+  if (file == nullptr) return false;
+  unsigned char start[4096];
+  size_t n = std::fread(start, 1, sizeof start, file);
   unsigned char head[3] = {0, 0, 0};
   unsigned char tail[2] = {0, 0};
-  size_t n = 0;
-  long size = -1;
-  if (std::FILE* probe = HostOpenW(path, "rb")) {
-    n = std::fread(head, 1, 3, probe);
-    if (std::fseek(probe, 0, SEEK_END) == 0) size = std::ftell(probe);
-    if (size >= 2 && std::fseek(probe, size - 2, SEEK_SET) == 0 &&
-        std::fread(tail, 1, 2, probe) != 2) {
+  std::memcpy(head, start, std::min<size_t>(n, 3));
+  long size = static_cast<long>(n);
+  if (n == sizeof start) {
+    size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    if (size < 2 || std::fseek(file, size - 2, SEEK_SET) != 0 || std::fread(tail, 1, 2, file) != 2) {
       size = -1;
     }
-    std::fclose(probe);
+  } else if (n >= 2) {
+    std::memcpy(tail, start + n - 2, 2);
   }
-  writer = LogWriter{Unbuffered(HostOpenW(path, "ab")), LogEncoding::kUtf16le, false, 0};
-  if (writer.file == nullptr) return false;
+  std::fseek(file, 0, SEEK_CUR);  // a write follows a read only after a seek
+  if (n > 3) n = 3;
   bool utf8 = n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
   if (utf8) writer.encoding = LogEncoding::kUtf8;
   if (size == 0) {
