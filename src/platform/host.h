@@ -137,8 +137,18 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode);
 // shorter file), or -1 when the file cannot be opened.
 int HostReadFileHead(const char* path, void* buf, int size);
 
-// Copies a file byte for byte, replacing the target. False on failure.
+// Copies a file of at most kHostCopyBytes byte for byte, replacing the
+// target as HostWriteFile does. False on failure.
+constexpr int kHostCopyBytes = 65536;
 bool HostCopyFile(const char* from, const char* to);
+
+// Writes bytes as the whole content of the card file at path, found or
+// made as HostOpen(path, "wb") finds or makes it. On POSIX an existing file
+// is written over in place and then cut to size, never emptied first:
+// emptying a file makes some filesystems (ext4) write it out on closing, a
+// wait for the disk on every file a run writes anew. Returns 0 when written
+// whole, 1 when the file could not be opened or made, 2 when writing failed.
+int HostWriteFile(const char* path, const void* bytes, int size);
 
 // --- Text -------------------------------------------------------------------
 

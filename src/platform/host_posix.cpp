@@ -179,25 +179,9 @@ void PosixRemoveWorkOnInterrupt() { RemoveWork(); }
 // --- Files --------------------------------------------------------------------------
 
 bool HostCopyFile(const char* from, const char* to) {
-  std::FILE* in = HostOpen(from, "rb");
-  if (in == nullptr) return false;
-  std::FILE* out = HostOpen(to, "wb");
-  if (out == nullptr) {
-    std::fclose(in);
-    return false;
-  }
-  char buf[8192];
-  bool ok = true;
-  for (;;) {
-    size_t n = std::fread(buf, 1, sizeof buf, in);
-    if (n > 0 && std::fwrite(buf, 1, n, out) != n) ok = false;
-    if (n < sizeof buf) {
-      if (std::ferror(in)) ok = false;
-      break;
-    }
-  }
-  std::fclose(in);
-  return std::fclose(out) == 0 && ok;
+  static char bytes[kHostCopyBytes + 1];
+  int n = HostReadFileHead(from, bytes, sizeof bytes);
+  return n >= 0 && n <= kHostCopyBytes && HostWriteFile(to, bytes, n) == 0;
 }
 
 // --- Console -------------------------------------------------------------------

@@ -104,6 +104,12 @@ struct Resolved {
   struct stat st;
 };
 
+// The folder part of a resolved path, as found on disk ("" for the root).
+inline void FolderOf(const Resolved& r, char* out) {
+  for (int i = 0; i < r.parentEnd; ++i) out[i] = r.path[i];
+  out[r.parentEnd] = 0;
+}
+
 // Resolves a card path ('\' or '/' separated, below the current directory)
 // or a host absolute path (leading '/', taken as it is). Each name that does
 // not exist as spelled is looked up ignoring ASCII case. Without lookUp the

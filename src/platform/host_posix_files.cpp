@@ -21,12 +21,6 @@ namespace {
 Resolved source;  // the paths of the operation at hand
 Resolved target;
 
-// The folder part of a resolved path, as found on disk ("" for the root).
-void FolderOf(const Resolved& r, char* out) {
-  std::memcpy(out, r.path, static_cast<size_t>(r.parentEnd));
-  out[r.parentEnd] = 0;
-}
-
 // The kind of a resolved path that exists, following a link to a file.
 EntryKind KindOf(const Resolved& r) {
   if (S_ISDIR(r.st.st_mode)) return EntryKind::kFolder;
@@ -234,6 +228,29 @@ std::FILE* HostOpen(const char* path, const char* mode) {
   char16_t wide[1024];
   if (!ToWidePath(path, wide, 1024)) return nullptr;
   return HostOpenW(wide, mode);
+}
+
+int HostWriteFile(const char* path, const void* bytes, int size) {
+  char16_t wide[1024];
+  bool made;
+  const char* place = ToWidePath(path, wide, 1024) ? PlaceOf(wide, false, &made) : nullptr;
+  if (place == nullptr) return 1;
+  // An existing file is opened as found; a new one (or one that will not
+  // open so) is made as HostOpenW makes it.
+  long old = made ? 0 : static_cast<long>(target.st.st_size);
+  int fd = made ? -1 : open(place, O_WRONLY | O_CLOEXEC);
+  std::FILE* file = fd < 0 ? HostOpenW(wide, "wb") : nullptr;
+  if (fd < 0 && file == nullptr) return 1;
+  if (file != nullptr) fd = fileno(file);
+  bool ok = true;
+  for (int done = 0; done < size && ok;) {
+    ssize_t n = write(fd, static_cast<const char*>(bytes) + done, static_cast<size_t>(size - done));
+    if (n > 0) done += static_cast<int>(n);
+    ok = n > 0 || (n < 0 && errno == EINTR);
+  }
+  if (ok && file == nullptr && old > size && ftruncate(fd, size) != 0) ok = false;
+  if ((file != nullptr ? std::fclose(file) : close(fd)) != 0) ok = false;
+  return ok ? 0 : 2;
 }
 
 int HostReadFileHead(const char* path, void* buf, int size) {

@@ -77,8 +77,7 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
     struct stat st;
     if (lstat(r.path, &st) == 0) continue;
     char folder[kPathBytes];
-    std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-    folder[r.parentEnd] = 0;
+    FolderOf(r, folder);
     char spelling[kPathBytes];
     bool fromHeld;
     if (PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &fromHeld)) {
@@ -105,8 +104,7 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
 bool HeldAbsent(Resolved& r) {
   if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return false;
   char folder[kPathBytes];
-  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-  folder[r.parentEnd] = 0;
+  FolderOf(r, folder);
   if (!PosixHolds(folder) || PosixHeldHolds(r.lastName, r.lastUnits)) return false;
   r.lookedUp = true;
   return true;
@@ -117,8 +115,7 @@ bool HeldAbsent(Resolved& r) {
 // last name is looked up.
 void LookUp(const char16_t* path, Resolved& r, bool* fromHeld) {
   char folder[kPathBytes];
-  std::memcpy(folder, r.path, static_cast<size_t>(r.parentEnd));
-  folder[r.parentEnd] = 0;
+  FolderOf(r, folder);
   struct stat st;
   r.lookedUp = true;
   if (r.parentEnd > 0 && !PosixHolds(folder) && lstat(folder, &st) != 0) {

@@ -289,6 +289,13 @@ std::FILE* HostOpen(const char* path, const char* mode) {
   return HostOpenW(wide, mode);
 }
 
+int HostWriteFile(const char* path, const void* bytes, int size) {
+  std::FILE* file = HostOpen(path, "wb");
+  if (file == nullptr) return 1;
+  bool ok = std::fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
+  return std::fclose(file) == 0 && ok ? 0 : 2;
+}
+
 int HostReadFileHead(const char* path, void* buf, int size) {
   std::FILE* file = HostOpen(path, "rb");
   if (file == nullptr) return -1;

@@ -149,33 +149,27 @@ void BuildTrackRecord(RunState& state, TrackEntry& track, Record& r) {
   }
 }
 
+// The bytes of one folder's track list, built whole before it is written
+// (kept out of the stack, like tracks).
+constexpr int kMaxRecordBytes = 1216;
+uint8_t trackListBytes[kMaxTracks * kMaxRecordBytes];
+
 // Writes the track list. False (after one line) when it could not be
 // written whole.
 bool WriteTrackList(RunState& state, const char* listedPath, int count) {
   char path[kPathTextBytes + 16];
   JoinPathText(path, sizeof path, listedPath, TrackListFileName(state.playerModel));
-  std::FILE* file = HostOpen(path, "wb");
-  if (file == nullptr) {
-    ConsolePrintf(kMsgCannotCreate, path);
-    state.writeFailed = 1;
-    return false;
-  }
-  bool ok = true;
-  uint8_t buf[1216];
   int size = TrackRecordSize(state.playerModel);
   for (int k = 0; k < count; ++k) {
-    Record r = StartRecord(buf, size);
+    Record r = StartRecord(trackListBytes + k * size, size);
     BuildTrackRecord(state, tracks[k], r);
-    if (ok && std::fwrite(buf, 1, static_cast<size_t>(size), file) != static_cast<size_t>(size)) {
-      ok = false;
-    }
   }
-  if (std::fclose(file) != 0) ok = false;
-  if (!ok) {
-    ConsolePrintf(kMsgCannotWrite, path);
+  int result = HostWriteFile(path, trackListBytes, count * size);
+  if (result != 0) {
+    ConsolePrintf(result == 1 ? kMsgCannotCreate : kMsgCannotWrite, path);
     state.writeFailed = 1;
   }
-  return ok;
+  return result == 0;
 }
 
 // True when the folder holds the volume file whole. A volume file is the
