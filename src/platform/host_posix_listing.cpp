@@ -4,6 +4,7 @@
 // rename entries of a folder while it goes through them.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -104,16 +105,24 @@ bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath
   return ok;
 }
 
-// The host path of the card folder at path, or false when it names none
-// that can be listed.
-bool FolderToList(const char16_t* path, Resolved& r) {
-  Resolve(path, r);
-  if (r.fatInvalid || r.tooLong) return false;
-  if (IsCardRoot(path)) r.path[0] = 0;
-  return true;
-}
-
 Resolved listed;
+
+// Pushes the entries of the card folder at path as PushEntries does. The
+// folder is read as spelled first, and looked up in any case only when
+// that is not there. False, with nothing pushed, when it cannot be read.
+bool PushFolder(HostNamePool& pool, const char16_t* path, Want want, const char16_t* pattern,
+                bool withDots) {
+  int first = pool.nameCount;
+  for (int lookUp = 0; lookUp < 2; ++lookUp) {
+    Resolve(path, listed, lookUp == 1);
+    if (listed.fatInvalid || listed.tooLong) return false;
+    if (IsCardRoot(path)) listed.path[0] = 0;
+    if (PushEntries(pool, listed.path, want, pattern, withDots)) return true;
+    HostPoolPop(pool, first);  // the dots pushed before the folder failed
+    if (errno != ENOENT) return false;
+  }
+  return false;
+}
 
 // A work file of the run (a host path in the run's own folder), made anew
 // for each listing: the last one is removed first rather than emptied, as a
@@ -146,10 +155,10 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
   if (out == nullptr) return false;
   char16_t wide[1024];
   bool ok = true;
-  if (ToWidePath(folderPath, wide, 1024) && FolderToList(wide, listed)) {
+  if (ToWidePath(folderPath, wide, 1024)) {
     HostNamePool& pool = HostListingPool();
     int first = pool.nameCount;
-    PushEntries(pool, listed.path, Want::kFiles, nullptr, false);
+    PushFolder(pool, wide, Want::kFiles, nullptr, false);
     HostPoolSort(pool, first);
     for (int k = first; k < pool.nameCount && ok; ++k) {
       ok = HostWriteListingLine(out, HostPoolName(pool, k));
@@ -169,11 +178,10 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* p
     ++len;
   }
   find.pattern[len] = 0;
-  if (!FolderToList(folderPath, listed)) return false;
   HostNamePool& pool = HostListingPool();
   int first = pool.nameCount;
   // A drive root shows no "." and ".." entries; the card root is one.
-  if (!PushEntries(pool, listed.path, Want::kAll, find.pattern, !IsCardRoot(folderPath))) {
+  if (!PushFolder(pool, folderPath, Want::kAll, find.pattern, !IsCardRoot(folderPath))) {
     return false;
   }
   find.first = first;

@@ -230,28 +230,19 @@ bool PosixHeldHolds(const char16_t* name, int units) {
 bool PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
                        bool* fromHeld) {
   *fromHeld = IsHeld(folder);
-  if (!*fromHeld) PosixReadFolder(folder, [](const char*, int, unsigned char) {});
-  const char* best = nullptr;
-  auto consider = [&](const char* spelling) {
-    if (NameMatches(spelling, name, units) && (best == nullptr || std::strcmp(spelling, best) < 0)) {
-      best = spelling;
-    }
-  };
-  if (IsHeld(folder)) {
-    for (int i = 0; i < held.count; ++i) consider(held.bytes + held.start[i]);
-    if (best == nullptr || static_cast<int>(std::strlen(best)) >= size) return false;
-    std::strcpy(out, best);
-    return true;
-  }
-  // Too many names to hold: read once more, keeping the best as it goes.
   bool found = false;
-  PosixReadFolder(folder, [&](const char* spelling, int, unsigned char) {
+  auto consider = [&](const char* spelling) {
     if (!NameMatches(spelling, name, units) || static_cast<int>(std::strlen(spelling)) >= size) {
       return;
     }
     if (!found || std::strcmp(spelling, out) < 0) std::strcpy(out, spelling);
     found = true;
-  });
+  };
+  if (*fromHeld) {
+    for (int i = 0; i < held.count; ++i) consider(held.bytes + held.start[i]);
+  } else {
+    PosixReadFolder(folder, [&](const char* spelling, int, unsigned char) { consider(spelling); });
+  }
   return found;
 }
 
