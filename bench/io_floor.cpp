@@ -5,9 +5,13 @@
 //   1. list every folder once (the card's folders, not _FONT);
 //   2. read the first 1024 bytes of every MP3 file;
 //   3. write as many files and bytes as cardprep writes (taken, folder by
-//      folder in name order, from a card that cardprep has prepared);
-//   4. rename every MP3 file once, and every folder whose name is not an
-//      8.3 name.
+//      folder in name order, from a card that cardprep has prepared), but
+//      for the rename log RENFIL04.LOG;
+//   4. rename every MP3 file once, each move followed by one write of its
+//      line to the folder's rename log (so that a run stopped at any moment
+//      loses at most the line of the move in flight; the log's bytes are
+//      those of the prepared card's, spread over the moves), and every
+//      folder whose name is not an 8.3 name.
 //
 //   bench-io-floor PREPARED-CARD FRESH-CARD
 //   bench-io-floor --plan PREPARED-CARD PLAN
@@ -15,10 +19,10 @@
 //
 // The fresh card is changed (renamed files, extra files): use a copy. It
 // prints one line per step and a total: wall and CPU seconds. --plan only
-// writes down what step 3 is to write (one line per folder, the sizes of
-// its files), and --from takes it from there instead of listing the
-// prepared card, so that a count of the floor's system calls holds only
-// the four steps.
+// writes down what steps 3 and 4 are to write (one line per folder, the
+// sizes of its files, the rename log's marked with an L), and --from takes
+// it from there instead of listing the prepared card, so that a count of
+// the floor's system calls holds only the four steps.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -96,13 +100,20 @@ void ListTree(const std::string& card, const std::string& path, std::vector<Fold
   for (const std::string& folder : folders) ListTree(card, Join(path, folder), out);
 }
 
-// The sizes of the files cardprep wrote into each folder of a prepared
-// card (everything but the MP3 files), in the order of ListTree.
-std::vector<std::vector<long>> WrittenSizes(const std::string& card,
-                                            const std::vector<Folder>& folders) {
-  std::vector<std::vector<long>> sizes;
+// What cardprep wrote into one folder of a prepared card: the sizes of its
+// files (everything but the MP3 files and the rename log), and the rename
+// log's size (-1 when it wrote none).
+struct Written {
+  std::vector<long> sizes;
+  long logSize = -1;
+};
+
+// What cardprep wrote into each folder of a prepared card, in the order of
+// ListTree.
+std::vector<Written> WrittenSizes(const std::string& card, const std::vector<Folder>& folders) {
+  std::vector<Written> written;
   for (const Folder& folder : folders) {
-    sizes.emplace_back();
+    written.emplace_back();
     std::string full = folder.path.empty() ? card : card + "/" + folder.path;
     DIR* dir = opendir(full.c_str());
     if (dir == nullptr) continue;
@@ -110,12 +121,16 @@ std::vector<std::vector<long>> WrittenSizes(const std::string& card,
       struct stat st;
       if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
       if (!S_ISREG(st.st_mode) || EndsWithMp3(entry->d_name)) continue;
-      sizes.back().push_back(static_cast<long>(st.st_size));
+      if (std::strcmp(entry->d_name, "RENFIL04.LOG") == 0) {
+        written.back().logSize = static_cast<long>(st.st_size);
+      } else {
+        written.back().sizes.push_back(static_cast<long>(st.st_size));
+      }
     }
     closedir(dir);
-    std::sort(sizes.back().begin(), sizes.back().end());
+    std::sort(written.back().sizes.begin(), written.back().sizes.end());
   }
-  return sizes;
+  return written;
 }
 
 // An 8.3 name: a base of 1..8 characters and an extension of at most 3,
@@ -131,33 +146,42 @@ bool IsShortName(const std::string& name) {
   return base.find('.') == std::string::npos;
 }
 
-bool WritePlan(const char* path, const std::vector<std::vector<long>>& sizes) {
+bool WritePlan(const char* path, const std::vector<Written>& written) {
   std::FILE* file = std::fopen(path, "w");
   if (file == nullptr) return false;
-  for (const auto& folder : sizes) {
-    for (size_t f = 0; f < folder.size(); ++f) std::fprintf(file, f ? " %ld" : "%ld", folder[f]);
+  for (const Written& folder : written) {
+    for (size_t f = 0; f < folder.sizes.size(); ++f) {
+      std::fprintf(file, f ? " %ld" : "%ld", folder.sizes[f]);
+    }
+    if (folder.logSize >= 0) std::fprintf(file, folder.sizes.empty() ? "L%ld" : " L%ld", folder.logSize);
     std::fputc('\n', file);
   }
   return std::fclose(file) == 0;
 }
 
-bool ReadPlan(const char* path, std::vector<std::vector<long>>& sizes) {
+bool ReadPlan(const char* path, std::vector<Written>& written) {
   std::FILE* file = std::fopen(path, "r");
   if (file == nullptr) return false;
-  sizes.emplace_back();
+  written.emplace_back();
   long size = 0;
   bool inNumber = false;
+  bool log = false;
+  auto end = [&] {
+    if (inNumber && log) written.back().logSize = size;
+    if (inNumber && !log) written.back().sizes.push_back(size);
+    inNumber = log = false;
+  };
   for (int c; (c = std::fgetc(file)) != EOF;) {
     if (c >= '0' && c <= '9') {
       size = (inNumber ? size * 10 : 0) + (c - '0');
       inNumber = true;
       continue;
     }
-    if (inNumber) sizes.back().push_back(size);
-    inNumber = false;
-    if (c == '\n') sizes.emplace_back();
+    end();
+    if (c == 'L') log = true;
+    if (c == '\n') written.emplace_back();
   }
-  if (inNumber) sizes.back().push_back(size);
+  end();
   std::fclose(file);
   return true;
 }
@@ -182,7 +206,7 @@ int main(int argc, char** argv) {
   std::string fresh = argv[argc - 1];
 
   // Not timed: what cardprep wrote into the prepared card.
-  std::vector<std::vector<long>> sizes;
+  std::vector<Written> sizes;
   if (fromPlan) {
     if (!ReadPlan(argv[2], sizes)) {
       std::perror(argv[2]);
@@ -199,8 +223,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   long biggest = 0;
-  for (const auto& folder : sizes) {
-    for (long size : folder) biggest = std::max(biggest, size);
+  for (const Written& folder : sizes) {
+    for (long size : folder.sizes) biggest = std::max(biggest, size);
+    biggest = std::max(biggest, folder.logSize);
   }
   std::vector<char> data(static_cast<size_t>(biggest) + 1, 0x5A);
 
@@ -233,7 +258,8 @@ int main(int argc, char** argv) {
   long files = 0;
   long bytes = 0;
   for (size_t k = 0; k < folders.size() && k < sizes.size(); ++k) {
-    for (size_t f = 0; f < sizes[k].size(); ++f) {
+    const std::vector<long>& folderSizes = sizes[k].sizes;
+    for (size_t f = 0; f < folderSizes.size(); ++f) {
       char name[32];
       std::snprintf(name, sizeof name, "W%03zu.DAT", f);
       std::string path = fresh + "/" + Join(folders[k].path, name);
@@ -242,12 +268,12 @@ int main(int argc, char** argv) {
         std::perror(path.c_str());
         continue;
       }
-      if (write(fd, data.data(), static_cast<size_t>(sizes[k][f])) != sizes[k][f]) {
+      if (write(fd, data.data(), static_cast<size_t>(folderSizes[f])) != folderSizes[f]) {
         std::perror(path.c_str());
       }
       close(fd);
       ++files;
-      bytes += sizes[k][f];
+      bytes += folderSizes[f];
     }
   }
   Clock wrote = Now();
@@ -256,7 +282,17 @@ int main(int argc, char** argv) {
   // 4. Every MP3 file renamed once, then every folder that is no 8.3 name,
   // deepest first so that the paths above stay valid.
   long renamed = 0;
-  for (const Folder& folder : folders) {
+  for (size_t k = 0; k < folders.size(); ++k) {
+    const Folder& folder = folders[k];
+    long logSize = k < sizes.size() ? sizes[k].logSize : -1;
+    int log = -1;
+    if (logSize >= 0) {
+      std::string path = fresh + "/" + Join(folder.path, "RENFIL04.LOG");
+      log = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0644);
+      if (log < 0) std::perror(path.c_str());
+    }
+    long moves = static_cast<long>(folder.mp3s.size());
+    long left = logSize;
     int n = 0;
     for (const std::string& name : folder.mp3s) {
       char newName[32];
@@ -265,6 +301,20 @@ int main(int argc, char** argv) {
       std::string to = fresh + "/" + Join(folder.path, newName);
       if (rename(from.c_str(), to.c_str()) != 0) std::perror(from.c_str());
       ++renamed;
+      // This move's line: the log's bytes spread over the moves.
+      long line = n == moves ? left : logSize / moves;
+      if (log >= 0 && line > 0 && write(log, data.data(), static_cast<size_t>(line)) != line) {
+        std::perror("RENFIL04.LOG");
+      }
+      left -= line;
+    }
+    if (log >= 0) {
+      if (moves == 0 && logSize > 0 && write(log, data.data(), static_cast<size_t>(logSize)) != logSize) {
+        std::perror("RENFIL04.LOG");
+      }
+      close(log);
+      ++files;
+      bytes += logSize;
     }
   }
   for (size_t k = folders.size(); k-- > 1;) {
