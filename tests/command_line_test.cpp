@@ -23,6 +23,9 @@ std::vector<Program> Programs() {
 #ifdef CARDPREP_VIEW_TOOL
   programs.push_back({"cardprep-view", CARDPREP_VIEW_TOOL});
 #endif
+#ifdef CARDPREP_RESTORE_EXE
+  programs.push_back({"cardprep-restore", CARDPREP_RESTORE_EXE});
+#endif
 #ifdef CARDPREP_FONTS_TOOL
   programs.push_back({"cardprep-fonts", CARDPREP_FONTS_TOOL});
 #endif

@@ -39,29 +39,33 @@ constexpr char kHelp[] =
 
 constexpr int kLineBytes = 128;
 
-// Returns -1 to go on, else the exit status.
+int Unknown(const char* arg) {
+  std::fprintf(stderr, "cardprep-restore: unknown argument: %s (see cardprep-restore --help)\n", arg);
+  return 2;
+}
+
+// Returns -1 to go on, else the exit status. --help and --version are
+// answers on their own, with nothing beside them.
 int ParseArguments(int argc, char** argv, RestoreRun& run) {
+  const char* alone = nullptr;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (argc == 2 && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
-      std::fputs(kHelp, stdout);
-      return 0;
-    }
-    if (argc == 2 && std::strcmp(arg, "--version") == 0) {
-      std::fputs("cardprep-restore " CARDPREP_VERSION "\n", stdout);
-      return 0;
-    }
     if (std::strcmp(arg, "--dry-run") == 0) {
       run.dryRun = true;
     } else if (std::strcmp(arg, "--remove-catalogue") == 0) {
       run.removeCatalogue = true;
+    } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
+               std::strcmp(arg, "--version") == 0) {
+      if (alone == nullptr) alone = arg;
     } else {
-      std::fprintf(stderr, "cardprep-restore: unknown argument: %s (see cardprep-restore --help)\n",
-                   arg);
-      return 2;
+      return Unknown(arg);
     }
   }
-  return -1;
+  if (alone == nullptr) return -1;
+  if (argc > 2) return Unknown(alone);
+  std::fputs(std::strcmp(alone, "--version") == 0 ? "cardprep-restore " CARDPREP_VERSION "\n" : kHelp,
+             stdout);
+  return 0;
 }
 
 // Reads one answer; the rest of a long line is dropped. False at end of
