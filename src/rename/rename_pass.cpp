@@ -88,24 +88,50 @@ bool IsMp3Name(const char16_t* name) {
   return dot != nullptr && WideEqualsIgnoreAsciiCase(dot + 1, u"MP3");
 }
 
-// Takes the MP3 names of the folder's listing (find, at its first entry
-// when listed) into table; names too long for the table are reported and
-// left.
-void ListTracks(RunState& state, const char16_t* folder, HostFind& find, HostFindEntry& entry,
-                bool listed, NameTable& table) {
-  if (!listed) return;
-  do {
-    if (!IsMp3Name(entry.name)) continue;
-    if (entry.unusable) {
-      ReportArg a;
-      ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
-    } else if (NameFits(entry)) {
-      AddName(table, entry.name);
-    } else {
-      ReportArg a;
-      ReportRenameFailure(state, kMsgNameTooLong, ReportPath(a, folder, entry.name));
-    }
-  } while (HostFindNext(find, entry));
+// Takes an MP3 name of the folder's listing into table; a name too long
+// for the table, or unusable, is reported and left.
+void NoteTrack(RunState& state, const char16_t* folder, const HostFindEntry& entry,
+               NameTable& table) {
+  if (!IsMp3Name(entry.name)) return;
+  ReportArg a;
+  if (entry.unusable) {
+    ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
+  } else if (NameFits(entry)) {
+    AddName(table, entry.name);
+  } else {
+    ReportRenameFailure(state, kMsgNameTooLong, ReportPath(a, folder, entry.name));
+  }
+}
+
+// The subfolders the folder step renames, taken from the same listing as
+// the MP3 files: those that need a new name (not '.', '..', '_...' or
+// 'System...', nor acceptable short names) in table, and how many
+// subfolders may get one (kept). A listing with a subfolder that the folder
+// step must report (its name unusable or too long), or that the MP3 step
+// may rename (a folder named *.MP3), is of no use: the folder step then
+// lists the folder again (relist). Like the step table, one serves every
+// visit, from its listing to the end of its folder step.
+struct Subfolders {
+  NameTable table;
+  int kept;
+  bool relist;
+};
+Subfolders subfolders;
+
+// '.', '..', '_...' and 'System...' folders are left out of the folder step.
+bool IsLeftOut(const char16_t* name) {
+  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemName(name);
+}
+
+void NoteSubfolder(const HostFindEntry& entry) {
+  if (!entry.isDirectory || IsLeftOut(entry.name)) return;
+  bool keepsName = IsAcceptableShortName(entry.name);
+  if (entry.unusable || IsMp3Name(entry.name) || (!keepsName && !NameFits(entry))) {
+    subfolders.relist = true;
+    return;
+  }
+  ++subfolders.kept;
+  if (!keepsName) AddName(subfolders.table, entry.name);
 }
 
 // The log line of the move at hand waits here until the move is made; like
@@ -148,16 +174,8 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
 // folder's moves stop. An interrupt waits until the move at hand and its
 // line are done.
 void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shownFolder,
-                  HostFind& find, HostFindEntry& entry, bool listed) {
-  char16_t logPath[kPathUnits];
+                  const char16_t* logPath, NameTable& table) {
   ReportArg a;
-  if (!WideJoinPath(logPath, kPathUnits, folder, kFileLogName)) {
-    ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, kFileLogName));
-    return;
-  }
-  // Listed first, the folder's names serve the look-up of its log.
-  NameTable& table = StartTable();
-  ListTracks(state, folder, find, entry, listed, table);
   LogWriter log;
   if (!OpenLogForAppend(logPath, log)) {
     ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
@@ -207,9 +225,7 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
   if (HostFindFirst(find, folder, u"*.*", entry)) {
     do {
       const char16_t* name = entry.name;
-      if (!entry.isDirectory || HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemName(name)) {
-        continue;
-      }
+      if (!entry.isDirectory || IsLeftOut(name)) continue;
       if (entry.unusable) {
         ReportArg a;
         ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, name));
@@ -297,17 +313,21 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
 // whether the visit descends.
 [[gnu::noinline]] int RenameFolders(RunState& state, const char16_t* folder,
                                     const char16_t* shownFolder) {
-  NameTable& table = StartTable();
-  int kept = ListKeptFolders(state, folder, table);
-  if (table.overflow) {
+  NameTable* table = &subfolders.table;
+  int kept = subfolders.kept;
+  if (subfolders.relist) {
+    table = &StartTable();
+    kept = ListKeptFolders(state, folder, *table);
+  }
+  if (table->overflow) {
     ReportArg a;
     ReportRenameFailure(state, kMsgTooManyFolders, ReportText(a, shownFolder));
     return kept;
   }
-  SortNames(table);
+  SortNames(*table);
   int32_t folderNumber = 1;
-  for (int k = 0; k < table.count; ++k) {
-    RenameFolder(state, folder, table.names[table.order[k]], folderNumber);
+  for (int k = 0; k < table->count; ++k) {
+    RenameFolder(state, folder, table->names[table->order[k]], folderNumber);
     HostDeliverInterrupt();  // between folders, never between a move and its logs
   }
   return kept;
@@ -320,12 +340,12 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
                       name[0] == 0 ? ReportText(a, folder) : ReportPath(a, folder, name));
 }
 
-// Lists the folder once for the MP3 step. A subfolder lists at least its
-// '.' and '..'; one that lists nothing cannot be read (no permission, or
-// gone since its parent was listed). Its files would keep their names in
-// silence, so it is reported, left, and the run ends after the pass: false.
-// (The steps are kept out of line so that the frame which recurses stays
-// small however deep the tree.)
+// Lists the folder once, for the MP3 step and the folder step. A subfolder
+// lists at least its '.' and '..'; one that lists nothing cannot be read
+// (no permission, or gone since its parent was listed). Its files would
+// keep their names in silence, so it is reported, left, and the run ends
+// after the pass: false. (The steps are kept out of line so that the frame
+// which recurses stays small however deep the tree.)
 [[gnu::noinline]] bool VisitFiles(RunState& state, const char16_t* folder,
                                   const char16_t* shownFolder, bool root) {
   HostFind find;
@@ -336,8 +356,26 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
     ReportRenameFailure(state, kMsgFolderNotListed, ReportText(a, shownFolder));
     return false;
   }
-  RenameTracks(state, folder, shownFolder, find, entry, listed);
+  char16_t logPath[kPathUnits];
+  bool logFits = WideJoinPath(logPath, kPathUnits, folder, kFileLogName);
+  if (!logFits) {
+    ReportArg a;
+    ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, kFileLogName));
+  }
+  // Listed first, the folder's names serve the look-up of its log.
+  NameTable& table = StartTable();
+  subfolders.table.count = 0;
+  subfolders.table.overflow = false;
+  subfolders.kept = 0;
+  subfolders.relist = !listed;
+  if (listed) {
+    do {
+      NoteSubfolder(entry);
+      if (logFits) NoteTrack(state, folder, entry, table);
+    } while (HostFindNext(find, entry));
+  }
   HostFindClose(find);
+  if (logFits) RenameTracks(state, folder, shownFolder, logPath, table);
   return true;
 }
 
