@@ -168,6 +168,9 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   ASSERT_EQ(RunOn(*card, "go\n4\n").status, 0);
   ASSERT_TRUE(card->Exists("MyAlbum/002.MP3"));
   card->WriteFile("MyAlbum/song two.mp3", "the user's new file");
+  // The folder's note, edited: no longer what cardprep wrote, so it stays.
+  ASSERT_EQ(card->ReadFile("MyAlbum/My Album"), Utf16Log("MyAlbum\n"));
+  card->WriteFile("MyAlbum/My Album", "edited by the user");
 
   Snapshot prepared = TakeSnapshot(*card);
   ToolResult dry = Restore(*card, {"--dry-run", "--remove-catalogue"});
@@ -189,6 +192,7 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   r = Restore(*card);
   EXPECT_EQ(r.status, 0) << r.output;
   before["mine.txt"] = "the user's new file";
+  before["My Album/My Album"] = "edited by the user";
   EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << r.output;
 }
 
