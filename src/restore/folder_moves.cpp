@@ -47,6 +47,17 @@ int NameStart(const char16_t* folderPath) {
   return last < 0 ? -1 : last + 1;
 }
 
+// The names the rename pass gives folders: letters and digits, at most 8.
+bool IsGivenFolderName(const char16_t* name) {
+  int n = 0;
+  for (; name[n] != 0; ++n) {
+    char16_t c = name[n];
+    bool alnum = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    if (!alnum || n == 8) return false;
+  }
+  return n > 0;
+}
+
 void RemoveOrSay(RestoreRun& run, const char16_t* path) {
   unsigned long error = HostRemoveFile(path);
   if (error == 0) return;
@@ -57,9 +68,14 @@ void RemoveOrSay(RestoreRun& run, const char16_t* path) {
 
 }  // namespace
 
-bool HasFolderLog(const char16_t* folderPath) {
+bool IsRenamedFolder(const char16_t* folderPath, const char16_t* name) {
   char16_t logPath[kPathUnits];
-  return WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG") && HostExists(logPath);
+  if (!WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG") || !HostExists(logPath)) {
+    return false;
+  }
+  if (IsGivenFolderName(name)) return true;
+  char16_t oldName[kRestoreNameUnits];
+  return ReadFolderLog(logPath, oldName) && WideCompareOrdinal(oldName, name) == 0;
 }
 
 void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {

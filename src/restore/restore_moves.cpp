@@ -28,7 +28,7 @@ bool ExistsAfterPlannedMoves(const FileLog& log, int line, const char16_t* folde
   char16_t otherNew[kRestoreNameUnits];
   char16_t otherOld[kRestoreNameUnits];
   for (int k = line + 1; k < log.count; ++k) {
-    if (!log.undone[k] || !ParseLogLine(log.lines[k], otherNew, otherOld)) continue;
+    if (!log.moved[k] || !ParseLogLine(log.lines[k], otherNew, otherOld)) continue;
     if (WideEqualsIgnoreAsciiCase(otherOld, newName)) return true;
     if (WideEqualsIgnoreAsciiCase(otherNew, newName)) return false;
   }
@@ -86,6 +86,7 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   if (run.dryRun) {
     if (ExistsAfterPlannedMoves(log, i, folder, newName)) {
       if (run.printPlan) ConsolePrintf(kMsgPlannedMove, ReportText(a, newPath), ReportText(b, oldName));
+      log.moved[i] = true;
       ++run.files;
     }
     log.undone[i] = true;  // planned, or skipped
@@ -112,6 +113,7 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
     return true;
   }
   log.undone[i] = true;
+  log.moved[i] = true;
   ++run.files;
   return true;
 }

@@ -19,9 +19,11 @@ struct RestoreRun {
 // when none is. An interrupt stops it between moves, the log rewritten.
 void RestoreFileNames(RestoreRun& run, const char16_t* folder);
 
-// The old name folderPath\RENDIR04.LOG holds, when it parses; the folder
-// is one to give its name back.
-bool HasFolderLog(const char16_t* folderPath);
+// True when the folder at folderPath (its name: name) is one the rename
+// pass renamed: it holds a RENDIR04.LOG, and its name is one the pass gives
+// (letters and digits, at most 8), or the old name its log holds (given
+// back by a restore stopped before the log went).
+bool IsRenamedFolder(const char16_t* folderPath, const char16_t* name);
 
 // Gives the folder at folderPath (parent\name) the old name of its
 // RENDIR04.LOG, removes the note file named after that name when it holds

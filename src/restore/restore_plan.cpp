@@ -71,6 +71,7 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log) {
     line.whole = whole;
     WideCopy(line.text, kLogLineUnits, text);
     log.undone[log.count] = false;
+    log.moved[log.count] = false;
     log.written[log.count] = true;
     ++log.count;
   }

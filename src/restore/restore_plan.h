@@ -16,10 +16,13 @@ struct LogLine {
 };
 
 // One RENFIL04.LOG. undone marks the lines given back (or skipped: their new
-// name was gone); written marks the lines the file on the card still holds.
+// name was gone), moved those of them whose file was moved (or, on a dry
+// run, planned to be); written marks the lines the file on the card still
+// holds.
 struct FileLog {
   LogLine lines[kMaxLogLines];
   bool undone[kMaxLogLines];
+  bool moved[kMaxLogLines];
   bool written[kMaxLogLines];
   int count;
 };

@@ -31,17 +31,6 @@ struct Walk {
   CatalogueEvidence evidence;
 };
 
-// The names the rename pass gives folders: letters and digits, at most 8.
-bool IsGivenFolderName(const char16_t* name) {
-  int n = 0;
-  for (; name[n] != 0; ++n) {
-    char16_t c = name[n];
-    bool alnum = (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-    if (!alnum || n == 8) return false;
-  }
-  return n > 0;
-}
-
 void AddFolder(RestoreRun& run, const char16_t* path, int depth) {
   if (folders.count == kMaxFolders || !WideCopy(folders.paths[folders.count], kFolderPathUnits, path)) {
     // Given back on a later run, once these have theirs.
@@ -102,7 +91,7 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
         ++run.left;
         continue;
       }
-      if (renamedHere && IsGivenFolderName(entry.name) && HasFolderLog(child)) {
+      if (renamedHere && IsRenamedFolder(child, entry.name)) {
         AddFolder(run, child, depth + 1);
       }
       WalkFolder(walk, child, entry.name, false, renamedHere && entry.name[0] != u'_', depth + 1);
