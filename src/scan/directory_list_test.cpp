@@ -29,11 +29,11 @@ TEST(DirectoryList, CountsAtMost255SubfoldersAndATwelveByteShortNameTakesNoSpace
   std::strcpy(s.directories[1].path, "\\ABCDEFGH.IJK");
   std::strcpy(s.directories[1].shortName, "ABCDEFGH.IJK");
   s.directories[1].firstChild = 2;
-  s.directories[1].childCount = 300;
+  s.directories[1].childCount = 256;
   std::string out;
   std::string file = WriteAndRead(scan, "DIRLST04.DAT", &out);
   ASSERT_EQ(file.size(), 3u * 128);
-  EXPECT_EQ(out, "サブDIR数制限超過 \\ABCDEFGH.IJK 300\n");
+  EXPECT_EQ(out, "サブDIR数制限超過 \\ABCDEFGH.IJK 256\n");
   EXPECT_EQ(file.substr(2 * 128 + 62, 16), std::string("ABCDEFGH.IJK\0\3\0\xFF", 16));
 }
 
