@@ -110,8 +110,9 @@ void RestoreCard(RestoreRun& run, const char16_t* root) {
   WalkFolder(walk, root, u"", true, true, 0);
   // Deepest first; a folder's own moves never change the path of one as
   // deep or deeper elsewhere.
-  std::stable_sort(folders.order, folders.order + folders.count,
-                   [](int a, int b) { return folders.depth[a] > folders.depth[b]; });
+  std::sort(folders.order, folders.order + folders.count, [](int a, int b) {
+    return folders.depth[a] != folders.depth[b] ? folders.depth[a] > folders.depth[b] : a < b;
+  });
   for (int k = 0; k < folders.count; ++k) {
     if (!run.dryRun && HostInterruptPending()) break;
     RestoreFolderName(run, folders.paths[folders.order[k]]);
