@@ -158,7 +158,7 @@ void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
     go = UndoLine(run, folder, logPath, log, i);
   }
   if (run.dryRun) return;
-  if (!go) {  // said so already; the log on the card is as it was
+  if (!go) {  // said so already; the log on the card holds every line not undone
     HostDeliverInterrupt();
     return;
   }
