@@ -8,15 +8,25 @@
 struct ToolResult {
   int status = -1;     // exit status, or -1 when it did not exit normally
   int signal = 0;      // the signal that ended it, if one did
-  std::string output;  // standard output and standard error, as printed
+  std::string output;  // standard output and standard error, as printed (UTF-8)
 };
 
+// The signal a killed run reports: SIGKILL on POSIX; on Windows, where the
+// runner ends it with TerminateProcess, the same number stands for that.
+constexpr int kKilledSignal = 9;
+
 // Runs program with the given arguments in workingDir, standard input
-// from the input text; with interruptAfterUs >= 0 (POSIX only) it gets
-// SIGINT that many microseconds after it started (SIGKILL with kill).
+// from the input text. Its temporary folder (TMPDIR on POSIX, TMP and TEMP
+// on Windows) is tempDir, or a fresh one of its own when that is empty.
+// With interruptAfterUs >= 0 it gets SIGINT that many microseconds after
+// it started, or is killed outright with kill (SIGKILL; TerminateProcess
+// on Windows). Windows has no interrupt for a process without a console
+// of its own: there a run with interruptAfterUs but not kill is not
+// started, and its result says so.
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workingDir, const std::string& input,
-                   long interruptAfterUs = -1, bool kill = false);
+                   long interruptAfterUs = -1, bool kill = false,
+                   const std::string& tempDir = "");
 
 // The cardprep binary of this build, run in workingDir.
 ToolResult RunCardprep(const std::string& workingDir, const std::string& input,

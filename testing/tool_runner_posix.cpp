@@ -18,15 +18,15 @@ namespace fs = std::filesystem;
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workingDir, const std::string& input, long interruptAfterUs,
-                   bool kill) {
+                   bool kill, const std::string& tempDir) {
   ToolResult result;
   static int counter = 0;
   fs::path base = fs::temp_directory_path() /
                   ("cardprep-run-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
   // Each run gets a temporary folder of its own: cardprep keeps its work
   // files under fixed names there, and test runs go on side by side.
-  fs::path tmpDir = base.string() + ".tmp";
-  fs::create_directories(tmpDir);
+  fs::path tmpDir = tempDir.empty() ? fs::path(base.string() + ".tmp") : fs::path(tempDir);
+  if (tempDir.empty()) fs::create_directories(tmpDir);
   fs::path inPath = base.string() + ".in";
   fs::path outPath = base.string() + ".out";
   {
@@ -75,7 +75,7 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   std::error_code ec;
   fs::remove(inPath, ec);
   fs::remove(outPath, ec);
-  fs::remove_all(tmpDir, ec);
+  if (tempDir.empty()) fs::remove_all(tmpDir, ec);
   return result;
 }
 

@@ -2,7 +2,9 @@
 // is reported, the run ends with status 1, and a later run with room
 // completes the card.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/mount.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -42,7 +44,7 @@ namespace {
 
 // Every file below root with its bytes, but the work log (its lines tell
 // the runs apart).
-std::map<std::string, std::string> FilesBelow(const fs::path& root) {
+[[maybe_unused]] std::map<std::string, std::string> FilesBelow(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     if (!entry.is_regular_file() || entry.path().filename() == "CARDPREP.LOG") continue;
@@ -61,6 +63,9 @@ std::map<std::string, std::string> FilesBelow(const fs::path& root) {
 // included. The card is a small memory filesystem of its own, where one can
 // be mounted (as root); elsewhere the test is skipped.
 TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomCompletesIt) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine gives no filesystem of the test's own to fill";
+#else
   TempCard place;
   fs::path root = place.root() / "card";
   fs::create_directories(root);
@@ -107,4 +112,5 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
     if (!prepared.contains(path)) differ += "new: " + path + "\n";
   }
   EXPECT_EQ(differ, "");
+#endif
 }

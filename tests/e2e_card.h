@@ -57,15 +57,14 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after) {
 
 // Runs the tool on the card (with a temporary folder of its own). With
 // interruptAfterUs >= 0 it gets SIGINT that many microseconds after it
-// started.
+// started (POSIX only).
 inline ToolResult RunOn(const TempCard& card, const std::string& input,
                         long interruptAfterUs = -1) {
   return RunCardprep(card.root().string(), input, interruptAfterUs);
 }
 
-// Runs the tool on the card with the temporary folder given: env sets it
-// after the runner has set its own.
+// Runs the tool on the card with the temporary folder given.
 inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
                                  const std::string& tempDir) {
-  return RunTool("/usr/bin/env", {"TMPDIR=" + tempDir, CARDPREP_EXE}, card.root().string(), input);
+  return RunTool(CARDPREP_EXE, {}, card.root().string(), input, -1, false, tempDir);
 }

@@ -5,16 +5,21 @@
 // limits of the tables and files that cannot be written are tested at the
 // stage that meets them.)
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testing/fontx_builder.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
+#include "testing/scan_card.h"
 #include "testing/temp_card.h"
 #include "testing/tool_runner.h"
 #include "tests/e2e_card.h"
@@ -41,6 +46,9 @@ std::string FolderTitle(const std::string& list, int row, int recordSize = 512) 
 // named like an MP3, a pipe (opening it would wait forever) and a link to
 // nothing. The run finishes; only regular files become tracks.
 TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
+#ifdef _WIN32
+  GTEST_SKIP() << "pipes and links on a card are POSIX's";
+#else
   TempCard card;
   WriteTestFontSet();
   card.WriteFile("Songs/a.mp3", "");
@@ -69,6 +77,7 @@ TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
   std::string dirs = card.ReadFile("DIRLST10.DAT");
   ASSERT_EQ(dirs.size(), 4u * 512);
   EXPECT_EQ(FolderTitle(dirs, 2), "003.MP3");
+#endif
 }
 
 // Folder and file names with characters code page 932 lacks: the names on
@@ -104,7 +113,9 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
   card.WriteFile("Café 🎵/x.mp3", "the song");
   ToolResult r = RunOn(card, "go\n4\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.output.find("ディレクトリ　マルチバイト文字含む \\Caf? ?"), std::string::npos)
+  // The folder as listed: on Windows with its drive and the card's folder.
+  EXPECT_NE(r.output.find("ディレクトリ　マルチバイト文字含む " + ScanCard::ListedPath("Caf? ?")),
+            std::string::npos)
       << r.output;
   EXPECT_TRUE(r.output.ends_with(kRenameByHand +
                                  "TOKI_04, TOKI_06ではディレクトリ名を半角英数カナに変更する。\n"
@@ -166,4 +177,53 @@ TEST(Faults, ATemporaryFolderThatCannotTakeTheWorkFilesLeavesTheCardAlone) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.output.ends_with("一時ディレクトリを取得できない\n")) << r.output;
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "");
+}
+
+namespace {
+
+// Runs the tool on the card with a folder put in the way of the file
+// listing in the run's work folder as soon as that is made; false when the
+// run ended before the folder could be put there.
+bool RunWithFileListingBlocked(const TempCard& card, const std::string& input, ToolResult& r) {
+  const fs::path temp = card.root().string() + "-temp";
+  fs::create_directories(temp);
+  std::atomic<bool> ended = false;
+  std::thread run([&] {
+    r = RunWithTempDir(card, input, temp.string());
+    ended = true;
+  });
+  bool blocked = false;
+  while (!ended && !blocked) {
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(temp, ec); !ec && it != fs::end(it); it.increment(ec)) {
+      blocked = fs::create_directory(it->path() / "FILLSTWK.TXT", ec);
+    }
+  }
+  run.join();
+  fs::remove_all(temp);
+  return blocked;
+}
+
+}  // namespace
+
+// A folder's file listing that cannot be written: the run ends with status
+// 1 and the card keeps its catalogue, where it used to get one without the
+// folder's tracks. New tracks' moves keep the run in its rename pass while
+// the test blocks the listing; a run on a machine too busy for that is
+// tried again on a new card.
+TEST(Faults, AFileListingThatCannotBeWrittenLeavesTheCatalogueAlone) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    TempCard card;
+    card.WriteFile("Album/a.mp3", "a");
+    ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
+    const std::string catalogue = card.ReadFile("DIRLST04.DAT") + card.ReadFile("Album/SNDLST04.DAT");
+    for (int i = 0; i < 200; ++i) card.WriteFile("Album/new " + std::to_string(i) + ".mp3", "n");
+    ToolResult r;
+    if (!RunWithFileListingBlocked(card, "go\n4\n", r)) continue;
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("FILLSTWK.TXTの作成でエラー"), std::string::npos) << r.output;
+    EXPECT_EQ(card.ReadFile("DIRLST04.DAT") + card.ReadFile("Album/SNDLST04.DAT"), catalogue);
+    return;
+  }
+  GTEST_SKIP() << "every run ended before its work folder was seen";
 }

@@ -14,12 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
+[[maybe_unused]] std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void Write(const fs::path& path, const std::string& bytes) {
+[[maybe_unused]] void Write(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
@@ -28,6 +28,9 @@ void Write(const fs::path& path, const std::string& bytes) {
 // folder. Such names, and names that are no UTF-8, are reported, left as
 // they are, and the run ends with status 1.
 TEST(HostileNames, NamesFatCannotHoldAreReportedAndNeverBecomePaths) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows makes no such names: it refuses them itself";
+#else
   auto card = NewCard();
   fs::path outside = card->root().parent_path() / (card->root().filename().string() + "-beside");
   fs::create_directories(outside / "other");
@@ -58,11 +61,15 @@ TEST(HostileNames, NamesFatCannotHoldAreReportedAndNeverBecomePaths) {
   EXPECT_EQ(Read(root / "B" / std::string("caf\xe9.mp3")), "latin-1");
   EXPECT_TRUE(fs::is_directory(card->root() / "..\\other"));
   fs::remove_all(outside);
+#endif
 }
 
 // The tool's own files are written only as themselves: a link in the place
 // of one leaves the file it leads to as it was.
 TEST(HostileNames, LinksInThePlaceOfTheToolsFilesAreNeverWrittenThrough) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine makes no links (reparse points) for the test to put in the way";
+#else
   auto card = NewCard();
   card->WriteFile("diary.txt", "dear diary");
   card->WriteFile("A/a.mp3", "a");
@@ -81,19 +88,25 @@ TEST(HostileNames, LinksInThePlaceOfTheToolsFilesAreNeverWrittenThrough) {
   r = RunOn(*card, "go\n4\n");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_EQ(card->ReadFile("diary.txt"), "dear diary");
+#endif
 }
 
 // When a folder's RENDIR04.LOG cannot be written, the folder goes back to
 // its old name even where a sibling differs from it only in case (FAT could
-// not hold both; a case-sensitive disk can).
+// not hold both; a case-sensitive disk can, so on Windows the move back is
+// tested alone).
 TEST(HostileNames, AFolderGoesBackBesideASiblingThatDiffersOnlyInCase) {
   auto card = NewCard();
   card->MakeDir("Blue Outro Rain/RENDIR04.LOG");  // a folder where the log must go
+#ifndef _WIN32
   card->WriteFile("blue outro rain", "a file");
+#endif
   ToolResult r = RunOn(*card, "go\n6\n");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_TRUE(fs::is_directory(card->root() / "Blue Outro Rain")) << r.output;
+#ifndef _WIN32
   EXPECT_EQ(card->ReadFile("blue outro rain"), "a file");
+#endif
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// Runs killed outright (SIGKILL, as a pulled card or a closed terminal
+// Runs killed outright (SIGKILL, TerminateProcess on Windows, as a pulled card or a closed terminal
 // would end them) at moments spread over a whole run: no file is lost, and
 // every file that bears a new name has its line in the folder's log, but
 // at most the one whose move was in flight.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <chrono>
 #include <filesystem>
@@ -83,7 +82,7 @@ TEST(KilledRuns, CostAtMostTheMoveInFlight) {
     long after = took * moment / kMoments;
     SCOPED_TRACE("killed after " + std::to_string(after) + " us");
     ToolResult r = RunCardprep(card.root().string(), kModel4, after, true);
-    EXPECT_TRUE(r.status == 0 || r.signal == SIGKILL) << r.output;
+    EXPECT_TRUE(r.status == 0 || r.signal == kKilledSignal) << r.output;
     EXPECT_LE(UnloggedMoves(card), 1);
     if (HasFailure()) return;
   }

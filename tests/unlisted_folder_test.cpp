@@ -3,8 +3,10 @@
 // left as it was. Root reads any folder, so as root the run is made as
 // another user.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -15,6 +17,7 @@
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
 namespace {
 
 constexpr uid_t kNobody = 65534;
@@ -48,8 +51,12 @@ bool NobodyCanReach(const TempCard& card) {
 }
 
 }  // namespace
+#endif
 
 TEST(UnlistedFolder, IsReportedAndTheRunEndsWithStatus1LeavingTheCatalogue) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine, as root here, lists every folder: it keeps no access rights of its own";
+#else
   TempCard card;
   if (!NobodyCanReach(card)) GTEST_SKIP() << "no other user can reach the test card";
   card.WriteFile("L/a b.mp3", "a");
@@ -65,4 +72,5 @@ TEST(UnlistedFolder, IsReportedAndTheRunEndsWithStatus1LeavingTheCatalogue) {
       << r.output;
   EXPECT_EQ(card.ReadFile("L/a b.mp3"), "a");
   EXPECT_EQ(card.ReadFile("DIRLST04.DAT"), "the catalogue of a run before");
+#endif
 }
