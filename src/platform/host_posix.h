@@ -84,8 +84,9 @@ bool PosixHeldHolds(const char16_t* name, int units);
 // copied to out: of several (only a case-sensitive disk has them), the first
 // in byte order, so the choice never depends on the order of the disk. From
 // the held names when they are folder's (*fromHeld), else the folder is read.
-bool PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
-                       bool* fromHeld);
+// 1 when found, 0 when not, -1 when the folder could not be read.
+int PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
+                      bool* fromHeld);
 
 // --- Paths --------------------------------------------------------------------
 

@@ -227,8 +227,8 @@ bool PosixHeldHolds(const char16_t* name, int units) {
   return false;
 }
 
-bool PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
-                       bool* fromHeld) {
+int PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
+                      bool* fromHeld) {
   *fromHeld = IsHeld(folder);
   bool found = false;
   auto consider = [&](const char* spelling) {
@@ -240,10 +240,10 @@ bool PosixFindSpelling(const char* folder, const char16_t* name, int units, char
   };
   if (*fromHeld) {
     for (int i = 0; i < held.count; ++i) consider(held.bytes + held.start[i]);
-  } else {
-    PosixReadFolder(folder, [&](const char* spelling, int, unsigned char) { consider(spelling); });
+  } else if (!PosixReadFolder(folder, [&](const char* s, int, unsigned char) { consider(s); })) {
+    return -1;
   }
-  return found;
+  return found ? 1 : 0;
 }
 
 namespace {

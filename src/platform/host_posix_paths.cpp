@@ -80,7 +80,7 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
     FolderOf(r, folder);
     char spelling[kPathBytes];
     bool fromHeld;
-    if (PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &fromHeld)) {
+    if (PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &fromHeld) > 0) {
       pos = r.lastStart;
       if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
     } else {
@@ -112,21 +112,19 @@ bool HeldAbsent(Resolved& r) {
 
 // Looks up the names of a path that is not there as spelled. Most such
 // paths name something in a folder that is there as spelled: then only the
-// last name is looked up.
+// last name is looked up; when that folder cannot be read as spelled, each
+// name of the path is.
 void LookUp(const char16_t* path, Resolved& r, bool* fromHeld) {
   char folder[kPathBytes];
   FolderOf(r, folder);
-  struct stat st;
   r.lookedUp = true;
-  if (r.parentEnd > 0 && !PosixHolds(folder) && lstat(folder, &st) != 0) {
+  char spelling[kPathBytes];
+  int pos = r.lastStart;
+  int found = PosixFindSpelling(folder, r.lastName, r.lastUnits, spelling, sizeof spelling, fromHeld);
+  if (found < 0 && errno == ENOENT && r.parentEnd > 0) {
     Build(path, r, true);
-  } else {
-    char spelling[kPathBytes];
-    int pos = r.lastStart;
-    if (!PosixFindSpelling(folder, r.lastName, r.lastUnits, spelling, sizeof spelling, fromHeld)) {
-      return;
-    }
-    if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
+  } else if (found <= 0 || !Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) {
+    return;
   }
   r.exists = !r.tooLong && lstat(r.path, &r.st) == 0;
 }
