@@ -32,33 +32,51 @@ std::FILE* OpenFolderFile(const char* folderPath, const char* name) {
   return HostOpen(path, "rb");
 }
 
-// Stores one line "short name TAB old name" as the next row; a line without
-// a TAB, or whose first column is too long for a short name, is skipped.
+// The row whose short name is the bytes of name (bytes long, at most a
+// short name's length), or -1. Rows hold their short names zero-filled
+// (AddRenameRow), so the name is zero-filled alike and each row is
+// compared whole, in one memcmp.
+int FindRow(const RunState& state, const char* name, int bytes) {
+  char wanted[sizeof(NameRecord::shortName)] = {};
+  std::memcpy(wanted, name, static_cast<size_t>(bytes));
+  int count = state.fileRenameCount < kNameTableRows ? state.fileRenameCount : kNameTableRows;
+  for (int i = 0; i < count; ++i) {
+    if (std::memcmp(state.fileRenameTable[i].shortName, wanted, sizeof wanted) == 0) return i;
+  }
+  return -1;
+}
+
+// Reads one line "short name TAB old name" into the table, which holds one
+// row per short name: the newest line for it wins. The row gets the name
+// the track had before its first renaming: an old name that is itself the
+// short name of a row (a later run renumbered the track) takes that row's
+// name, which was followed back the same way when it was read. A line
+// without a TAB, or whose first column is too long for a short name, is
+// skipped, and so is a new short name once the table is full.
 void AddRenameRow(RunState& state, char* text) {
   if (char* lf = std::strchr(text, '\n')) *lf = 0;
   char* tab = std::strchr(text, '\t');
   if (tab == nullptr) return;
   int shortBytes = static_cast<int>(tab - text);
   if (shortBytes > kShortNameBytes) return;
-  NameRecord& row = state.fileRenameTable[state.fileRenameCount];
-  std::memset(&row, 0, sizeof row);
-  std::memcpy(row.shortName, text, static_cast<size_t>(shortBytes));
   const char* old = tab + 1;
-  std::memcpy(row.longName, old, static_cast<size_t>(BoundedLength(old, kLongNameBytes)));
-  ++state.fileRenameCount;
-}
-
-// The last of rows 0 to before - 1 whose short name is the bytes of name
-// (bytes long, at most a short name's length), or -1. Rows hold their short
-// names zero-filled (AddRenameRow), so the name is zero-filled alike and
-// each row is compared whole, in one memcmp.
-int FindNewestRow(const RunState& state, const char* name, int bytes, int before) {
-  char wanted[sizeof(NameRecord::shortName)] = {};
-  std::memcpy(wanted, name, static_cast<size_t>(bytes));
-  for (int i = before - 1; i >= 0; --i) {
-    if (std::memcmp(state.fileRenameTable[i].shortName, wanted, sizeof wanted) == 0) return i;
+  int oldBytes = BoundedLength(old, kLongNameBytes);
+  int earlier = oldBytes <= kShortNameBytes ? FindRow(state, old, oldBytes) : -1;
+  if (earlier >= 0) {
+    old = state.fileRenameTable[earlier].longName;
+    oldBytes = BoundedLength(old, kLongNameBytes);
   }
-  return -1;
+  char firstName[kLongNameBytes];  // old may be the very row replaced below
+  std::memcpy(firstName, old, static_cast<size_t>(oldBytes));
+  int row = FindRow(state, text, shortBytes);
+  if (row < 0) {
+    if (state.fileRenameCount == kNameTableRows) return;
+    row = state.fileRenameCount++;
+  }
+  NameRecord& record = state.fileRenameTable[row];
+  std::memset(&record, 0, sizeof record);
+  std::memcpy(record.shortName, text, static_cast<size_t>(shortBytes));
+  std::memcpy(record.longName, firstName, static_cast<size_t>(oldBytes));
 }
 
 }  // namespace
@@ -73,8 +91,7 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
   LogReader reader;
   StartLogReader(reader, file);
   char16_t line[256];
-  // The table keeps the first rows.
-  while (state.fileRenameCount < kNameTableRows && ReadLogLine(reader, line, 256)) {
+  while (ReadLogLine(reader, line, 256)) {
     char text[256];
     HostWideToCp932(line, text, sizeof text);
     AddRenameRow(state, text);
@@ -84,23 +101,12 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
 }
 
 bool FindPreRenameName(const RunState& state, const char* shortName, char* out) {
-  int count = state.fileRenameCount < kNameTableRows ? state.fileRenameCount : kNameTableRows;
   int row = -1;
   int wantedBytes = BoundedLength(shortName, kShortNameBytes + 1);
-  if (wantedBytes <= kShortNameBytes) row = FindNewestRow(state, shortName, wantedBytes, count);
+  if (wantedBytes <= kShortNameBytes) row = FindRow(state, shortName, wantedBytes);
   if (row < 0) {
     SjisCopyCut(out, shortName, kFoundNameBytes);
     return false;
-  }
-  // A later run that renumbered the track logged its short name of then as
-  // the old name: the line that gave it that name, further up, has the
-  // name before.
-  for (;;) {
-    const char* old = state.fileRenameTable[row].longName;
-    int oldBytes = BoundedLength(old, kLongNameBytes);
-    int earlier = oldBytes <= kShortNameBytes ? FindNewestRow(state, old, oldBytes, row) : -1;
-    if (earlier < 0) break;
-    row = earlier;
   }
   int n = BoundedLength(state.fileRenameTable[row].longName, kLongNameBytes);
   std::memcpy(out, state.fileRenameTable[row].longName, static_cast<size_t>(n));

@@ -3,15 +3,17 @@
 
 struct RunState;
 
-// Loads folderPath\RENFIL04.LOG into fileRenameTable (at most 256 rows).
-// Prints the open error and returns false when it cannot be opened.
+// Loads folderPath\RENFIL04.LOG into fileRenameTable: one row per short
+// name (at most 256), from its newest line, holding the name the track had
+// before its first renaming. When a line's old name is itself the short
+// name of an earlier line (a later run renumbered the track), the name
+// before is taken from that line, and so on back. Prints the open error
+// and returns false when the log cannot be opened.
 bool ReadFileRenameLog(RunState& state, const char* folderPath);
 
 // The name a track had before renaming: out (257 bytes) gets the longName
-// of the last log row for the short name, or the short name itself when no
-// row matches. When that old name is itself the short name of an earlier
-// row (a later run renumbered the track), the earlier rows are followed
-// back to the name before. Returns true when a row matched.
+// of the row for the short name, or the short name itself when no row
+// matches. Returns true when a row matched.
 bool FindPreRenameName(const RunState& state, const char* shortName, char* out);
 
 // The folder's name before renaming from folderPath\RENDIR04.LOG: at most

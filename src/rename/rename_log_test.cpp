@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -38,7 +39,7 @@ TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheNewestLineWins) {
                                             form, crlf));
   auto state = std::make_unique<RunState>();
   ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
-  EXPECT_EQ(state->fileRenameCount, 4);
+  EXPECT_EQ(state->fileRenameCount, 3);  // a row per short name
   EXPECT_EQ(Lookup(*state, "001.MP3"), "B.mp3");
   EXPECT_EQ(Lookup(*state, "002.MP3"), ToCp932("日本の歌.mp3"));
   EXPECT_EQ(Lookup(*state, "FIFTEEN_BYT.MP3"), "C.mp3");  // the longest short name a row holds
@@ -115,6 +116,26 @@ TEST(LogLookup, RenumberedTracksKeepTheirFirstNames) {
   EXPECT_EQ(Lookup(*state, "002.MP3"), "C.mp3");
   EXPECT_EQ(Lookup(*state, "005.MP3"), "C.mp3");  // followed back twice
   EXPECT_EQ(Lookup(*state, "004.MP3"), "004.MP3 (no line)");
+}
+
+// A log with more lines than the table has rows: runs that moved 100 of a
+// folder's 200 tracks one number on, each to a free name, from the last.
+TEST(LogLookup, LogsLongerThanTheTableKeepTheNewestLineOfEveryShortName) {
+  TempCard card;
+  auto shortName = [](int n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%03d.MP3", n);
+    return std::string(name);
+  };
+  std::string text;
+  for (int n = 1; n <= 200; ++n) text += shortName(n) + "\tSong " + std::to_string(n) + ".mp3\n";
+  for (int n = 200; n > 100; --n) text += shortName(n + 1) + "\t" + shortName(n) + "\n";
+  card.WriteFile("A/RENFIL04.LOG", Utf16Log(text));
+  auto state = std::make_unique<RunState>();
+  ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
+  EXPECT_EQ(Lookup(*state, "100.MP3"), "Song 100.mp3");
+  EXPECT_EQ(Lookup(*state, "102.MP3"), "Song 101.mp3");  // from the last line of 300
+  EXPECT_EQ(Lookup(*state, "201.MP3"), "Song 200.mp3");
 }
 
 }  // namespace
