@@ -97,7 +97,7 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
 RandomCard ManyMoves() {
   RandomCard plan = MakeRandomCard(77);
   plan.model = 4;
-  for (int f = 0; f < 4; ++f) {
+  for (int f = 0; f < 8; ++f) {
     std::string folder = "Many Tracks " + std::to_string(f);
     plan.folders.insert(folder);
     for (int i = 0; i < 250; ++i) {
