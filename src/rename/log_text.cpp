@@ -15,6 +15,7 @@ void Push(LogReader& reader, char16_t unit) { reader.pending[reader.pendingCount
 // The next byte of the file, or EOF.
 int NextByte(LogReader& reader) {
   if (reader.at == reader.end) {
+    if (reader.file == nullptr) return EOF;
     reader.at = 0;
     reader.end = static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, reader.file));
     if (reader.end == 0) return EOF;
@@ -226,11 +227,16 @@ std::FILE* Unbuffered(std::FILE* file) {
 }  // namespace
 
 void StartLogReader(LogReader& reader, std::FILE* file) {
+  StartLogReaderOnHead(reader, static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file)));
   reader.file = file;
+}
+
+void StartLogReaderOnHead(LogReader& reader, int count) {
+  reader.file = nullptr;
   reader.encoding = LogEncoding::kUtf16le;
   reader.pendingCount = 0;
   reader.at = 0;
-  reader.end = static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file));
+  reader.end = count;
   const unsigned char* head = reader.bytes;
   if (reader.end >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
     reader.at = 2;

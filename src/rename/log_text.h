@@ -21,6 +21,10 @@ struct LogReader {
 // Starts reading an open file, consuming a byte-order mark.
 void StartLogReader(LogReader& reader, std::FILE* file);
 
+// Starts reading the first count bytes of a file that the caller has put
+// into reader.bytes, consuming a byte-order mark; nothing follows them.
+void StartLogReaderOnHead(LogReader& reader, int count);
+
 // Reads the next line as a wide text stream gives it: its units up to and
 // including the LF, or the first units - 1 of a longer line (the rest comes
 // with the next call). CR LF arrives as LF. out is always terminated.

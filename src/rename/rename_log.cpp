@@ -115,13 +115,17 @@ bool FindPreRenameName(const RunState& state, const char* shortName, char* out) 
 }
 
 void ReadFolderRenameLog(const char* folderPath, char* out) {
-  std::FILE* file = OpenFolderFile(folderPath, kFolderLogName);
-  if (file == nullptr) return;
+  char path[512];
+  int length = JoinPathText(path, sizeof path, folderPath, kFolderLogName);
+  if (length < 0 || length >= static_cast<int>(sizeof path)) return;
+  // Only the first line is read, and its 127 units lie within the reader's
+  // 512 bytes in either encoding: the log's head is enough.
   LogReader reader;
-  StartLogReader(reader, file);
+  int head = HostReadFileHead(path, reader.bytes, sizeof reader.bytes);
+  if (head < 0) return;
+  StartLogReaderOnHead(reader, head);
   char16_t line[128];
   ReadLogLine(reader, line, 128);
-  std::fclose(file);
   char text[129];
   HostWideToCp932(line, text, sizeof text);
   if (char* lf = std::strchr(text, '\n')) *lf = 0;
