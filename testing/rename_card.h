@@ -1,10 +1,11 @@
-// Test helpers for the rename pass: a temporary card with a run state whose
-// work log is a temporary file, and the rename logs decoded.
+// Test helpers for the rename pass and the scan: temporary cards with a run
+// state whose work log is a temporary file, and the rename logs decoded.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,3 +46,30 @@ std::string Utf16Log(const std::string& text);
 std::vector<std::string> SplitLines(const std::string& text);
 // A log's lines as UTF-8: UTF-16LE (after FF FE, if any) or UTF-8 after EF BB BF.
 std::vector<std::string> LogLines(const std::string& bytes);
+
+// For the library scan's tests: a TempCard, a RunState for one model and a
+// folder of its own for the work files.
+class ScanCard {
+ public:
+  explicit ScanCard(int model, int titleRule = 0);
+  ~ScanCard();
+  ScanCard(const ScanCard&) = delete;
+  ScanCard& operator=(const ScanCard&) = delete;
+
+  RunState& state() { return *state_; }
+  const TempCard& card() const { return card_; }
+  // The work log so far (code page 932, CR LF).
+  std::string WorkLog() const { return WorkLogSoFar(state_->workLog); }
+
+  // A folder's path as the listing gives it ("\MUSIC\A" for "MUSIC/A" on
+  // POSIX; with the card root's drive and path before it on Windows).
+  static std::string ListedPath(const std::string& relativeUtf8);
+  // The part of a listed path before the card's folders, drive taken off:
+  // "" on POSIX, the card root's own path on Windows.
+  static std::string PathPrefix();
+
+ private:
+  TempCard card_;
+  std::unique_ptr<RunState> state_;
+  std::filesystem::path work_;
+};

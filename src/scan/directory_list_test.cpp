@@ -6,7 +6,7 @@
 #include <string>
 
 #include "driver/run_state.h"
-#include "testing/scan_card.h"
+#include "testing/rename_card.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include "driver/run_state.h"
 #include "platform/host.h"
 #include "testing/rename_card.h"
-#include "testing/scan_card.h"
 
 namespace {
 

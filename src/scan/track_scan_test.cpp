@@ -8,7 +8,7 @@
 
 #include "driver/run_state.h"
 #include "testing/id3_builder.h"
-#include "testing/scan_card.h"
+#include "testing/rename_card.h"
 
 namespace {
 
