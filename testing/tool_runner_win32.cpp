@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
-#include <thread>
 
 #include "testing/temp_card.h"
 #include "testing/tool_runner.h"
@@ -21,10 +20,9 @@ namespace {
   DWORD n = GetTempPathW(MAX_PATH + 1, temp);
   if (n < 3 || n > MAX_PATH || temp[1] != L':') return false;
   std::wstring folder = std::wstring(temp, 3) + L"ct";
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    return false;
-  }
-  return SetEnvironmentVariableW(L"TMP", folder.c_str()) != 0 &&
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES &&
+         SetEnvironmentVariableW(L"TMP", folder.c_str()) != 0 &&
          SetEnvironmentVariableW(L"TEMP", folder.c_str()) != 0;
 }();
 
@@ -100,9 +98,12 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE inRead, inWrite, outRead, outWrite;
-  CreatePipe(&inRead, &inWrite, &inherit, 0);
+  // The input pipe holds all of the input, written before the run starts.
+  CreatePipe(&inRead, &inWrite, &inherit, static_cast<DWORD>(input.size() + 1));
   CreatePipe(&outRead, &outWrite, &inherit, 0);
-  SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+  DWORD written;
+  WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  CloseHandle(inWrite);
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -121,15 +122,9 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
                                 Widen(workingDir).c_str(), &startup, &process);
   CloseHandle(inRead);
   CloseHandle(outWrite);
-  // The input goes through a thread of its own, so that the pipe cannot
-  // fill while the output is read. The output is read while it comes, and
-  // what is left once the process has ended: another process that holds
-  // the pipe's end (a console host) must not keep the run waiting.
-  std::thread feed([&] {
-    DWORD written;
-    if (started) WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    CloseHandle(inWrite);
-  });
+  // The output is read while it comes, and what is left once the process
+  // has ended: another process that holds the pipe's end (a console host)
+  // must not keep the run waiting.
   if (started) {
     const ULONGLONG killAt = GetTickCount64() + static_cast<ULONGLONG>(interruptAfterUs / 1000);
     bool killed = false;
@@ -153,7 +148,6 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  feed.join();
   CloseHandle(outRead);
   // The tools print code page 932 on Windows; tests read UTF-8 on both hosts.
   result.output = FromCp932(result.output);
