@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <set>
 #include <vector>
@@ -50,24 +49,6 @@ TEST(RandomOrder, UpToTwentyFoldersKeepListingOrderAndMoreAreShuffledIntoOneClos
     int inPlace = 0;
     for (int k = 0; k < n; ++k) inPlace += chain[k] == RowOf(k, n);
     EXPECT_TRUE(n <= 20 ? inPlace == n : inPlace < n / 2) << "n = " << n << ", " << inPlace;
-  }
-}
-
-TEST(RandomOrder, SwapPositionsLieMoreThanTenApartAndTwentyOneFoldersEnd) {
-  for (int n : {21, 22, 40, 999}) {
-    const int count = 5000;
-    std::vector<int> as(count), bs(count);
-    DrawSwapPositions(12345, n, count, as.data(), bs.data());
-    std::set<int> firsts;
-    for (int s = 0; s < count; ++s) {
-      ASSERT_TRUE(as[s] >= 0 && as[s] < n && bs[s] >= 0 && bs[s] < n);
-      ASSERT_GT(std::abs(as[s] - bs[s]), 10) << "n = " << n << ", swap " << s;
-      firsts.insert(as[s]);
-    }
-    // Every position with a partner is drawn first sometimes (with 21: all but the middle).
-    if (n <= 40) {
-      EXPECT_EQ(firsts.size(), static_cast<size_t>(n == 21 ? 20 : n)) << n;
-    }
   }
 }
 
