@@ -113,29 +113,6 @@ TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
   }
 }
 
-// A folder's file listing that cannot be written: the scan stops there
-// rather than give the folder no tracks, so the run keeps the card's
-// catalogue as it is; with the listing back, the same state scans the card.
-TEST(DirectoryScan, AFileListingThatCannotBeWrittenStopsTheScan) {
-  ScanCard scan(4);
-  SKIP_IF_CARD_TOO_DEEP(2u);
-  scan.card().WriteFile("A/001.MP3", "a");
-  scan.card().WriteFile("A/SNDLST04.DAT", "the track list of a run before");
-  scan.card().WriteFile("B/001.MP3", "b");
-  const std::string workFile = std::string(scan.state().workDir) + "FILLSTWK.TXT";
-  std::filesystem::create_directory(workFile);  // in the way of the listing
-  std::string out = ScanFolders(scan, 0);
-  EXPECT_EQ(scan.state().listingFailed, 1);
-  EXPECT_NE(out.find("FILLSTWK.TXTの作成でエラー"), std::string::npos) << out;
-  EXPECT_EQ(out.find("\\B"), std::string::npos) << "scanned on:\n" << out;
-  EXPECT_EQ(scan.card().ReadFile("A/SNDLST04.DAT"), "the track list of a run before");
-  EXPECT_FALSE(scan.card().Exists("B/SNDLST04.DAT"));
-  std::filesystem::remove(workFile);
-  ScanFolders(scan);
-  EXPECT_EQ(scan.state().listingFailed, 0);
-  EXPECT_EQ(scan.state().randomCount, 2);
-}
-
 // Folders that go away between the folder listing and their own track scan:
 // one removed, one replaced by a file of its name. Their rows are there
 // without tracks, their track lists are reported as not written, and the
