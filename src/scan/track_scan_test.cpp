@@ -7,17 +7,12 @@
 #include <vector>
 
 #include "driver/run_state.h"
-#include "testing/id3_builder.h"
 #include "testing/rename_card.h"
 
 namespace {
 
-const std::string kNewVolume("\xFF\x00", 2);
 using Strings = std::vector<std::string>;
-
-std::vector<uint8_t> TaggedMp3(const std::string& title) {
-  return Mp3WithTag(BuildId3v22({Id3TextFrame("TT2", Latin1Text(title))}));
-}
+const std::string kNewVolume("\xFF\x00", 2);
 
 std::string TrackName(int n) { return std::to_string(1000 + n).substr(1) + ".MP3"; }
 
@@ -35,16 +30,6 @@ int Scan(ScanCard& scan, const std::string& folder, std::string* out = nullptr) 
   std::string printed = GetCapturedConsole();
   if (out != nullptr) *out = printed;
   return count;
-}
-
-// The 33-byte text field of record k, and what it holds for a title.
-std::string TextField(const std::string& list, size_t k, size_t recordSize) {
-  return list.substr(k * recordSize + 16, 33);
-}
-std::string Field(const std::string& title) {
-  std::string f = title.substr(0, 32);
-  f.resize(32, ' ');
-  return f + '\0';
 }
 
 TEST(TrackScan, AcceptsOnlyShortMp3NamesAndAFolderWithoutThemGetsAnEmptyList) {
@@ -85,9 +70,10 @@ TEST(TrackScan, KeepsFirst255TracksAndSaysSo) {
   EXPECT_EQ(scan.card().ReadFile("B/VOLUME04.DAT"), kNewVolume);
 }
 
+// (Model 8's two volume files are pinned by the expected cards.)
 TEST(TrackScan, VolumeFileOfTheModelIsKeptInAnyCaseAndOthersDoNotCount) {
   ScanCard scan(10);
-  for (std::string folder : {"A", "B", "C"}) scan.card().WriteFile(folder + "/001.MP3", "");
+  for (std::string folder : {"A", "B"}) scan.card().WriteFile(folder + "/001.MP3", "");
   scan.card().WriteFile("A/volume10.dat", "mine");
   scan.card().WriteFile("B/VOLUME04.DAT", "other model");
   EXPECT_EQ(Scan(scan, "A"), 1);
@@ -97,33 +83,6 @@ TEST(TrackScan, VolumeFileOfTheModelIsKeptInAnyCaseAndOthersDoNotCount) {
   EXPECT_EQ(std::count(tree.begin(), tree.end(), "A/VOLUME10.DAT"), 0);
   EXPECT_EQ(scan.card().ReadFile("B/VOLUME04.DAT"), "other model");
   EXPECT_EQ(scan.card().ReadFile("B/VOLUME10.DAT"), kNewVolume);
-  // Model 8 writes both of its volume files when only VOLUME09.DAT is there.
-  scan.state().playerModel = 8;
-  scan.card().WriteFile("C/VOLUME09.DAT", "old");
-  EXPECT_EQ(Scan(scan, "C"), 1);
-  EXPECT_EQ(scan.card().ReadFile("C/VOLUME08.DAT"), kNewVolume);
-  EXPECT_EQ(scan.card().ReadFile("C/VOLUME09.DAT"), kNewVolume);
-}
-
-TEST(TrackScan, TextFieldsLoseTheLeadingPartThatEveryTitleShares) {
-  // {tag titles ("": none, the short name is the title), text fields}
-  const Strings cases[][2] = {
-      {{"Album Name - First", "Album Name - Second"}, {"First", "Second"}},  // 13 bytes go
-      {{"Intro", "Intro 2"}, {"Intro", "Intro 2"}},
-      {{"Intro 2", "Intro"}, {" 2", ""}},
-      {{"001 Song", ""}, {"1 Song", "2.MP3"}},  // short names join a name source...
-      {{"", ""}, {"001.MP3", "002.MP3"}},       // ...but alone keep their digits
-  };
-  for (const auto& [tags, titles] : cases) {
-    ScanCard scan(4);
-    for (size_t i = 0; i < tags.size(); ++i)
-      scan.card().WriteFile("A/" + TrackName(static_cast<int>(i) + 1),
-                            tags[i].empty() ? std::vector<uint8_t>() : TaggedMp3(tags[i]));
-    Scan(scan, "A");
-    std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
-    for (size_t i = 0; i < tags.size(); ++i)
-      EXPECT_EQ(TextField(list, i, 64), Field(titles[i])) << tags[0] << ", track " << i;
-  }
 }
 
 // (A track list that cannot be made is met by the catalogue-faults test.)
