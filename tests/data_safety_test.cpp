@@ -1,9 +1,6 @@
-// Data safety on many random cards: whatever the names (colliding, case
-// variants, Japanese, characters code page 932 lacks, spaces, dots, long
-// names, '_' and System folders, files already numbered), a run of the
-// tool, and a second one, leaves every file of the card with its content,
-// and every name it changed can be traced back through the logs it wrote. Besides them the
-// card only gains the files the tool writes.
+// Random cards of any names: a run, and a second one, keep every file with its
+// content, every changed name traces back through the logs, and the card only
+// gains the tool's own files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -30,11 +27,6 @@ namespace {
 constexpr int kCards = 30;
 
 using Card = RandomCard;
-Card MakeCard(uint32_t seed) { return MakeRandomCard(seed); }
-std::string Pick(std::mt19937& rng, const std::vector<std::string>& from) {
-  return RandomPick(rng, from);
-}
-int Between(std::mt19937& rng, int low, int high) { return RandomBetween(rng, low, high); }
 
 // The files the tool writes: in the root, and in every folder it visits.
 const std::set<std::string> kRootToolFiles = {
@@ -49,12 +41,7 @@ std::string Parent(const std::string& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? "" : path.substr(0, slash);
 }
-
-std::string Leaf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
+std::string Leaf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 std::string Join(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + "/" + name;
 }
@@ -64,10 +51,8 @@ class CardHistory {
  public:
   explicit CardHistory(const Snapshot& after) : after_(after) {}
 
-  // The path an entry had before the run, component by component: a
-  // folder's RENDIR04.LOG gives its old name, the RENFIL04.LOG of the
-  // folder an entry lies in gives the old name of each track it moved
-  // (a folder named like an MP3 file included).
+  // The path an entry had before the run, component by component: from a
+  // folder's RENDIR04.LOG, or the RENFIL04.LOG of the folder it lies in.
   std::string Original(const std::string& path) const {
     std::string now;
     std::string before;
@@ -85,8 +70,7 @@ class CardHistory {
     return before;
   }
 
-  // The note file the pass leaves in a renamed folder: named after the old
-  // name, holding the new one.
+  // The note the pass leaves in a renamed folder: the old name, holding the new.
   bool IsFolderNote(const std::string& path) const {
     std::string folder = Parent(path);
     auto log = after_.find(Join(folder, "RENDIR04.LOG"));
@@ -166,7 +150,7 @@ std::string Untraced(const Snapshot& before, const TempCard& card) {
 TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
   for (uint32_t seed = 1; seed <= kCards; ++seed) {
     SCOPED_TRACE("card seed " + std::to_string(seed));
-    Card plan = MakeCard(seed);
+    Card plan = MakeRandomCard(seed);
     auto cardOwner = NewCard();
     Snapshot before = MakeOnDisk(plan, *cardOwner);
     ToolResult r = RunOn(*cardOwner, Answers(plan));
@@ -183,16 +167,10 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
   }
 }
 
-// Ctrl-C at any moment of a run: the rename pass finishes the move at hand
-// and writes the log lines of its moves before the run ends, so every file
-// is still there and every name changed is in a log. The moments are spread
-// over the time a whole run of the same card takes.
-// Names a POSIX disk holds and a card cannot ('\\' that would read as a
-// separator, ".." behind it, ':', bytes that are no UTF-8) and links in the
-// places of the tool's own files, to files beside the card: nothing beside
-// the card changes, every file of the card is kept and traced, no log line
-// holds a name it lost, and the run ends with status 1 exactly when it
-// printed why. Some cards have folders that cannot be listed.
+// Names a card cannot hold, links in the places of the tool's files to files
+// beside the card, folders that cannot be listed: nothing beside the card
+// changes, every file is kept and traced, no log line holds a lost name, and
+// status 1 comes exactly when the run printed why.
 const std::vector<std::string> kHostileNames = {
     "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
 
@@ -222,15 +200,15 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
   constexpr int kHostileCards = 24;
   for (uint32_t seed = 1; seed <= kHostileCards; ++seed) {
     SCOPED_TRACE("hostile card seed " + std::to_string(seed));
-    Card plan = MakeCard(1000 + seed);
+    Card plan = MakeRandomCard(1000 + seed);
     plan.model = seed % 2 == 0 ? 4 : 6;
     std::mt19937 rng(seed);
-    int hostile = Between(rng, 0, 3);  // some cards have none
+    int hostile = RandomBetween(rng, 0, 3);  // some cards have none
     std::vector<std::string> folders(plan.folders.begin(), plan.folders.end());
     folders.push_back("");
     for (int i = 0; i < hostile; ++i) {
-      std::string folder = Pick(rng, folders);
-      std::string name = Pick(rng, kHostileNames);
+      std::string folder = RandomPick(rng, folders);
+      std::string name = RandomPick(rng, kHostileNames);
       std::string path = folder.empty() ? name : folder + "/" + name;
       plan.files[path] = "hostile " + std::to_string(i);
     }
@@ -247,18 +225,16 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     if (linked) {
       std::string target = (beside / "diary.txt").string();
       for (const char* tool : {"HIST04.DAT", "DIRLST04.DAT", "CARDPREP.LOG"}) {
-        if (Between(rng, 0, 1) == 0) symlink(target.c_str(), (card.root() / tool).c_str());
+        if (RandomBetween(rng, 0, 1) == 0) symlink(target.c_str(), (card.root() / tool).c_str());
       }
       if (!folders.empty() && !folders.front().empty()) {
         symlink(target.c_str(), (card.root() / fs::path(folders.front()) / "RENFIL04.LOG").c_str());
       }
     }
-    // Folders that cannot be listed (write and search only, or no access at
-    // all) where permissions bind the test (root reads every folder). The
-    // run may rename them: afterwards every folder is opened again.
+    // Folders that cannot be listed, where permissions bind (not for root).
     if (seed % 4 == 1 && geteuid() != 0 && folders.size() > 1) {
-      for (int i = Between(rng, 1, 2); i > 0; --i) {
-        fs::path folder = card.root() / fs::path(folders[Between(rng, 0, folders.size() - 2)]);
+      for (int i = RandomBetween(rng, 1, 2); i > 0; --i) {
+        fs::path folder = card.root() / fs::path(folders[RandomBetween(rng, 0, folders.size() - 2)]);
         std::error_code ec;
         fs::permissions(folder, seed % 8 == 1 ? fs::perms::none : fs::perms(0333), ec);
       }
@@ -282,11 +258,13 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
   }
 }
 
+// Ctrl-C at moments spread over a whole run: every file is still there and
+// every changed name is in a log.
 TEST(DataSafety, InterruptedRunsKeepEveryFileAndLogEveryNameTheyChanged) {
   constexpr int kMoments = 10;
   for (uint32_t seed = 101; seed <= 102; ++seed) {
     SCOPED_TRACE("card seed " + std::to_string(seed));
-    Card plan = MakeCard(seed);
+    Card plan = MakeRandomCard(seed);
     plan.model = 4;                // no fonts to load: the rename pass is most of the run
     for (int f = 0; f < 4; ++f) {  // folders of many moves, most of the run
       std::string folder = "Many Tracks " + std::to_string(f);
