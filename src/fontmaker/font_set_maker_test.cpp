@@ -17,8 +17,7 @@
 
 namespace {
 
-// The font set is made once, written into a card's _FONT and loaded with
-// the card's own loader; the tests look at the loaded slots.
+// The font set is made once, written into a card's _FONT and loaded with the card's loader.
 class MadeFontSet : public testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -48,9 +47,7 @@ class MadeFontSet : public testing::Test {
 std::string Shinonome(const char* name) { return DefaultFontSources().shinonomeDir + "/" + name; }
 std::string Misaki() { return DefaultFontSources().misakiGothic; }
 
-// The loaded slot of code, column by column (bit r = row r), against the
-// source font's glyph in a width x height cell: the upper page, and the
-// lower page where the font has one.
+// The loaded slot of code, column by column (bit r = row r, both pages), against the source glyph.
 void ExpectSourcePixels(const FontRecord& font, uint16_t code, const std::string& path, int size,
                         uint32_t sourceCode, int xOffset = 0) {
   std::string error;
@@ -94,7 +91,7 @@ TEST_F(MadeFontSet, LoadsWithTheCardsLoaderAtTheExpectedSizes) {
   }
 }
 
-TEST_F(MadeFontSet, FullWidthAAndSunAreTheSourcePixels) {
+TEST_F(MadeFontSet, GlyphsAreTheSourcePixels) {
   // Full-width A, and 日 (SJIS 0x93FA, JIS 0x467C, U+65E5).
   for (auto [sjis, jis, unicode] :
        {std::tuple{0x8260, 0x2341, 0xFF21}, std::tuple{0x93FA, 0x467C, 0x65E5}}) {
@@ -103,11 +100,7 @@ TEST_F(MadeFontSet, FullWidthAAndSunAreTheSourcePixels) {
     ExpectSourcePixels(state_->full12Font, code, Shinonome("shnmk12.pcf.gz"), 12, jis);
     ExpectSourcePixels(state_->full8Font, code, Misaki(), 8, unicode);
   }
-  // Not blank both ways: 日 is lit in its sixth column.
-  EXPECT_NE(FindGlyph(state_->full16Font, 0x93FA)[5], 0);
-}
-
-TEST_F(MadeFontSet, SingleByteFontsDrawAsciiAndKanaFromTheirSources) {
+  EXPECT_NE(FindGlyph(state_->full16Font, 0x93FA)[5], 0);  // 日 is lit: not blank both ways
   // 0x5C and 0x7E are the backslash and the tilde in every single-byte font.
   for (uint8_t b : {'A', '\\', '~'}) {
     ExpectSourcePixels(state_->half16Font, b, Shinonome("shnm8x16a.pcf.gz"), 16, b);
