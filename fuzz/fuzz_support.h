@@ -1,6 +1,4 @@
-// What the fuzz harnesses share: a private card folder as the current
-// directory, a quiet console, fuzz bytes written to card files through the
-// host layer, and the checks that turn a broken invariant into a finding.
+// What the fuzz harnesses share: a private card folder, a quiet console, card files, checks.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +7,8 @@
 
 struct RunState;
 
-// Makes a fresh folder below the temporary directory the current directory
-// (the card's root) for the life of the process, and sends standard output
-// to /dev/null. Returns the folder's host path, ending with '/'.
+// A fresh folder below the temporary directory as the current directory (the card's root),
+// standard output to /dev/null; returns its path, ending with '/'.
 const std::string& EnterPrivateCard(const char* harness);
 
 // Writes bytes to a card path ("\F\RENFIL04.LOG", code page 932) through the host.
@@ -19,7 +16,6 @@ void WriteCardFile(const char* path, const uint8_t* data, size_t size);
 void WriteCardFile(const char* path, const std::string& bytes);
 // Host paths below the card root ('/' separated, UTF-8).
 void MakeCardFolder(const char* hostPath);
-void RemoveCardFile(const char* hostPath);
 
 // The fuzz bytes as a listing work file's text kept inside the private card
 // (the scans write into every folder a listing names): a component ".." and

@@ -1,6 +1,5 @@
-// A temporary card for tests: a fresh folder that becomes the current
-// directory (the card's root) while the object lives. Paths given here use
-// '/' and UTF-8, as the test writes them.
+// A fresh folder that is the current directory (the card's root) while the object lives;
+// paths use '/' and UTF-8.
 #pragma once
 
 #include <cstdint>

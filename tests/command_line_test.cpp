@@ -1,6 +1,4 @@
-// --help, --version and unknown arguments of every program, through the
-// real binaries: the answer on the right stream with the right status, the
-// one version of CMakeLists.txt, and a card left as it was.
+// --help, --version and unknown arguments of every program: right stream and status, card kept.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -32,9 +30,7 @@ std::vector<Program> Programs() {
   return programs;
 }
 
-// Runs the program on a card that cardprep would rename, "go" on its input,
-// with one stream thrown away so the output shows the other; checks that
-// the card is left as it was.
+// Runs the program on a card cardprep would rename, one stream thrown away; the card must stay.
 ToolResult RunKeeping(const char* stream, const Program& program, std::vector<std::string> args) {
   TempCard card;
   card.WriteFile("Long Folder Name/Long Track Name.mp3", "x");
@@ -69,9 +65,7 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
   }
 }
 
-// One line on standard error naming what was not understood, status 2,
-// nothing on standard output, and the card as it was: cardprep given an
-// argument never starts the dialogue, whose "go" is waiting on its input.
+// One line on standard error naming it, status 2; cardprep never starts the dialogue ("go" waits).
 TEST(CommandLine, UnknownArgumentsGiveOneLineNamingThemAndStatusTwo) {
   for (const Program& p : Programs()) {
     std::vector<std::vector<std::string>> calls = {{"--bogus"}, {"--versions"}, {"-x"}};

@@ -66,9 +66,7 @@ TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
   }
 }
 
-// The expected cards pin the files of every model; 9 is not among them.
-// The plugin images are not built into a test build: the model's plugin
-// file is announced and not written.
+// Model 9 (no expected card); a test build has no plugin images, so they are not written.
 TEST(Dialogue, Model9IsModel8AndPluginFilesThatAreNotBuiltInAreSaidSo) {
   for (auto [answers, plugin] : {std::pair{"go\n9\n1\n", "SPEANA.DAT"},
                                  std::pair{"go\n4\n", "PSHFT131.DAT"}}) {

@@ -11,9 +11,7 @@
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
-// The message, character and menu images of the test fonts are pinned by
-// the expected cards; here glyphs too wide for the character strip, and
-// files that cannot be made.
+// (The images themselves are pinned by the expected cards.)
 namespace {
 
 class DisplayFiles : public testing::Test {
@@ -23,9 +21,7 @@ class DisplayFiles : public testing::Test {
   std::unique_ptr<RunState> state_ = std::make_unique<RunState>();
 };
 
-// With 8-column glyphs the strip is full after 70 of them: drawing starts
-// again at column 0, the glyphs' upper rows in the lower page's high bits.
-// Keeping room for 255 columns, 40 go into a pass and the third never starts.
+// A full strip goes on at column 0 in the lower page's high bits; a third pass never starts.
 TEST_F(DisplayFiles, AFullCharacterStripGoesOnInTheLowerPageAndStopsWhenFullAgain) {
   state_->half12Font = state_->half16Font;
   const uint8_t* space = FindGlyph(state_->half16Font, ' ');

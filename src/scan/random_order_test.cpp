@@ -14,9 +14,7 @@ namespace {
 // every row when the table is too small for that.
 int RowOf(int k, int n) { return 2 * n + 1 <= kMaxDirectories ? 2 * (k + 1) : k + 1; }
 
-// Orders n folders and gives the chain from the root until a row comes
-// round again, checking that it closes on its first folder and that no
-// folder without tracks is linked.
+// The chain from the root of n ordered folders; it must close and link only folders with tracks.
 std::vector<uint16_t> ChainOf(int n, uint32_t seed) {
   auto state = std::make_unique<RunState>();
   state->directoryCount = static_cast<uint16_t>(n == 0 ? 1 : RowOf(n - 1, n) + 1);

@@ -55,11 +55,8 @@ TEST(ImageLayout, GridsNeverReachPastTheirImages) {
   EXPECT_FALSE(MenuBlockGrid(ModelFromNumber(8), menu, 0, *grid));
 }
 
-// Every display image of a card becomes a picture (model 10: seven folder
-// titles, five track titles, seven index entries, four menu blocks and the
-// characters); the pixels of two of
-// them are checked against the test fonts: the model 10 title "Jazz"
-// (12-row glyphs of 6 columns on line 1) and the character strip.
+// Every display image becomes a picture; model 10's title "Jazz" and character strip are
+// checked pixel for pixel against the test fonts.
 TEST(CardPictures, ShowTheDisplayImagesOfTheCardPixelForPixel) {
   TempCard pictures;
   auto shown = NewGrid();
