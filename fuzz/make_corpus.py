@@ -35,11 +35,8 @@ def fontx(width, height, blocks=None, glyph=lambda code, row: 0x81 if row % 2 el
 def fonts():
     return {
         "single_8x16": fontx(8, 16),
-        "single_6x12": fontx(6, 12, glyph=lambda c, r: (c ^ r) << 2),
         "double_16x16": fontx(16, 16, [(0x8140, 0x8143), (0x8260, 0x8262)],
                               glyph=lambda c, r: 0x8001 if r == 0 else c),
-        "double_6x8": fontx(6, 8, [(0x8140, 0x8140), (0x824F, 0x829A), (0x93FA, 0x93FA)],
-                            glyph=lambda c, r: (c + r) << 2),
         "double_no_blocks": fontx(16, 16, []),
         "double_cut": fontx(16, 16, [(0x8140, 0x81FC)], cut=300),
         "not_fontx": fontx(8, 8, magic=b"FONTX1", cut=64),
@@ -124,7 +121,6 @@ def restore_logs():
 # Listings: byte 0 picks the model (0 = 4, 2 = 8, 3 = 10, ...).
 def listings():
     return {
-        "card_model4": b"\x00\\M\r\n\\EMPTY\r\n\\M\\SUB\r\n",
         "card_model10": b"\x03\\M\r\n\\EMPTY\r\n\\_FONT\r\n\\M\\SUB\r\n",
         "card_model8_rule1": b"\x07E:\\M\r\nE:\\EMPTY\r\nE:\\M\\SUB\r\n",
         "left_out": b"\x04\\_X\r\n\\System Volume Information\r\n\\_X\\Y\r\n\\SYS\r\n"
@@ -135,7 +131,6 @@ def listings():
 
 def file_listings():
     return {
-        "tracks_model4": b"\x00001.MP3\r\n002.MP3\r\n003.mp3\r\nRENFIL04.LOG\r\nVOLUME04.DAT\r\n",
         "tracks_model8": b"\x02001.MP3\r\n002.MP3\r\n003.mp3\r\n" + sjis("表示名04.txt") + b"\r\n",
         "tracks_model12_rule1": b"\x09001.MP3\n002.MP3\nNOTHERE.MP3\nVOLUME12.DAT\n",
         "odd_names": b"\x03ABCDEFGHI.MP3\r\nA.B.MP3\r\n.MP3\r\nnodot\r\n" + sjis("歌.MP3")
