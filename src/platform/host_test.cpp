@@ -217,10 +217,31 @@ TEST(HostHeldNames, LookupsNeverDependOnChangesBeingReported) {
 #endif
 }
 
-// (Each run's own work folder, made and removed: the runs-at-once and faults tests.)
-TEST(HostDirectories, TempNeverOverrunsItsBuffer) {
-  char temp[8];
-  EXPECT_FALSE(HostGetTempDirectory(temp, 2));
+// Each run's work files go to a folder of its own, which goes with them.
+TEST(HostWorkDirectory, EachRunHasItsOwnAndItGoesWithItsFiles) {
+  TempCard card;
+  char temp[260];
+  ASSERT_TRUE(HostGetTempDirectory(temp, sizeof temp));
+  char first[260];
+  char second[260];
+  ASSERT_TRUE(HostMakeWorkDirectory(temp, first, sizeof first));
+  EXPECT_TRUE(std::string(first).starts_with(temp)) << first;
+  for (const char* name : {"\\DIRLSTWK.TXT", "\\FILLSTWK.TXT"}) {
+    EXPECT_TRUE(Open(std::string(first) + name, "wb", "listing")) << name;
+  }
+  std::string folder = FromCp932(first);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  HostRemoveWorkDirectory();
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  // Another run's folder is there: the next one is another.
+  ASSERT_TRUE(HostMakeWorkDirectory(temp, first, sizeof first));
+  ASSERT_TRUE(HostMakeWorkDirectory(temp, second, sizeof second));
+  EXPECT_NE(std::string(first), std::string(second));
+  HostRemoveWorkDirectory();
+  EXPECT_FALSE(std::filesystem::exists(FromCp932(second)));
+  std::filesystem::remove_all(FromCp932(first));
+  EXPECT_FALSE(HostMakeWorkDirectory("no such folder/", first, sizeof first));
+  EXPECT_FALSE(HostGetTempDirectory(first, 2));  // never past its buffer
 }
 
 TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
