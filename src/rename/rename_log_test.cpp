@@ -101,23 +101,7 @@ TEST(FolderRenameLog, GivesTheFirstLineCutTo32Bytes) {
   EXPECT_EQ(folderName("MISSING"), "");
 }
 
-// Later runs renumbered the folder: run 1 could not rename 'B?.mp3';
-// renamed by hand to B.mp3, run 2 moved 003.MP3 (C) to 002.MP3 and B.mp3 to
-// 003.MP3; run 3 moved 002.MP3 on. The newest line for a short name wins,
-// and an old name that is a short name of an earlier line is followed back.
-TEST(LogLookup, RenumberedTracksKeepTheirFirstNames) {
-  TempCard card;
-  card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tA.mp3\n003.MP3\tC.mp3\n"
-                                            "002.MP3\t003.MP3\n003.MP3\tB.mp3\n005.MP3\t002.MP3\n"));
-  auto state = std::make_unique<RunState>();
-  ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
-  EXPECT_EQ(Lookup(*state, "001.MP3"), "A.mp3");
-  EXPECT_EQ(Lookup(*state, "003.MP3"), "B.mp3");
-  EXPECT_EQ(Lookup(*state, "002.MP3"), "C.mp3");
-  EXPECT_EQ(Lookup(*state, "005.MP3"), "C.mp3");  // followed back twice
-  EXPECT_EQ(Lookup(*state, "004.MP3"), "004.MP3 (no line)");
-}
-
+// (Renumbered tracks followed back to their first names: the renumbered-titles test.)
 // A log with more lines than the table has rows: runs that moved 100 of a
 // folder's 200 tracks one number on, each to a free name, from the last.
 TEST(LogLookup, LogsLongerThanTheTableKeepTheNewestLineOfEveryShortName) {
