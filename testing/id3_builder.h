@@ -1,6 +1,4 @@
-// ID3v2 tags for tests of the tag reader, with the frames, encodings and
-// sizes a test chooses (sizes may lie, texts may lack terminators), and
-// small MP3 files that carry them:
+// ID3v2 tags with the frames, encodings and sizes a test chooses (sizes may lie), in small MP3s:
 //   card.WriteFile("A/001.MP3", Mp3WithTag(BuildId3v22({Id3TextFrame("TT2", Latin1Text("A"))})));
 #pragma once
 

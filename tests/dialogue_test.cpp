@@ -29,12 +29,8 @@ ToolResult RunOn(const TempCard& card, const std::string& input) {
 
 }  // namespace
 
-// The dialogue starts with the card's directory and asks to confirm.
-// Answers and where they lead: how often each prompt is shown and whether
-// the card is prepared. Only a line starting with lower-case go goes on; a
-// wrong model is asked again with the full prompt, a wrong title rule
-// silently; an over-long line is one answer; end of input stops quietly.
-// Models 4 and 6 never ask the rule nor read fonts (the card has none).
+// Answers and where they lead: each prompt's count and whether the card is prepared. Only
+// "go" goes on; a wrong model is asked again in full, a wrong rule silently; 4 and 6 read no fonts.
 TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
   const struct {
     std::string input;

@@ -1,10 +1,6 @@
-// Whole cards against cards checked in as data: a sample card (ten folders
-// with tracks, so no shuffle; the test fonts; titles of every length and
-// source) prepared for every model must have the bytes of
-// data/expected-cards/<model>/, and a second run must change nothing. After
-// an intended change, rewrite the data with CARDPREP_WRITE_EXPECTED_CARDS=1
-// and review the difference and cardprep-view's pictures. (scripts/compare-hosts
-// holds the Windows build to the same bytes.)
+// A sample card (ten folders with tracks: no shuffle) prepared for every model must have the
+// bytes of data/expected-cards/<model>/, and a second run must change nothing. After an intended
+// change, rewrite them with CARDPREP_WRITE_EXPECTED_CARDS=1 and review cardprep-view's pictures.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
