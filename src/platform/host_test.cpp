@@ -182,6 +182,10 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
                                 "ソ.txt", "日本の歌/", "日本の歌/表示名04.txt"}));
   EXPECT_FALSE(Open(Card("\\DIR"), "rb"));
   EXPECT_FALSE(Open(Card("\\MISSING\\x.txt"), "wb"));
+  // A file written whole over a longer one ends where the new content ends.
+  EXPECT_EQ(HostWriteFile(Card("\\A\\SNDLST10.DAT").c_str(), "xy", 2), 0);
+  EXPECT_EQ(card.ReadFile("A/sndlst10.dat"), "xy");
+  EXPECT_EQ(HostWriteFile(Card("\\DIR").c_str(), "x", 1), 1);
 }
 
 // The host may hold the names of the folder it read last. Whatever another

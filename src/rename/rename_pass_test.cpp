@@ -78,6 +78,15 @@ TEST(RenamePass, UnderscoreFoldersAreNeverTouchedAndSystemOnesOnlyEntered) {
   EXPECT_TRUE(card.Exists("_FONT/Sub Dir/c.mp3"));
 }
 
+// A folder named like an MP3 file is renamed by the MP3 step; the folder
+// step then sees it under that name, not the one it was listed under.
+TEST(RenamePass, AFolderNamedLikeAnMp3FileIsRenamedOnce) {
+  RenameCard card;
+  card.WriteFile("Live Set.mp3/a.mp3", "a");
+  EXPECT_EQ(card.Run(), "");
+  EXPECT_EQ(card.ReadFile("001.MP3/001.MP3"), "a");
+}
+
 // A log that a stopped run left cut short gets its new lines on lines of
 // their own, in the log's own encoding.
 TEST(RenamePass, AppendsToAnExistingLogInItsOwnEncoding) {
