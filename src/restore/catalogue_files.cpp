@@ -130,3 +130,10 @@ bool IsCatalogueFile(const CatalogueEvidence& evidence, const char16_t* folderPa
   }
   return false;
 }
+
+bool IsFolderListName(const char16_t* name) {
+  for (int i = 0; i < 3; ++i) {
+    if (WideEqualsIgnoreAsciiCase(kRootFiles[i].name, name)) return true;
+  }
+  return false;
+}

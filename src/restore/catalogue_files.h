@@ -19,3 +19,8 @@ void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& evidence);
 // ("" for the root).
 bool IsCatalogueFile(const CatalogueEvidence& evidence, const char16_t* folderPath,
                      const char16_t* folderName, bool atRoot, const char16_t* name);
+
+// True for the folder lists (DIRLST04.DAT, DIRLST08.DAT, DIRLST10.DAT in any
+// case): they are what tells a later run which files are cardprep's, so
+// they are removed last, after everything they vouch for.
+bool IsFolderListName(const char16_t* name);

@@ -29,6 +29,8 @@ FolderTable folders;
 struct Walk {
   RestoreRun& run;
   CatalogueEvidence evidence;
+  char16_t lists[3][16];  // the root's folder lists, removed at the very end
+  int listCount;
 };
 
 void AddFolder(RestoreRun& run, const char16_t* path, int depth) {
@@ -70,7 +72,6 @@ void RemoveCatalogueFile(RestoreRun& run, const char16_t* folder, const char16_t
 void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool atRoot,
                 bool renamedHere, int depth) {
   RestoreRun& run = walk.run;
-  if (renamedHere) RestoreFileNames(run, folder);
   HostFind find;
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
@@ -80,7 +81,12 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
       }
       if (!entry.isDirectory) {
         if (run.removeCatalogue && IsCatalogueFile(walk.evidence, folder, name, atRoot, entry.name)) {
-          RemoveCatalogueFile(run, folder, entry.name);
+          if (atRoot && IsFolderListName(entry.name) && walk.listCount < 3 &&
+              WideCopy(walk.lists[walk.listCount], 16, entry.name)) {
+            ++walk.listCount;
+          } else {
+            RemoveCatalogueFile(run, folder, entry.name);
+          }
         }
         continue;
       }
@@ -98,6 +104,10 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
     } while (HostFindNext(find, entry));
   }
   HostFindClose(find);
+  // The folder's own files last: the root's RENFIL04.LOG, which goes with
+  // its last line, is what vouches for the work log as cardprep's, so a
+  // stopped run must not leave the work log without it.
+  if (renamedHere) RestoreFileNames(run, folder);
 }
 
 }  // namespace
@@ -105,7 +115,7 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
 void RestoreCard(RestoreRun& run, const char16_t* root) {
   folders.count = 0;
   folders.full = false;
-  Walk walk{run, {}};
+  Walk walk{run, {}, {}, 0};
   ReadCatalogueEvidence(root, walk.evidence);
   WalkFolder(walk, root, u"", true, true, 0);
   // Deepest first; a folder's own moves never change the path of one as
@@ -116,6 +126,12 @@ void RestoreCard(RestoreRun& run, const char16_t* root) {
   for (int k = 0; k < folders.count; ++k) {
     if (!run.dryRun && HostInterruptPending()) break;
     RestoreFolderName(run, folders.paths[folders.order[k]]);
+  }
+  // The folder lists go only when everything else went: a run stopped or
+  // left with work keeps them, so that the next run still knows the files
+  // they vouch for as cardprep's.
+  if (run.dryRun || (run.left == 0 && !HostInterruptPending())) {
+    for (int i = 0; i < walk.listCount; ++i) RemoveCatalogueFile(run, root, walk.lists[i]);
   }
   if (!run.dryRun) HostDeliverInterrupt();
 }
