@@ -3,6 +3,8 @@
 // puts their temporary folder in memory where the host has one.)
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -11,6 +13,11 @@
 
 #include "testing/temp_card.h"
 #include "testing/tool_runner.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 // A new temporary card (the current directory while it lives).
 inline std::unique_ptr<TempCard> NewCard() { return std::make_unique<TempCard>(); }
@@ -68,3 +75,38 @@ inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
                                  const std::string& tempDir) {
   return RunTool(CARDPREP_EXE, {}, card.root().string(), input, -1, false, tempDir);
 }
+
+#ifndef _WIN32
+// Root reads any folder: a test of folders that cannot be read runs the
+// tool as another user when it runs as root.
+inline constexpr uid_t kNobody = 65534;
+
+// Runs cardprep on the card as kNobody when this test runs as root (the
+// card and a temporary folder made theirs), else as this user.
+inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input) {
+  if (geteuid() != 0) return RunCardprep(card.root().string(), input);
+  const std::string tmp = card.root().string() + "-tmp";
+  std::filesystem::create_directories(tmp);
+  std::vector<std::filesystem::path> owned = {card.root(), tmp};
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(card.root())) owned.push_back(entry.path());
+  for (const std::filesystem::path& path : owned) EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
+  const std::vector<std::string> asNobody = {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                             "/usr/bin/env", "TMPDIR=" + tmp};
+  std::vector<std::string> args = asNobody;
+  args.push_back(CARDPREP_EXE);
+  ToolResult r = RunTool("/usr/bin/setpriv", args, card.root().string(), input);
+  std::filesystem::remove_all(tmp);
+  return r;
+}
+
+// True when a run as kNobody can write the card (always, when not root).
+inline bool NobodyCanReach(const TempCard& card) {
+  if (geteuid() != 0) return true;
+  if (access("/usr/bin/setpriv", X_OK) != 0) return false;
+  lchown(card.root().c_str(), kNobody, kNobody);
+  return RunTool("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                      "/usr/bin/test", "-w", card.root().string()},
+                 "/", "")
+             .status == 0;
+}
+#endif

@@ -14,44 +14,10 @@
 
 #include "testing/temp_card.h"
 #include "testing/tool_runner.h"
+#include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
 
-#ifndef _WIN32
-namespace {
-
-constexpr uid_t kNobody = 65534;
-
-// Runs cardprep on the card as kNobody when this test runs as root (the
-// card and a temporary folder made theirs), else as this user.
-ToolResult RunUnprivileged(const TempCard& card, const std::string& input) {
-  if (geteuid() != 0) return RunCardprep(card.root().string(), input);
-  const std::string tmp = card.root().string() + "-tmp";
-  fs::create_directories(tmp);
-  std::vector<fs::path> owned = {card.root(), tmp};
-  for (const auto& entry : fs::recursive_directory_iterator(card.root())) owned.push_back(entry.path());
-  for (const fs::path& path : owned) EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
-  const std::vector<std::string> asNobody = {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                             "/usr/bin/env", "TMPDIR=" + tmp};
-  std::vector<std::string> args = asNobody;
-  args.push_back(CARDPREP_EXE);
-  ToolResult r = RunTool("/usr/bin/setpriv", args, card.root().string(), input);
-  fs::remove_all(tmp);
-  return r;
-}
-
-bool NobodyCanReach(const TempCard& card) {
-  if (geteuid() != 0) return true;
-  if (access("/usr/bin/setpriv", X_OK) != 0) return false;
-  lchown(card.root().c_str(), kNobody, kNobody);
-  return RunTool("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                      "/usr/bin/test", "-w", card.root().string()},
-                 "/", "")
-             .status == 0;
-}
-
-}  // namespace
-#endif
 
 TEST(UnlistedFolder, IsReportedAndTheRunEndsWithStatus1LeavingTheCatalogue) {
 #ifdef _WIN32
