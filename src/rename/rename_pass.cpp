@@ -265,13 +265,13 @@ void WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* n
     return;
   }
   // The note is for people browsing the card; it never replaces a file the
-  // folder already holds.
+  // folder already holds. One cut short (a full card) says nothing and goes.
   char16_t notePath[kPathUnits];
   LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0};
   if (WideJoinPath(notePath, kPathUnits, newPath, oldName) && !HostExists(notePath) &&
       CreateLog(notePath, note)) {
-    WriteLogLine(note, newName);
-    CloseLog(note);
+    bool noteWritten = WriteLogLine(note, newName);
+    if (!CloseLog(note) || !noteWritten) HostRemoveFile(notePath);
   }
 }
 
