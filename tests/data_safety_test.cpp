@@ -2,6 +2,7 @@
 // content, every changed name traces back through the logs, and the card only
 // gains the tool's own files.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -168,9 +169,10 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
 }
 
 // Names a card cannot hold, links in the places of the tool's files to files
-// beside the card, folders that cannot be listed: nothing beside the card
-// changes, every file is kept and traced, no log line holds a lost name, and
-// status 1 comes exactly when the run printed why.
+// beside the card, folders that cannot be listed, a nearly full card:
+// nothing beside the card changes, every file is kept and traced, no log
+// line holds a lost name, and status 1 comes exactly when the run printed
+// why.
 const std::vector<std::string> kHostileNames = {
     "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
 
@@ -220,7 +222,28 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     std::ofstream(beside / "x.mp3") << "beside";
     std::ofstream(beside / "Beside" / "b.mp3") << "beside too";
     std::ofstream(beside / "diary.txt") << "dear diary";
+    // A card that is nearly full: a small memory filesystem of its own,
+    // where one can be mounted (as root), filled but for a few pages.
+    struct Unmount {
+      std::string at;
+      ~Unmount() {
+        if (!at.empty()) umount2(at.c_str(), MNT_DETACH);
+      }
+    } unmount;
+    if (seed % 4 == 3 && mount("tmpfs", card.root().c_str(), "tmpfs", 0, "size=2m") == 0) {
+      unmount.at = card.root().string();
+    }
     Snapshot before = MakeOnDisk(plan, card);
+    if (!unmount.at.empty()) {
+      std::ofstream filler(card.root() / "filler.bin", std::ios::binary);
+      std::string block(4096, 'f');
+      while (filler.write(block.data(), block.size())) {
+      }
+      filler.close();
+      fs::resize_file(card.root() / "filler.bin",
+                      fs::file_size(card.root() / "filler.bin") - RandomBetween(rng, 0, 8) * 4096);
+      before = TakeSnapshot(card);
+    }
     bool linked = seed % 3 == 0;
     if (linked) {
       std::string target = (beside / "diary.txt").string();
