@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/host.h"
 
@@ -12,4 +13,14 @@ void ConsolePrintf(const char* format, ...) {
   std::vsnprintf(buf, sizeof buf, format, args);
   va_end(args);
   HostPrint(buf);
+}
+
+bool ConsoleReadAnswer(char* line) {
+  if (!HostReadLine(line, kAnswerBytes)) return false;
+  if (std::strchr(line, '\n') == nullptr) {
+    char rest[kAnswerBytes];
+    while (HostReadLine(rest, kAnswerBytes) && std::strchr(rest, '\n') == nullptr) {
+    }
+  }
+  return true;
 }

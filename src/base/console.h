@@ -8,3 +8,11 @@ void ConsolePrintf(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+// One answer: at most kAnswerBytes - 1 bytes of a line typed at a prompt.
+constexpr int kAnswerBytes = 128;
+
+// Reads one answer into line (kAnswerBytes). A longer line keeps its first
+// bytes; the rest of it is read and dropped, so it never answers the next
+// prompt. False at end of input.
+bool ConsoleReadAnswer(char* line);

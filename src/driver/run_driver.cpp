@@ -22,21 +22,7 @@
 
 namespace {
 
-constexpr int kLineBytes = 128;  // one answer: at most 127 bytes
 constexpr int kDirUnits = 260;
-
-// Reads one answer. A line longer than the buffer keeps its first 127
-// bytes; the rest of it is read and dropped, so it never answers the next
-// prompt. False at end of input.
-bool ReadAnswer(char* line) {
-  if (!HostReadLine(line, kLineBytes)) return false;
-  if (std::strchr(line, '\n') == nullptr) {
-    char rest[kLineBytes];
-    while (HostReadLine(rest, kLineBytes) && std::strchr(rest, '\n') == nullptr) {
-    }
-  }
-  return true;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -45,10 +31,10 @@ bool IsBlank(char c) {
 // Asks for the player model until the answer is one of the five; 9 is 8.
 // Returns false at end of input.
 bool AskPlayerModel(RunState& state) {
-  char line[kLineBytes];
+  char line[kAnswerBytes];
   for (;;) {
     HostPrint(kMsgModelPrompt);
-    if (!ReadAnswer(line)) return false;
+    if (!ConsoleReadAnswer(line)) return false;
     int model = ParseLeadingNumber(line);
     if (model == 9) model = 8;
     if (model == 4 || model == 6 || model == 8 || model == 10 || model == 12) {
@@ -61,10 +47,10 @@ bool AskPlayerModel(RunState& state) {
 // A wrong title rule is asked again without a new prompt; a line without
 // a number is rule 0. Returns false at end of input.
 bool AskTitleRule(RunState& state) {
-  char line[kLineBytes];
+  char line[kAnswerBytes];
   HostPrint(kMsgTitleRulePrompt);
   for (;;) {
-    if (!ReadAnswer(line)) return false;
+    if (!ConsoleReadAnswer(line)) return false;
     int rule = ParseLeadingNumber(line);
     if (rule == 0 || rule == 1) {
       state.titleRule = rule;
@@ -156,8 +142,8 @@ int RunDialogueAndPrepare(RunState& state) {
   ConsolePrintf(kMsgCheckDir, currentDir);
   HostPrint(kMsgConfirm);
 
-  char line[kLineBytes];
-  if (!ReadAnswer(line)) return 0;
+  char line[kAnswerBytes];
+  if (!ConsoleReadAnswer(line)) return 0;
   if (std::strncmp(line, "go", 2) != 0) return 0;
 
   if (!AskPlayerModel(state)) return 0;
@@ -194,8 +180,8 @@ int RunCardPrep(RunState& state) {
   const int status = RunDialogueAndPrepare(state);
   if (ownConsole) {
     HostPrint(kMsgPressEnter);
-    char line[kLineBytes];
-    ReadAnswer(line);
+    char line[kAnswerBytes];
+    ConsoleReadAnswer(line);
   }
   return status;
 }

@@ -37,8 +37,6 @@ constexpr char kHelp[] =
     "Exit status: 0 when every name was given back or it stopped at the\n"
     "question, 1 when something was left, 2 for an unknown argument.\n";
 
-constexpr int kLineBytes = 128;
-
 int Unknown(const char* arg) {
   std::fprintf(stderr, "cardprep-restore: unknown argument: %s (see cardprep-restore --help)\n", arg);
   return 2;
@@ -68,18 +66,6 @@ int ParseArguments(int argc, char** argv, RestoreRun& run) {
   return 0;
 }
 
-// Reads one answer; the rest of a long line is dropped. False at end of
-// input.
-bool ReadAnswer(char* line) {
-  if (!HostReadLine(line, kLineBytes)) return false;
-  if (std::strchr(line, '\n') == nullptr) {
-    char rest[kLineBytes];
-    while (HostReadLine(rest, kLineBytes) && std::strchr(rest, '\n') == nullptr) {
-    }
-  }
-  return true;
-}
-
 int Restore(RestoreRun& options) {
   char shown[260];
   char16_t root[260];
@@ -105,8 +91,8 @@ int Restore(RestoreRun& options) {
   if (options.dryRun) return plan.left > 0 ? 1 : 0;
 
   HostPrint(kMsgConfirm);
-  char line[kLineBytes];
-  if (!ReadAnswer(line) || std::strncmp(line, "go", 2) != 0) return 0;
+  char line[kAnswerBytes];
+  if (!ConsoleReadAnswer(line) || std::strncmp(line, "go", 2) != 0) return 0;
 
   RestoreRun run = options;
   // An interrupt waits for the move at hand and the log it changes.
@@ -132,8 +118,8 @@ int main(int argc, char** argv) {
   status = Restore(options);
   if (ownConsole) {
     HostPrint(kMsgPressEnter);
-    char line[kLineBytes];
-    ReadAnswer(line);
+    char line[kAnswerBytes];
+    ConsoleReadAnswer(line);
   }
   return status;
 }
