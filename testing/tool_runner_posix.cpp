@@ -78,12 +78,3 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   if (tempDir.empty()) fs::remove_all(tmpDir, ec);
   return result;
 }
-
-ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
-                       long interruptAfterUs, bool kill) {
-#ifdef CARDPREP_EXE
-  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs, kill);
-#else
-  return RunTool(CARDPREP_BINARY_DIR "/cardprep", {}, workingDir, input, interruptAfterUs, kill);
-#endif
-}

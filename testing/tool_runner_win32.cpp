@@ -155,12 +155,3 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   if (!ownTemp.empty()) fs::remove_all(ownTemp, ec);
   return result;
 }
-
-ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
-                       long interruptAfterUs, bool kill) {
-#ifdef CARDPREP_EXE
-  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs, kill);
-#else
-  return RunTool(CARDPREP_BINARY_DIR "/cardprep.exe", {}, workingDir, input, interruptAfterUs, kill);
-#endif
-}
