@@ -7,6 +7,7 @@
 #include "base/work_log.h"
 #include "driver/run_state.h"
 #include "platform/host.h"
+#include "rename/messages.h"
 #include "text/sjis.h"
 
 namespace {
@@ -51,4 +52,10 @@ void ReportRenameFailure(RunState& state, const char* format, ...) {
   }
   HostPrint(line);
   state.renameFailed = 1;
+}
+
+void MoveBack(RunState& state, const char16_t* newPath, const char16_t* oldPath) {
+  if (HostMoveBack(newPath, oldPath) == 0) return;
+  ReportArg a, b;
+  ReportRenameFailure(state, kMsgMoveBackFailed, ReportText(a, newPath), ReportText(b, oldPath));
 }
