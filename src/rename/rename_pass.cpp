@@ -58,18 +58,6 @@ bool NameFits(const HostFindEntry& entry) {
   return !entry.tooLong && WideLength(entry.name) < kNameUnits;
 }
 
-// 'System...' folders (the system's own, 'System Volume Information') never
-// get a new name; like '_...' folders they are left out of the folder step.
-bool IsSystemName(const char16_t* name) {
-  const char16_t* system = u"SYSTEM";
-  for (int i = 0; i < 6; ++i) {
-    char16_t c = name[i];
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
-    if (c != system[i]) return false;
-  }
-  return true;
-}
-
 // True for a name whose text after its last dot is MP3 in any case, as a
 // listing of "*.MP3" gives them.
 bool IsMp3Name(const char16_t* name) {
@@ -112,7 +100,7 @@ Subfolders subfolders;
 
 // '.', '..', '_...' and 'System...' folders are left out of the folder step.
 bool IsLeftOut(const char16_t* name) {
-  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemName(name);
+  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemFolderName(name);
 }
 
 void NoteSubfolder(const HostFindEntry& entry) {

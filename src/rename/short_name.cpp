@@ -118,3 +118,13 @@ bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool nu
     }
   }
 }
+
+bool IsSystemFolderName(const char16_t* name) {
+  const char16_t* system = u"SYSTEM";
+  for (int i = 0; i < 6; ++i) {
+    char16_t c = name[i];
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+    if (c != system[i]) return false;
+  }
+  return true;
+}

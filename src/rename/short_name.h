@@ -10,6 +10,11 @@ bool IsAcceptableShortName(const char16_t* name);
 // True as soon as one unit is 0x80 or above.
 bool HasNonAsciiChar(const char16_t* name);
 
+// True for a name that begins with 'System' in any case ('System Volume
+// Information' and the like): such folders keep their names, and nothing
+// of cardprep's is written into them.
+bool IsSystemFolderName(const char16_t* name);
+
 // True when the Shift-JIS text holds a double-byte character.
 bool HasDoubleByteChar(const char* text);
 

@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "platform/host.h"
+#include "rename/short_name.h"
 #include "text/wide.h"
 
 namespace {
@@ -84,14 +85,7 @@ bool RunMade(const CatalogueEvidence& e, Need need) {
 }
 
 bool IsScannedFolderName(const char16_t* name) {
-  if (name[0] == u'_') return false;
-  const char16_t* system = u"SYSTEM";
-  for (int i = 0; i < 6; ++i) {
-    char16_t c = name[i];
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
-    if (c != system[i]) return true;
-  }
-  return false;
+  return name[0] != u'_' && !IsSystemFolderName(name);
 }
 
 bool Holds(const char16_t* folder, const char16_t* name, const Layout& layout) {
