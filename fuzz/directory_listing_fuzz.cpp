@@ -1,9 +1,6 @@
-// The directory scan reading a folder listing (DIRLSTWK.TXT) of fuzz
-// bytes on a small card, then the stages that read the directory table it
-// leaves: the random play order, the folder list and the index.
-//
-// Input: byte 0 chooses the model and the title rule, the rest is the
-// listing.
+// The directory scan reading a folder listing (DIRLSTWK.TXT) of fuzz bytes on a small card (byte 0
+// chooses the model and the title rule), then the stages that read the directory table it leaves:
+// the random play order, the folder list and the index.
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -18,8 +15,6 @@
 #include "scan/random_order.h"
 
 namespace {
-
-constexpr int kModels[] = {4, 6, 8, 10, 12};
 
 // What the rest of the run relies on in the directory table.
 void CheckDirectoryTable(const RunState& state) {
@@ -76,34 +71,19 @@ void CheckRandomChain(const RunState& state) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& card = EnterPrivateCard("directory_listing");
-  // Never freed, like the program's own: the fonts stay reachable to the
-  // end, when the leak checker looks.
-  static RunState* const state = [] {
-    auto* s = new RunState();
-    LoadFontsOnce(*s);
-    MakeMusicFolders();
-    return s;
-  }();
   if (size == 0) return 0;
-
-  ResetKeepingFonts(*state);
-  state->playerModel = kModels[data[0] % 5];
-  state->titleRule = (data[0] / 5) & 1;
-  std::memcpy(state->workDir, card.c_str(), card.size() + 1);
-  const std::string workFile = card + "\\DIRLSTWK.TXT";
-  WriteCardFile(workFile.c_str(), ConfineListing(data + 1, size - 1));
-
-  FUZZ_CHECK(ReadDirectoryListing(*state, workFile.c_str()) == 1);
-  CheckDirectoryTable(*state);
-  MakeRandomOrderSeeded(*state, static_cast<uint32_t>(size));
-  CheckRandomChain(*state);
-  WriteDirectoryList(*state);
+  std::string workFile;
+  RunState& state = StartListingInput("directory_listing", "DIRLSTWK.TXT", data, size, workFile);
+  FUZZ_CHECK(ReadDirectoryListing(state, workFile.c_str()) == 1);
+  CheckDirectoryTable(state);
+  MakeRandomOrderSeeded(state, static_cast<uint32_t>(size));
+  CheckRandomChain(state);
+  WriteDirectoryList(state);
   std::error_code ec;
-  auto bytes = std::filesystem::file_size(DirectoryListFileName(state->playerModel), ec);
-  FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(state->directoryCount + 1) *
-                                 DirectoryRecordSize(state->playerModel));
-  if (IsTwoLineModel(state->playerModel)) BuildIndexFile(*state);
+  auto bytes = std::filesystem::file_size(DirectoryListFileName(state.playerModel), ec);
+  FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(state.directoryCount + 1) *
+                                 DirectoryRecordSize(state.playerModel));
+  if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
   RemoveScanOutput();
   return 0;
 }

@@ -13,10 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EnterPrivateCard("display_name");
-  static std::unique_ptr<RunState> state = [] {
-    MakeCardFolder("F");
-    return std::make_unique<RunState>();
-  }();
+  static std::unique_ptr<RunState> state = std::make_unique<RunState>();
   static const std::string path = std::string("\\F\\") + kDisplayNameFile;
 
   std::memset(state.get(), 0, sizeof *state);

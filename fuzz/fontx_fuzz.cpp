@@ -20,17 +20,6 @@ namespace {
 
 constexpr char kFontPath[] = "\\FUZZFONT.FNT";
 
-void PutInEverySlot(RunState& state, const FontRecord& font, const FontRecord& half) {
-  state.full16Font = font;
-  state.half16Font = font;
-  state.full6x8Font = font;
-  state.half6x8Font = half;
-  state.full12Font = font;
-  state.half12Font = font;
-  state.half8Font = font;
-  state.full8Font = font;
-}
-
 void Render(RunState& state, const char* text) {
   const int length = static_cast<int>(std::strlen(text));
   std::memset(state.imagePlaneA, 0, sizeof state.imagePlaneA);
@@ -78,7 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(MakeHalfWidthFont(font, half) == 1);
 
   std::memset(state.get(), 0, sizeof *state);
-  PutInEverySlot(*state, font, half);
+  for (FontRecord* slot :
+       {&state->full16Font, &state->half16Font, &state->full6x8Font, &state->full12Font,
+        &state->half12Font, &state->half8Font, &state->full8Font}) {
+    *slot = font;
+  }
+  state->half6x8Font = half;
   // Short and long, single- and double-byte, a lone lead byte at the end,
   // and the first bytes of the file itself as text.
   std::string own(reinterpret_cast<const char*>(data), size < 40 ? size : 40);

@@ -36,7 +36,7 @@ const std::string& EnterPrivateCard(const char* harness) {
   std::random_device rd;
   privateCard = fs::temp_directory_path() /
                 ("cardprep-fuzz-" + std::string(harness) + "-" + std::to_string(rd()));
-  fs::create_directories(privateCard);
+  fs::create_directories(privateCard / "F");
   fs::current_path(privateCard);
   std::atexit(RemovePrivateCard);
   if (std::freopen("/dev/null", "w", stdout) == nullptr)
@@ -56,12 +56,17 @@ void WriteCardFile(const char* path, const std::string& bytes) {
   WriteCardFile(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
+namespace {
+
 void MakeCardFolder(const char* hostPath) {
   std::error_code ec;
   fs::create_directories(privateCard / hostPath, ec);
   if (ec) FuzzFail(hostPath, __FILE__, __LINE__);
 }
 
+// The fuzz bytes as a listing work file's text kept inside the private card
+// (the scans write into every folder a listing names): a component ".." and
+// any '/' become harmless; everything else stays byte for byte.
 std::string ConfineListing(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   // Every '\' byte counts as a separator here, even the second byte of a
@@ -76,21 +81,6 @@ std::string ConfineListing(const uint8_t* data, size_t size) {
     if (c == '/') c = '-';
   }
   return text;
-}
-
-void ResetKeepingFonts(RunState& state) {
-  FontRecord RunState::*const slots[] = {
-      &RunState::full16Font, &RunState::half16Font, &RunState::full6x8Font, &RunState::half6x8Font,
-      &RunState::full12Font, &RunState::half12Font, &RunState::half8Font,   &RunState::full8Font};
-  FontRecord kept[8];
-  for (int i = 0; i < 8; ++i) kept[i] = state.*slots[i];
-  std::memset(&state, 0, sizeof state);
-  for (int i = 0; i < 8; ++i) state.*slots[i] = kept[i];
-}
-
-void LoadFontsOnce(RunState& state) {
-  WriteTestFontSet();
-  if (LoadFonts(state) != 1) FuzzFail("LoadFonts", __FILE__, __LINE__);
 }
 
 void MakeMusicFolders() {
@@ -113,6 +103,37 @@ void MakeMusicFolders() {
   log("\\M\\RENFIL04.LOG", u"001.MP3\tMy Song.mp3\r\n002.MP3\t\u65E5\u672C\u306E\u6B4C.mp3\r\n");
   log("\\M\\RENDIR04.LOG", u"\u65E5\u672C\u306E\u6B4C\r\n");
   WriteCardFile((std::string("\\M\\") + kDisplayNameFile).c_str(), "My Song.mp3\tBest Song\r\n");
+}
+
+}  // namespace
+
+RunState& StartListingInput(const char* harness, const char* workName, const uint8_t* data,
+                            size_t size, std::string& workFile) {
+  const std::string& card = EnterPrivateCard(harness);
+  static RunState* const state = [] {
+    auto* s = new RunState();
+    WriteTestFontSet();
+    if (LoadFonts(*s) != 1) FuzzFail("LoadFonts", __FILE__, __LINE__);
+    MakeMusicFolders();
+    return s;
+  }();
+  static std::FILE* const workLog = std::fopen("/dev/null", "wb");
+  // Clears the state but its font slots.
+  FontRecord RunState::*const slots[] = {
+      &RunState::full16Font, &RunState::half16Font, &RunState::full6x8Font, &RunState::half6x8Font,
+      &RunState::full12Font, &RunState::half12Font, &RunState::half8Font,   &RunState::full8Font};
+  FontRecord kept[8];
+  for (int i = 0; i < 8; ++i) kept[i] = state->*slots[i];
+  std::memset(state, 0, sizeof *state);
+  for (int i = 0; i < 8; ++i) state->*slots[i] = kept[i];
+  constexpr int kModels[] = {4, 6, 8, 10, 12};
+  state->playerModel = kModels[data[0] % 5];
+  state->titleRule = (data[0] / 5) & 1;
+  state->workLog = workLog;
+  std::memcpy(state->workDir, card.c_str(), card.size() + 1);
+  workFile = card + "\\" + workName;
+  WriteCardFile(workFile.c_str(), ConfineListing(data + 1, size - 1));
+  return *state;
 }
 
 void RemoveScanOutput() {

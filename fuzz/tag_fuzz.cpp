@@ -9,12 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EnterPrivateCard("tag");
-  static std::unique_ptr<RunState> state = [] {
-    MakeCardFolder("F");
-    auto s = std::make_unique<RunState>();
-    s->workLog = std::fopen("/dev/null", "wb");  // the reader's lines go nowhere
-    return s;
-  }();
+  static std::unique_ptr<RunState> state = std::make_unique<RunState>();
+  static std::FILE* const workLog = std::fopen("/dev/null", "wb");  // the reader's lines go nowhere
+  state->workLog = workLog;
 
   WriteCardFile("\\F\\001.MP3", data, size);
   // Exactly the 257 bytes a title may use, on the heap.

@@ -23,18 +23,15 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// What the listing puts before "\A": the current directory without its
-// trailing backslash on Windows, nothing on POSIX.
-std::string ListingPrefix() {
+// A card path ("\A\B", UTF-8) as the stages write it (after the current directory without its
+// trailing backslash on Windows, alone on POSIX), code page 932 or UTF-16.
+std::string Card(const std::string& relative) {
   char16_t wide[1024];
   EXPECT_TRUE(HostGetCurrentDirectoryW(wide, 1024));
   std::u16string dir(wide);
   if (!dir.empty() && dir.back() == u'\\') dir.pop_back();
-  return ToCp932(ToUtf8(dir));
+  return ToCp932(ToUtf8(dir) + relative);
 }
-
-// A card path ("\A\B", UTF-8) as the stages write it, code page 932 or UTF-16.
-std::string Card(const std::string& relative) { return ListingPrefix() + ToCp932(relative); }
 std::u16string CardW(const std::string& relative) { return ToUtf16(FromCp932(Card(relative))); }
 unsigned long Move(const std::string& from, const std::string& to) {
   return HostMove(CardW(from).c_str(), CardW(to).c_str());
@@ -313,33 +310,33 @@ TEST(HostText, NamesEqualIgnoringAsciiCaseOnlyInAsciiLetters) {
   int n = static_cast<int>(std::char_traits<char16_t>::length(a));
   EXPECT_TRUE(HostEqualsIgnoreAsciiCase(a, n, b, n));
   // Full-width letters are not folded; a difference in the tail counts too.
-  const char16_t* c = u"TRACK 01 - ＴＩＴＬＥ 曲.MP3";
-  EXPECT_FALSE(HostEqualsIgnoreAsciiCase(a, n, c, n));
-  const char16_t* d = u"Track 01 - Ｔｉｔｌｅ 曲.mp4";
-  EXPECT_FALSE(HostEqualsIgnoreAsciiCase(a, n, d, n));
+  EXPECT_FALSE(HostEqualsIgnoreAsciiCase(a, n, u"TRACK 01 - ＴＩＴＬＥ 曲.MP3", n));
+  EXPECT_FALSE(HostEqualsIgnoreAsciiCase(a, n, u"Track 01 - Ｔｉｔｌｅ 曲.mp4", n));
   // '@' and '[' sit beside the letters; '`' and '{' beside the small ones.
   EXPECT_FALSE(HostEqualsIgnoreAsciiCase(u"@[`{", 4, u"@[@[", 4));
   EXPECT_FALSE(HostEqualsIgnoreAsciiCase(u"abc", 3, u"abcd", 3 + 1));
 }
 
 #if !defined(_WIN32)
-// Disk names in UTF-8 become UTF-16 whole or are reported cut, never split
-// inside a character, whether they start with ASCII or not.
+// Disk names in UTF-8 become UTF-16 whole or are reported cut, never split inside a character
+// (one beyond the first plane takes two units, or none).
 TEST(HostText, Utf8NamesBecomeUtf16WholeOrReportCut) {
-  char16_t out[16];
-  EXPECT_TRUE(PosixUtf8ToWide("Song.mp3", out, 9));
-  EXPECT_EQ(std::u16string(out), u"Song.mp3");
-  EXPECT_FALSE(PosixUtf8ToWide("Song.mp3", out, 8));
-  EXPECT_EQ(std::u16string(out), u"Song.mp");
-  EXPECT_TRUE(PosixUtf8ToWide("ab\xE6\x9B\xB2" "c", out, 8));
-  EXPECT_EQ(std::u16string(out), u"ab曲c");
-  // A character beyond the first plane takes two units, or none.
-  EXPECT_TRUE(PosixUtf8ToWide("a\xF0\x9F\x8E\xB5", out, 4));
-  EXPECT_EQ(std::u16string(out), u"a\U0001F3B5");
-  EXPECT_FALSE(PosixUtf8ToWide("ab\xF0\x9F\x8E\xB5", out, 4));
-  EXPECT_EQ(std::u16string(out), u"ab");
-  EXPECT_TRUE(PosixUtf8ToWide("", out, 1));
-  EXPECT_EQ(out[0], 0);
+  const struct {
+    const char* utf8;
+    int room;
+    bool whole;
+    std::u16string out;
+  } cases[] = {{"Song.mp3", 9, true, u"Song.mp3"},
+               {"Song.mp3", 8, false, u"Song.mp"},
+               {"ab曲c", 8, true, u"ab曲c"},
+               {"a\xF0\x9F\x8E\xB5", 4, true, u"a\U0001F3B5"},
+               {"ab\xF0\x9F\x8E\xB5", 4, false, u"ab"},
+               {"", 1, true, u""}};
+  for (const auto& c : cases) {
+    char16_t out[16];
+    EXPECT_EQ(PosixUtf8ToWide(c.utf8, out, c.room), c.whole) << c.utf8;
+    EXPECT_EQ(std::u16string(out), c.out) << c.utf8;
+  }
 }
 #endif
 

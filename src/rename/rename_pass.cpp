@@ -146,16 +146,33 @@ bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logP
   return whole == lines;
 }
 
+// Whether some file of the sorted table is not yet named for its place.
+bool AnyMoveNeeded(const NameTable& table) {
+  for (int k = 0; k < table.count; ++k) {
+    char16_t newName[kTrackNameUnits];
+    MakeTrackShortName(k + 1, newName, kTrackNameUnits);
+    if (!WideEqualsIgnoreAsciiCase(table.names[table.order[k]], newName)) return true;
+  }
+  return false;
+}
+
 // The MP3 step: the n-th file in name order becomes "%03d.MP3", each move
 // logged in RENFIL04.LOG. Each move's line is written as soon as the move is
 // made, before the next one, so that a run killed at any moment loses at
 // most the line of the move in flight. No file keeps its new name unless its
 // line reached the log: when writing fails, the file is moved back and the
 // folder's moves stop. An interrupt waits until the move at hand and its
-// line are done.
+// line are done. A log that the listing showed and that gets no line is
+// left closed, so a folder named as before costs no file access here.
 void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shownFolder,
-                  const char16_t* logPath, NameTable& table) {
+                  const char16_t* logPath, NameTable& table, bool logListed) {
   ReportArg a;
+  SortNames(table);
+  if (logListed && (table.overflow || !AnyMoveNeeded(table))) {
+    if (table.overflow) ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
+    HostDeliverInterrupt();
+    return;
+  }
   LogWriter log;
   if (!OpenLogForAppend(logPath, log)) {
     ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
@@ -165,7 +182,6 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
     ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
     table.count = 0;
   }
-  SortNames(table);
   bool logged = true;
   for (int k = 0; k < table.count && logged && !HostInterruptPending(); ++k) {
     const char16_t* old = table.names[table.order[k]];
@@ -286,14 +302,17 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
   subfolders.table.overflow = false;
   subfolders.kept = 0;
   subfolders.relist = !listed;
+  bool logListed = false;
   if (listed) {
     do {
       NoteSubfolder(entry);
       if (logFits) NoteTrack(state, folder, entry, table);
+      logListed = logListed || (!entry.isDirectory && !entry.unusable &&
+                                WideEqualsIgnoreAsciiCase(entry.name, kFileLogName));
     } while (HostFindNext(find, entry));
   }
   HostFindClose(find);
-  if (logFits) RenameTracks(state, folder, shownFolder, logPath, table);
+  if (logFits) RenameTracks(state, folder, shownFolder, logPath, table, logListed);
   return true;
 }
 
