@@ -47,8 +47,7 @@ void CheckDirectoryTable(const RunState& state) {
   }
 }
 
-// The play chain starts at the root, meets every folder with tracks once
-// and closes on its first folder.
+// The play chain starts at the root, meets every folder with tracks once and closes on its first.
 void CheckRandomChain(const RunState& state) {
   const int n = state.randomCount;
   int first = state.directories[0].nextRandom;

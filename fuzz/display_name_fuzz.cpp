@@ -1,5 +1,4 @@
-// The display-name file of a folder made of fuzz bytes, and the lookup of
-// track titles through it.
+// The display-name file of a folder made of fuzz bytes, and the lookup of track titles through it.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -27,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(BoundedLength(row.title, sizeof row.title) < sizeof row.title);
   }
 
-  // A rename log that names the files of the first rows, and one more
-  // file that no row names: every lookup path is taken.
+  // A rename log naming the first rows' files and one file no row names: every lookup path taken.
   int named = state->displayNameCount < 8 ? state->displayNameCount : 8;
   for (int i = 0; i <= named; ++i) {
     NameRecord& row = state->fileRenameTable[i];

@@ -1,5 +1,4 @@
-// A folder's RENFIL04.LOG made of fuzz bytes (any encoding, odd byte
-// counts, lone surrogates), read back and looked up.
+// A folder's RENFIL04.LOG made of fuzz bytes, read back and looked up.
 #include <cstdint>
 #include <cstring>
 #include <memory>

@@ -1,6 +1,5 @@
-// The FONTX2 reader on a file of fuzz bytes; a font it accepts is put into
-// every font slot and drawn with by all the renderers and the image
-// writers that take their glyphs straight from the slots.
+// The FONTX2 reader on fuzz bytes; a font it accepts goes into every slot and is drawn with by all
+// the renderers and the image writers that take glyphs straight from the slots.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -73,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     *slot = font;
   }
   state->half6x8Font = half;
-  // Short and long, single- and double-byte, a lone lead byte at the end,
-  // and the first bytes of the file itself as text.
+  // Short and long, single- and double-byte, a lone lead byte at the end, the file's own bytes.
   std::string own(reinterpret_cast<const char*>(data), size < 40 ? size : 40);
   const std::string texts[] = {
       "",

@@ -64,14 +64,12 @@ void MakeCardFolder(const char* hostPath) {
   if (ec) FuzzFail(hostPath, __FILE__, __LINE__);
 }
 
-// The fuzz bytes as a listing work file's text kept inside the private card
-// (the scans write into every folder a listing names): a component ".." and
-// any '/' become harmless; everything else stays byte for byte.
+// The fuzz bytes as a listing kept inside the private card (the scans write into every folder it
+// names): a component ".." and any '/' become harmless.
 std::string ConfineListing(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
-  // Every '\' byte counts as a separator here, even the second byte of a
-  // double-byte character: that finds more ".." than the host would, never
-  // fewer.
+  // Every '\' byte counts as a separator here, even the second byte of a double-byte character:
+  // that finds more ".." than the host would, never fewer.
   for (size_t i = 0; i + 1 < size; ++i) {
     bool starts = i == 0 || IsComponentEnd(data[i - 1]);
     bool ends = i + 2 == size || IsComponentEnd(data[i + 2]);
@@ -83,6 +81,8 @@ std::string ConfineListing(const uint8_t* data, size_t size) {
   return text;
 }
 
+// \M with 001.MP3 (ID3v2.3 title), 002.MP3 (ID3v2.2), 003.mp3 (no tag), both rename logs and the
+// display-name file; \M\SUB with 001.MP3; \EMPTY.
 void MakeMusicFolders() {
   MakeCardFolder("M/SUB");
   MakeCardFolder("EMPTY");
@@ -93,9 +93,7 @@ void MakeMusicFolders() {
   write("\\M\\002.MP3", Mp3WithTag(BuildId3v22({Id3TextFrame("TT2", Utf16Text(u"Song B"))})));
   write("\\M\\003.mp3", Mp3WithTag({}));
   write("\\M\\SUB\\001.MP3", Mp3WithTag({}));
-  // UTF-16LE logs (Utf16Text's bytes after its encoding byte, without the
-  // terminator): 001.MP3 was "My Song.mp3", 002.MP3 "日本の歌.mp3"; the
-  // folder was "日本の歌".
+  // UTF-16LE logs: 001.MP3 was "My Song.mp3", 002.MP3 "日本の歌.mp3"; the folder was "日本の歌".
   auto log = [&](const char* path, const std::u16string& text) {
     std::vector<uint8_t> bytes = Utf16Text(text, Bom::kLittleEndian, false);
     write(path, std::vector<uint8_t>(bytes.begin() + 1, bytes.end()));

@@ -15,11 +15,9 @@ const std::string& EnterPrivateCard(const char* harness);
 void WriteCardFile(const char* path, const uint8_t* data, size_t size);
 void WriteCardFile(const char* path, const std::string& bytes);
 
-// The listing harnesses' run state, made once (the test fonts loaded, never freed, so they stay
-// reachable for the leak checker) on a small music collection: \M with 001.MP3 (ID3v2.3 title),
-// 002.MP3 (ID3v2.2), 003.mp3 (no tag), both rename logs and the display-name file; \M\SUB with
-// 001.MP3; \EMPTY. Cleared for each input but its fonts; byte 0 of data chooses the model and the
-// title rule, the rest, confined, becomes the work file workName. size must not be 0.
+// The listing harnesses' run state (test fonts loaded, never freed) on a small music card (\M,
+// \M\SUB, \EMPTY), cleared but its fonts for each input: byte 0 of data chooses the model and the
+// title rule, the rest, confined to the card, becomes the work file workName. size must not be 0.
 RunState& StartListingInput(const char* harness, const char* workName, const uint8_t* data,
                             size_t size, std::string& workFile);
 // Removes the track lists and volume files, so each input meets the same card.

@@ -1,8 +1,5 @@
-// cardprep-restore's readers of the rename logs on fuzz bytes (any
-// encoding, odd byte counts, units 0, lone surrogates, endless lines): a
-// folder's RENFIL04.LOG read into its table and every line split, the log
-// written back whole and read again as the same lines, and the same bytes
-// as a RENDIR04.LOG.
+// cardprep-restore's rename log readers on fuzz bytes: a RENFIL04.LOG read, its lines split,
+// written back and read again as the same lines; the same bytes as a RENDIR04.LOG.
 #include <cstdint>
 #include <memory>
 
