@@ -2,23 +2,26 @@
 // is reported, the run ends with status 1, and a later run with room
 // completes the card.
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/mount.h>
-#endif
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
-#include "testing/temp_card.h"
-#include "testing/tool_runner.h"
+#include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char kModel4[] = "go\n4\n";
+
+// Every file and folder below root with its bytes, but the work log (its
+// lines tell the runs apart).
+[[maybe_unused]] Snapshot FilesBelow(const fs::path& root) {
+  Snapshot files = TakeSnapshot(root);
+  files.erase("CARDPREP.LOG");
+  return files;
+}
 
 }  // namespace
 
@@ -28,40 +31,22 @@ TEST(CatalogueFaults, ACardThatCouldNotBeWrittenEndsWithStatus1AndTheNextRunComp
   card.MakeDir("S/SNDLST04.DAT");  // the track list cannot be written
   card.WriteFile("T/b.mp3", "b");
 
-  ToolResult r = RunCardprep(card.root().string(), kModel4);
+  ToolResult r = RunOn(card, kModel4);
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("\\S\\SNDLST04.DATの作成でエラー"), std::string::npos) << r.output;
   EXPECT_FALSE(card.ReadFile("DIRLST04.DAT").empty());  // the rest is written
   EXPECT_EQ(card.ReadFile("T/SNDLST04.DAT").substr(0, 7), "001.MP3");
 
   fs::remove_all(card.root() / "S/SNDLST04.DAT");
-  r = RunCardprep(card.root().string(), kModel4);
+  r = RunOn(card, kModel4);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(card.ReadFile("S/SNDLST04.DAT").substr(0, 7), "001.MP3");
 }
 
-namespace {
-
-// Every file below root with its bytes, but the work log (its lines tell
-// the runs apart).
-[[maybe_unused]] std::map<std::string, std::string> FilesBelow(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file() || entry.path().filename() == "CARDPREP.LOG") continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[fs::relative(entry.path(), root).string()] =
-        std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  return files;
-}
-
-}  // namespace
-
 // A card that fills up while its catalogue is written: the run ends with
 // status 1 and a line that says why, and a later run with room writes every
 // file as a run with room from the start did, volume files cut short
-// included. The card is a small memory filesystem of its own, where one can
-// be mounted (as root); elsewhere the test is skipped.
+// included. The card is a small memory filesystem of its own.
 TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomCompletesIt) {
 #ifdef _WIN32
   GTEST_SKIP() << "Wine gives no filesystem of the test's own to fill";
@@ -69,13 +54,8 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   TempCard place;
   fs::path root = place.root() / "card";
   fs::create_directories(root);
-  if (mount("tmpfs", root.c_str(), "tmpfs", 0, "size=1m") != 0) {
-    GTEST_SKIP() << "no filesystem of the test's own can be mounted here";
-  }
-  struct Unmount {
-    const fs::path& at;
-    ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
-  } unmount{root};
+  SmallCardFs small(root, "size=1m");
+  if (!small.mounted()) GTEST_SKIP() << "no filesystem of the test's own can be mounted here";
   for (int f = 0; f < 12; ++f) {
     fs::path folder = root / ("Folder " + std::to_string(f));
     fs::create_directories(folder);
@@ -83,19 +63,12 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   }
   ToolResult r = RunCardprep(root.string(), kModel4);
   ASSERT_EQ(r.status, 0) << r.output;
-  auto prepared = FilesBelow(root);
+  Snapshot prepared = FilesBelow(root);
   // The catalogue goes, and the card fills up but for two pages.
   for (const auto& [path, bytes] : prepared) {
-    fs::path p(path);
-    if (p.filename().string().ends_with(".DAT")) fs::remove(root / p);
+    if (path.ends_with(".DAT")) fs::remove(root / path);
   }
-  {
-    std::ofstream filler(root / "filler", std::ios::binary);
-    std::string block(4096, 'f');
-    while (filler.write(block.data(), block.size())) {
-    }
-  }
-  fs::resize_file(root / "filler", fs::file_size(root / "filler") - 2 * 4096);
+  FillUpBut(root / "filler", 2);
   r = RunCardprep(root.string(), kModel4);
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("エラー"), std::string::npos) << r.output;
@@ -103,14 +76,6 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   fs::remove(root / "filler");
   r = RunCardprep(root.string(), kModel4);
   EXPECT_EQ(r.status, 0) << r.output;
-  auto completed = FilesBelow(root);
-  std::string differ;
-  for (const auto& [path, bytes] : prepared) {
-    if (!completed.contains(path) || completed[path] != bytes) differ += path + "\n";
-  }
-  for (const auto& [path, bytes] : completed) {
-    if (!prepared.contains(path)) differ += "new: " + path + "\n";
-  }
-  EXPECT_EQ(differ, "");
+  EXPECT_EQ(Differences(prepared, FilesBelow(root)), "");
 #endif
 }

@@ -2,32 +2,18 @@
 // content, every changed name traces back through the logs, and the card only
 // gains the tool's own files.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <random>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "testing/fontx_builder.h"
-#include "testing/id3_builder.h"
-#include "testing/random_card.h"
 #include "testing/rename_card.h"
-#include "testing/temp_card.h"
 #include "tests/e2e_card.h"
 
 namespace {
 
-constexpr int kCards = 30;
-
-using Card = RandomCard;
+namespace fs = std::filesystem;
 
 // The files the tool writes: in the root, and in every folder it visits.
 const std::set<std::string> kRootToolFiles = {
@@ -57,16 +43,11 @@ class CardHistory {
   std::string Original(const std::string& path) const {
     std::string now;
     std::string before;
-    size_t start = 0;
-    while (start <= path.size()) {
-      size_t slash = path.find('/', start);
-      std::string name =
-          path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-      std::string here = Join(now, name);
-      before = Join(before, OldName(now, name, here));
-      now = here;
-      if (slash == std::string::npos) break;
-      start = slash + 1;
+    for (size_t start = 0, slash = 0; slash != std::string::npos; start = slash + 1) {
+      slash = path.find('/', start);
+      std::string name = path.substr(start, slash - start);
+      before = Join(before, OldName(now, name, Join(now, name)));
+      now = Join(now, name);
     }
     return before;
   }
@@ -77,9 +58,8 @@ class CardHistory {
     auto log = after_.find(Join(folder, "RENDIR04.LOG"));
     if (folder.empty() || log == after_.end()) return false;
     std::vector<std::string> oldName = LogLines(log->second);
-    auto note = after_.find(path);
     return !oldName.empty() && Leaf(path) == oldName[0] &&
-           note->second == Utf16Log(Leaf(folder) + "\n");
+           after_.at(path) == Utf16Log(Leaf(folder) + "\n");
   }
 
  private:
@@ -109,25 +89,15 @@ class CardHistory {
 };
 
 bool IsToolFile(const std::string& path, const std::string& content) {
-  std::string folder = Parent(path);
-  std::string name = Leaf(path);
   if (content == "<folder>") return false;
-  if (folder.empty() && kRootToolFiles.contains(name)) return true;
-  return kFolderToolFiles.contains(name);
+  return (Parent(path).empty() && kRootToolFiles.contains(path)) ||
+         kFolderToolFiles.contains(Leaf(path));
 }
 
 // The planned card on the disk; returns its snapshot.
-Snapshot MakeOnDisk(const Card& plan, const TempCard& card) {
-  if (plan.model >= 8) WriteTestFontSet();
-  for (const std::string& folder : plan.folders) card.MakeDir(folder);
-  for (const auto& [path, content] : plan.files) card.WriteFile(path, content);
+Snapshot MakeOnDisk(const RandomCard& plan, const TempCard& card) {
+  WriteRandomCard(plan, card);
   return TakeSnapshot(card);
-}
-
-std::string Answers(const Card& plan) {
-  std::string input = "go\n" + std::to_string(plan.model) + "\n";
-  if (plan.model >= 8) input += std::to_string(plan.titleRule) + "\n";
-  return input;
 }
 
 // What of the card before the run cannot be found on it now: every entry
@@ -149,20 +119,20 @@ std::string Untraced(const Snapshot& before, const TempCard& card) {
 }  // namespace
 
 TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
-  for (uint32_t seed = 1; seed <= kCards; ++seed) {
+  for (uint32_t seed = 1; seed <= 30; ++seed) {
     SCOPED_TRACE("card seed " + std::to_string(seed));
-    Card plan = MakeRandomCard(seed);
-    auto cardOwner = NewCard();
-    Snapshot before = MakeOnDisk(plan, *cardOwner);
-    ToolResult r = RunOn(*cardOwner, Answers(plan));
+    RandomCard plan = MakeRandomCard(seed);
+    TempCard card;
+    Snapshot before = MakeOnDisk(plan, card);
+    ToolResult r = RunOn(card, Answers(plan));
     ASSERT_TRUE(r.status == 0 || r.status == 1) << r.output;
     if (r.status == 1) {
       EXPECT_NE(r.output.find("手で名前変更すること"), std::string::npos) << r.output;
     }
-    EXPECT_EQ(Untraced(before, *cardOwner), "") << r.output;
+    EXPECT_EQ(Untraced(before, card), "") << r.output;
     if (seed % 3 == 0) {  // run again, as after renaming by hand what could not be renamed
-      r = RunOn(*cardOwner, Answers(plan));
-      EXPECT_EQ(Untraced(before, *cardOwner), "") << "second run\n" << r.output;
+      r = RunOn(card, Answers(plan));
+      EXPECT_EQ(Untraced(before, card), "") << "second run\n" << r.output;
     }
     if (HasFailure()) return;
   }
@@ -176,14 +146,8 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
 const std::vector<std::string> kHostileNames = {
     "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
 
-std::string Read(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Gives every folder below root (root included) its owner's rights back.
-void UnlockFolders(const std::filesystem::path& root) {
-  namespace fs = std::filesystem;
+void UnlockFolders(const fs::path& root) {
   std::error_code ec;
   fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
   for (const auto& entry : fs::directory_iterator(root, ec)) {
@@ -199,10 +163,9 @@ bool SaysWhyItFailed(const std::string& output) {
 }
 
 TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
-  constexpr int kHostileCards = 24;
-  for (uint32_t seed = 1; seed <= kHostileCards; ++seed) {
+  for (uint32_t seed = 1; seed <= 24; ++seed) {
     SCOPED_TRACE("hostile card seed " + std::to_string(seed));
-    Card plan = MakeRandomCard(1000 + seed);
+    RandomCard plan = MakeRandomCard(1000 + seed);
     plan.model = seed % 2 == 0 ? 4 : 6;
     std::mt19937 rng(seed);
     int hostile = RandomBetween(rng, 0, 3);  // some cards have none
@@ -210,40 +173,19 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     folders.push_back("");
     for (int i = 0; i < hostile; ++i) {
       std::string folder = RandomPick(rng, folders);
-      std::string name = RandomPick(rng, kHostileNames);
-      std::string path = folder.empty() ? name : folder + "/" + name;
-      plan.files[path] = "hostile " + std::to_string(i);
+      plan.files[Join(folder, RandomPick(rng, kHostileNames))] = "hostile " + std::to_string(i);
     }
-    auto cardOwner = NewCard();
-    const TempCard& card = *cardOwner;
-    namespace fs = std::filesystem;
+    TempCard card;
     fs::path beside = card.root().string() + "-beside";
     fs::create_directories(beside / "Beside");
     std::ofstream(beside / "x.mp3") << "beside";
     std::ofstream(beside / "Beside" / "b.mp3") << "beside too";
     std::ofstream(beside / "diary.txt") << "dear diary";
-    // A card that is nearly full: a small memory filesystem of its own,
-    // where one can be mounted (as root), filled but for a few pages.
-    struct Unmount {
-      std::string at;
-      ~Unmount() {
-        if (!at.empty()) umount2(at.c_str(), MNT_DETACH);
-      }
-    } unmount;
-    if (seed % 4 == 3 && mount("tmpfs", card.root().c_str(), "tmpfs", 0, "size=2m") == 0) {
-      unmount.at = card.root().string();
-    }
-    Snapshot before = MakeOnDisk(plan, card);
-    if (!unmount.at.empty()) {
-      std::ofstream filler(card.root() / "filler.bin", std::ios::binary);
-      std::string block(4096, 'f');
-      while (filler.write(block.data(), block.size())) {
-      }
-      filler.close();
-      fs::resize_file(card.root() / "filler.bin",
-                      fs::file_size(card.root() / "filler.bin") - RandomBetween(rng, 0, 8) * 4096);
-      before = TakeSnapshot(card);
-    }
+    // A nearly full card: filled but for a few pages.
+    SmallCardFs small(seed % 4 == 3 ? card.root() : fs::path(), "size=2m");
+    WriteRandomCard(plan, card);
+    if (small.mounted()) FillUpBut(card.root() / "filler.bin", RandomBetween(rng, 0, 8));
+    Snapshot before = TakeSnapshot(card);
     bool linked = seed % 3 == 0;
     if (linked) {
       std::string target = (beside / "diary.txt").string();
@@ -266,10 +208,10 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     ToolResult r = locked ? RunUnprivileged(card, Answers(plan)) : RunOn(card, Answers(plan));
     UnlockFolders(card.root());
     EXPECT_EQ(r.status == 1, SaysWhyItFailed(r.output)) << r.output;
-    EXPECT_EQ(Read(beside / "x.mp3") + Read(beside / "Beside" / "b.mp3") + Read(beside / "diary.txt"),
+    EXPECT_EQ(ReadPath(beside / "x.mp3") + ReadPath(beside / "Beside" / "b.mp3") +
+                  ReadPath(beside / "diary.txt"),
               "besidebeside toodear diary");
-    Snapshot after = TakeSnapshot(card);
-    for (const auto& [path, content] : after) {
+    for (const auto& [path, content] : TakeSnapshot(card)) {
       if (Leaf(path) == "RENFIL04.LOG" || Leaf(path) == "RENDIR04.LOG") {
         EXPECT_EQ(content.find("\xfd\xff"), std::string::npos) << "a lost name in " << path;
       }
@@ -288,32 +230,23 @@ TEST(DataSafety, InterruptedRunsKeepEveryFileAndLogEveryNameTheyChanged) {
   constexpr int kMoments = 10;
   for (uint32_t seed = 101; seed <= 102; ++seed) {
     SCOPED_TRACE("card seed " + std::to_string(seed));
-    Card plan = MakeRandomCard(seed);
-    plan.model = 4;                // no fonts to load: the rename pass is most of the run
-    for (int f = 0; f < 4; ++f) {  // folders of many moves, most of the run
-      std::string folder = "Many Tracks " + std::to_string(f);
-      plan.folders.insert(folder);
-      for (int i = 0; i < 200; ++i) {
-        plan.files[folder + "/Track number " + std::to_string(i) + ".mp3"] =
-            folder + " " + std::to_string(i);
-      }
-    }
+    RandomCard plan = MakeRandomCard(seed);
+    plan.model = 4;  // no fonts to load: the rename pass is most of the run
+    AddManyTracks(plan, 4, 200);
     auto whole = NewCard();
-    MakeOnDisk(plan, *whole);
+    WriteRandomCard(plan, *whole);
     auto start = std::chrono::steady_clock::now();
     int status = RunOn(*whole, Answers(plan)).status;
     ASSERT_TRUE(status == 0 || status == 1);
-    auto took = std::chrono::duration_cast<std::chrono::microseconds>(
-                    std::chrono::steady_clock::now() - start)
-                    .count();
+    long took = MicrosecondsSince(start);
     for (int moment = 0; moment < kMoments; ++moment) {
-      auto cardOwner = NewCard();
-      Snapshot before = MakeOnDisk(plan, *cardOwner);
-      long after = static_cast<long>(took * moment / kMoments);
+      TempCard card;
+      Snapshot before = MakeOnDisk(plan, card);
+      long after = took * moment / kMoments;
       SCOPED_TRACE("interrupted after " + std::to_string(after) + " us");
-      ToolResult r = RunOn(*cardOwner, Answers(plan), after);
+      ToolResult r = RunOn(card, Answers(plan), after);
       EXPECT_TRUE(r.status == status || r.signal == SIGINT) << r.status << " " << r.output;
-      EXPECT_EQ(Untraced(before, *cardOwner), "") << r.output;
+      EXPECT_EQ(Untraced(before, card), "") << r.output;
       if (HasFailure()) return;
     }
   }

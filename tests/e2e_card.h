@@ -1,49 +1,59 @@
-// What the end-to-end tests of cards share: snapshots of every file and
-// folder of a card with its content, and runs of the real binary. (CTest
-// puts their temporary folder in memory where the host has one.)
+// What the end-to-end tests of cards share: snapshots of a card's files and
+// folders with their content, random cards, and runs of the real binary.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "testing/fontx_builder.h"
+#include "testing/random_card.h"
 #include "testing/temp_card.h"
 #include "testing/tool_runner.h"
 
 #ifndef _WIN32
-#include <sys/stat.h>
+#include <sys/mount.h>
 #include <unistd.h>
 #endif
 
 // A new temporary card (the current directory while it lives).
 inline std::unique_ptr<TempCard> NewCard() { return std::make_unique<TempCard>(); }
 
+inline std::string ReadPath(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline long MicrosecondsSince(std::chrono::steady_clock::time_point start) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                               std::chrono::steady_clock::now() - start)
+                               .count());
+}
+
 // Relative path (UTF-8, '/') to content; folders map to "<folder>",
 // anything else that is no regular file (a pipe, a link) to "<other>" and
 // is never opened.
 using Snapshot = std::map<std::string, std::string>;
 
-inline Snapshot TakeSnapshot(const TempCard& card) {
+inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
   namespace fs = std::filesystem;
   Snapshot shot;
-  for (auto it = fs::recursive_directory_iterator(card.root()); it != fs::end(it); ++it) {
-    auto rel = fs::relative(it->path(), card.root()).generic_u8string();
-    std::string path(rel.begin(), rel.end());
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it) {
+    auto rel = fs::relative(it->path(), root).generic_u8string();
     auto status = it->symlink_status();
-    if (fs::is_directory(status)) {
-      shot[path] = "<folder>";
-    } else if (fs::is_regular_file(status)) {
-      shot[path] = card.ReadFile(path);
-    } else {
-      shot[path] = "<other>";
-    }
+    shot[std::string(rel.begin(), rel.end())] = fs::is_directory(status)      ? "<folder>"
+                                                : fs::is_regular_file(status) ? ReadPath(it->path())
+                                                                              : "<other>";
   }
   return shot;
 }
+inline Snapshot TakeSnapshot(const TempCard& card) { return TakeSnapshot(card.root()); }
 
 // What differs between two snapshots, one path per line ("" when nothing).
 inline std::string Differences(const Snapshot& before, const Snapshot& after) {
@@ -62,6 +72,30 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after) {
   return out;
 }
 
+// The planned card on the disk, with fonts for the graphic models.
+inline void WriteRandomCard(const RandomCard& plan, const TempCard& card) {
+  if (plan.model >= 8) WriteTestFontSet();
+  for (const std::string& folder : plan.folders) card.MakeDir(folder);
+  for (const auto& [path, content] : plan.files) card.WriteFile(path, content);
+}
+
+// Folders of many tracks added to the plan: moves for most of a run.
+inline void AddManyTracks(RandomCard& plan, int folders, int tracks) {
+  for (int f = 0; f < folders; ++f) {
+    std::string folder = "Many Tracks " + std::to_string(f);
+    plan.folders.insert(folder);
+    for (int i = 0; i < tracks; ++i) {
+      plan.files[folder + "/Track number " + std::to_string(i) + ".mp3"] =
+          folder + " " + std::to_string(i);
+    }
+  }
+}
+
+inline std::string Answers(const RandomCard& plan) {
+  std::string input = "go\n" + std::to_string(plan.model) + "\n";
+  return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
+}
+
 // Runs the tool on the card (with a temporary folder of its own). With
 // interruptAfterUs >= 0 it gets SIGINT that many microseconds after it
 // started (POSIX only).
@@ -70,7 +104,6 @@ inline ToolResult RunOn(const TempCard& card, const std::string& input,
   return RunCardprep(card.root().string(), input, interruptAfterUs);
 }
 
-// Runs the tool on the card with the temporary folder given.
 inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
                                  const std::string& tempDir) {
   return RunTool(CARDPREP_EXE, {}, card.root().string(), input, -1, false, tempDir);
@@ -78,8 +111,13 @@ inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
 
 #ifndef _WIN32
 // Root reads any folder: a test of folders that cannot be read runs the
-// tool as another user when it runs as root.
+// tool as this user when it runs as root.
 inline constexpr uid_t kNobody = 65534;
+inline ToolResult AsNobody(std::vector<std::string> args, const std::string& dir,
+                           const std::string& input) {
+  args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups"});
+  return RunTool("/usr/bin/setpriv", args, dir, input);
+}
 
 // Runs cardprep on the card as kNobody when this test runs as root (the
 // card and a temporary folder made theirs), else as this user.
@@ -90,11 +128,8 @@ inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input
   std::vector<std::filesystem::path> owned = {card.root(), tmp};
   for (const auto& entry : std::filesystem::recursive_directory_iterator(card.root())) owned.push_back(entry.path());
   for (const std::filesystem::path& path : owned) EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
-  const std::vector<std::string> asNobody = {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                             "/usr/bin/env", "TMPDIR=" + tmp};
-  std::vector<std::string> args = asNobody;
-  args.push_back(CARDPREP_EXE);
-  ToolResult r = RunTool("/usr/bin/setpriv", args, card.root().string(), input);
+  ToolResult r =
+      AsNobody({"/usr/bin/env", "TMPDIR=" + tmp, CARDPREP_EXE}, card.root().string(), input);
   std::filesystem::remove_all(tmp);
   return r;
 }
@@ -104,9 +139,31 @@ inline bool NobodyCanReach(const TempCard& card) {
   if (geteuid() != 0) return true;
   if (access("/usr/bin/setpriv", X_OK) != 0) return false;
   lchown(card.root().c_str(), kNobody, kNobody);
-  return RunTool("/usr/bin/setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                      "/usr/bin/test", "-w", card.root().string()},
-                 "/", "")
-             .status == 0;
+  return AsNobody({"/usr/bin/test", "-w", card.root().string()}, "/", "").status == 0;
+}
+
+// A small memory filesystem mounted on a folder while it lives, where one
+// can be mounted (as root): a card that can fill up.
+struct SmallCardFs {
+  std::string at;
+  SmallCardFs(const std::filesystem::path& folder, const char* size) {
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, size) == 0) at = folder.string();
+  }
+  ~SmallCardFs() {
+    if (!at.empty()) umount2(at.c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return !at.empty(); }
+};
+
+// Fills the filesystem of the file's folder with the file, but for the
+// pages given.
+inline void FillUpBut(const std::filesystem::path& file, int pages) {
+  {
+    std::ofstream filler(file, std::ios::binary);
+    std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size())) {
+    }
+  }
+  std::filesystem::resize_file(file, std::filesystem::file_size(file) - pages * 4096);
 }
 #endif

@@ -63,15 +63,9 @@ void MakeSampleCard(const TempCard& card, int model) {
 
 // Every file below root but the fonts, with its bytes.
 Snapshot CardFiles(const fs::path& root) {
-  Snapshot files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    auto rel = fs::relative(entry.path(), root).generic_u8string();
-    std::string path(rel.begin(), rel.end());
-    if (path.starts_with("_FONT/")) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[path].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  Snapshot files = TakeSnapshot(root);
+  std::erase_if(
+      files, [](const auto& f) { return f.second == "<folder>" || f.first.starts_with("_FONT"); });
   return files;
 }
 

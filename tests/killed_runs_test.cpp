@@ -1,19 +1,13 @@
-// Runs killed outright (SIGKILL, TerminateProcess on Windows, as a pulled card or a closed terminal
-// would end them) at moments spread over a whole run: no file is lost, and
-// every file that bears a new name has its line in the folder's log, but
-// at most the one whose move was in flight.
+// Runs killed outright (SIGKILL, TerminateProcess on Windows, as a pulled card or a closed
+// terminal would end them) at moments spread over a whole run: no file is lost, and every file
+// that bears a new name has its line in the folder's log, but at most the one whose move was in
+// flight.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "testing/rename_card.h"
-#include "testing/temp_card.h"
-#include "testing/tool_runner.h"
+#include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
 
@@ -70,9 +64,7 @@ TEST(KilledRuns, CostAtMostTheMoveInFlight) {
     MakeCard(whole);
     auto start = std::chrono::steady_clock::now();
     ToolResult r = RunCardprep(whole.root().string(), kModel4);
-    took = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                 std::chrono::steady_clock::now() - start)
-                                 .count());
+    took = MicrosecondsSince(start);
     ASSERT_EQ(r.status, 0) << r.output;
     ASSERT_EQ(UnloggedMoves(whole), 0);
   }

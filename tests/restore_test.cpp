@@ -8,16 +8,8 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
 
-#include "testing/fontx_builder.h"
-#include "testing/random_card.h"
 #include "testing/rename_card.h"
-#include "testing/temp_card.h"
 #include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
@@ -29,19 +21,12 @@ ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--rem
   return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n", interruptAfterUs, kill);
 }
 
-std::string Answers(const RandomCard& plan) {
-  std::string input = "go\n" + std::to_string(plan.model) + "\n";
-  return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
-}
-
-// The random card of seed on the disk, with fonts for the graphic models
-// and files of the user's named like cardprep's where cardprep writes no
-// such file: root files in folders, and folder files in '_' folders, which
-// the scan leaves alone, or of a size cardprep never gives them.
+// The random card on the disk, with files of the user's named like
+// cardprep's where cardprep writes no such file: root files in folders, and
+// folder files in '_' folders, which the scan leaves alone, or of a size
+// cardprep never gives them.
 void WriteCard(const RandomCard& plan, const TempCard& card) {
-  if (plan.model >= 8) WriteTestFontSet();
-  for (const std::string& folder : plan.folders) card.MakeDir(folder);
-  for (const auto& [path, content] : plan.files) card.WriteFile(path, content);
+  WriteRandomCard(plan, card);
   const char* rootNames[] = {"INDEX10.DAT", "HIST04.DAT", "CARDPREP.LOG", "DIRLST04.DAT"};
   int k = 0;
   for (const std::string& folder : plan.folders) {
@@ -97,19 +82,8 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
 RandomCard ManyMoves() {
   RandomCard plan = MakeRandomCard(77);
   plan.model = 4;
-  for (int f = 0; f < 8; ++f) {
-    std::string folder = "Many Tracks " + std::to_string(f);
-    plan.folders.insert(folder);
-    for (int i = 0; i < 250; ++i) {
-      plan.files[folder + "/Track " + std::to_string(i) + ".mp3"] = folder + std::to_string(i);
-    }
-  }
+  AddManyTracks(plan, 8, 250);
   return plan;
-}
-
-long Microseconds(std::chrono::steady_clock::time_point since) {
-  return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                               std::chrono::steady_clock::now() - since).count());
 }
 
 void CopyCard(const TempCard& from, const TempCard& to) {
@@ -130,15 +104,15 @@ TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
   for (int run = 0; run < 3; ++run) {  // the fastest of three of each
     auto start = std::chrono::steady_clock::now();
     RunTool("/bin/true", {}, original->root().string(), "");
-    runner = std::min(runner, Microseconds(start));
+    runner = std::min(runner, MicrosecondsSince(start));
     auto timed = NewCard();
     CopyCard(*original, *timed);
     start = std::chrono::steady_clock::now();
     RunTool(CARDPREP_RESTORE_EXE, {}, timed->root().string(), "");
-    asked = std::min(asked, Microseconds(start));
+    asked = std::min(asked, MicrosecondsSince(start));
     start = std::chrono::steady_clock::now();
     ASSERT_EQ(Restore(*timed).status, 0);
-    took = std::min(took, Microseconds(start));
+    took = std::min(took, MicrosecondsSince(start));
   }
   Snapshot prepared = TakeSnapshot(*original);
   // On a busy machine a round's moments may all miss the moves; up to two
@@ -168,14 +142,20 @@ TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
 // leaves, made by hand: a file back under its old name with its line still
 // in the log, and a folder back under its old name with its RENDIR04.LOG
 // still inside. Run again, each ends as a whole restore does.
+// A card of two tracks in "My Album" as it was, then prepared for model 4.
+Snapshot PreparedAlbum(const TempCard& card) {
+  card.WriteFile("My Album/song one.mp3", "one");
+  card.WriteFile("My Album/song two.mp3", "two");
+  Snapshot before = TakeSnapshot(card);
+  EXPECT_EQ(RunOn(card, "go\n4\n").status, 0);
+  return before;
+}
+
 TEST(Restore, KilledBetweenAMoveAndItsLogEndsTheSame) {
   for (int state = 0; state < 2; ++state) {
     SCOPED_TRACE(state == 0 ? "a file moved back" : "a folder moved back");
     auto card = NewCard();
-    card->WriteFile("My Album/song one.mp3", "one");
-    card->WriteFile("My Album/song two.mp3", "two");
-    Snapshot before = TakeSnapshot(*card);
-    ASSERT_EQ(RunOn(*card, "go\n4\n").status, 0);
+    Snapshot before = PreparedAlbum(*card);
     fs::path folder = card->root() / "MyAlbum";
     fs::rename(folder / "002.MP3", folder / "song two.mp3");
     if (state == 1) {
@@ -192,10 +172,7 @@ TEST(Restore, KilledBetweenAMoveAndItsLogEndsTheSame) {
 
 TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   auto card = NewCard();
-  card->WriteFile("My Album/song one.mp3", "one");
-  card->WriteFile("My Album/song two.mp3", "two");
-  Snapshot before = TakeSnapshot(*card);
-  ASSERT_EQ(RunOn(*card, "go\n4\n").status, 0);
+  Snapshot before = PreparedAlbum(*card);
   ASSERT_TRUE(card->Exists("MyAlbum/002.MP3"));
   card->WriteFile("MyAlbum/song two.mp3", "the user's new file");
   // The folder's note, edited: no longer what cardprep wrote, so it stays.

@@ -2,15 +2,11 @@
 // two card readers would start them: neither reads the other's listings.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
 #include <thread>
 
 #include "tests/e2e_card.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The catalogue names a track the card lacks when a run read another
 // run's file listing.
@@ -40,7 +36,7 @@ TEST(RunsAtOnce, NeverReadEachOthersListings) {
     ASSERT_FALSE(NamesMissingTracks(ra, *a)) << "round " << round;
     ASSERT_FALSE(NamesMissingTracks(rb, *b)) << "round " << round;
   }
-  EXPECT_TRUE(fs::is_empty(temp.root())) << "work folders left behind";
+  EXPECT_TRUE(std::filesystem::is_empty(temp.root())) << "work folders left behind";
 }
 
 }  // namespace

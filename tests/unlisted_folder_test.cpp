@@ -5,19 +5,9 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "testing/temp_card.h"
-#include "testing/tool_runner.h"
 #include "tests/e2e_card.h"
-
-namespace fs = std::filesystem;
-
 
 TEST(UnlistedFolder, IsReportedAndTheRunEndsWithStatus1LeavingTheCatalogue) {
 #ifdef _WIN32

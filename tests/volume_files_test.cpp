@@ -3,10 +3,7 @@
 // a later run with room completes the card.
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "testing/temp_card.h"
-#include "testing/tool_runner.h"
+#include "tests/e2e_card.h"
 
 TEST(VolumeFiles, OnesCutShortAreWrittenAnewAndWholeOnesKept) {
   const std::string kNewVolume("\xFF\x00", 2);
