@@ -3,6 +3,8 @@
 #include "testing/id3_builder.h"
 #include "testing/temp_card.h"
 
+namespace {
+
 const std::vector<std::string> kRandomFolderNames = {
     "Album", "album", "ALBUM", "Best of 77 Live", "My Music", "MyMusic", "MYMUSIC", "MusicBox9",
     "Music Box", "Rock & Roll", "---", "a.b.c", "ABC.DEFG", "x", "00001", "00002", "日本の歌",
@@ -18,6 +20,8 @@ const std::vector<std::string> kRandomFileNames = {
     "notes.txt", "表示名04.txt", "Intro.mp3", "intro.mp3", "01 Intro.mp3", "02 Intro.mp3",
     "MyMusic", "00001", "Album", "what?.mp3", "a|b.mp3", "RENFIL04.TXT", "ｱｲｳ.mp3",
     std::string(130, 'L') + ".mp3"};
+
+}  // namespace
 
 std::string RandomPick(std::mt19937& rng, const std::vector<std::string>& from) {
   return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
@@ -48,19 +52,20 @@ std::string UniqueContent(std::mt19937& rng, const std::string& name, int serial
 
 void AddFolder(std::mt19937& rng, RandomCard& card, const std::string& path, int depth, int& serial) {
   card.folders.insert(path);
+  const std::string prefix = path.empty() ? "" : path + "/";
   std::set<std::string> used;
   int files = RandomBetween(rng, 0, 7);
   for (int i = 0; i < files; ++i) {
     std::string name = RandomPick(rng, kRandomFileNames);
     if (!used.insert(name).second) continue;
-    card.files[path + "/" + name] = UniqueContent(rng, name, serial++);
+    card.files[prefix + name] = UniqueContent(rng, name, serial++);
   }
   if (depth == 3) return;
   int folders = RandomBetween(rng, 0, depth == 0 ? 5 : 3);
   for (int i = 0; i < folders; ++i) {
     std::string name = RandomPick(rng, kRandomFolderNames);
     if (!used.insert(name).second) continue;
-    AddFolder(rng, card, path.empty() ? name : path + "/" + name, depth + 1, serial);
+    AddFolder(rng, card, prefix + name, depth + 1, serial);
   }
 }
 
@@ -75,10 +80,6 @@ RandomCard MakeRandomCard(uint32_t seed) {
   int serial = 0;
   AddFolder(rng, card, "", 0, serial);
   card.folders.erase("");
-  // Files directly in the root were added under "/name".
-  std::map<std::string, std::string> files;
-  for (auto& [path, content] : card.files) files[path[0] == '/' ? path.substr(1) : path] = content;
-  card.files = files;
   return card;
 }
 

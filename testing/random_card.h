@@ -24,8 +24,5 @@ struct RandomCard {
 // unique to it).
 RandomCard MakeRandomCard(uint32_t seed);
 
-extern const std::vector<std::string> kRandomFolderNames;
-extern const std::vector<std::string> kRandomFileNames;
-
 std::string RandomPick(std::mt19937& rng, const std::vector<std::string>& from);
 int RandomBetween(std::mt19937& rng, int low, int high);
