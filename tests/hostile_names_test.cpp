@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "tests/e2e_card.h"
@@ -14,53 +13,35 @@ namespace {
 
 namespace fs = std::filesystem;
 
-[[maybe_unused]] std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-[[maybe_unused]] void Write(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A '\' in a name is no separator: "..\x.mp3" on the card never reaches the
-// card's sibling x.mp3, and a folder "..\other" never pulls in the sibling
+// A '\' in a name is no separator: "..\<sibling>\x.mp3" on the card never
+// reaches the sibling card's x.mp3, nor a folder "..\<sibling>\other" its
 // folder. Such names, and names that are no UTF-8, are reported, left as
 // they are, and the run ends with status 1.
 TEST(HostileNames, NamesFatCannotHoldAreReportedAndNeverBecomePaths) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows makes no such names: it refuses them itself";
 #else
-  auto card = NewCard();
-  fs::path outside = card->root().parent_path() / (card->root().filename().string() + "-beside");
-  fs::create_directories(outside / "other");
-  Write(outside / "x.mp3", "outside");
-  Write(outside / "other" / "y.mp3", "outside too");
-  card->WriteFile("..\\x.mp3", "in");
-  card->WriteFile("A/a:b.mp3", "colon");
-  card->WriteFile("A/good.mp3", "good");
-  card->MakeDir("..\\other");
-  // Names that are no UTF-8 (Latin-1 bytes), made with the disk's bytes.
-  const fs::path root = card->root();
-  for (const char* folder : {"A/caf\xe9", "A/caf\xe8"}) {
-    fs::create_directories(root / std::string(folder));
-    Write(root / std::string(folder) / "t.mp3", folder);
-  }
-  fs::create_directories(root / "B");
-  Write(root / "B" / std::string("caf\xe9.mp3"), "latin-1");
-  ToolResult r = RunOn(*card, "go\n4\n");
+  TempCard card;
+  TempCard outside;
+  outside.WriteFile("x.mp3", "outside");
+  outside.WriteFile("other/y.mp3", "outside too");
+  const std::string up = "..\\" + outside.root().filename().string() + "\\";
+  // Names with '\' or ':', and names that are no UTF-8 (Latin-1 bytes).
+  const Snapshot files = {{up + "x.mp3", "in"},
+                          {"A/a:b.mp3", "colon"},
+                          {"A/caf\xe9/t.mp3", "e acute"},
+                          {"A/caf\xe8/t.mp3", "e grave"},
+                          {"B/caf\xe9.mp3", "latin-1"}};
+  for (const auto& [path, content] : files) card.WriteFile(path, content);
+  card.WriteFile("A/good.mp3", "good");
+  card.MakeDir(up + "other");
+  ToolResult r = RunOn(card, "go\n4\n");
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("名前にカードで使えない文字があるので名前変更しない"), std::string::npos)
       << r.output;
-  EXPECT_EQ(Read(outside / "x.mp3"), "outside");
-  EXPECT_EQ(Read(outside / "other" / "y.mp3"), "outside too");
-  EXPECT_EQ(card->ReadFile("..\\x.mp3"), "in");
-  EXPECT_EQ(card->ReadFile("A/a:b.mp3"), "colon");
-  EXPECT_EQ(Read(root / std::string("A/caf\xe9") / "t.mp3"), "A/caf\xe9");
-  EXPECT_EQ(Read(root / std::string("A/caf\xe8") / "t.mp3"), "A/caf\xe8");
-  EXPECT_EQ(Read(root / "B" / std::string("caf\xe9.mp3")), "latin-1");
-  EXPECT_TRUE(fs::is_directory(card->root() / "..\\other"));
-  fs::remove_all(outside);
+  EXPECT_EQ(outside.ReadFile("x.mp3") + outside.ReadFile("other/y.mp3"), "outsideoutside too");
+  for (const auto& [path, content] : files) EXPECT_EQ(card.ReadFile(path), content) << path;
+  EXPECT_TRUE(card.Exists(up + "other"));
 #endif
 }
 
