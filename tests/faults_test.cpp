@@ -1,26 +1,16 @@
 // Faults a card can hold, through the real binary: files the tool cannot
-// read, names code page 932 lacks, broken encodings, a temporary folder it
-// cannot use. Whatever happens, no file is lost or replaced, the run ends
-// with a clear line, and the exit status tells success from failure. (The
-// limits of the tables and files that cannot be written are tested at the
-// stage that meets them.)
+// read, names code page 932 lacks, broken encodings, work files it cannot
+// write. No file is lost, the run ends with a clear line and a true status.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 #include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "testing/fontx_builder.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
-#include "testing/temp_card.h"
-#include "testing/tool_runner.h"
 #include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
@@ -32,18 +22,16 @@ constexpr char kModel10Rule1[] = "go\n10\n1\n";
 const std::string kRenameByHand =
     "名前変更出来ないディレクトリまたはMP3ファイルについては手で名前変更すること!\n";
 
-// The title field (33 bytes at 85) of record r + 1 of a folder list, up to
-// its first zero byte.
-std::string FolderTitle(const std::string& list, int row, int recordSize = 512) {
-  std::string field = list.substr(static_cast<size_t>((row + 1) * recordSize + 85), 33);
+// The title field (33 bytes at 85) of folder record row + 1, to its first zero byte.
+std::string FolderTitle(const std::string& list, int row) {
+  std::string field = list.substr(static_cast<size_t>((row + 1) * 512 + 85), 33);
   return field.substr(0, field.find('\0'));
 }
 
 }  // namespace
 
-// Files the tag reader cannot read as an MP3: empty, a cut tag, a folder
-// named like an MP3, a pipe (opening it would wait forever) and a link to
-// nothing. The run finishes; only regular files become tracks.
+// Empty, a cut tag, a folder named like an MP3, a pipe (opening it would wait
+// forever), a link to nothing: the run finishes; only regular files are tracks.
 TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
 #ifdef _WIN32
   GTEST_SKIP() << "pipes and links on a card are POSIX's";
@@ -66,12 +54,10 @@ TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
   EXPECT_EQ(card.ReadFile("Songs/003.MP3/inside.txt"), "a folder named like a track");
   EXPECT_EQ(fs::symlink_status(card.root() / "Songs/004.MP3").type(), fs::file_type::fifo);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(card.root() / "Songs/005.MP3")));
-  // Tracks: the three regular files, titled by their old names.
   std::string list = card.ReadFile("Songs/SNDLST10.DAT");
   ASSERT_EQ(list.size(), 3u * 448);
-  EXPECT_EQ(list.substr(0, 7), "001.MP3");
-  EXPECT_EQ(list.substr(448, 7), "002.MP3");
-  EXPECT_EQ(list.substr(2 * 448, 7), "006.MP3");
+  EXPECT_EQ(list.substr(0, 7) + list.substr(448, 7) + list.substr(2 * 448, 7),
+            "001.MP3002.MP3006.MP3");
   // The folder 003.MP3 is a folder of the card like any other.
   std::string dirs = card.ReadFile("DIRLST10.DAT");
   ASSERT_EQ(dirs.size(), 4u * 512);
@@ -79,9 +65,8 @@ TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
 #endif
 }
 
-// Folder and file names with characters code page 932 lacks: the names on
-// the card change safely, the logs keep them exactly (UTF-16), and the
-// titles show '?' for each missing character.
+// Names with characters code page 932 lacks: renamed safely, kept exactly in
+// the logs (UTF-16), titled with '?' for each missing character.
 TEST(Faults, NamesOutsideCodePage932AreRenamedSafelyAndTitledWithQuestionMarks) {
   TempCard card;
   WriteTestFontSet();
@@ -128,9 +113,9 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
             std::vector<std::string>{"001.MP3\tx.mp3"});
 }
 
-// Logs and a display-name file with broken encodings: odd byte counts, lone
-// surrogates, a last line cut short, invalid Shift-JIS. They are read as far
-// as they make sense, and lines added to a cut log stay readable.
+// Logs and a display-name file with odd byte counts, lone surrogates, a last
+// line cut short, invalid Shift-JIS: read as far as they make sense, and
+// lines added to a cut log stay readable.
 TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   TempCard card;
   WriteTestFontSet();
@@ -153,17 +138,15 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   std::vector<std::string> lines = LogLines(card.ReadFile("A/RENFIL04.LOG"));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "003.MP3\tzz new.mp3");
-  // The new track's title came from the display-name file through the log
-  // line just added.
+  // The new track's title came from the display-name file through the new log line.
   std::string list = card.ReadFile("A/SNDLST10.DAT");
   ASSERT_EQ(list.size(), 3u * 448);
   EXPECT_EQ(list.substr(2 * 448 + 16, 8), ToCp932("新しい歌"));
   EXPECT_NE(FolderTitle(card.ReadFile("DIRLST10.DAT"), 1), "");
 }
 
-// The scan reads the folder tree from a listing in the temporary directory.
-// When that cannot be written, the catalogue would come out empty: the card
-// keeps the one it has, and the run says that it failed.
+// A temporary folder that cannot take the folder listing: the card keeps its
+// catalogue (it used to come out empty), and the run says that it failed.
 TEST(Faults, ATemporaryFolderThatCannotTakeTheWorkFilesLeavesTheCardAlone) {
   TempCard card;
   WriteTestFontSet();
@@ -207,11 +190,9 @@ bool RunWithFileListingBlocked(const TempCard& card, const std::string& input, T
 
 }  // namespace
 
-// A folder's file listing that cannot be written: the run ends with status
-// 1 and the card keeps its catalogue, where it used to get one without the
-// folder's tracks. New tracks' moves keep the run in its rename pass while
-// the test blocks the listing; a run on a machine too busy for that is
-// tried again on a new card.
+// A folder's file listing that cannot be written: status 1 and the card keeps
+// its catalogue (it used to lose the folder's tracks). New tracks' moves keep
+// the run busy while the test blocks the listing; a run too quick is retried.
 TEST(Faults, AFileListingThatCannotBeWrittenLeavesTheCatalogueAlone) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     TempCard card;
