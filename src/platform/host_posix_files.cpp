@@ -272,14 +272,15 @@ int HostReadFileHead(const char* path, void* buf, int size) {
   while (got < size) {
     ssize_t n = read(fd, static_cast<char*>(buf) + got, static_cast<size_t>(size - got));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) got = -1;  // a folder
     if (n <= 0) break;
     got += static_cast<int>(n);
     if (got < size) break;  // a file read short is at its end
   }
-  // A head shorter than asked must come from a regular file: a folder or a
-  // pipe gives less.
+  // Nothing read must come from a regular file, an empty one: a pipe
+  // without a writer gives nothing too.
   struct stat st;
-  if (got < size && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) got = -1;
+  if (got == 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) got = -1;
   close(fd);
   return got;
 }

@@ -134,7 +134,11 @@ std::FILE* OpenWorkFile(const char* path) {
   Resolve(wide, listed, false);
   if (listed.tooLong) return nullptr;
   unlink(listed.path);
-  return std::fopen(listed.path, "wbxe");
+  std::FILE* file = std::fopen(listed.path, "wbxe");
+  // One listing is written at a time, through a buffer of its own.
+  static char buffer[8192];
+  if (file != nullptr) std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
+  return file;
 }
 
 }  // namespace

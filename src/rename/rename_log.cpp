@@ -88,6 +88,10 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
     ConsolePrintf(kMsgLogOpenError, kFileLogName, folderPath);
     return false;
   }
+  // The stream's own buffer (it is closed before another log is read), so
+  // that it need not ask the system for a buffer size first.
+  static char buffer[8192];
+  std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
   LogReader reader;
   StartLogReader(reader, file);
   char16_t line[256];

@@ -203,6 +203,10 @@ uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
 uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* workFile) {
   std::FILE* listing = HostOpen(workFile, "rb");
   if (listing == nullptr) return 0;
+  // The stream's own buffer (it is closed before the next folder's
+  // listing), so that it need not ask the system for a buffer size first.
+  static char buffer[8192];
+  std::setvbuf(listing, buffer, _IOFBF, sizeof buffer);
 
   bool fromNames = false;
   int count = 0;
