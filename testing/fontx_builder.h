@@ -1,5 +1,4 @@
-// FONTX2 files for tests, and a test font set whose every pixel a test can
-// predict.
+// FONTX2 files for tests, and a test font set whose every pixel a test can predict.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +10,8 @@
 #include "driver/run_state.h"
 #include "font/font_set.h"
 
-// Row (0 = top) of code's glyph as its file bytes read big-endian: the
-// leftmost pixel in the top bit (bit 7 up to 8 pixels wide, else bit 15).
+// Row (0 = top) of code's glyph as its file bytes read big-endian: the leftmost pixel in the top
+// bit (bit 7 up to 8 pixels wide, else bit 15).
 using FontxRowFn = std::function<uint32_t(uint16_t code, int row)>;
 
 struct FontxDesign {
@@ -28,9 +27,8 @@ struct FontxDesign {
 // Header, block table (double-byte), then the glyphs block after block.
 std::vector<uint8_t> BuildFontx(const FontxDesign& design);
 
-// The seven files of the test font set. Double-byte fonts hold lead40..7E
-// and lead80..FC for the leads 0x81..84, 0x88..9F and 0xE0..EA (K6X8X.FNT:
-// 0x81..83); 0x817F, 0x8540 and 0xEB40 have no glyph.
+// The test font set. Double-byte fonts hold lead40..7E and lead80..FC for the leads 0x81..84,
+// 0x88..9F and 0xE0..EA (K6X8X.FNT: 0x81..83); 0x817F, 0x8540 and 0xEB40 have no glyph.
 enum TestFont {
   kTestFull16,   // MNLZN16X.TLF 16x16 double-byte
   kTestHalf16,   // MNLHN16X.TLF  8x16 single-byte
@@ -48,8 +46,7 @@ struct TestFontInfo {
 };
 
 const TestFontInfo& GetTestFontInfo(TestFont font);
-// Pixel (x, y) of code's glyph, a pattern of font, code and row; false
-// outside the glyph and for codes without one.
+// Pixel (x, y) of code's glyph; false outside the glyph and for codes without one.
 bool TestGlyphPixel(TestFont font, uint16_t code, int x, int y);
 
 std::vector<uint8_t> BuildTestFont(TestFont font);
@@ -57,8 +54,7 @@ std::vector<uint8_t> BuildTestFont(TestFont font);
 // Writes the set into "_FONT/" of the current directory, leaving out skip.
 void WriteTestFontSet(TestFont skip = kTestFontCount);
 
-// Font memory is never freed, as in the program: this keeps it reachable
-// for the leak checker once a test's RunState or FontRecord is gone.
+// Keeps font memory reachable for the leak checker (never freed, as in the program).
 void KeepFontMemory(const FontRecord& font);
 void KeepFontMemory(const RunState& state);
 

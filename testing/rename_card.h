@@ -1,5 +1,4 @@
-// Test helpers for the rename pass and the scan: temporary cards with a run
-// state whose work log is a temporary file, and the rename logs decoded.
+// Temporary cards with a run state (work log a temporary file) for the rename pass and the scan.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,9 +22,8 @@ class RenameCard : public TempCard {
   ~RenameCard();
 
   RunState& state() { return *state_; }
-  // Runs the pass on the card root as the driver gives it ("\" on POSIX,
-  // "C:\..." on Windows) or on a folder below it ("SUB\\"); returns what
-  // it printed (UTF-8).
+  // Runs the pass on the card root as the driver gives it ("\" on POSIX, "C:\..." on Windows) or on
+  // a folder below it ("SUB\\"); returns what it printed (UTF-8).
   std::string Run(const std::string& folder = "");
   // Units of the root's path in front of every card path (0 on POSIX).
   int RootUnits() const { return static_cast<int>(root_.size()) - 1; }
@@ -47,8 +45,7 @@ std::vector<std::string> SplitLines(const std::string& text);
 // A log's lines as UTF-8: UTF-16LE (after FF FE, if any) or UTF-8 after EF BB BF.
 std::vector<std::string> LogLines(const std::string& bytes);
 
-// For the library scan's tests: a TempCard, a RunState for one model and a
-// folder of its own for the work files.
+// For the library scan's tests: a TempCard, a RunState for one model and a work folder of its own.
 class ScanCard {
  public:
   explicit ScanCard(int model, int titleRule = 0);
@@ -61,11 +58,10 @@ class ScanCard {
   // The work log so far (code page 932, CR LF).
   std::string WorkLog() const { return WorkLogSoFar(state_->workLog); }
 
-  // A folder's path as the listing gives it ("\MUSIC\A" for "MUSIC/A" on
-  // POSIX; with the card root's drive and path before it on Windows).
+  // A folder's path as the listing gives it ("\MUSIC\A" for "MUSIC/A" on POSIX; with the card
+  // root's drive and path before it on Windows).
   static std::string ListedPath(const std::string& relativeUtf8);
-  // The part of a listed path before the card's folders, drive taken off:
-  // "" on POSIX, the card root's own path on Windows.
+  // What comes before the card's folders in a listed path, drive taken off ("" on POSIX).
   static std::string PathPrefix();
 
  private:

@@ -1,5 +1,4 @@
-// A fresh folder that is the current directory (the card's root) while the object lives;
-// paths use '/' and UTF-8.
+// A fresh folder, the current directory (the card's root) while it lives; paths use '/', UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +23,7 @@ class TempCard {
   bool Exists(const std::string& relative) const;
   // The file's bytes; empty when it cannot be read.
   std::string ReadFile(const std::string& relative) const;
-  // Every file and folder below the root, relative, sorted, folders
-  // ending in '/'.
+  // Every file and folder below the root, relative, sorted, folders ending in '/'.
   std::vector<std::string> Tree() const;
 
  private:
@@ -40,7 +38,5 @@ std::string FromCp932(const std::string& cp932);
 std::u16string ToUtf16(const std::string& utf8);
 std::string ToUtf8(const std::u16string& utf16);
 
-// Ends testing::internal::CaptureStdout() and gives the console output as
-// UTF-8: the host prints code page 932 text as UTF-8 on POSIX and as the
-// bytes themselves to a redirected Windows output.
+// Ends testing::internal::CaptureStdout() and gives the console output as UTF-8 on either host.
 std::string GetCapturedConsole();
