@@ -19,8 +19,7 @@ TEST(ParseLeadingNumber, ReadsLikeAtoi) {
   for (auto [text, number] : cases) EXPECT_EQ(ParseLeadingNumber(text), number) << text;
 }
 
-// A made-up image: a write-address record, a data record, a run record
-// and a start record.
+// A made-up image: a write-address record, a data record, a run record and a start record.
 constexpr uint16_t kMadeUp[] = {0x0007, 0x0001, 0x8030, 0x0006, 0x0002, 0x1234, 0xABCD,
                                 0x0006, 0x8006, 0x0000, 0x000A, 0x0001, 0x0050};
 

@@ -54,8 +54,7 @@ class FontFile : public testing::Test {
 };
 
 TEST_F(FontFile, TakesTheGlyphOfTheFirstBlockThatHoldsTheCodeInAnyBlockOrder) {
-  // An empty block, blocks out of order, one inside another, one across
-  // several high bytes.
+  // An empty block, blocks out of order, one inside another, one across several high bytes.
   ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1, AllLit,
                                    {{0x8400, 0x83FF}, {0x8240, 0x82FF}, {0x8140, 0x83FF},
                                     {0x8300, 0x8310}, {0x8800, 0x8800}}))),
@@ -124,8 +123,8 @@ TEST_F(FontFile, KeepsWhatATruncatedFileHoldsAndNoMore) {
   EXPECT_EQ(Slot(font, 0x8141), Runs(32, {{0, 16, 0xFF}}));
   EXPECT_EQ(Slot(font, 0x8143), Bytes(32, 0));  // blank, but there
 
-  // A block table cut inside its third entry: the cut blocks hold nothing (not even code 0);
-  // a block whose last code lies before its first is empty.
+  // A block table cut inside its third entry: the cut blocks hold nothing (not even code 0); a
+  // block whose last code lies before its first is empty.
   Bytes cut = BuildFontx(Design(
       16, 16, 1, AllLit, {{0xFFFF, 0}, {0x8140, 0x8140}, {0x8240, 0x8240}, {0x8340, 0x8340}}));
   cut.resize(18 + 8 + 2);

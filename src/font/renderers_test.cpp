@@ -121,8 +121,7 @@ TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
       {"AB\x93", 0, 100, " 全角フォントデータ見つからない (2,9300)\n"},
   };
   for (const auto& c : cases) {
-    std::memset(state->imagePlaneA, 0xEE, kImagePlaneBytes);
-    std::memset(state->imagePlaneB, 0xEE, kImagePlaneBytes);
+    FillPlanes();
     int32_t layout = -1, width = -1;
     testing::internal::CaptureStdout();
     MakeOLEDdataOfString(*state, c.text.c_str(), static_cast<int>(c.text.size()), layout, width);

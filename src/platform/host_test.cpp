@@ -185,10 +185,9 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   EXPECT_EQ(HostWriteFile(Card("\\DIR").c_str(), "x", 1), 1);
 }
 
-// The host may hold the names of the folder it read last. Whatever another
-// program changes meanwhile, unreported, a name it holds that is gone is
-// looked up again, a folder is found under its new name at once, and a
-// name made in another case is never written over.
+// The host may hold the names of the folder it read last. Whatever another program changes
+// meanwhile, unreported, a name it holds that is gone is looked up again, a folder is found under
+// its new name at once, and a name made in another case is never written over.
 TEST(HostHeldNames, LookupsNeverDependOnChangesBeingReported) {
   TempCard card;
   card.WriteFile("A/one.mp3", "1");
@@ -283,8 +282,7 @@ TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
     EXPECT_EQ(FromCp932(ToCp932(text)), text);
   }
   EXPECT_EQ(FromCp932("\xed\x40"), FromCp932("\xfa\x5c"));  // NEC-selected IBM = IBM's own
-  // (Characters code page 932 lacks become '?': the faults test holds that.)
-  // Bytes that are not code page 932.
+  // Bytes that are not code page 932 (characters it lacks become '?': the faults test holds that).
   EXPECT_EQ(FromCp932("\x81\x20" "a"), "? a");
   EXPECT_EQ(FromCp932("\x80\xa0\xfd"), "???");
   EXPECT_EQ(FromCp932("a\x82"), "a?");
@@ -318,8 +316,8 @@ TEST(HostText, NamesEqualIgnoringAsciiCaseOnlyInAsciiLetters) {
 }
 
 #if !defined(_WIN32)
-// Disk names in UTF-8 become UTF-16 whole or are reported cut, never split inside a character
-// (one beyond the first plane takes two units, or none).
+// Disk names in UTF-8 become UTF-16 whole or are reported cut, never split inside a character (one
+// beyond the first plane takes two units, or none).
 TEST(HostText, Utf8NamesBecomeUtf16WholeOrReportCut) {
   const struct {
     const char* utf8;

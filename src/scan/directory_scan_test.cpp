@@ -57,8 +57,8 @@ TEST(DirectoryScan, LeavesOutUnderscoreSystemAndTooLongFoldersAndHangsOrphansOnT
   EXPECT_EQ(out.find("FAKE"), std::string::npos) << out;
 }
 
-// (Parent titles and sort keys of old names are pinned by the expected
-// cards, the 32-byte cut by the folder rename log's test.)
+// (Parent titles and sort keys of old names are pinned by the expected cards, the 32-byte cut by
+// the folder rename log's test.)
 TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
   for (int model : {4, 8}) {
     ScanCard scan(model);
@@ -98,8 +98,8 @@ TEST(DirectoryScan, EmptyCardKeepsTheRootAndAnUnreadListingSaysSo) {
 }
 
 TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
-  // {title, key}: trail bytes in a..z and half-width katakana stay; a
-  // double-byte character at byte 31 keeps its lead byte alone.
+  // {title, key}: trail bytes in a..z and half-width katakana stay; a double-byte character at byte
+  // 31 keeps its lead byte alone.
   const std::string cases[][2] = {
       {"abc xyz-09 ABC", "ABC XYZ-09 ABC"},
       {"\203\141a\261b", "\203\141A\261B"},
@@ -113,10 +113,8 @@ TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
   }
 }
 
-// Folders that go away between the folder listing and their own track scan:
-// one removed, one replaced by a file of its name. Their rows are there
-// without tracks, their track lists are reported as not written, and the
-// file is left as it is.
+// Folders gone after the listing (one removed, one now a file) get rows without tracks and a line
+// each; the file is left alone.
 TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(2u);

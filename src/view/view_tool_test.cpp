@@ -1,5 +1,5 @@
-// cardprep-view as a user runs it, on cards the real cardprep prepared,
-// and its record readers and catalogue printer on spoilt card files.
+// cardprep-view as a user runs it, on cards the real cardprep prepared, and its record readers and
+// catalogue printer on spoilt card files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,15 +25,14 @@ void PutU16At(std::string& bytes, size_t offset, unsigned value) {
   bytes[offset + 1] = static_cast<char>(value >> 8);
 }
 
-// Offset of a field of row's record in DIRLST10.DAT (512-byte records
-// after the header). Rows: 0 root, 1 日本の歌, 2 Empty, 3 Jazz, 4 Rock,
-// 5 Jazz\Best, 6 Rock\Best.
+// Offset of a field of row's record in DIRLST10.DAT (512-byte records after the header). Rows: 0
+// root, 1 日本の歌, 2 Empty, 3 Jazz, 4 Rock, 5 Jazz\Best, 6 Rock\Best.
 size_t DirField(int row, size_t offset) { return (row + 1) * 512 + offset; }
 
 }  // namespace
 
-// What each card and each way of calling it gives: status and part of the
-// output (for model 10, every section of the catalogue).
+// What each card and each way of calling it gives: status and part of the output (for model 10,
+// every section of the catalogue).
 TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
   TempCard work;
   const fs::path empty = work.root() / "empty", bare = work.root() / "bare",
@@ -86,8 +85,7 @@ TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
   }
 }
 
-// A bad card file gives one clear line naming it, exit status 1, and no
-// report from the sanitizers.
+// A bad card file gives one clear line naming it, exit status 1, and no report from the sanitizers.
 TEST(ViewTool, BadCardFilesGiveClearLinesAndStatusOne) {
   struct Case {
     const char* file;
@@ -135,9 +133,8 @@ TEST(CardReader, CountsProblemsBeyondThoseItKeeps) {
   EXPECT_STREQ(problems.lines[kViewMaxProblems - 1], "problem 99");
   testing::internal::CaptureStdout();
   PrintProblems(problems);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_NE(out.find("error: problem 0\n"), std::string::npos);
-  EXPECT_NE(out.find("error: and 5 more problems\n"), std::string::npos);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(Has(out, "error: problem 0\n") && Has(out, "error: and 5 more problems\n")) << out;
 }
 
 TEST(CardReader, ControlBytesInCardTextArePrintedAsQuestionMarks) {
@@ -150,8 +147,8 @@ TEST(CardReader, ControlBytesInCardTextArePrintedAsQuestionMarks) {
   EXPECT_STREQ(out, "ABC");
 }
 
-// Spoilt link and count fields, or cut files, never make the reader or the
-// printer read past a record or loop.
+// Spoilt link and count fields, or cut files, never make the reader or the printer read past a
+// record or loop.
 TEST(CardReader, RandomlySpoiltFilesNeverCrashOrHang) {
   std::mt19937 random(12345);
   const char* files[] = {"DIRLST10.DAT", "INDEX10.DAT", "00001/SNDLST10.DAT", "HIST04.DAT"};
@@ -176,7 +173,6 @@ TEST(CardReader, RandomlySpoiltFilesNeverCrashOrHang) {
     testing::internal::CaptureStdout();
     PrintCatalogue(*card, *problems);
     PrintProblems(*problems);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Random play:"), std::string::npos) << round;
+    EXPECT_TRUE(Has(testing::internal::GetCapturedStdout(), "Random play:")) << round;
   }
 }
