@@ -1,6 +1,5 @@
-// Random cards of any names: a run, and a second one, keep every file with its
-// content, every changed name traces back through the logs, and the card only
-// gains the tool's own files.
+// Random cards of any names: a run, and a second one, keep every file with its content, every
+// changed name traces back through the logs, and the card only gains the tool's own files.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -38,8 +37,8 @@ class CardHistory {
  public:
   explicit CardHistory(const Snapshot& after) : after_(after) {}
 
-  // The path an entry had before the run, component by component: from a
-  // folder's RENDIR04.LOG, or the RENFIL04.LOG of the folder it lies in.
+  // The path an entry had before the run, component by component: from a folder's
+  // RENDIR04.LOG, or the RENFIL04.LOG of the folder it lies in.
   std::string Original(const std::string& path) const {
     std::string now;
     std::string before;
@@ -100,8 +99,7 @@ Snapshot MakeOnDisk(const RandomCard& plan, const TempCard& card) {
   return TakeSnapshot(card);
 }
 
-// What of the card before the run cannot be found on it now: every entry
-// is traced back, through the logs, to where it was before the run.
+// What of the card before the run cannot be found on it now, each entry traced back by the logs.
 std::string Untraced(const Snapshot& before, const TempCard& card) {
   Snapshot after = TakeSnapshot(card);
   CardHistory history(after);
@@ -138,11 +136,10 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
   }
 }
 
-// Names a card cannot hold, links in the places of the tool's files to files
-// beside the card, folders that cannot be listed, a nearly full card:
-// nothing beside the card changes, every file is kept and traced, no log
-// line holds a lost name, and status 1 comes exactly when the run printed
-// why.
+// Names a card cannot hold, links and hard links in the places of the tool's files to files
+// beside the card, folders that cannot be listed, a nearly full card: nothing beside the card
+// changes, every file is kept and traced, no log line holds a lost name, and status 1 comes
+// exactly when the run printed why.
 const std::vector<std::string> kHostileNames = {
     "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
 
@@ -190,7 +187,10 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     if (linked) {
       std::string target = (beside / "diary.txt").string();
       for (const char* tool : {"HIST04.DAT", "DIRLST04.DAT", "CARDPREP.LOG"}) {
-        if (RandomBetween(rng, 0, 1) == 0) symlink(target.c_str(), (card.root() / tool).c_str());
+        int how = RandomBetween(rng, 0, 2);  // a link, a hard link (on the same filesystem), none
+        std::error_code ec;
+        if (how == 0) fs::create_symlink(target, card.root() / tool, ec);
+        if (how == 1) fs::create_hard_link(target, card.root() / tool, ec);
       }
       if (!folders.empty() && !folders.front().empty()) {
         symlink(target.c_str(), (card.root() / fs::path(folders.front()) / "RENFIL04.LOG").c_str());
@@ -224,8 +224,7 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
   }
 }
 
-// Ctrl-C at moments spread over a whole run: every file is still there and
-// every changed name is in a log.
+// Ctrl-C at moments spread over a whole run: every file is still there, every changed name logged.
 TEST(DataSafety, InterruptedRunsKeepEveryFileAndLogEveryNameTheyChanged) {
   constexpr int kMoments = 10;
   for (uint32_t seed = 101; seed <= 102; ++seed) {
