@@ -1,9 +1,7 @@
-// cardprep-restore on cards that cardprep prepared: random cards of every
-// model, prepared once or twice with files added in between, come back as
-// exactly the tree they were, every name and every byte, the files of the
-// user's that bear names of cardprep's included; a restore stopped at any
-// moment (Ctrl-C or killed) and run again ends the same; a name that is
-// taken is reported and nothing is replaced.
+// cardprep-restore on prepared cards: random cards of every model, prepared
+// once or twice, come back exactly as they were (files of the user's named
+// like cardprep's included); a restore stopped at any moment and run again
+// ends the same; a name that is taken is reported and nothing is replaced.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -77,21 +75,14 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
   }
 }
 
-// Many moves, so that moments spread over a whole restore fall between
-// them, in folders renamed as well.
-RandomCard ManyMoves() {
-  RandomCard plan = MakeRandomCard(77);
-  plan.model = 4;
-  AddManyTracks(plan, 8, 250);
-  return plan;
-}
-
 void CopyCard(const TempCard& from, const TempCard& to) {
   fs::copy(from.root(), to.root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
-  RandomCard plan = ManyMoves();
+  RandomCard plan = MakeRandomCard(77);
+  plan.model = 4;
+  AddManyTracks(plan, 8, 250);  // moments spread over a restore fall between moves
   auto original = NewCard();
   WriteCard(plan, *original);
   Snapshot before = TakeSnapshot(*original);
