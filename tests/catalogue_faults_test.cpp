@@ -1,6 +1,5 @@
-// Catalogue files that cannot be written (as on a card that fills up): each
-// is reported, the run ends with status 1, and a later run with room
-// completes the card.
+// Catalogue files that cannot be written (as on a card that fills up): each is reported, the run
+// ends with status 1, and a later run with room completes the card.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,8 +14,7 @@ namespace {
 
 constexpr char kModel4[] = "go\n4\n";
 
-// Every file and folder below root with its bytes, but the work log (its
-// lines tell the runs apart).
+// Every file and folder below root with its bytes, but the work log (its lines tell runs apart).
 [[maybe_unused]] Snapshot FilesBelow(const fs::path& root) {
   Snapshot files = TakeSnapshot(root);
   files.erase("CARDPREP.LOG");
@@ -43,10 +41,9 @@ TEST(CatalogueFaults, ACardThatCouldNotBeWrittenEndsWithStatus1AndTheNextRunComp
   EXPECT_EQ(card.ReadFile("S/SNDLST04.DAT").substr(0, 7), "001.MP3");
 }
 
-// A card that fills up while its catalogue is written: the run ends with
-// status 1 and a line that says why, and a later run with room writes every
-// file as a run with room from the start did, volume files cut short
-// included. The card is a small memory filesystem of its own.
+// A card (a small memory filesystem) that fills up while its catalogue is written: status 1 and
+// a line that says why; a later run with room writes every file as a run with room from the
+// start did, volume files cut short included.
 TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomCompletesIt) {
 #ifdef _WIN32
   GTEST_SKIP() << "Wine gives no filesystem of the test's own to fill";

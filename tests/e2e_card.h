@@ -36,9 +36,8 @@ inline long MicrosecondsSince(std::chrono::steady_clock::time_point start) {
                                .count());
 }
 
-// Relative path (UTF-8, '/') to content; folders map to "<folder>",
-// anything else that is no regular file (a pipe, a link) to "<other>" and
-// is never opened.
+// Relative path (UTF-8, '/') to content: "<folder>" for a folder, "<other>"
+// for anything else that is no regular file (a pipe, a link: never opened).
 using Snapshot = std::map<std::string, std::string>;
 
 inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
@@ -96,9 +95,8 @@ inline std::string Answers(const RandomCard& plan) {
   return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
 }
 
-// Runs the tool on the card (with a temporary folder of its own). With
-// interruptAfterUs >= 0 it gets SIGINT that many microseconds after it
-// started (POSIX only).
+// Runs the tool on the card, interrupted (SIGINT, POSIX only) after that
+// many microseconds when interruptAfterUs >= 0.
 inline ToolResult RunOn(const TempCard& card, const std::string& input,
                         long interruptAfterUs = -1) {
   return RunCardprep(card.root().string(), input, interruptAfterUs);
@@ -110,8 +108,8 @@ inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
 }
 
 #ifndef _WIN32
-// Root reads any folder: a test of folders that cannot be read runs the
-// tool as this user when it runs as root.
+// Root reads any folder: a test of folders that cannot be read runs the tool
+// as kNobody when it runs as root.
 inline constexpr uid_t kNobody = 65534;
 inline ToolResult AsNobody(std::vector<std::string> args, const std::string& dir,
                            const std::string& input) {

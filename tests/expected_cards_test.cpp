@@ -29,8 +29,7 @@ std::string Titled(const std::string& cp932, int version = 3) {
 void MakeSampleCard(const TempCard& card, int model) {
   const std::string japan = model >= 8 ? "日本の歌" : "Nihon no Uta";
   card.WriteFile(japan + "/My Song.mp3", Titled("Song A", 2));
-  // A display title comes before the tag (and on models 4 and 6 one of
-  // double-byte characters leaves the short name, not the tag).
+  // A display title comes before the tag (on models 4 and 6 one of double-byte characters: no).
   card.WriteFile(japan + "/Other Song.mp3", Titled("Tag Two"));
   card.WriteFile(japan + "/表示名04.txt", ToCp932("Other Song.mp3\t\tもう一つの歌\r\n"));
   card.WriteFile("Jazz/Blue.mp3", Titled("Take Five"));
@@ -49,8 +48,8 @@ void MakeSampleCard(const TempCard& card, int model) {
   card.WriteFile("Bach/cover.jpg", "not a track");
   // A track that kept its name has no old name to look up a display title by.
   card.WriteFile("Bach/表示名04.txt", "001.MP3\tNot for a kept name\r\n");
-  // Tracks are numbered in plain code unit order; one that bears its number
-  // in another case keeps its name, and a numbered one may move on.
+  // Tracks are numbered in code unit order; one bearing its number in another case keeps its
+  // name, and a numbered one may move on.
   for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", "Z.mp3", "1 one.mp3", "日本.mp3"}) {
     card.WriteFile(std::string("Order/") + name, Mp3({}));
   }
