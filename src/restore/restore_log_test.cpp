@@ -1,6 +1,5 @@
-// Restore's reading and rewriting of the rename logs: which lines name a
-// move, logs that do not fit, and a rewrite cut short at any point, which
-// the next run sorts out without losing a line.
+// Restore's reading and rewriting of the rename logs: which lines name a move, logs that do not
+// fit, and a rewrite cut short at any point, which the next run sorts out without losing a line.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -72,24 +71,23 @@ TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
   std::string kept = Utf16Log("001.MP3\ta.mp3\n") + Utf16Log("003.MP3\tcut").substr(2);
   EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);  // the cut line still without its end
   EXPECT_FALSE(card.Exists("F/RENFIL04.NEW"));
-
+  auto recover = [] {
+    HostForgetFolderNames();  // the test changes the card behind the host's back
+    return RecoverFileLog(u"F");
+  };
   // Stopped with the side file written and the old log still there: the
   // old log holds every line not undone, the side file goes.
   card.WriteFile("F/RENFIL04.NEW", Utf16Log("001.MP3\ta.mp3\n").substr(0, 9));
-  HostForgetFolderNames();  // the test changes the card behind the host's back
-  ASSERT_TRUE(RecoverFileLog(u"F"));
+  ASSERT_TRUE(recover());
   EXPECT_FALSE(card.Exists("F/RENFIL04.NEW"));
   EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
   // Stopped after the old log went: the side file is the log.
   std::filesystem::rename(card.root() / "F" / "RENFIL04.LOG", card.root() / "F" / "RENFIL04.NEW");
-  HostForgetFolderNames();
-  ASSERT_TRUE(RecoverFileLog(u"F"));
+  ASSERT_TRUE(recover());
   EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
-  // A file of the user's of that name is no side file: it stays, and no
-  // rewrite takes its place.
+  // A file of the user's of that name is no side file: it stays, no rewrite takes its place.
   card.WriteFile("F/RENFIL04.NEW", "my notes");
-  HostForgetFolderNames();
-  EXPECT_FALSE(RecoverFileLog(u"F"));
+  EXPECT_FALSE(recover());
   EXPECT_EQ(card.ReadFile("F/RENFIL04.NEW"), "my notes");
 
   for (int i = 0; i < log->count; ++i) log->undone[i] = true;
