@@ -7,20 +7,9 @@
 # telling the program how many processes share that console.
 #
 #   tests/console_wait_test.sh CARDPREP.EXE
-set -uo pipefail
-repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/wine_test_lib.sh"
 exe=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export LANG=C.UTF-8
-failures=0
 wait_line='終了するには Enter キーを押してください (Press Enter to close this window)'
-
-fail() {
-  echo "FAILED: $1"
-  sed 's/^/    | /' "$2"
-  failures=$((failures + 1))
-}
 
 # check NAME PROCESSES TYPED STATUS WAITS [in|out]: runs cardprep.exe on a
 # fresh card with TYPED typed into its terminal (\r is Enter), which then
@@ -38,13 +27,9 @@ check() {
     in) printf '%b' "$typed" | tr '\r' '\n' >"$work/$name.in"; command+=" <'$work/$name.in'"; typed="" ;;
     out) command+=" >'$work/$name.redirected'" ;;
   esac
-  local got=0
-  for try in 1 2; do  # Wine now and then fails to start a program (see scripts/test)
-    timeout 20 script -qec "$command" /dev/null \
-      < <(sleep 2; printf '%b' "$typed"; sleep 30) >"$work/$name.out" 2>&1
-    got=$?
-    grep -q 'wine client error:' "$work/$name.out" || break
-  done
+  retry "$work/$name.out" \
+    'timeout 20 script -qec "$command" /dev/null < <(sleep 2; printf "%b" "$typed"; sleep 30)'
+  local got=$?
   [[ ! -f "$work/$name.redirected" ]] || cat "$work/$name.redirected" >>"$work/$name.out"
   if ((got != status)); then
     fail "$name: exit status $got, not $status" "$work/$name.out"
@@ -68,9 +53,4 @@ check console-shared 2 'no\r' 0 0
 check input-redirected 1 'no\r' 0 0 in
 check output-redirected 1 'no\r' 0 0 out
 check finished-input-redirected 1 'go\r4\r' 0 0 in
-
-if ((failures)); then
-  echo "$failures failed, 0 passed"
-  exit 1
-fi
-echo "The double-click wait: all cases passed."
+finish "The double-click wait: all cases passed."

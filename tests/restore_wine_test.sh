@@ -5,26 +5,16 @@
 # exactly the tree it was, fonts and files of the user's included.
 #
 #   tests/restore_wine_test.sh CARDPREP.EXE CARDPREP-RESTORE.EXE WRITE_TEST_FONTS.EXE
-set -uo pipefail
-repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/wine_test_lib.sh"
 cardprep=$(realpath "$1")
 restore=$(realpath "$2")
 fonts=$(realpath "$3")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export LANG=C.UTF-8
-failures=0
 
-# wine CARD PROGRAM [ARGS...] < input: the program with CARD as drive R:.
+# wine CARD INPUT PROGRAM [ARGS...]: the program with CARD as drive R:.
 wine() {
-  local card=$1 input
-  shift
-  input=$(cat)
-  for try in 1 2; do  # Wine now and then fails to start a program (see scripts/test)
-    printf '%b' "$input" | "$repo/scripts/wine-run" --drive R "$card" -- "$@" >"$card.out" 2>&1
-    local status=$?
-    grep -q 'wine client error:' "$card.out" || return $status
-  done
+  local card=$1 input=$2
+  shift 2
+  retry "$card.out" 'printf "%b" "$input" | "$repo/scripts/wine-run" --drive R "$card" -- "$@"' "$@"
 }
 
 # A card of names of every kind: Japanese, case variants, long names, a
@@ -59,24 +49,22 @@ check() {
   local card=$work/$name
   mkdir -p "$card"
   make_card "$card"
-  if ((model >= 8)); then
-    wine "$card" "$fonts" </dev/null
-  fi
+  ((model >= 8)) && wine "$card" "" "$fonts"
   local answers="go\n$model\n"
   ((model >= 8)) && answers+="0\n"
   cp -a "$card" "$card.orig"
   if ((runs == 2)); then
-    printf '%b' "$answers" | wine "$card" "$cardprep"
+    wine "$card" "$answers" "$cardprep"
     add_files "$card"
     add_files "$card.orig"
   fi
-  printf '%b' "$answers" | wine "$card" "$cardprep"
+  wine "$card" "$answers" "$cardprep"
   cp "$card.out" "$card.prepared.out"
   if diff -r -q "$card.orig" "$card" >/dev/null; then
     fail "$name: cardprep.exe changed nothing" "$card.prepared.out"
     return
   fi
-  printf 'go\n' | wine "$card" "$restore" --remove-catalogue
+  wine "$card" 'go\n' "$restore" --remove-catalogue
   local status=$?
   if ((status != 0)); then
     fail "$name: cardprep-restore.exe ended with status $status" "$card.out"
@@ -87,19 +75,8 @@ check() {
   fi
 }
 
-fail() {
-  echo "FAILED: $1"
-  sed 's/^/    | /' "$2"
-  failures=$((failures + 1))
-}
-
 check model4 4 1  # a Japanese folder name cannot be renamed for model 4: a failed run
 check model10 10 1
 check model8-two-runs 8 2
 check model12-two-runs 12 2
-
-if ((failures)); then
-  echo "$failures failed"
-  exit 1
-fi
-echo "cardprep-restore.exe gave every card back as it was."
+finish "cardprep-restore.exe gave every card back as it was."
