@@ -9,12 +9,25 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string_view>
 
 #include "testing/tool_runner.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The strings as a null-ended array of pointers into them.
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workingDir, const std::string& input, long interruptAfterUs,
@@ -29,10 +42,7 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   if (tempDir.empty()) fs::create_directories(tmpDir);
   fs::path inPath = base.string() + ".in";
   fs::path outPath = base.string() + ".out";
-  {
-    std::ofstream in(inPath, std::ios::binary);
-    in << input;
-  }
+  std::ofstream(inPath, std::ios::binary) << input;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
@@ -40,24 +50,15 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
 
-  std::vector<std::string> argvStore;
-  argvStore.push_back(program);
-  for (const auto& a : args) argvStore.push_back(a);
-  std::vector<char*> argv;
-  for (auto& a : argvStore) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  std::vector<std::string> envStore;
+  std::vector<std::string> argvStore = args;
+  argvStore.insert(argvStore.begin(), program);
+  std::vector<std::string> envStore = {"TMPDIR=" + tmpDir.string()};
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string(*e).rfind("TMPDIR=", 0) != 0) envStore.push_back(*e);
+    if (!std::string_view(*e).starts_with("TMPDIR=")) envStore.push_back(*e);
   }
-  envStore.push_back("TMPDIR=" + tmpDir.string());
-  std::vector<char*> envp;
-  for (auto& e : envStore) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
   pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(argvStore).data(),
+                  Pointers(envStore).data()) == 0) {
     if (interruptAfterUs >= 0) {
       timespec wait = {interruptAfterUs / 1000000, (interruptAfterUs % 1000000) * 1000};
       nanosleep(&wait, nullptr);
@@ -71,7 +72,6 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   posix_spawn_file_actions_destroy(&actions);
   std::ifstream out(outPath, std::ios::binary);
   result.output.assign(std::istreambuf_iterator<char>(out), std::istreambuf_iterator<char>());
-  out.close();
   std::error_code ec;
   fs::remove(inPath, ec);
   fs::remove(outPath, ec);

@@ -11,10 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// On Windows a card's folder paths count from its drive's root, and the
-// player takes at most 47 bytes of them: test cards (made in the temporary
-// folder) go to a short folder at that drive's root instead of the deep
-// one of the user's profile.
+// A card's folder paths count from its drive's root, and the player takes at most 47 bytes of
+// them: test cards go to a short folder at the drive's root, not deep in the user's profile.
 [[maybe_unused]] const bool shortTempFolder = [] {
   wchar_t temp[MAX_PATH + 1];
   DWORD n = GetTempPathW(MAX_PATH + 1, temp);
@@ -33,8 +31,7 @@ std::wstring Widen(const std::string& utf8) {
   return out;
 }
 
-// A program path from a cross build is a Unix one ("/..."); under Wine the
-// Unix root is drive Z:, whatever the current drive.
+// A program path from a cross build is a Unix one ("/..."): under Wine that root is drive Z:.
 std::wstring ProgramPath(const std::string& program) {
   std::wstring path = Widen(program);
   if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
@@ -61,8 +58,7 @@ void AppendArgument(std::wstring& line, const std::wstring& arg) {
   line += L'"';
 }
 
-// This process's environment with TMP and TEMP set to tempDir, as a block
-// for CreateProcessW.
+// This process's environment with TMP and TEMP set to tempDir, a block for CreateProcessW.
 std::wstring EnvironmentWithTemp(const std::wstring& tempDir) {
   std::wstring block;
   wchar_t* all = GetEnvironmentStringsW();
@@ -122,9 +118,8 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
                                 Widen(workingDir).c_str(), &startup, &process);
   CloseHandle(inRead);
   CloseHandle(outWrite);
-  // The output is read while it comes, and what is left once the process
-  // has ended: another process that holds the pipe's end (a console host)
-  // must not keep the run waiting.
+  // The output is read while it comes and once the process has ended: another process that
+  // holds the pipe's end (a console host) must not keep the run waiting.
   if (started) {
     const ULONGLONG killAt = GetTickCount64() + static_cast<ULONGLONG>(interruptAfterUs / 1000);
     bool killed = false;
