@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 
-
 namespace {
 
 using Blocks = std::vector<std::pair<uint16_t, uint16_t>>;
@@ -15,13 +14,6 @@ constexpr TestFontInfo kTestFonts[kTestFontCount] = {
 };
 
 int BytesPerRow(int width) { return width > 8 ? (width + 7) / 8 : 1; }
-
-void PushGlyph(std::vector<uint8_t>& out, const FontxDesign& design, uint16_t code) {
-  for (int row = 0; row < design.height; ++row) {
-    uint32_t value = design.rows ? design.rows(code, row) : 0;
-    for (int i = BytesPerRow(design.width) - 1; i >= 0; --i) out.push_back(value >> (8 * i));
-  }
-}
 
 // lead40..lead7E and lead80..leadFC for every lead byte of the ranges.
 Blocks MakeBlocks(std::initializer_list<std::pair<int, int>> leadRanges) {
@@ -67,7 +59,12 @@ std::vector<uint8_t> BuildFontx(const FontxDesign& design) {
     }
   }
   for (auto [first, last] : blocks) {
-    for (int code = first; code <= last; ++code) PushGlyph(out, design, code);
+    for (int code = first; code <= last; ++code) {
+      for (int row = 0; row < design.height; ++row) {
+        uint32_t value = design.rows ? design.rows(code, row) : 0;
+        for (int i = BytesPerRow(design.width) - 1; i >= 0; --i) out.push_back(value >> (8 * i));
+      }
+    }
   }
   return out;
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <tuple>
 
-#include "driver/run_state.h"
 #include "platform/host.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"

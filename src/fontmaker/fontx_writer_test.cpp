@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
 #include "font/font_file.h"
 #include "font_output.h"
 #include "platform/host.h"
@@ -15,20 +14,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-BitmapGlyph GlyphWithRows(std::initializer_list<uint16_t> rows) {
-  BitmapGlyph glyph;
-  int y = 0;
-  for (uint16_t row : rows) glyph.rows[y++] = row;
-  return glyph;
-}
-
-Bytes Encode(const BitmapFont& font) {
-  Bytes out;
-  std::string error;
-  EXPECT_TRUE(EncodeFontx(font, out, error)) << error;
-  return out;
-}
 
 TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
   const BitmapFont fonts[] = {{"", 9, 16, false, {}},          {"", 17, 16, true, {{0x8140, {}}}},
@@ -48,9 +33,12 @@ TEST(EncodeFontx, JoinedBlocksReadBackThroughTheCardsReader) {
   TempCard card;
   BitmapFont font{"", 8, 8, true, {}};
   for (int code = 0x8140; code < 0x8140 + 600; code += 2) {
-    font.glyphs[static_cast<uint16_t>(code)] = GlyphWithRows({0xFF00});
+    font.glyphs[static_cast<uint16_t>(code)].rows[0] = 0xFF00;
   }
-  card.WriteFile("TEST.FNT", Encode(font));
+  Bytes bytes;
+  std::string error;
+  ASSERT_TRUE(EncodeFontx(font, bytes, error)) << error;
+  card.WriteFile("TEST.FNT", bytes);
   FontRecord read{};
   ASSERT_EQ(GetFontMetrics(HostOpen("TEST.FNT", "rb"), read, "TEST.FNT"), 1);
   KeepFontMemory(read);

@@ -62,15 +62,16 @@ TEST(DisplayNameFile, KeepsFirst256RowsCutsLongColumnsAndNeverSplitsALongLine) {
 
 class TagTitle : public testing::Test {
  protected:
-  // The title read from A/001.MP3 holding the bytes; checks that the work
-  // log got the no-title line exactly when the title is empty.
+  // The title read from A/001.MP3 holding the bytes; the work log says when it is empty.
   std::string Read(const std::vector<uint8_t>& bytes) {
     scan_.card().WriteFile("A/001.MP3", bytes);
     char title[257];
     std::memset(title, 'x', sizeof title);
     ReadTagTitle(scan_.state(), ScanCard::ListedPath("A").c_str(), "001.MP3", title);
     EXPECT_LE(std::strlen(title), 256u);
-    EXPECT_EQ(NewLog(), title[0] == 0 ? NoTitleLine() : "") << title;
+    const std::string noTitle =
+        ToCp932("MP3のタグから曲名不明　") + ScanCard::ListedPath("A") + "\r\n";
+    EXPECT_EQ(NewLog(), title[0] == 0 ? noTitle : "") << title;
     return title;
   }
   std::string NewLog() {
@@ -78,9 +79,6 @@ class TagTitle : public testing::Test {
     std::string fresh = log.substr(logSeen_);
     logSeen_ = log.size();
     return fresh;
-  }
-  static std::string NoTitleLine() {
-    return ToCp932("MP3のタグから曲名不明　") + ScanCard::ListedPath("A") + "\r\n";
   }
 
   ScanCard scan_{10};

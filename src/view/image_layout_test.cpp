@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -20,12 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::unique_ptr<PixelGrid> NewGrid() { return std::make_unique<PixelGrid>(); }
-
-std::string Name(const char* format, int a, int b = 0) {
-  char name[64];
-  std::snprintf(name, sizeof name, format, a, b);
-  return name;
-}
 
 // The display pixels a picture shows.
 void PictureGrid(const PngPicture& picture, PixelGrid& grid) {
@@ -64,7 +57,8 @@ TEST(CardPictures, ShowTheDisplayImagesOfTheCardPixelForPixel) {
     const fs::path dir = pictures.root() / std::to_string(model);
     ToolResult r = RunView(PreparedCard(model), {"--png", dir.string()});
     ASSERT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find(Name("Pictures: %d PNG files", count)), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Pictures: " + std::to_string(count) + " PNG files"), std::string::npos)
+        << r.output;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), count);
   }
   const char* jazz = "Jazz";
