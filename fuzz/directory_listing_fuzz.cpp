@@ -1,6 +1,4 @@
-// The directory scan reading a folder listing (DIRLSTWK.TXT) of fuzz bytes on a small card (byte 0
-// chooses the model and the title rule), then the stages that read the directory table it leaves:
-// the random play order, the folder list and the index.
+// The directory scan on a fuzz folder listing, then the random order, folder list and index.
 #include <cstdint>
 #include <cstring>
 #include <filesystem>

@@ -1,5 +1,4 @@
-// The track scan reading a file listing (FILLSTWK.TXT) of fuzz bytes (byte 0 chooses the model
-// and the title rule) for a folder that holds a few tracks, a rename log and a display-name file.
+// The track scan on a fuzz file listing for a folder of tracks, a rename log and display names.
 #include <cstdint>
 #include <filesystem>
 #include <string>

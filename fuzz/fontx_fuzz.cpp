@@ -1,5 +1,4 @@
-// The FONTX2 reader on fuzz bytes; a font it accepts goes into every slot and is drawn with by all
-// the renderers and the image writers that take glyphs straight from the slots.
+// The FONTX2 reader on fuzz bytes; a font it takes is drawn with by every renderer and writer.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

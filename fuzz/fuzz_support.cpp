@@ -64,12 +64,10 @@ void MakeCardFolder(const char* hostPath) {
   if (ec) FuzzFail(hostPath, __FILE__, __LINE__);
 }
 
-// The fuzz bytes as a listing kept inside the private card (the scans write into every folder it
-// names): a component ".." and any '/' become harmless.
+// The fuzz bytes as a listing kept inside the private card: ".." components and '/' made harmless.
 std::string ConfineListing(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
-  // Every '\' byte counts as a separator here, even the second byte of a double-byte character:
-  // that finds more ".." than the host would, never fewer.
+  // Every '\' byte counts as a separator, even a trail byte: more ".." than the host finds.
   for (size_t i = 0; i + 1 < size; ++i) {
     bool starts = i == 0 || IsComponentEnd(data[i - 1]);
     bool ends = i + 2 == size || IsComponentEnd(data[i + 2]);

@@ -7,8 +7,7 @@
 
 struct RunState;
 
-// A fresh folder below the temporary directory as the current directory (the card's root), with
-// an empty folder F, standard output to /dev/null; returns its path, ending with '/'.
+// Enters a fresh card folder (holding F) in the temporary folder, stdout to /dev/null; its path/.
 const std::string& EnterPrivateCard(const char* harness);
 
 // Writes bytes to a card path ("\F\RENFIL04.LOG", code page 932) through the host.

@@ -1,5 +1,4 @@
-// cardprep-restore's rename log readers on fuzz bytes: a RENFIL04.LOG read, its lines split,
-// written back and read again as the same lines; the same bytes as a RENDIR04.LOG.
+// cardprep-restore's log readers on fuzz bytes; a RENFIL04.LOG also rewritten and read back.
 #include <cstdint>
 #include <memory>
 

@@ -33,8 +33,7 @@ const Blocks& BlocksOf(TestFont font) {
   return font == kTestFull6x8 ? small : full;
 }
 
-// A well-mixed value of font, code and row (MurmurHash3's finaliser); bit
-// x is the pixel in column x.
+// A well-mixed value of font, code and row (MurmurHash3's finaliser); bit x is column x.
 uint32_t RowBits(TestFont font, uint16_t code, int row) {
   uint32_t h = code * 0x9E3779B1u ^ (font + 1u) * 0x85EBCA77u ^ (row + 1u) * 0xC2B2AE3Du;
   h = (h ^ (h >> 16)) * 0x85EBCA6Bu;

@@ -20,14 +20,12 @@ inline Id3Frame Id3TextFrame(const std::string& id, const std::vector<uint8_t>& 
 // Encoding 0 text (the bytes as given), with a zero byte when terminated.
 std::vector<uint8_t> Latin1Text(const std::string& bytes, bool terminated = true);
 
-// Encoding 1 text: UTF-16 little-endian after FF FE, big-endian after FE FF,
-// little-endian without a mark; a zero unit when terminated.
+// Encoding 1 text: UTF-16LE after FF FE, BE after FE FF, LE unmarked; a zero unit if terminated.
 enum class Bom { kLittleEndian, kBigEndian, kNone };
 std::vector<uint8_t> Utf16Text(const std::u16string& text, Bom bom = Bom::kLittleEndian,
                                bool terminated = true);
 
-// A tag of any major version: 10-byte header with syncsafe size, frames with
-// 6-byte headers for version 2 and 10-byte ones otherwise, 16 zero bytes.
+// A tag of a major version: syncsafe size, 6-byte frame headers for 2 (else 10), 16 zero bytes.
 std::vector<uint8_t> BuildId3(uint8_t major, const std::vector<Id3Frame>& frames);
 inline std::vector<uint8_t> BuildId3v22(const std::vector<Id3Frame>& f) { return BuildId3(2, f); }
 inline std::vector<uint8_t> BuildId3v23(const std::vector<Id3Frame>& f) { return BuildId3(3, f); }

@@ -87,8 +87,7 @@ ScanCard::~ScanCard() {
 
 namespace {
 
-// The current directory with its drive on Windows ("C:\Temp\card"); "" on
-// POSIX, where the listing starts at the card root.
+// The current directory with its drive on Windows ("C:\Temp\card"); "" on POSIX.
 std::string ListingRoot() {
   char cwd[260] = {};
   HostGetCurrentDirectory(cwd, sizeof cwd);

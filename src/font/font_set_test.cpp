@@ -11,8 +11,7 @@
 
 namespace {
 
-// What each slot holds is pinned by the renderer tests, which draw from all
-// of them; the size limits of a font by the font file tests.
+// (Slot contents are pinned by the renderer tests, a font's size limits by the font file tests.)
 TEST(LoadFonts, StopsAtTheFirstMissingOrBadFileWithItsLines) {
   const struct {
     TestFont font;      // kTestFontCount: none

@@ -11,8 +11,7 @@
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
-// The images of whole titles are pinned by the expected cards; here the cuts
-// at the edges of the images, and that nothing is written past them.
+// Whole title images are pinned by the expected cards; here the cuts at the images' edges.
 namespace {
 
 // count distinct full-width characters (kanji and kana), two bytes each.
@@ -32,8 +31,7 @@ class Renderers : public testing::Test {
   void FillPlanes() {
     for (uint8_t* plane : planes) std::memset(plane, 0xEE, kImagePlaneBytes);
   }
-  // The three pages of text drawn two-line with the capacity; the bytes
-  // past it must stay as they were.
+  // The three pages of text drawn two-line; the bytes past the capacity stay as they were.
   std::string TwoLine(const std::string& text, int capacity, int expectedResult) {
     FillPlanes();
     testing::internal::CaptureStdout();
@@ -96,8 +94,7 @@ TEST_F(Renderers, HalfWidthImageIsSixColumnsPerByteUpTo512) {
   }
 }
 
-// The images themselves are pinned by the expected cards, whose titles take
-// every layout; here the choice of layout and width at every length.
+// The images are pinned by the expected cards; here the layout and width at every length.
 TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
   const std::string sixKanji = "\x93\xFA\x96\x7B\x82\xCC\x89\xCC\x82\xA0\x82\xA2";  // 日本の歌あい
   const struct {
@@ -137,8 +134,7 @@ TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
   }
 }
 
-// Without fonts every half-width character is a missing glyph, which only
-// the OLED and half-width images report.
+// Without fonts only the OLED and half-width images report the missing half-width glyphs.
 TEST(RenderersWithoutFonts, DrawNothingAndReportMissingHalfWidthGlyphs) {
   auto state = std::make_unique<RunState>();
   std::memset(state->imagePlaneA, 0xEE, kImagePlaneBytes);

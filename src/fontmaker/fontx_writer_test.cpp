@@ -27,8 +27,7 @@ TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
   }
 }
 
-// Past 255 runs, gaps are joined into blocks: the reader takes the file and
-// the joined codes read back blank.
+// Past 255 runs, gaps are joined into blocks that the card's reader takes, blank.
 TEST(EncodeFontx, JoinedBlocksReadBackThroughTheCardsReader) {
   TempCard card;
   BitmapFont font{"", 8, 8, true, {}};

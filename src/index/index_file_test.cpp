@@ -64,8 +64,7 @@ class IndexFile : public testing::Test {
 };
 
 TEST(CompareSortKeys, PutsBwvAfterOtherBKeysAndOrdersShiftJisCharacters) {
-  // Half-width katakana (0xB1) before a double-byte character; a trail byte is part of its
-  // character.
+  // Half-width katakana (0xB1) before a double-byte character; a trail byte belongs to it.
   const std::pair<const char*, const char*> ordered[] = {
       {"BWX", "BWV 1001"}, {"BZ", "BWV 1"},       {"BWV 1", "C"},      {"AB", "ABC"},
       {"\xB1", "\x88\x9F"}, {"\x88\x9F", "\x88\xA0"}, {"\x83", "\x83" "A"}};
@@ -76,8 +75,7 @@ TEST(CompareSortKeys, PutsBwvAfterOtherBKeysAndOrdersShiftJisCharacters) {
   EXPECT_EQ(Compare("ABC", "ABC"), 0);
 }
 
-// Parent titles are pinned by the expected cards; here namesakes enough
-// for an unstable sort to reorder them, and the table left as it was.
+// Namesakes enough for an unstable sort to reorder them; the directory table left as it was.
 TEST_F(IndexFile, NamesakesKeepRowOrderAndTheTableStaysUnchanged) {
   for (int i = 0; i < 40; ++i) Add(i % 2 ? "Same" : "SAME", 1, std::to_string(i));
   Build();

@@ -22,8 +22,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// A card path ("\A\B", UTF-8) as the stages write it (after the current directory without its
-// trailing backslash on Windows, alone on POSIX), code page 932 or UTF-16.
+// A card path ("\A\B", UTF-8) as the stages write it (after the Windows folder), CP932 or UTF-16.
 std::string Card(const std::string& relative) {
   char16_t wide[1024];
   EXPECT_TRUE(HostGetCurrentDirectoryW(wide, 1024));
@@ -315,8 +314,7 @@ TEST(HostText, NamesEqualIgnoringAsciiCaseOnlyInAsciiLetters) {
 }
 
 #if !defined(_WIN32)
-// Disk names in UTF-8 become UTF-16 whole or are reported cut, never split inside a character (one
-// beyond the first plane takes two units, or none).
+// UTF-8 disk names become UTF-16 whole or are reported cut, never split inside a character.
 TEST(HostText, Utf8NamesBecomeUtf16WholeOrReportCut) {
   const struct {
     const char* utf8;

@@ -18,8 +18,7 @@ std::string WriteAndRead(ScanCard& scan, const std::string& fileName, std::strin
   return scan.card().ReadFile(fileName);
 }
 
-// The records of a whole card are pinned by the expected cards; here what
-// their sample does not hold.
+// (Whole cards' records are pinned by the expected cards; here what their sample lacks.)
 TEST(DirectoryList, CountsAtMost255SubfoldersAndATwelveByteShortNameTakesNoSpace) {
   ScanCard scan(6);
   RunState& s = scan.state();

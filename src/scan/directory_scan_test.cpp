@@ -57,8 +57,7 @@ TEST(DirectoryScan, LeavesOutUnderscoreSystemAndTooLongFoldersAndHangsOrphansOnT
   EXPECT_EQ(out.find("FAKE"), std::string::npos) << out;
 }
 
-// (Parent titles and sort keys of old names are pinned by the expected cards, the 32-byte cut by
-// the folder rename log's test.)
+// (Old names' parent titles and sort keys are pinned by the expected cards.)
 TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
   for (int model : {4, 8}) {
     ScanCard scan(model);
@@ -98,8 +97,7 @@ TEST(DirectoryScan, EmptyCardKeepsTheRootAndAnUnreadListingSaysSo) {
 }
 
 TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
-  // {title, key}: trail bytes in a..z and half-width katakana stay; a double-byte character at byte
-  // 31 keeps its lead byte alone.
+  // Trail bytes in a..z and half-width kana stay; a lead byte at byte 31 stays alone.
   const std::string cases[][2] = {
       {"abc xyz-09 ABC", "ABC XYZ-09 ABC"},
       {"\203\141a\261b", "\203\141A\261B"},
@@ -113,8 +111,7 @@ TEST(SortKey, UpperCasesAsciiLettersOnlyAndCutsAtTheField) {
   }
 }
 
-// Folders gone after the listing (one removed, one now a file) get rows without tracks and a line
-// each; the file is left alone.
+// Folders gone after the listing (one now a file) get rows without tracks and a line each.
 TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(2u);

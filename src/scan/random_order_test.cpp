@@ -10,8 +10,7 @@
 
 namespace {
 
-// n folders with tracks on rows 2, 4, 6, ... (odd rows hold none), or on
-// every row when the table is too small for that.
+// n folders with tracks on rows 2, 4, 6, ..., or on every row when the table is too small.
 int RowOf(int k, int n) { return 2 * n + 1 <= kMaxDirectories ? 2 * (k + 1) : k + 1; }
 
 // The chain from the root of n ordered folders; it must close and link only folders with tracks.

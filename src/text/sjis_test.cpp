@@ -7,8 +7,7 @@
 
 namespace {
 
-// The join must write what snprintf("%s\\%.*s") writes, cut or not, since
-// its results name the files a run opens and appear in its messages.
+// The join names the files a run opens: it must write what snprintf("%s\\%.*s") writes.
 TEST(JoinPathText, WritesWhatAFormattedJoinWouldAtEverySize) {
   const char* folder = "\\\x83\x7D\x83\x8A\\ALBUM";  // a folder with a double-byte name
   const char* name = "TRACK001.MP3";

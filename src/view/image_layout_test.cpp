@@ -1,5 +1,4 @@
-// The pictures of a prepared card against the test fonts' own pixels, and
-// the grids that make them (read back through the PNG reader).
+// Card pictures against the test fonts' own pixels, and the grids that make them.
 #include "view/image_layout.h"
 
 #include <gtest/gtest.h>
@@ -48,8 +47,7 @@ TEST(ImageLayout, GridsNeverReachPastTheirImages) {
   EXPECT_FALSE(MenuBlockGrid(ModelFromNumber(8), menu, 0, *grid));
 }
 
-// Every display image becomes a picture; model 10's title "Jazz" and character strip are
-// checked pixel for pixel against the test fonts.
+// Every image becomes a picture; model 10's "Jazz" and character strip checked pixel for pixel.
 TEST(CardPictures, ShowTheDisplayImagesOfTheCardPixelForPixel) {
   TempCard pictures;
   auto shown = NewGrid();

@@ -1,5 +1,4 @@
-// cardprep-view as a user runs it, on cards the real cardprep prepared, and its record readers and
-// catalogue printer on spoilt card files.
+// cardprep-view run on prepared cards, and its readers and printer on spoilt card files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -31,8 +30,7 @@ size_t DirField(int row, size_t offset) { return (row + 1) * 512 + offset; }
 
 }  // namespace
 
-// What each card and each way of calling it gives: status and part of the output (for model 10,
-// every section of the catalogue).
+// Each card and way of calling: status and a part of the output (every section for model 10).
 TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
   TempCard work;
   const fs::path empty = work.root() / "empty", bare = work.root() / "bare",
@@ -147,8 +145,7 @@ TEST(CardReader, ControlBytesInCardTextArePrintedAsQuestionMarks) {
   EXPECT_STREQ(out, "ABC");
 }
 
-// Spoilt link and count fields, or cut files, never make the reader or the printer read past a
-// record or loop.
+// Spoilt links and counts, or cut files, never make the reader or printer overrun or loop.
 TEST(CardReader, RandomlySpoiltFilesNeverCrashOrHang) {
   std::mt19937 random(12345);
   const char* files[] = {"DIRLST10.DAT", "INDEX10.DAT", "00001/SNDLST10.DAT", "HIST04.DAT"};

@@ -1,5 +1,4 @@
-// Writes the predictable test font set into _FONT of the current
-// directory, so scripts can prepare graphic-model cards without real fonts.
+// Writes the test font set into _FONT here, for scripts that prepare graphic-model cards.
 #include "testing/fontx_builder.h"
 
 int main() {
