@@ -15,14 +15,11 @@ struct ToolResult {
 // runner ends it with TerminateProcess, the same number stands for that.
 constexpr int kKilledSignal = 9;
 
-// Runs program with the given arguments in workingDir, standard input
-// from the input text. Its temporary folder (TMPDIR on POSIX, TMP and TEMP
-// on Windows) is tempDir, or a fresh one of its own when that is empty.
-// With interruptAfterUs >= 0 it gets SIGINT that many microseconds after
-// it started, or is killed outright with kill (SIGKILL; TerminateProcess
-// on Windows). Windows has no interrupt for a process without a console
-// of its own: there a run with interruptAfterUs but not kill is not
-// started, and its result says so.
+// Runs program with the arguments in workingDir, standard input from the input text, its
+// temporary folder (TMPDIR; TMP and TEMP on Windows) tempDir or else a fresh one of its own.
+// With interruptAfterUs >= 0 it gets SIGINT that many microseconds after it started, or is
+// killed outright with kill (SIGKILL; TerminateProcess on Windows). Windows cannot interrupt a
+// process without a console of its own: a run with interruptAfterUs but not kill says so.
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workingDir, const std::string& input,
                    long interruptAfterUs = -1, bool kill = false,

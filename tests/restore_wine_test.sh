@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The Windows build of cardprep-restore under Wine, on a small set of cards
-# that cardprep.exe prepares (models 4, 8 and 10; one run, and two runs with
-# files added in between): restored with --remove-catalogue, each card is
-# exactly the tree it was, fonts and files of the user's included.
+# The Windows build of cardprep-restore under Wine, on cards cardprep.exe prepares (models 4, 8,
+# 10 and 12; one run, or two with files added in between): restored with --remove-catalogue, each
+# card is exactly the tree it was, fonts and files of the user's included.
 #
 #   tests/restore_wine_test.sh CARDPREP.EXE CARDPREP-RESTORE.EXE WRITE_TEST_FONTS.EXE
 source "$(dirname "${BASH_SOURCE[0]}")/wine_test_lib.sh"
