@@ -101,11 +101,24 @@ void MakeMusicFolders() {
   WriteCardFile((std::string("\\M\\") + kDisplayNameFile).c_str(), "My Song.mp3\tBest Song\r\n");
 }
 
+// Removes the track lists and volume files, so each input meets the same card.
+void RemoveScanOutput() {
+  std::error_code ec;
+  std::vector<fs::path> written;
+  for (auto it = fs::recursive_directory_iterator(privateCard, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.rfind("SNDLST", 0) == 0 || name.rfind("VOLUME", 0) == 0) written.push_back(it->path());
+  }
+  for (const fs::path& p : written) fs::remove(p, ec);
+}
+
 }  // namespace
 
 RunState& StartListingInput(const char* harness, const char* workName, const uint8_t* data,
                             size_t size, std::string& workFile) {
   const std::string& card = EnterPrivateCard(harness);
+  RemoveScanOutput();
   static RunState* const state = [] {
     auto* s = new RunState();
     WriteTestFontSet();
@@ -130,17 +143,6 @@ RunState& StartListingInput(const char* harness, const char* workName, const uin
   workFile = card + "\\" + workName;
   WriteCardFile(workFile.c_str(), ConfineListing(data + 1, size - 1));
   return *state;
-}
-
-void RemoveScanOutput() {
-  std::error_code ec;
-  std::vector<fs::path> written;
-  for (auto it = fs::recursive_directory_iterator(privateCard, ec); !ec && it != fs::end(it);
-       it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name.rfind("SNDLST", 0) == 0 || name.rfind("VOLUME", 0) == 0) written.push_back(it->path());
-  }
-  for (const fs::path& p : written) fs::remove(p, ec);
 }
 
 void FuzzFail(const char* what, const char* file, int line) {

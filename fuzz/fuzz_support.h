@@ -19,8 +19,6 @@ void WriteCardFile(const char* path, const std::string& bytes);
 // title rule, the rest, confined to the card, becomes the work file workName. size must not be 0.
 RunState& StartListingInput(const char* harness, const char* workName, const uint8_t* data,
                             size_t size, std::string& workFile);
-// Removes the track lists and volume files, so each input meets the same card.
-void RemoveScanOutput();
 
 // A broken invariant is a finding: print it and abort (libFuzzer keeps the input).
 [[noreturn]] void FuzzFail(const char* what, const char* file, int line);
