@@ -232,10 +232,10 @@ TEST(DataSafety, InterruptedRunsKeepEveryFileAndLogEveryNameTheyChanged) {
     RandomCard plan = MakeRandomCard(seed);
     plan.model = 4;  // no fonts to load: the rename pass is most of the run
     AddManyTracks(plan, 4, 200);
-    auto whole = NewCard();
-    WriteRandomCard(plan, *whole);
+    TempCard whole;
+    WriteRandomCard(plan, whole);
     auto start = std::chrono::steady_clock::now();
-    int status = RunOn(*whole, Answers(plan)).status;
+    int status = RunOn(whole, Answers(plan)).status;
     ASSERT_TRUE(status == 0 || status == 1);
     long took = MicrosecondsSince(start);
     for (int moment = 0; moment < kMoments; ++moment) {

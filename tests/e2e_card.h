@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,9 +20,6 @@
 #include <sys/mount.h>
 #include <unistd.h>
 #endif
-
-// A new temporary card (the current directory while it lives).
-inline std::unique_ptr<TempCard> NewCard() { return std::make_unique<TempCard>(); }
 
 inline std::string ReadPath(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -85,16 +85,16 @@ TEST(ExpectedCards, EveryModelWritesTheCheckedInCardAndASecondRunChangesNothing)
     const std::string model = std::to_string(std::atoi(answers + 3));
     SCOPED_TRACE("model " + model);
     const fs::path expected = fs::path(CARDPREP_SOURCE_DIR) / "data/expected-cards" / model;
-    auto card = NewCard();
+    TempCard card;
     WriteTestFontSet();
-    MakeSampleCard(*card, std::stoi(model));
-    ToolResult first = RunOn(*card, answers);
+    MakeSampleCard(card, std::stoi(model));
+    ToolResult first = RunOn(card, answers);
     ASSERT_EQ(first.status, 0) << first.output;
-    const Snapshot once = CardFiles(card->root());
+    const Snapshot once = CardFiles(card.root());
     if (write) WriteCardFiles(once, expected);
     EXPECT_EQ(Differences(CardFiles(expected), once), "");
-    ToolResult second = RunOn(*card, answers);
+    ToolResult second = RunOn(card, answers);
     ASSERT_EQ(second.status, 0) << second.output;
-    EXPECT_EQ(Differences(once, CardFiles(card->root())), "");
+    EXPECT_EQ(Differences(once, CardFiles(card.root())), "");
   }
 }

@@ -49,16 +49,16 @@ TEST(HostileNames, NamesFatCannotHoldAreReportedAndNeverBecomePaths) {
 // not hold both; a case-sensitive disk can, so on Windows the move back is
 // tested alone).
 TEST(HostileNames, AFolderGoesBackBesideASiblingThatDiffersOnlyInCase) {
-  auto card = NewCard();
-  card->MakeDir("Blue Outro Rain/RENDIR04.LOG");  // a folder where the log must go
+  TempCard card;
+  card.MakeDir("Blue Outro Rain/RENDIR04.LOG");  // a folder where the log must go
 #ifndef _WIN32
-  card->WriteFile("blue outro rain", "a file");
+  card.WriteFile("blue outro rain", "a file");
 #endif
-  ToolResult r = RunOn(*card, "go\n6\n");
+  ToolResult r = RunOn(card, "go\n6\n");
   EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_TRUE(fs::is_directory(card->root() / "Blue Outro Rain")) << r.output;
+  EXPECT_TRUE(fs::is_directory(card.root() / "Blue Outro Rain")) << r.output;
 #ifndef _WIN32
-  EXPECT_EQ(card->ReadFile("blue outro rain"), "a file");
+  EXPECT_EQ(card.ReadFile("blue outro rain"), "a file");
 #endif
 }
 

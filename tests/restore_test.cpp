@@ -58,19 +58,19 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
     bool twoRuns = seed > 5;
     SCOPED_TRACE("seed " + std::to_string(seed) + " model " + std::to_string(plan.model) +
                  (twoRuns ? " two runs" : " one run"));
-    auto card = NewCard();
-    WriteCard(plan, *card);
-    Snapshot before = TakeSnapshot(*card);
+    TempCard card;
+    WriteCard(plan, card);
+    Snapshot before = TakeSnapshot(card);
     if (twoRuns) {
-      RunOn(*card, Answers(plan));
-      AddFiles(*card, before);
+      RunOn(card, Answers(plan));
+      AddFiles(card, before);
     }
-    ToolResult prepared = RunOn(*card, Answers(plan));
+    ToolResult prepared = RunOn(card, Answers(plan));
     ASSERT_TRUE(prepared.status == 0 || prepared.status == 1) << prepared.output;
-    ASSERT_NE(TakeSnapshot(*card), before);
-    ToolResult r = Restore(*card);
+    ASSERT_NE(TakeSnapshot(card), before);
+    ToolResult r = Restore(card);
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << prepared.output << r.output;
+    EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << prepared.output << r.output;
     if (HasFailure()) return;
   }
 }
@@ -83,10 +83,10 @@ TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
   RandomCard plan = MakeRandomCard(77);
   plan.model = 4;
   AddManyTracks(plan, 8, 250);  // moments spread over a restore fall between moves
-  auto original = NewCard();
-  WriteCard(plan, *original);
-  Snapshot before = TakeSnapshot(*original);
-  RunOn(*original, Answers(plan));
+  TempCard original;
+  WriteCard(plan, original);
+  Snapshot before = TakeSnapshot(original);
+  RunOn(original, Answers(plan));
   // The moments fall between the question (a run without "go" ends there)
   // and the end of a whole restore.
   long asked = 1L << 40;
@@ -94,18 +94,18 @@ TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
   long runner = 1L << 40;  // what the runner itself takes around a program
   for (int run = 0; run < 3; ++run) {  // the fastest of three of each
     auto start = std::chrono::steady_clock::now();
-    RunTool("/bin/true", {}, original->root().string(), "");
+    RunTool("/bin/true", {}, original.root().string(), "");
     runner = std::min(runner, MicrosecondsSince(start));
-    auto timed = NewCard();
-    CopyCard(*original, *timed);
+    TempCard timed;
+    CopyCard(original, timed);
     start = std::chrono::steady_clock::now();
-    RunTool(CARDPREP_RESTORE_EXE, {}, timed->root().string(), "");
+    RunTool(CARDPREP_RESTORE_EXE, {}, timed.root().string(), "");
     asked = std::min(asked, MicrosecondsSince(start));
     start = std::chrono::steady_clock::now();
-    ASSERT_EQ(Restore(*timed).status, 0);
+    ASSERT_EQ(Restore(timed).status, 0);
     took = std::min(took, MicrosecondsSince(start));
   }
-  Snapshot prepared = TakeSnapshot(*original);
+  Snapshot prepared = TakeSnapshot(original);
   // On a busy machine a round's moments may all miss the moves; up to two
   // more rounds are tried then, each checked as fully as the first.
   int midway = 0;  // moments that left work for the second run
@@ -114,15 +114,15 @@ TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
       bool kill = moment % 2 == 1;  // killed outright: no time to rewrite a log
       long after = asked - runner + (took - asked) * moment / 10;
       SCOPED_TRACE((kill ? "killed after " : "interrupted after ") + std::to_string(after) + " us");
-      auto card = NewCard();
-      CopyCard(*original, *card);
-      ToolResult stopped = Restore(*card, {"--remove-catalogue"}, after, kill);
+      TempCard card;
+      CopyCard(original, card);
+      ToolResult stopped = Restore(card, {"--remove-catalogue"}, after, kill);
       EXPECT_TRUE(stopped.status == 0 || stopped.signal == (kill ? SIGKILL : SIGINT)) << stopped.output;
-      Snapshot between = TakeSnapshot(*card);
+      Snapshot between = TakeSnapshot(card);
       midway += between != prepared && Differences(before, between) != "";
-      ToolResult again = Restore(*card);
+      ToolResult again = Restore(card);
       EXPECT_EQ(again.status, 0) << again.output;
-      EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << stopped.output << again.output;
+      EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << stopped.output << again.output;
       if (HasFailure()) return;
     }
   }
@@ -142,50 +142,50 @@ Snapshot PreparedAlbum(const TempCard& card) {
 // (made by hand), run again, ends as a whole restore does. (A file moved back with its line
 // still in the log: StoppedAtAnyMomentAndRunAgainEndsTheSame.)
 TEST(Restore, KilledBetweenAFolderMoveAndItsLogEndsTheSame) {
-  auto card = NewCard();
-  Snapshot before = PreparedAlbum(*card);
-  fs::path folder = card->root() / "MyAlbum";
+  TempCard card;
+  Snapshot before = PreparedAlbum(card);
+  fs::path folder = card.root() / "MyAlbum";
   fs::rename(folder / "002.MP3", folder / "song two.mp3");
   fs::rename(folder / "001.MP3", folder / "song one.mp3");
   fs::remove(folder / "RENFIL04.LOG");
   fs::remove(folder / "My Album");  // the note, which goes first
-  fs::rename(folder, card->root() / "My Album");
-  ToolResult r = Restore(*card);
+  fs::rename(folder, card.root() / "My Album");
+  ToolResult r = Restore(card);
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
 
 TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
-  auto card = NewCard();
-  Snapshot before = PreparedAlbum(*card);
-  ASSERT_TRUE(card->Exists("MyAlbum/002.MP3"));
-  card->WriteFile("MyAlbum/song two.mp3", "the user's new file");
+  TempCard card;
+  Snapshot before = PreparedAlbum(card);
+  ASSERT_TRUE(card.Exists("MyAlbum/002.MP3"));
+  card.WriteFile("MyAlbum/song two.mp3", "the user's new file");
   // The folder's note, edited: no longer what cardprep wrote, so it stays.
-  ASSERT_EQ(card->ReadFile("MyAlbum/My Album"), Utf16Log("MyAlbum\n"));
-  card->WriteFile("MyAlbum/My Album", "edited by the user");
+  ASSERT_EQ(card.ReadFile("MyAlbum/My Album"), Utf16Log("MyAlbum\n"));
+  card.WriteFile("MyAlbum/My Album", "edited by the user");
 
-  Snapshot prepared = TakeSnapshot(*card);
-  ToolResult dry = Restore(*card, {"--dry-run", "--remove-catalogue"});
-  EXPECT_EQ(TakeSnapshot(*card), prepared) << "a dry run changed the card";
+  Snapshot prepared = TakeSnapshot(card);
+  ToolResult dry = Restore(card, {"--dry-run", "--remove-catalogue"});
+  EXPECT_EQ(TakeSnapshot(card), prepared) << "a dry run changed the card";
   EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos) << dry.output;
   EXPECT_NE(dry.output.find("[\\MyAlbum] → [My Album]"), std::string::npos) << dry.output;
 
-  ToolResult r = Restore(*card);
+  ToolResult r = Restore(card);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]"),
             std::string::npos) << r.output;
-  EXPECT_EQ(card->ReadFile("My Album/song two.mp3"), "the user's new file");
-  EXPECT_EQ(card->ReadFile("My Album/002.MP3"), "two");
-  EXPECT_EQ(card->ReadFile("My Album/song one.mp3"), "one");
-  EXPECT_EQ(LogLines(card->ReadFile("My Album/RENFIL04.LOG")),
+  EXPECT_EQ(card.ReadFile("My Album/song two.mp3"), "the user's new file");
+  EXPECT_EQ(card.ReadFile("My Album/002.MP3"), "two");
+  EXPECT_EQ(card.ReadFile("My Album/song one.mp3"), "one");
+  EXPECT_EQ(LogLines(card.ReadFile("My Album/RENFIL04.LOG")),
             std::vector<std::string>{"002.MP3\tsong two.mp3"});
 
-  fs::rename(card->root() / "My Album" / "song two.mp3", card->root() / "mine.txt");
-  r = Restore(*card);
+  fs::rename(card.root() / "My Album" / "song two.mp3", card.root() / "mine.txt");
+  r = Restore(card);
   EXPECT_EQ(r.status, 0) << r.output;
   before["mine.txt"] = "the user's new file";
   before["My Album/My Album"] = "edited by the user";
-  EXPECT_EQ(Differences(before, TakeSnapshot(*card)), "") << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
 
 }  // namespace
