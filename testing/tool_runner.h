@@ -24,7 +24,3 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
                    const std::string& workingDir, const std::string& input,
                    long interruptAfterUs = -1, bool kill = false,
                    const std::string& tempDir = "");
-
-// The cardprep binary of this build, run in workingDir.
-ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
-                       long interruptAfterUs = -1, bool kill = false);

@@ -91,6 +91,12 @@ inline std::string Answers(const RandomCard& plan) {
   return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
 }
 
+// This build's cardprep run in workingDir.
+inline ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
+                              long interruptAfterUs = -1, bool kill = false) {
+  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs, kill);
+}
+
 // Runs the tool on the card, interrupted (SIGINT, POSIX only) after that
 // many microseconds when interruptAfterUs >= 0.
 inline ToolResult RunOn(const TempCard& card, const std::string& input,
