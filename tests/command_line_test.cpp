@@ -17,12 +17,10 @@ struct Program {
 };
 
 std::vector<Program> Programs() {
-  std::vector<Program> programs = {{"cardprep", CARDPREP_EXE}};
+  std::vector<Program> programs = {{"cardprep", CARDPREP_EXE},
+                                   {"cardprep-restore", CARDPREP_RESTORE_EXE}};
 #ifdef CARDPREP_VIEW_TOOL
   programs.push_back({"cardprep-view", CARDPREP_VIEW_TOOL});
-#endif
-#ifdef CARDPREP_RESTORE_EXE
-  programs.push_back({"cardprep-restore", CARDPREP_RESTORE_EXE});
 #endif
 #ifdef CARDPREP_FONTS_TOOL
   programs.push_back({"cardprep-fonts", CARDPREP_FONTS_TOOL});
