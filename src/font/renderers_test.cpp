@@ -62,7 +62,6 @@ TEST_F(Renderers, TwoLineImageBreaksWhereAFullWidthCharacterNoLongerFitsAndDrops
   TwoLine(FullWidth(16), 128, 72);  // ten full-width characters a line
   // Line 2 ends after character 20: the rest changes nothing.
   EXPECT_EQ(TwoLine(FullWidth(25), 128, 120), TwoLine(FullWidth(20), 128, 120));
-  TwoLine("ABCDEFGHIJKLMNOPQRSTU", 128, 6);  // room kept for a full-width character
   // A missing glyph takes no columns; a lead byte at the end pairs with the terminator.
   EXPECT_EQ(TwoLine("A\x85\x40\x93\xFA" "B\x93", 512, 24), TwoLine("A\x93\xFA" "B", 512, 24));
   TwoLine("\x93\xFA\x93\xFA", 10, 10);  // narrower than a glyph: cut on line 2
