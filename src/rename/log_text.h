@@ -13,7 +13,7 @@ struct LogReader {
   LogEncoding encoding;
   char16_t pending[4];  // decoded units not handed out yet, last one first
   int pendingCount;
-  unsigned char bytes[512];  // read from the file, from at on
+  unsigned char bytes[4096];  // read from the file, from at on
   int at;
   int end;
 };

@@ -24,14 +24,6 @@ int BoundedLength(const char* text, int maxBytes) {
   return n;
 }
 
-// Opens folderPath\name for reading; null when it cannot be opened.
-std::FILE* OpenFolderFile(const char* folderPath, const char* name) {
-  char path[512];
-  int n = JoinPathText(path, sizeof path, folderPath, name);
-  if (n < 0 || n >= static_cast<int>(sizeof path)) return nullptr;
-  return HostOpen(path, "rb");
-}
-
 // The row whose short name is the bytes of name (bytes long, at most a
 // short name's length), or -1. Rows hold their short names zero-filled
 // (AddRenameRow), so the name is zero-filled alike and each row is
@@ -83,24 +75,35 @@ void AddRenameRow(RunState& state, char* text) {
 
 bool ReadFileRenameLog(RunState& state, const char* folderPath) {
   state.fileRenameCount = 0;
-  std::FILE* file = OpenFolderFile(folderPath, kFileLogName);
-  if (file == nullptr) {
+  // Most logs fit the reader's buffer and are read in one piece; a longer
+  // one is read again as a stream.
+  LogReader reader;
+  constexpr int kWhole = sizeof reader.bytes;
+  char path[512];
+  int length = JoinPathText(path, sizeof path, folderPath, kFileLogName);
+  bool fits = length >= 0 && length < static_cast<int>(sizeof path);
+  int head = fits ? HostReadFileHead(path, reader.bytes, kWhole) : -1;
+  std::FILE* file = head == kWhole ? HostOpen(path, "rb") : nullptr;
+  if (head < 0 || (head == kWhole && file == nullptr)) {
     ConsolePrintf(kMsgLogOpenError, kFileLogName, folderPath);
     return false;
   }
-  // The stream's own buffer (it is closed before another log is read), so
-  // that it need not ask the system for a buffer size first.
-  static char buffer[8192];
-  std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
-  LogReader reader;
-  StartLogReader(reader, file);
+  if (file == nullptr) {
+    StartLogReaderOnHead(reader, head);
+  } else {
+    // The stream's own buffer (it is closed before another log is read), so
+    // that it need not ask the system for a buffer size first.
+    static char buffer[8192];
+    std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
+    StartLogReader(reader, file);
+  }
   char16_t line[256];
   while (ReadLogLine(reader, line, 256)) {
     char text[256];
     HostWideToCp932(line, text, sizeof text);
     AddRenameRow(state, text);
   }
-  std::fclose(file);
+  if (file != nullptr) std::fclose(file);
   return true;
 }
 
@@ -123,7 +126,7 @@ void ReadFolderRenameLog(const char* folderPath, char* out) {
   int length = JoinPathText(path, sizeof path, folderPath, kFolderLogName);
   if (length < 0 || length >= static_cast<int>(sizeof path)) return;
   // Only the first line is read, and its 127 units lie within the reader's
-  // 512 bytes in either encoding: the log's head is enough.
+  // buffer in either encoding: the log's head is enough.
   LogReader reader;
   int head = HostReadFileHead(path, reader.bytes, sizeof reader.bytes);
   if (head < 0) return;
