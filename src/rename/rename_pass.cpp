@@ -167,9 +167,12 @@ bool AnyMoveNeeded(const NameTable& table) {
 void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shownFolder,
                   const char16_t* logPath, NameTable& table, bool logListed) {
   ReportArg a;
+  if (table.overflow) {
+    ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
+    table.count = 0;
+  }
   SortNames(table);
-  if (logListed && (table.overflow || !AnyMoveNeeded(table))) {
-    if (table.overflow) ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
+  if (logListed && !AnyMoveNeeded(table)) {
     HostDeliverInterrupt();
     return;
   }
@@ -177,10 +180,6 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
   if (!OpenLogForAppend(logPath, log)) {
     ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
     return;
-  }
-  if (table.overflow) {
-    ReportRenameFailure(state, kMsgTooManyMp3, ReportText(a, shownFolder));
-    table.count = 0;
   }
   bool logged = true;
   for (int k = 0; k < table.count && logged && !HostInterruptPending(); ++k) {
