@@ -89,8 +89,8 @@ struct HostFind {
 // returns true, or returns false when nothing matches. HostFindNext gives
 // the next entry or false at the end; HostFindClose ends the listing (safe
 // after a failed start).
-bool HostFindFirst(HostFind& find, const char16_t* folderPath,
-                   const char16_t* pattern, HostFindEntry& entry);
+bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* pattern,
+                   HostFindEntry& entry);
 bool HostFindNext(HostFind& find, HostFindEntry& entry);
 // True for the names "." and ".." (of units units), which a listing gives
 // for the folder itself and its parent.
@@ -107,6 +107,10 @@ void HostForgetFolderNames();
 // True when a file or folder of that name exists (ASCII case ignored).
 bool HostExists(const char16_t* path);
 bool HostExistsA(const char* path);
+
+// The size in bytes of the file at path, found as HostOpen finds it; -1
+// when there is none (nothing there, a folder, or anything but a file).
+long HostFileSize(const char* path);
 
 // Moves from to to within one folder; never replaces anything. Returns 0 on
 // success, else the host's error code (GetLastError on Windows, errno on

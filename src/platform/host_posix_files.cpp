@@ -49,6 +49,18 @@ bool HostExistsA(const char* path) {
   return ToWidePath(path, wide, 1024) && HostExists(wide);
 }
 
+long HostFileSize(const char* path) {
+  char16_t wide[1024];
+  if (!ToWidePath(path, wide, 1024) || wide[0] == 0) return -1;
+  Resolve(wide, target);
+  if (target.fatInvalid || target.tooLong || !target.exists) return -1;
+  if (S_ISREG(target.st.st_mode)) return static_cast<long>(target.st.st_size);
+  struct stat st;
+  bool linkToFile =
+      S_ISLNK(target.st.st_mode) && stat(target.path, &st) == 0 && S_ISREG(st.st_mode);
+  return linkToFile ? static_cast<long>(st.st_size) : -1;
+}
+
 // --- Moves ------------------------------------------------------------------------
 
 unsigned long HostErrorAlreadyExists() { return EEXIST; }

@@ -1,6 +1,7 @@
 // The host layer on Windows: listings, existence, moves and opening files.
 #include "platform/host_win32.h"
 
+#include <climits>
 #include <cstring>
 
 #include "platform/host_internal.h"
@@ -60,7 +61,6 @@ bool ListFolders(std::FILE* out, char16_t* path, int len) {
   HostPoolPop(pool, first);
   return ok;
 }
-
 
 }  // namespace
 
@@ -158,7 +158,6 @@ void HostFindClose(HostFind& find) {
   find.handle = nullptr;
 }
 
-
 // --- Files -----------------------------------------------------------------------
 
 bool HostExists(const char16_t* path) {
@@ -170,6 +169,17 @@ bool HostExistsA(const char* path) {
   char16_t wide[kPathUnits];
   if (!ToWidePath(path, wide, kPathUnits)) return false;
   return HostExists(wide);
+}
+
+long HostFileSize(const char* path) {
+  char16_t wide[kPathUnits];
+  if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide)) return -1;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(wide), GetFileExInfoStandard, &data)) return -1;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return -1;
+  unsigned long long size =
+      (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return size > LONG_MAX ? LONG_MAX : static_cast<long>(size);  // long is 32 bits here
 }
 
 // Windows itself finds names in any case; nothing is kept.

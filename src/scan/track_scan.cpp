@@ -178,8 +178,7 @@ bool WriteTrackList(RunState& state, const char* listedPath, int count) {
 bool HasWholeVolumeFile(const char* folderPath, const char* fileName) {
   char path[kPathTextBytes + 16];
   JoinPathText(path, sizeof path, folderPath, fileName);
-  uint8_t head[2];
-  return HostReadFileHead(path, head, sizeof head) == sizeof head;
+  return HostFileSize(path) >= 2;
 }
 
 }  // namespace
