@@ -1,0 +1,143 @@
+// A card past every table's limit, prepared as model 10 with the clock fixed (its play order is
+// shuffled): the consoles and card files must match data/expected-cards/limits-10.txt, and a
+// second run must change nothing. Rewrite it with CARDPREP_WRITE_EXPECTED_CARDS=1.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "testing/id3_builder.h"
+#include "testing/rename_card.h"
+#include "tests/e2e_card.h"
+
+namespace {
+
+std::string Numbered(const char* format, unsigned long long n) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, n);
+  return text;
+}
+
+// The i-th of 256 distinct double-byte characters (code page 932 0x8940 on), as UTF-8.
+std::string Kanji(int i) {
+  const int trail = i % 188;  // 0x40..0x7E, 0x80..0xFC
+  const char cp932[3] = {char(0x89 + i / 188), char(trail < 63 ? 0x40 + trail : 0x41 + trail), 0};
+  return FromCp932(cp932);
+}
+
+void MakeLimitsCard(const TempCard& card) {
+  std::vector<uint8_t> mp3 = Mp3WithTag({});
+  // 256 subfolders of titles starting with S: one index group too many for its count.
+  for (int i = 0; i < 256; ++i) card.WriteFile(Numbered("SPLIT/S%03llu/001.MP3", i), mp3);
+  // 256 subfolders to rename, each title a character of its own: more index groups than fit.
+  for (int i = 0; i < 256; ++i) card.WriteFile("JP/" + Kanji(i) + "/a.mp3", mp3);
+  for (int i = 0; i < 256; ++i) card.WriteFile(Numbered("MANY/Track %03llu.mp3", i), mp3);
+  // The rename pass never enters OLD, whose one subfolder starts with '_', so BIG keeps 256
+  // numbered tracks and a volume file listed behind them; the scan hangs BIG on the root.
+  for (int i = 1; i <= 256; ++i) card.WriteFile(Numbered("OLD/_X/BIG/%03llu.MP3", i), mp3);
+  card.WriteFile("OLD/_X/BIG/VOLUME10.DAT", "kept");
+  card.WriteFile("ABCDEFGH.IJK/001.MP3", mp3);
+  // Listed last, past the folder table's 999 rows; one of them to rename.
+  for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));
+  card.WriteFile("ZFILL/D483/a.mp3", mp3);
+  card.MakeDir("ZFILL/Long Name");
+  // Earlier runs' rename log, longer than its 256 rows: 001.MP3 renamed twice (the newest line
+  // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too.
+  std::string log = "001.MP3\tOne.mp3\n004.MP3\tFour.mp3\n005.MP3\tFive.mp3\n";
+  for (int i = 0; i < 252; ++i) log += Numbered("F%03llu.MP3\tgone.mp3\n", i);
+  card.WriteFile("NAMES/RENFIL04.LOG",
+                 Utf16Log(log + "002.MP3\tTwo.mp3\n003.MP3\tThree.mp3\n001.MP3\tOne again.mp3\n"));
+  std::string names =
+      "One.mp3\tOldest line\nOne again.mp3\tNewest line\nTwo.mp3\tLast log row\n"
+      "Three.mp3\tPast the log\n";
+  for (int i = 0; i < 251; ++i) names += Numbered("x%03llu.mp3\tfiller\n", i);
+  card.WriteFile("NAMES/表示名04.txt", names + "Four.mp3\tLast name row\nFive.mp3\tPast them\n");
+  for (int i = 1; i <= 5; ++i) card.WriteFile(Numbered("NAMES/%03llu.MP3", i), mp3);
+}
+
+// A run as model 10, title rule 0, with time() fixed (bench_fixed_clock): its status and console,
+// the card's and the temporary folder's paths masked.
+std::string RunFixedClock(const TempCard& card, int run) {
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  std::string options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+  ToolResult r = RunTool(
+      "/usr/bin/env", {"LD_PRELOAD=" CARDPREP_FIXED_CLOCK, "ASAN_OPTIONS=" + options, CARDPREP_EXE},
+      card.root().string(), "go\n10\n0\n");
+  std::string out = Numbered("== run %llu: status ", run) + std::to_string(r.status) + "\n";
+  std::istringstream lines(r.output);
+  for (std::string line; std::getline(lines, line);) {
+    if (size_t at = line.find("Tempdir="); at != std::string::npos)
+      line.replace(at + 8, std::string::npos, "*");
+    if (size_t at = line.find(card.root().string()); at != std::string::npos)
+      line.replace(at, card.root().string().size(), "<card>");
+    out += line + "\n";
+  }
+  return out;
+}
+
+// " size digest" of bytes (FNV-1a, 64 bits).
+std::string SizeAndDigest(const std::string& bytes) {
+  unsigned long long hash = 0xCBF29CE484222325u;
+  for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+  return Numbered(" %llu", bytes.size()) + Numbered(" %016llx", hash);
+}
+
+// Every card file but the fonts and MP3 files as "path size digest", sorted. A file of the same
+// name and bytes in more than eight folders gets one line for all: their count and paths' digest.
+std::string FileLines(const Snapshot& card) {
+  std::map<std::string, std::vector<std::string>> folders;  // "name size digest" -> "folder/"s
+  for (const auto& [path, bytes] : card) {
+    if (bytes == "<folder>" || path.starts_with("_FONT") || path.ends_with(".MP3") ||
+        path.ends_with(".mp3"))
+      continue;
+    const size_t name = path.rfind('/') + 1;  // 0 in the root
+    folders[path.substr(name) + SizeAndDigest(bytes)].push_back(path.substr(0, name));
+  }
+  std::set<std::string> lines;
+  for (const auto& [kind, where] : folders) {
+    std::string all;
+    for (const std::string& folder : where) {
+      if (where.size() <= 8) lines.insert(folder + kind);
+      all += folder + "\n";
+    }
+    if (where.size() > 8)
+      lines.insert(kind + Numbered(" in %llu folders,", where.size()) + SizeAndDigest(all));
+  }
+  std::string out = "== files\n";
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
+
+}  // namespace
+
+TEST(LimitsCard, EveryTableLimitIsReportedAndKeptAndASecondRunChangesNothing) {
+  namespace fs = std::filesystem;
+  TempCard card;
+  WriteTestFontSet();
+  MakeLimitsCard(card);
+  // The first run refuses the 256 files and subfolders to rename; by hand one of each goes.
+  std::string record = RunFixedClock(card, 1);
+  record += FileLines(TakeSnapshot(card));
+  fs::remove_all(card.root() / "JP" / fs::path(ToUtf16(Kanji(255))));
+  fs::remove(card.root() / "MANY/Track 255.mp3");
+  const std::string second = RunFixedClock(card, 2);
+  const Snapshot prepared = TakeSnapshot(card);
+  record += second + FileLines(prepared);
+  // A second run rewrites the catalogue with the same bytes and prints the same.
+  const std::string third = RunFixedClock(card, 3);
+  EXPECT_EQ(Differences(prepared, TakeSnapshot(card)), "");
+  EXPECT_EQ(third.substr(third.find('\n')), second.substr(second.find('\n')));
+
+  const fs::path expected = fs::path(CARDPREP_SOURCE_DIR) / "data/expected-cards/limits-10.txt";
+  if (std::getenv("CARDPREP_WRITE_EXPECTED_CARDS") != nullptr) {
+    std::ofstream(expected, std::ios::binary) << record;
+  }
+  EXPECT_EQ(ReadPath(expected), record);
+}
