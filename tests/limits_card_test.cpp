@@ -48,6 +48,14 @@ void MakeLimitsCard(const TempCard& card) {
   for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));
   card.WriteFile("ZFILL/D483/a.mp3", mp3);
   card.MakeDir("ZFILL/Long Name");
+  // Names and a path (234 units deep) too long for the rename pass.
+  std::string deep = "LONGPATH/";
+  for (int i = 0; i < 25; ++i) deep += "ABCDEFGH/";
+  card.WriteFile("LONGPATH/" + std::string(130, 't') + ".mp3", mp3);
+  card.WriteFile("LONGPATH/" + std::string(128, 'f') + "/in.mp3", mp3);
+  card.WriteFile(deep + "a.mp3", mp3);
+  card.WriteFile(deep + "Long Named/b.mp3", mp3);  // no room for its new name's log
+  card.WriteFile(deep + "ABCDEFGH/c.mp3", mp3);    // no room for its own track log
   // Earlier runs' rename log, longer than its 256 rows: 001.MP3 renamed twice (the newest line
   // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too.
   std::string log = "001.MP3\tOne.mp3\n004.MP3\tFour.mp3\n005.MP3\tFive.mp3\n";
@@ -122,11 +130,12 @@ TEST(LimitsCard, EveryTableLimitIsReportedAndKeptAndASecondRunChangesNothing) {
   TempCard card;
   WriteTestFontSet();
   MakeLimitsCard(card);
-  // The first run refuses the 256 files and subfolders to rename; by hand one of each goes.
+  // The first run refuses what is too many or too long to rename; by hand it goes.
   std::string record = RunFixedClock(card, 1);
   record += FileLines(TakeSnapshot(card));
   fs::remove_all(card.root() / "JP" / fs::path(ToUtf16(Kanji(255))));
   fs::remove(card.root() / "MANY/Track 255.mp3");
+  fs::remove_all(card.root() / "LONGPATH");
   const std::string second = RunFixedClock(card, 2);
   const Snapshot prepared = TakeSnapshot(card);
   record += second + FileLines(prepared);
