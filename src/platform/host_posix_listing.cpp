@@ -124,21 +124,30 @@ bool PushFolder(HostNamePool& pool, const char16_t* path, Want want, const char1
   return false;
 }
 
-// A work file of the run (a host path in the run's own folder), made anew
-// for each listing: the last one is removed first rather than emptied, as a
-// file emptied and written again is sent to the disk at once by some
-// filesystems (ext4), and a new one need not be.
+// A work file of the run (a host path in the run's own folder). Each
+// listing is written over the last one in place and the file is cut to it
+// on closing (CloseWorkFile): some filesystems (ext4) send a file emptied
+// and written again to the disk at once on closing, and removing the file
+// to make it anew costs more than writing over it.
 std::FILE* OpenWorkFile(const char* path) {
   char16_t wide[kPathBytes];
   if (!ToWidePath(path, wide, kPathBytes)) return nullptr;
   Resolve(wide, listed, false);
   if (listed.tooLong) return nullptr;
-  unlink(listed.path);
-  std::FILE* file = std::fopen(listed.path, "wbxe");
+  std::FILE* file = std::fopen(listed.path, "r+be");
+  if (file == nullptr) file = std::fopen(listed.path, "wbxe");
   // One listing is written at a time, through a buffer of its own.
   static char buffer[8192];
   if (file != nullptr) std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
   return file;
+}
+
+// Cuts the work file to what was written to it and closes it; false when
+// anything failed.
+bool CloseWorkFile(std::FILE* file, bool ok) {
+  long end = std::ftell(file);
+  ok = ok && std::fflush(file) == 0 && end >= 0 && ftruncate(fileno(file), end) == 0;
+  return std::fclose(file) == 0 && ok;
 }
 
 }  // namespace
@@ -150,8 +159,7 @@ bool HostWriteFolderListing(const char* workFile) {
   static char16_t cardPath[kCardUnits];
   hostPath[0] = 0;
   cardPath[0] = 0;
-  bool ok = ListFolders(out, hostPath, 0, cardPath, 0);
-  return std::fclose(out) == 0 && ok;
+  return CloseWorkFile(out, ListFolders(out, hostPath, 0, cardPath, 0));
 }
 
 bool HostWriteFileListing(const char* folderPath, const char* workFile) {
@@ -169,7 +177,7 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
     }
     HostPoolPop(pool, first);
   }
-  return std::fclose(out) == 0 && ok;
+  return CloseWorkFile(out, ok);
 }
 
 bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* pattern,
