@@ -13,8 +13,6 @@
 
 namespace {
 
-using namespace std::string_literals;
-
 constexpr int kRecord = 512;
 
 int Compare(const char* a, const char* b) {
@@ -45,7 +43,6 @@ class IndexFile : public testing::Test {
     file = card.ReadFile("INDEX10.DAT");
   }
   int U8(int at) const { return static_cast<uint8_t>(file.at(at)); }
-  int U16(int at) const { return U8(at) | U8(at + 1) << 8; }
   // The title fields of count records, up to the first zero byte, without trailing spaces.
   std::vector<std::string> Titles(int first, int count = 1) const {
     std::vector<std::string> titles;
@@ -65,9 +62,15 @@ class IndexFile : public testing::Test {
 
 TEST(CompareSortKeys, PutsBwvAfterOtherBKeysAndOrdersShiftJisCharacters) {
   // Half-width katakana (0xB1) before a double-byte character; a trail byte belongs to it.
-  const std::pair<const char*, const char*> ordered[] = {
-      {"BWX", "BWV 1001"}, {"BZ", "BWV 1"},       {"BWV 1", "C"},      {"AB", "ABC"},
-      {"\xB1", "\x88\x9F"}, {"\x88\x9F", "\x88\xA0"}, {"\x83", "\x83" "A"}};
+  const std::pair<const char*, const char*> ordered[] = {{"BWX", "BWV 1001"},
+                                                         {"BZ", "BWV 1"},
+                                                         {"BWV 1", "C"},
+                                                         {"AB", "ABC"},
+                                                         {"\xB1", "\x88\x9F"},
+                                                         {"\x88\x9F", "\x88\xA0"},
+                                                         {"\x83",
+                                                          "\x83"
+                                                          "A"}};
   for (auto [a, b] : ordered) {
     EXPECT_LT(Compare(a, b), 0) << a << " < " << b;
     EXPECT_GT(Compare(b, a), 0) << b << " > " << a;
@@ -95,47 +98,10 @@ TEST_F(IndexFile, NamesakeTitlesStayWithin32Bytes) {
   Add("short", 1, "q");
   Build();
   EXPECT_EQ(Titles(5, 6), (std::vector<std::string>{"short|" + std::string(26, 'p'), "short|q",
-                                                     t30 + "|P", t30 + "|O", t31, t31}));
+                                                    t30 + "|P", t30 + "|O", t31, t31}));
   EXPECT_EQ(U8(5 * kRecord + 85 + 32), 0);
   EXPECT_TRUE(Printed("dupname=" + t31 + "\n"));
   EXPECT_TRUE(Printed("dupname=short|" + std::string(26, 'p') + "\n"));
-}
-
-TEST_F(IndexFile, SplitsAGroupOfMoreThan255Folders) {
-  for (int i = 1000; i < 1300; ++i) Add(std::string("A").append(std::to_string(i)), 1);
-  Add("B", 1);
-  Build();
-  ASSERT_EQ(file.size(), (2u + 3 + 301) * kRecord);
-  EXPECT_EQ(U16(0), 3 + 301);
-  EXPECT_EQ(U16(2), 301);
-  EXPECT_EQ(U8(kRecord + 77), 3);
-  EXPECT_EQ(file.substr(2 * kRecord + 62, 13), "A\0\0\0\0\0\0\0\xFF\0\0A\0"s);
-  EXPECT_EQ(file.substr(3 * kRecord + 62, 15), "A\0\0\0\0\0\0\0\x2D\xFF\0B\0\x04\x01"s);
-  EXPECT_EQ(Title(255 + 5), "A1255");  // the second group's first folder
-  EXPECT_EQ(U16((255 + 4) * kRecord + 78), 1);
-  EXPECT_EQ(U16((255 + 5) * kRecord + 78), 2);
-  EXPECT_EQ(U16((300 + 5) * kRecord + 78), 3);
-  EXPECT_TRUE(Printed("インデックス文字 A のフォルダが255個を超えた"));
-}
-
-TEST_F(IndexFile, LeavesOutFoldersBeyond255GroupsAndSaysSo) {
-  for (int i = 0; i < 260; ++i) {  // 260 distinct double-byte first characters, the 255th twice
-    const int trail = i % 188;     // 0x40..0x7E, 0x80..0xFC
-    const char title[3] = {char(0x89 + i / 188), char(trail < 63 ? 0x40 + trail : 0x41 + trail), 0};
-    Add(title, 1);
-    if (i == 254) Add(std::string(title) + "2", 1);
-  }
-  Build();
-  ASSERT_EQ(file.size(), (2u + 255 + 256) * kRecord);
-  EXPECT_EQ(U16(0), 255 + 256);
-  EXPECT_EQ(U16(2), 256);
-  EXPECT_EQ(U8(kRecord + 77), 255);
-  const int last = (2 + 254) * kRecord;
-  EXPECT_EQ(U8(last + 70), 2);                       // its folder count
-  EXPECT_EQ(file.substr(last + 73, 2), std::string(2, '\0'));  // no next group
-  EXPECT_EQ(U16(last + 75), 254 + 255 + 2);
-  EXPECT_EQ(U16((2 + 255 + 255) * kRecord + 78), 255);
-  EXPECT_TRUE(Printed("インデックスのグループが255個を超えた: 残り5フォルダ"));
 }
 
 TEST_F(IndexFile, SaysSoWhenTheFileCannotBeCreated) {
