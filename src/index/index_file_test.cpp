@@ -62,15 +62,9 @@ class IndexFile : public testing::Test {
 
 TEST(CompareSortKeys, PutsBwvAfterOtherBKeysAndOrdersShiftJisCharacters) {
   // Half-width katakana (0xB1) before a double-byte character; a trail byte belongs to it.
-  const std::pair<const char*, const char*> ordered[] = {{"BWX", "BWV 1001"},
-                                                         {"BZ", "BWV 1"},
-                                                         {"BWV 1", "C"},
-                                                         {"AB", "ABC"},
-                                                         {"\xB1", "\x88\x9F"},
-                                                         {"\x88\x9F", "\x88\xA0"},
-                                                         {"\x83",
-                                                          "\x83"
-                                                          "A"}};
+  const std::pair<const char*, const char*> ordered[] = {
+      {"BWX", "BWV 1001"}, {"BZ", "BWV 1"},       {"BWV 1", "C"},      {"AB", "ABC"},
+      {"\xB1", "\x88\x9F"}, {"\x88\x9F", "\x88\xA0"}, {"\x83", "\x83" "A"}};
   for (auto [a, b] : ordered) {
     EXPECT_LT(Compare(a, b), 0) << a << " < " << b;
     EXPECT_GT(Compare(b, a), 0) << b << " > " << a;
