@@ -70,22 +70,6 @@ TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
   }
 }
 
-TEST(DirectoryScan, LeavesOutFoldersBeyondTheTableAndSaysSo) {
-  ScanCard scan(4);
-  SKIP_IF_CARD_TOO_DEEP(6u);
-  for (int i = 1000; i < 2003; ++i) scan.card().MakeDir(std::to_string(i));
-  scan.card().WriteFile("2002/001.MP3", "");
-  std::string out = ScanFolders(scan);
-  EXPECT_EQ(scan.state().directoryCount, 1000);
-  EXPECT_EQ(scan.state().directories[0].childCount, 999);
-  EXPECT_EQ(scan.state().randomCount, 0);
-  for (const char* name : {"1999", "2000", "2002"}) {
-    std::string line = "フォルダ数制限超過 " + FromCp932(ScanCard::ListedPath(name)) + "\n";
-    EXPECT_NE(out.find(line), std::string::npos) << name;
-  }
-  EXPECT_FALSE(scan.card().Exists("2002/SNDLST04.DAT"));
-}
-
 TEST(DirectoryScan, EmptyCardKeepsTheRootAndAnUnreadListingSaysSo) {
   ScanCard scan(4);
   ScanFolders(scan);
