@@ -14,8 +14,6 @@ namespace {
 using Strings = std::vector<std::string>;
 const std::string kNewVolume("\xFF\x00", 2);
 
-std::string TrackName(int n) { return std::to_string(1000 + n).substr(1) + ".MP3"; }
-
 std::string Path(const std::string& folder) { return FromCp932(ScanCard::ListedPath(folder)); }
 
 // The output for a folder without a rename log, then the line.
@@ -48,26 +46,6 @@ TEST(TrackScan, AcceptsOnlyShortMp3NamesAndAFolderWithoutThemGetsAnEmptyList) {
   EXPECT_TRUE(scan.card().Exists("B/SNDLST04.DAT"));
   EXPECT_EQ(scan.card().ReadFile("B/SNDLST04.DAT"), "");
   EXPECT_FALSE(scan.card().Exists("B/VOLUME06.DAT"));
-}
-
-TEST(TrackScan, KeepsFirst255TracksAndSaysSo) {
-  ScanCard scan(4);
-  for (int i = 1; i <= 300; ++i) {
-    scan.card().WriteFile("A/" + TrackName(i), "");
-    scan.card().WriteFile("B/" + TrackName(i), "");
-  }
-  scan.card().WriteFile("A/VOLUME04.DAT", "old");  // listed after every track
-  std::string out;
-  EXPECT_EQ(Scan(scan, "A", &out), 255);
-  EXPECT_EQ(out, Printed("A", "MP3ファイル数制限超過 " + Path("A")));
-  std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
-  ASSERT_EQ(list.size(), 255u * 64);
-  EXPECT_EQ(list.substr(254 * 64, 8), std::string("255.MP3\0", 8));
-  for (auto [position, number] : {std::pair{5, "05"}, {100, "00"}, {255, "55"}})
-    EXPECT_EQ(list.substr((position - 1) * 64 + 13, 3), std::string(number, 3)) << position;
-  EXPECT_EQ(scan.card().ReadFile("A/VOLUME04.DAT"), "old");
-  EXPECT_EQ(Scan(scan, "B"), 255);
-  EXPECT_EQ(scan.card().ReadFile("B/VOLUME04.DAT"), kNewVolume);
 }
 
 // (Model 8's two volume files are pinned by the expected cards.)
