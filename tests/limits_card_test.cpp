@@ -48,14 +48,19 @@ void MakeLimitsCard(const TempCard& card) {
   for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));
   card.WriteFile("ZFILL/D483/a.mp3", mp3);
   card.MakeDir("ZFILL/Long Name");
-  // Names and a path (234 units deep) too long for the rename pass.
-  std::string deep = "LONGPATH/";
+  // System folders, folders past the scan's 47 bytes of path (one of them 234 units deep, its
+  // listing line past 127 bytes), and in LONGPATH names and paths too long to rename.
+  const std::string four = "DEEPPATH/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH/";  // 45 bytes
+  for (std::string dir : {"SYSTEM1", "System Volume Information", "SYS"}) card.MakeDir(dir);
+  card.MakeDir(four + "X");
+  card.MakeDir(four + "XY");
+  std::string deep;
   for (int i = 0; i < 25; ++i) deep += "ABCDEFGH/";
+  card.WriteFile("DEEPPATH/" + deep + "a.mp3", mp3);
   card.WriteFile("LONGPATH/" + std::string(130, 't') + ".mp3", mp3);
   card.WriteFile("LONGPATH/" + std::string(128, 'f') + "/in.mp3", mp3);
-  card.WriteFile(deep + "a.mp3", mp3);
-  card.WriteFile(deep + "Long Named/b.mp3", mp3);  // no room for its new name's log
-  card.WriteFile(deep + "ABCDEFGH/c.mp3", mp3);    // no room for its own track log
+  card.WriteFile("LONGPATH/" + deep + "Long Named/b.mp3", mp3);  // no room for its new name's log
+  card.WriteFile("LONGPATH/" + deep + "ABCDEFGH/c.mp3", mp3);    // no room for its own track log
   // Earlier runs' rename log, longer than its 256 rows: 001.MP3 renamed twice (the newest line
   // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too.
   std::string log = "001.MP3\tOne.mp3\n004.MP3\tFour.mp3\n005.MP3\tFive.mp3\n";

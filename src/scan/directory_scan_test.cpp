@@ -39,24 +39,6 @@ using Strings = std::vector<std::string>;
   if (ScanCard::PathPrefix().size() + (longestRelative) > kMaxPathBytes) \
   GTEST_SKIP() << "the test card's folder is too deep for the path limit here"
 
-TEST(DirectoryScan, LeavesOutUnderscoreSystemAndTooLongFoldersAndHangsOrphansOnTheRoot) {
-  ScanCard scan(4);
-  SKIP_IF_CARD_TOO_DEEP(30u);
-  std::string prefix = ScanCard::PathPrefix();
-  scan.card().WriteFile("_FONT/MNLZN16X.TLF", "font");
-  for (const char* dir : {"_X/Y", "SYSTEM1", "System Volume Information", "SYS"})
-    scan.card().MakeDir(dir);
-  scan.card().MakeDir(std::string(kMaxPathBytes - 1 - prefix.size(), 'F') + "/SUB");  // 47, 51
-  scan.card().MakeDir(std::string(kMaxPathBytes - prefix.size(), 'O'));               // 48 bytes
-  // A 132-byte listing line whose bytes from 127 on read "\FAKE".
-  scan.card().MakeDir(std::string(60, 'A') + "/" + std::string(60, 'B') + "/CCCC/FAKE");
-  std::string out = ScanFolders(scan);
-  EXPECT_EQ(Rows(scan.state()),
-            (Strings{" 1 3 0 0 0", "FFFFFFFFFFFF 0 0 0 0 0", "SYS 0 0 0 0 0", "Y 0 0 0 0 0"}));
-  EXPECT_EQ(std::strlen(scan.state().directories[1].path), 47u);
-  EXPECT_EQ(out.find("FAKE"), std::string::npos) << out;
-}
-
 // (Old names' parent titles and sort keys are pinned by the expected cards.)
 TEST(DirectoryScan, FolderTitleIsTheOldNameWhereTheModelCanShowIt) {
   for (int model : {4, 8}) {
