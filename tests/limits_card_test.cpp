@@ -149,6 +149,21 @@ TEST(LimitsCard, EveryTableLimitIsReportedAndKeptAndASecondRunChangesNothing) {
   EXPECT_EQ(Differences(prepared, TakeSnapshot(card)), "");
   EXPECT_EQ(third.substr(third.find('\n')), second.substr(second.find('\n')));
 
+  // The play order from the root: 20 folders with tracks keep the listing order, 21 are shuffled.
+  for (int n : {20, 21}) {
+    TempCard few;
+    WriteTestFontSet();
+    for (int i = 0; i < n; ++i) few.WriteFile(Numbered("F%02llu/001.MP3", i), Mp3WithTag({}));
+    RunFixedClock(few, 4);
+    const std::string list = few.ReadFile("DIRLST10.DAT");
+    record += Numbered("== %llu folders, play order:", n);
+    for (int k = 0, row = 0; k <= n; ++k) {
+      row = static_cast<uint8_t>(list.at((row + 1) * 512 + 82));  // nextRandom's low byte
+      record += Numbered(" %llu", row);
+    }
+    record += "\n";
+  }
+
   const fs::path expected = fs::path(CARDPREP_SOURCE_DIR) / "data/expected-cards/limits-10.txt";
   if (std::getenv("CARDPREP_WRITE_EXPECTED_CARDS") != nullptr) {
     std::ofstream(expected, std::ios::binary) << record;
