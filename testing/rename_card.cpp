@@ -49,7 +49,8 @@ std::string Utf16Log(const std::string& text) {
   return out;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
+// Lines of text without their ends (LF or CR LF).
+static std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   for (size_t pos = 0, end; pos < text.size(); pos = end + 1) {
     end = std::min(text.find('\n', pos), text.size());

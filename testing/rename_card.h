@@ -25,8 +25,6 @@ class RenameCard : public TempCard {
   // Runs the pass on the card root as the driver gives it ("\" on POSIX, "C:\..." on Windows) or on
   // a folder below it ("SUB\\"); returns what it printed (UTF-8).
   std::string Run(const std::string& folder = "");
-  // Units of the root's path in front of every card path (0 on POSIX).
-  int RootUnits() const { return static_cast<int>(root_.size()) - 1; }
   // A card path ("\A\B") as the pass shows it.
   std::string Shown(const std::string& path) const { return shownRoot_ + path; }
   // The work log so far (code page 932, CR LF).
@@ -40,8 +38,6 @@ class RenameCard : public TempCard {
 
 // UTF-8 text ('\n' line ends) as a log's bytes: FF FE, UTF-16LE, CR LF.
 std::string Utf16Log(const std::string& text);
-// Lines of text without their ends (LF or CR LF).
-std::vector<std::string> SplitLines(const std::string& text);
 // A log's lines as UTF-8: UTF-16LE (after FF FE, if any) or UTF-8 after EF BB BF.
 std::vector<std::string> LogLines(const std::string& bytes);
 
