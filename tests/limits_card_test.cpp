@@ -3,12 +3,12 @@
 // second run must change nothing. Rewrite it with CARDPREP_WRITE_EXPECTED_CARDS=1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -102,29 +102,24 @@ std::string SizeAndDigest(const std::string& bytes) {
   return Numbered(" %llu", bytes.size()) + Numbered(" %016llx", hash);
 }
 
-// Every card file but the fonts and MP3 files as "path size digest", sorted. A file of the same
+// Every card file but the fonts and MP3 files as "path size digest", by name. A file of the same
 // name and bytes in more than eight folders gets one line for all: their count and paths' digest.
 std::string FileLines(const Snapshot& card) {
-  std::map<std::string, std::vector<std::string>> folders;  // "name size digest" -> "folder/"s
+  std::map<std::string, std::string> folders;  // "name size digest" -> "folder/" lines
   for (const auto& [path, bytes] : card) {
     if (bytes == "<folder>" || path.starts_with("_FONT") || path.ends_with(".MP3") ||
         path.ends_with(".mp3"))
       continue;
     const size_t name = path.rfind('/') + 1;  // 0 in the root
-    folders[path.substr(name) + SizeAndDigest(bytes)].push_back(path.substr(0, name));
-  }
-  std::set<std::string> lines;
-  for (const auto& [kind, where] : folders) {
-    std::string all;
-    for (const std::string& folder : where) {
-      if (where.size() <= 8) lines.insert(folder + kind);
-      all += folder + "\n";
-    }
-    if (where.size() > 8)
-      lines.insert(kind + Numbered(" in %llu folders,", where.size()) + SizeAndDigest(all));
+    folders[path.substr(name) + SizeAndDigest(bytes)] += path.substr(0, name) + "\n";
   }
   std::string out = "== files\n";
-  for (const std::string& line : lines) out += line + "\n";
+  for (const auto& [kind, where] : folders) {
+    std::istringstream in(where);
+    const auto count = std::count(where.begin(), where.end(), '\n');
+    if (count > 8) out += kind + Numbered(" in %llu folders,", count) + SizeAndDigest(where) + "\n";
+    for (std::string folder; count <= 8 && std::getline(in, folder);) out += folder + kind + "\n";
+  }
   return out;
 }
 
