@@ -39,10 +39,16 @@ void MakeLimitsCard(const TempCard& card) {
   // 256 subfolders to rename, each title a character of its own: more index groups than fit.
   for (int i = 0; i < 256; ++i) card.WriteFile("JP/" + Kanji(i) + "/a.mp3", mp3);
   for (int i = 0; i < 256; ++i) card.WriteFile(Numbered("MANY/Track %03llu.mp3", i), mp3);
-  // The rename pass never enters OLD, whose one subfolder starts with '_', so BIG keeps 256
-  // numbered tracks and a volume file listed behind them; the scan hangs BIG on the root.
+  // The rename pass enters no subfolder of OLD ('_X', 'SYSTEM2'), so BIG keeps 256 numbered
+  // tracks, names that are no short MP3 names, and a volume file listed behind them; the scan
+  // hangs BIG on the root.
   for (int i = 1; i <= 256; ++i) card.WriteFile(Numbered("OLD/_X/BIG/%03llu.MP3", i), mp3);
   card.WriteFile("OLD/_X/BIG/VOLUME10.DAT", "kept");
+  for (std::string name :
+       {"0a.mp3", "0x.y.MP3", "012345678.MP3", "0曲.MP3", "0NOEXT", "0b.MP3.TXT"})
+    card.WriteFile("OLD/_X/BIG/" + name, mp3);  // the second one MP3 by its last dot
+  card.WriteFile("OLD/SYSTEM2/x.mp3", mp3);
+  card.WriteFile("_PRIVATE/Sub Dir/c.mp3", mp3);
   card.WriteFile("ABCDEFGH.IJK/001.MP3", mp3);
   // Listed last, past the folder table's 999 rows; one of them to rename.
   for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));

@@ -63,22 +63,6 @@ TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
   EXPECT_FALSE(card.Exists("00001/RENDIR04.LOG"));
 }
 
-TEST(RenamePass, UnderscoreFoldersAreNeverTouchedAndSystemOnesOnlyEntered) {
-  RenameCard card;
-  card.WriteFile("_FONT/Sub Dir/c.mp3", "c");
-  card.WriteFile("System Volume Information/x.mp3", "x");
-  card.Run();
-  EXPECT_EQ(card.Tree(),
-            (Tree{"RENFIL04.LOG", "System Volume Information/", "System Volume Information/x.mp3",
-                  "_FONT/", "_FONT/Sub Dir/", "_FONT/Sub Dir/c.mp3"}));
-  card.MakeDir("Music");  // with a kept folder beside it, 'System...' is entered
-  card.Run();
-  EXPECT_EQ(card.ReadFile("System Volume Information/001.MP3"), "x");
-  EXPECT_TRUE(card.Exists("_FONT/Sub Dir/c.mp3"));
-}
-
-// A folder named like an MP3 file is renamed by the MP3 step; the folder
-// step then sees it under that name, not the one it was listed under.
 TEST(RenamePass, AFolderNamedLikeAnMp3FileIsRenamedOnce) {
   RenameCard card;
   card.WriteFile("Live Set.mp3/a.mp3", "a");

@@ -30,24 +30,6 @@ int Scan(ScanCard& scan, const std::string& folder, std::string* out = nullptr) 
   return count;
 }
 
-TEST(TrackScan, AcceptsOnlyShortMp3NamesAndAFolderWithoutThemGetsAnEmptyList) {
-  ScanCard scan(6);
-  for (const char* name :
-       {"a.mp3", "123456789.MP3", "x.y.MP3", "NOEXT", "b.MP3.TXT", "12345678.Mp3", "曲.MP3"})
-    scan.card().WriteFile(std::string("A/") + name, "");
-  EXPECT_EQ(Scan(scan, "A"), 3);
-  std::string list = scan.card().ReadFile("A/SNDLST04.DAT");
-  ASSERT_EQ(list.size(), 3u * 64);
-  EXPECT_EQ(list.substr(0, 13), std::string("12345678.Mp3\0", 13));  // listing order
-
-  scan.card().MakeDir("B/SUB");
-  scan.card().WriteFile("B/NOTES.TXT", "x");
-  EXPECT_EQ(Scan(scan, "B"), 0);
-  EXPECT_TRUE(scan.card().Exists("B/SNDLST04.DAT"));
-  EXPECT_EQ(scan.card().ReadFile("B/SNDLST04.DAT"), "");
-  EXPECT_FALSE(scan.card().Exists("B/VOLUME06.DAT"));
-}
-
 // (Model 8's two volume files are pinned by the expected cards.)
 TEST(TrackScan, VolumeFileOfTheModelIsKeptInAnyCaseAndOthersDoNotCount) {
   ScanCard scan(10);
