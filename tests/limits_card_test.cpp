@@ -48,6 +48,11 @@ void MakeLimitsCard(const TempCard& card) {
        {"0a.mp3", "0x.y.MP3", "012345678.MP3", "0曲.MP3", "0NOEXT", "0b.MP3.TXT"})
     card.WriteFile("OLD/_X/BIG/" + name, mp3);  // the second one MP3 by its last dot
   card.WriteFile("OLD/SYSTEM2/x.mp3", mp3);
+  // Display names for the old names of the folders scanned before (JP/00255, NAMES), whose rename
+  // logs a missing (BIG) or empty (OLD) log must not leave behind.
+  card.WriteFile("OLD/_X/BIG/表示名04.txt", "a.mp3\tStale\n");
+  card.WriteFile("OLD/表示名04.txt", "One again.mp3\tStale\n");
+  card.WriteFile("OLD/001.MP3", mp3);
   card.WriteFile("_PRIVATE/Sub Dir/c.mp3", mp3);
   card.WriteFile("ABCDEFGH.IJK/001.MP3", mp3);
   // Listed last, past the folder table's 999 rows; one of them to rename.

@@ -54,19 +54,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, FileRenameLog,
                                            std::pair{Form::kUtf16NoMark, true},
                                            std::pair{Form::kUtf8WithMark, false}));
 
-TEST(FileRenameLogLimits, EmptyOrMissingLogsEmptyTheTableAndLongNamesAreCut) {
+TEST(FileRenameLogLimits, LongNamesAreCutAndLongLinesReadInPieces) {
   TempCard card;
   auto state = std::make_unique<RunState>();
-  card.WriteFile("RENFIL04.LOG", "\xFF\xFE");
-  state->fileRenameCount = 7;
-  EXPECT_TRUE(ReadFileRenameLog(*state, "."));
-  EXPECT_EQ(state->fileRenameCount, 0);
-  state->fileRenameCount = 5;
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(ReadFileRenameLog(*state, "NOPE"));
-  EXPECT_EQ(GetCapturedConsole(), "RENFIL04.LOGのオープンでエラー NOPE\n");
-  EXPECT_EQ(state->fileRenameCount, 0);
-
   std::string longName;
   for (int i = 0; i < 75; ++i) longName += "曲";  // 150 bytes in code page 932
   std::string text = "001.MP3\t" + longName + "\n" +
