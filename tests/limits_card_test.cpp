@@ -55,6 +55,16 @@ void MakeLimitsCard(const TempCard& card) {
   card.WriteFile("OLD/001.MP3", mp3);
   card.WriteFile("_PRIVATE/Sub Dir/c.mp3", mp3);
   card.WriteFile("ABCDEFGH.IJK/001.MP3", mp3);
+  // Namesakes: forty that differ in case alone, kept in row order, and titles of 30 and 31 bytes
+  // and a parent's of 32, which the parent's title extends within 32 bytes.
+  for (int i = 0; i < 40; ++i)
+    card.WriteFile(Numbered("NS/P%02llu/", i) + (i % 2 ? "Disc" : "DISC") + "/001.MP3", mp3);
+  for (std::string parent : {"NS/Parent/", "NS/Other/"}) {
+    card.WriteFile(parent + std::string(30, 'x') + "/001.MP3", mp3);
+    card.WriteFile(parent + std::string(31, 'y') + "/001.MP3", mp3);
+  }
+  for (std::string parent : {std::string(32, 'p'), std::string("q")})
+    card.WriteFile("NS/" + parent + "/short/001.MP3", mp3);
   // Listed last, past the folder table's 999 rows; one of them to rename.
   for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));
   card.WriteFile("ZFILL/D483/a.mp3", mp3);
