@@ -60,29 +60,13 @@ TEST(FileRenameLogLimits, LongNamesAreCutAndLongLinesReadInPieces) {
   std::string longName;
   for (int i = 0; i < 75; ++i) longName += "曲";  // 150 bytes in code page 932
   std::string text = "001.MP3\t" + longName + "\n" +
-                     "TOO-LONG-FOR-A-SHORT-NAME\tx.mp3\n" +                // skipped
+                     "TOO-LONG-FOR-A-SHORT-NAME\tx.mp3\n" +       // skipped
                      "002.MP3\t" + std::string(300, 'x') + "\n";  // read in pieces of 255 units
   card.WriteFile("RENFIL04.LOG", Utf16Log(text));
   ASSERT_TRUE(ReadFileRenameLog(*state, "."));
   EXPECT_EQ(state->fileRenameCount, 2);
   EXPECT_EQ(Lookup(*state, "001.MP3"), ToCp932(longName).substr(0, 129));  // bytes
   EXPECT_EQ(Lookup(*state, "002.MP3"), std::string(129, 'x'));
-}
-
-TEST(FolderRenameLog, GivesTheFirstLineCutTo32Bytes) {
-  TempCard card;
-  auto folderName = [](const char* folder) {
-    char out[33] = {};
-    ReadFolderRenameLog(folder, out);
-    return std::string(out);
-  };
-  card.WriteFile("J/RENDIR04.LOG", Utf16Log("あいうえおかきくけこさしすせそたちつてと\nsecond\n"));
-  EXPECT_EQ(folderName("J"), ToCp932("あいうえおかきくけこさしすせそた"));
-  card.WriteFile("U/RENDIR04.LOG", "\xEF\xBB\xBF" "Best of 77 Live\n");
-  EXPECT_EQ(folderName("U"), "Best of 77 Live");
-  card.WriteFile("E/RENDIR04.LOG", "");
-  EXPECT_EQ(folderName("E"), "");
-  EXPECT_EQ(folderName("MISSING"), "");
 }
 
 }  // namespace
