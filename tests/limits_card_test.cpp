@@ -66,13 +66,12 @@ void MakeLimitsCard(const TempCard& card) {
   for (std::string parent : {std::string(32, 'p'), std::string("q")})
     card.WriteFile("NS/" + parent + "/short/001.MP3", mp3);
   // Titles to sort (BWV keys after the other B keys, double-byte ones after half-width kana),
-  // one of 40 bytes, and old names from logs written by hand: UTF-8 of two lines, and empty.
-  for (std::string name : {"BWX", "BZ", "BWV 1001", "BWV 1", "C", "AB", "ABC", "ｱ", "亜", "唖",
+  // of 33 and 40 bytes, and old names from logs written by hand: UTF-8 of two lines, and empty.
+  for (std::string name : {"BWX", "BZ", "BWV 1001", "BWV 1", "C", "AB", "ABC", "ｱb", "亜", "唖",
                            "あいうえおかきくけこさしすせそたちつてと", "U", "E"})
     card.WriteFile("NS/" + name + "/001.MP3", mp3);
-  card.WriteFile("NS/U/RENDIR04.LOG",
-                 "\xEF\xBB\xBF"
-                 "Best of 77 Live\nsecond\n");
+  card.WriteFile("NS/" + std::string(31, 'a') + "チ/001.MP3", mp3);
+  card.WriteFile("NS/U/RENDIR04.LOG", "\357\273\277Best of 77 Live\nsecond\n");
   card.WriteFile("NS/E/RENDIR04.LOG", "");
   // Listed last, past the folder table's 999 rows; one of them to rename.
   for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));
