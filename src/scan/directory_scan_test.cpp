@@ -74,8 +74,7 @@ TEST(SortKey, ALeadByteAtByte31StaysAloneAndTheKeyEndsAtByte32) {
 TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(2u);
-  for (const char* name : {"A", "B", "C"})
-    scan.card().WriteFile(std::string(name) + "/001.MP3", "x");
+  for (const char* name : {"A", "B", "C"}) scan.card().WriteFile(std::string(name) + "/001.MP3", "x");
   const std::string workFile = std::string(scan.state().workDir) + "DIRLSTWK.TXT";
   ASSERT_TRUE(HostWriteFolderListing(workFile.c_str()));
   std::filesystem::remove_all(scan.card().root() / "B");
@@ -84,8 +83,7 @@ TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(ReadDirectoryListing(scan.state(), workFile.c_str()), 1);
   std::string out = GetCapturedConsole();
-  EXPECT_EQ(Rows(scan.state()),
-            (Strings{" 1 3 0 0 0", "A 0 0 0 0 1", "B 0 0 0 0 0", "C 0 0 0 0 0"}));
+  EXPECT_EQ(Rows(scan.state()), (Strings{" 1 3 0 0 0", "A 0 0 0 0 1", "B 0 0 0 0 0", "C 0 0 0 0 0"}));
   EXPECT_EQ(scan.state().randomCount, 1);
   EXPECT_NE(out.find(ScanCard::ListedPath("B") + "\\SNDLST04.DATの作成でエラー"), std::string::npos)
       << out;
