@@ -91,28 +91,41 @@ void MakeLimitsCard(const TempCard& card) {
   card.WriteFile("LONGPATH/" + deep + "Long Named/b.mp3", mp3);  // no room for its new name's log
   card.WriteFile("LONGPATH/" + deep + "ABCDEFGH/c.mp3", mp3);    // no room for its own track log
   // Earlier runs' rename log, longer than its 256 rows: 001.MP3 renamed twice (the newest line
-  // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too.
+  // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too, among them
+  // a line without a TAB (no row), a row without a title, and blanks after the TABs.
   std::string log = "001.MP3\tOne.mp3\n004.MP3\tFour.mp3\n005.MP3\tFive.mp3\n";
   for (int i = 0; i < 252; ++i) log += Numbered("F%03llu.MP3\tgone.mp3\n", i);
   card.WriteFile("NAMES/RENFIL04.LOG",
                  Utf16Log(log + "002.MP3\tTwo.mp3\n003.MP3\tThree.mp3\n001.MP3\tOne again.mp3\n"));
   std::string names =
-      "One.mp3\tOldest line\nOne again.mp3\tNewest line\nTwo.mp3\tLast log row\n"
-      "Three.mp3\tPast the log\n";
-  for (int i = 0; i < 251; ++i) names += Numbered("x%03llu.mp3\tfiller\n", i);
+      "One.mp3\tOldest line\nno tab\r\nOne again.mp3\t\t Newest line\nTwo.mp3\tLast log row\n"
+      "Three.mp3\tPast the log\nc.mp3\t\n";
+  for (int i = 0; i < 250; ++i) names += Numbered("x%03llu.mp3\tfiller\n", i);
   card.WriteFile("NAMES/表示名04.txt", names + "Four.mp3\tLast name row\nFive.mp3\tPast them\n");
   for (int i = 1; i <= 5; ++i) card.WriteFile(Numbered("NAMES/%03llu.MP3", i), mp3);
 }
 
-// A run as model 10, title rule 0, with time() fixed (bench_fixed_clock): its status and console,
-// the card's and the temporary folder's paths masked.
+// The lines of text, sorted: the rename pass visits folders in the order the filesystem lists
+// them, which differs between filesystems (ext4, tmpfs), and so do the orders of its reports.
+std::string SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
+
+// A run as model 10, title rule 0, with time() fixed (bench_fixed_clock): its status and console
+// (sorted), the card's and the temporary folder's paths masked.
 std::string RunFixedClock(const TempCard& card, int run) {
   const char* asan = std::getenv("ASAN_OPTIONS");
   std::string options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
   ToolResult r = RunTool(
       "/usr/bin/env", {"LD_PRELOAD=" CARDPREP_FIXED_CLOCK, "ASAN_OPTIONS=" + options, CARDPREP_EXE},
       card.root().string(), "go\n10\n0\n");
-  std::string out = Numbered("== run %llu: status ", run) + std::to_string(r.status) + "\n";
+  std::string out;
   std::istringstream lines(r.output);
   for (std::string line; std::getline(lines, line);) {
     if (size_t at = line.find("Tempdir="); at != std::string::npos)
@@ -121,7 +134,7 @@ std::string RunFixedClock(const TempCard& card, int run) {
       line.replace(at, card.root().string().size(), "<card>");
     out += line + "\n";
   }
-  return out;
+  return Numbered("== run %llu: status ", run) + std::to_string(r.status) + "\n" + SortedLines(out);
 }
 
 // " size digest" of bytes (FNV-1a, 64 bits).
@@ -140,7 +153,8 @@ std::string FileLines(const Snapshot& card) {
         path.ends_with(".mp3"))
       continue;
     const size_t name = path.rfind('/') + 1;  // 0 in the root
-    folders[path.substr(name) + SizeAndDigest(bytes)] += path.substr(0, name) + "\n";
+    const std::string digest = SizeAndDigest(path == "CARDPREP.LOG" ? SortedLines(bytes) : bytes);
+    folders[path.substr(name) + digest] += path.substr(0, name) + "\n";
   }
   std::string out = "== files\n";
   for (const auto& [kind, where] : folders) {
