@@ -36,17 +36,6 @@ std::vector<std::string> Table(const RunState& s) {
   return rows;
 }
 
-TEST(DisplayNameFile, ReadsTitleAfterTabsAndBlanksAndSkipsLinesWithoutTab) {
-  ScanCard scan(10);
-  ReadDisplayNames(scan,
-                   "a.mp3\t\t Title\r\nno tab\r\n" + ToCp932("曲.mp3\t歌の名前") + "\nc.mp3\t");
-  EXPECT_EQ(Table(scan.state()),
-            (std::vector<std::string>{"a.mp3|Title", ToCp932("曲.mp3|歌の名前"), "c.mp3|"}));
-  scan.card().MakeDir("B");  // without a display-name file
-  EXPECT_FALSE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("B").c_str()));
-  EXPECT_EQ(scan.state().displayNameCount, 0);
-}
-
 TEST(DisplayNameFile, CutsLongColumnsAndNeverSplitsALongLine) {
   ScanCard scan(4);
   // The second line runs past the 255 bytes read of it; its TAB-holding rest is no row.
