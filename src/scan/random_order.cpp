@@ -71,13 +71,6 @@ void NextSwap(Generator& g, const Modulus& mod, int& a, int& b) {
 
 }  // namespace
 
-void DrawSwapPositions(uint32_t seed, int n, int count, int* as, int* bs) {
-  if (n <= kShuffleThreshold) return;
-  Generator g = MakeGenerator(seed);
-  Modulus mod = MakeModulus(n);
-  for (int s = 0; s < count; ++s) NextSwap(g, mod, as[s], bs[s]);
-}
-
 int MakeRandomOrderSeeded(RunState& state, uint32_t seed) {
   ConsolePrintf("%s", kMsgRandomOrderStart);
   int n = state.randomCount;
