@@ -1,6 +1,5 @@
-// A card past every table's limit, prepared as model 10 with the clock fixed (its play order is
-// shuffled): the consoles and card files must match data/expected-cards/limits-10.txt, and a
-// second run must change nothing. Rewrite it with CARDPREP_WRITE_EXPECTED_CARDS=1.
+// A card past every table's limit, prepared as model 10 with time() fixed, must print and write
+// what data/expected-cards/limits-10.txt holds (rewritten with CARDPREP_WRITE_EXPECTED_CARDS=1).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +89,22 @@ void MakeLimitsCard(const TempCard& card) {
   card.WriteFile("LONGPATH/" + std::string(128, 'f') + "/in.mp3", mp3);
   card.WriteFile("LONGPATH/" + deep + "Long Named/b.mp3", mp3);  // no room for its new name's log
   card.WriteFile("LONGPATH/" + deep + "ABCDEFGH/c.mp3", mp3);    // no room for its own track log
+  // A folder named like an MP3 file, and rename logs to append to in their own encodings: UTF-8,
+  // empty, and cut short inside a line (UTF-8, UTF-16 inside a unit and after one).
+  card.WriteFile("APPEND/Live Set.mp3/a.mp3", mp3);
+  const std::string bom = "\xEF\xBB\xBF";
+  card.WriteFile("APPEND/U/RENFIL04.LOG", bom + "001.MP3\told.mp3\r\n");
+  card.WriteFile("APPEND/E/RENFIL04.LOG", "");
+  card.WriteFile("APPEND/C/RENFIL04.LOG", bom + "001.MP3\told.mp3\r\n00");
+  card.WriteFile("APPEND/D/RENFIL04.LOG",
+                 Utf16Log("001.MP3\told.mp3\n") + std::string{'0', '\0', '0'});
+  card.WriteFile("APPEND/F/RENFIL04.LOG", Utf16Log("001.MP3\told.mp3\n") + std::string{'0', '\0'});
+  for (std::string folder : {"U", "E", "C", "D", "F"})
+    card.WriteFile("APPEND/" + folder + "/a b.mp3", mp3);
+  // Tracks sorting after one that belongs first: shifted onto taken names, which are reported.
+  for (int i = 1; i <= 5; ++i) card.WriteFile(Numbered("TAKEN/%03llu.MP3", i), mp3);
+  card.WriteFile("TAKEN/RENFIL04.LOG", Utf16Log("001.MP3\tfirst.mp3\n"));
+  card.WriteFile("TAKEN/0 Intro.mp3", mp3);
   // Earlier runs' rename log, longer than its 256 rows: 001.MP3 renamed twice (the newest line
   // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too, among them
   // a line without a TAB (no row), a row without a title, and blanks after the TABs.
@@ -105,8 +120,7 @@ void MakeLimitsCard(const TempCard& card) {
   for (int i = 1; i <= 5; ++i) card.WriteFile(Numbered("NAMES/%03llu.MP3", i), mp3);
 }
 
-// The lines of text, sorted: the rename pass visits folders in the order the filesystem lists
-// them, which differs between filesystems (ext4, tmpfs), and so do the orders of its reports.
+// The lines of text, sorted: the rename pass reports folders in the filesystem's listing order.
 std::string SortedLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -179,6 +193,7 @@ TEST(LimitsCard, EveryTableLimitIsReportedAndKeptAndASecondRunChangesNothing) {
   fs::remove_all(card.root() / "JP" / fs::path(ToUtf16(Kanji(255))));
   fs::remove(card.root() / "MANY/Track 255.mp3");
   fs::remove_all(card.root() / "LONGPATH");
+  fs::remove_all(card.root() / "TAKEN");
   const std::string second = RunFixedClock(card, 2);
   const Snapshot prepared = TakeSnapshot(card);
   record += second + FileLines(prepared);
