@@ -19,26 +19,6 @@ namespace {
 
 using Tree = std::vector<std::string>;
 
-TEST(RenamePass, AFileSortingFirstShiftsTargetsOntoTakenNamesWhichAreReported) {
-  RenameCard card;
-  for (char i = '1'; i <= '5'; ++i) {
-    card.WriteFile(std::string("A/00") + i + ".MP3", std::string(1, i));
-  }
-  card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tfirst.mp3\n"));
-  card.WriteFile("A/0 Intro.mp3", "intro");
-  std::string console = card.Run(), expected, workLog;
-  for (const char* name : {"0 Intro.mp3", "001.MP3", "002.MP3", "003.MP3", "004.MP3"}) {
-    expected += "MP3 名前変更不可 [" + card.Shown("\\A\\") + name + "]\n";
-  }
-  EXPECT_EQ(console, expected);
-  for (char c : ToCp932(console)) workLog += c == '\n' ? "\r\n" : std::string(1, c);
-  EXPECT_EQ(card.WorkLog(), workLog);
-  EXPECT_EQ(card.ReadFile("A/006.MP3"), "5");
-  EXPECT_EQ(card.ReadFile("A/0 Intro.mp3"), "intro");
-  EXPECT_EQ(card.ReadFile("A/RENFIL04.LOG"), Utf16Log("001.MP3\tfirst.mp3\n006.MP3\t005.MP3\n"));
-  EXPECT_EQ(card.state().renameFailed, 1);
-}
-
 TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
   RenameCard card;
   for (const char* folder : {"Music Box", "MusicBox9", "00001", "日本", "歌", "- - -", "!!!!!!!!!",
@@ -61,34 +41,6 @@ TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
     EXPECT_EQ(LogLines(card.ReadFile(now + "/RENDIR04.LOG")), Tree{before}) << now;
   }
   EXPECT_FALSE(card.Exists("00001/RENDIR04.LOG"));
-}
-
-TEST(RenamePass, AFolderNamedLikeAnMp3FileIsRenamedOnce) {
-  RenameCard card;
-  card.WriteFile("Live Set.mp3/a.mp3", "a");
-  EXPECT_EQ(card.Run(), "");
-  EXPECT_EQ(card.ReadFile("001.MP3/001.MP3"), "a");
-}
-
-// A log that a stopped run left cut short gets its new lines on lines of
-// their own, in the log's own encoding.
-TEST(RenamePass, AppendsToAnExistingLogInItsOwnEncoding) {
-  RenameCard card;
-  card.WriteFile("U/RENFIL04.LOG", "\xEF\xBB\xBF" "001.MP3\told.mp3\r\n");
-  card.WriteFile("U/new song.mp3", "n");
-  card.WriteFile("E/RENFIL04.LOG", "");
-  card.WriteFile("E/b.mp3", "b");
-  card.WriteFile("C/RENFIL04.LOG", "\xEF\xBB\xBF" "001.MP3\told.mp3\r\n00");
-  card.WriteFile("C/c.mp3", "c");
-  card.WriteFile("D/RENFIL04.LOG", Utf16Log("001.MP3\told.mp3\n") + std::string("0\0" "0", 3));
-  card.WriteFile("D/d.mp3", "d");
-  card.Run();
-  EXPECT_EQ(card.ReadFile("U/RENFIL04.LOG"),
-            "\xEF\xBB\xBF" "001.MP3\told.mp3\r\n001.MP3\tnew song.mp3\r\n");
-  EXPECT_EQ(card.ReadFile("E/RENFIL04.LOG"), Utf16Log("001.MP3\tb.mp3\n"));
-  EXPECT_EQ(card.ReadFile("C/RENFIL04.LOG"),
-            "\xEF\xBB\xBF" "001.MP3\told.mp3\r\n00\r\n001.MP3\tc.mp3\r\n");
-  EXPECT_EQ(card.ReadFile("D/RENFIL04.LOG"), Utf16Log("001.MP3\told.mp3\n00\n001.MP3\td.mp3\n"));
 }
 
 TEST(RenamePassSafety, NoMoveWithoutItsLogAndNoNoteOverAUsersFile) {
