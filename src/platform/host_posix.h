@@ -92,14 +92,14 @@ int PosixFindSpelling(const char* folder, const char16_t* name, int units, char*
 
 // A card path resolved to a host path.
 struct Resolved {
-  char path[kPathBytes];     // host path (UTF-8); "." for the current directory
+  char path[kPathBytes];  // host path (UTF-8); "." for the current directory
   char spelled[kPathBytes];  // the parent as found, then the last name as given
-  int parentEnd;             // bytes of path (and spelled) naming the parent; 0 for "."
-  int lastStart;             // first byte of the last name in path and spelled
-  bool fatInvalid;           // some card component is a name FAT cannot hold
+  int parentEnd;          // bytes of path (and spelled) naming the parent; 0 for "."
+  int lastStart;          // first byte of the last name in path and spelled
+  bool fatInvalid;        // some card component is a name FAT cannot hold
   bool tooLong;
-  bool exists;               // path names an entry; st holds its lstat
-  bool lookedUp;             // a folder's names were consulted (they may be stale)
+  bool exists;            // path names an entry; st holds its lstat
+  bool lookedUp;          // a folder's names were consulted (they may be stale)
   const char16_t* lastName;  // the last name as given, in the card path
   int lastUnits;
   struct stat st;
@@ -129,12 +129,8 @@ void PosixRemoveWorkOnInterrupt();
 
 // --- PosixReadFolder ------------------------------------------------------------
 
-// Entries come straight from getdents64, a buffer at a time: opendir would
-// also ask for the folder's attributes, once for every folder read.
 struct PosixFolderReader {
-  int fd;
-  int pos, end;  // the entries of buffer not given yet
-  alignas(8) char buffer[16384];
+  void* dir;
 };
 bool PosixOpenFolder(const char* folder, PosixFolderReader& reader);
 // The next entry; null at the end (the reader is closed).

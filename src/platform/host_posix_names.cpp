@@ -184,9 +184,9 @@ void PosixFolderMoved(const char* path) {
 
 bool PosixOpenFolder(const char* folder, PosixFolderReader& reader) {
   PosixDropHeldNames();
-  reader.fd = open(folder[0] == 0 ? "." : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  reader.pos = reader.end = 0;
-  if (reader.fd < 0) return false;
+  DIR* dir = opendir(folder[0] == 0 ? "." : folder);
+  reader.dir = dir;
+  if (dir == nullptr) return false;
   if (std::strlen(folder) < sizeof held.folder) {
     std::strcpy(held.folder, folder);
     held.filling = true;
@@ -197,16 +197,8 @@ bool PosixOpenFolder(const char* folder, PosixFolderReader& reader) {
 }
 
 const char* PosixNextEntry(PosixFolderReader& reader, int* dirFd, unsigned char* listedType) {
-  for (;;) {
-    if (reader.pos == reader.end) {
-      ssize_t n = getdents64(reader.fd, reader.buffer, sizeof reader.buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;  // the end, or a folder that cannot be read on
-      reader.pos = 0;
-      reader.end = static_cast<int>(n);
-    }
-    const auto* entry = reinterpret_cast<const dirent64*>(reader.buffer + reader.pos);
-    reader.pos += entry->d_reclen;
+  DIR* dir = static_cast<DIR*>(reader.dir);
+  while (dirent* entry = readdir(dir)) {
     const char* name = entry->d_name;
     if (held.filling) {
       if (held.count == HeldNames::kMaxNames || !AddSpelling(name, &held.start[held.count])) {
@@ -215,12 +207,12 @@ const char* PosixNextEntry(PosixFolderReader& reader, int* dirFd, unsigned char*
         ++held.count;
       }
     }
-    *dirFd = reader.fd;
+    *dirFd = dirfd(dir);
     *listedType = entry->d_type;
     return name;
   }
-  close(reader.fd);
-  reader.fd = -1;
+  closedir(dir);
+  reader.dir = nullptr;
   held.valid = held.filling;
   held.filling = false;
   return nullptr;
