@@ -20,30 +20,19 @@ std::string Repeat(const std::string& s, int n) {
   return out;
 }
 
-// Writes A/表示名04.txt and reads it; gives the console output.
-std::string ReadDisplayNames(ScanCard& scan, const std::string& text) {
-  scan.card().WriteFile("A/表示名04.txt", text);
-  testing::internal::CaptureStdout();
-  EXPECT_TRUE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("A").c_str()));
-  return GetCapturedConsole();
-}
-
-// The display-name table as "first column|title" lines.
-std::vector<std::string> Table(const RunState& s) {
-  std::vector<std::string> rows;
-  for (int i = 0; i < s.displayNameCount; ++i)
-    rows.push_back(std::string(s.displayNameTable[i].longName) + "|" + s.displayNameTable[i].title);
-  return rows;
-}
-
 TEST(DisplayNameFile, CutsLongColumnsAndNeverSplitsALongLine) {
   ScanCard scan(4);
   // The second line runs past the 255 bytes read of it; its TAB-holding rest is no row.
-  ReadDisplayNames(scan, std::string(150, 'n') + "\tLong\nx.mp3\t" + std::string(300, 'T') +
-                             "\tbogus.mp3\tBogus\r\nlast.mp3\tLast\n");
-  EXPECT_EQ(Table(scan.state()),
-            (std::vector<std::string>{std::string(128, 'n') + "|Long",
-                                      "x.mp3|" + std::string(249, 'T'), "last.mp3|Last"}));
+  scan.card().WriteFile("A/表示名04.txt", std::string(150, 'n') + "\tLong\nx.mp3\t" +
+                                              std::string(300, 'T') +
+                                              "\tbogus.mp3\tBogus\r\nlast.mp3\tLast\n");
+  const RunState& s = scan.state();
+  EXPECT_TRUE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("A").c_str()));
+  std::vector<std::string> rows;
+  for (int i = 0; i < s.displayNameCount; ++i)
+    rows.push_back(std::string(s.displayNameTable[i].longName) + "|" + s.displayNameTable[i].title);
+  EXPECT_EQ(rows, (std::vector<std::string>{std::string(128, 'n') + "|Long",
+                                            "x.mp3|" + std::string(249, 'T'), "last.mp3|Last"}));
 }
 
 class TagTitle : public testing::Test {
