@@ -310,8 +310,9 @@ void HostPoolPop(HostNamePool& pool, int first) {
   pool.nameCount = first;
 }
 
-bool HostWriteListingLine(std::FILE* file, const char16_t* line) {
+int HostWriteListingLine(std::FILE* file, const char16_t* line) {
   char buf[1024 + 2];
+  int written = 0;
   // Converted a piece at a time so a line of any length is written whole;
   // a line of one piece (almost every one) is converted where it stands and
   // goes out with its line end in one write.
@@ -334,9 +335,10 @@ bool HostWriteListingLine(std::FILE* file, const char16_t* line) {
       buf[bytes++] = '\n';
     }
     if (std::fwrite(buf, 1, static_cast<size_t>(bytes), file) != static_cast<size_t>(bytes)) {
-      return false;
+      return -1;
     }
-    if (last) return true;
+    written += bytes;
+    if (last) return written;
     line += n;
   }
 }

@@ -85,5 +85,6 @@ void HostPoolSort(HostNamePool& pool, int first);
 // Drops every name from index first on.
 void HostPoolPop(HostNamePool& pool, int first);
 
-// Writes text (code page 932) and CR LF to file. False on a write error.
-bool HostWriteListingLine(std::FILE* file, const char16_t* line);
+// Writes text (code page 932) and CR LF to file. Returns the bytes written,
+// or -1 on a write error.
+int HostWriteListingLine(std::FILE* file, const char16_t* line);

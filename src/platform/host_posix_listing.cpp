@@ -60,6 +60,45 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
   });
 }
 
+Resolved listed;
+
+// A work file of the run (a host path in the run's own folder), being
+// written. Each listing is written over the last one in place and the file
+// is cut to it on closing: some filesystems (ext4) send a file emptied and
+// written again to the disk at once on closing, and removing the file to
+// make it anew costs more than writing over it.
+struct WorkFile {
+  std::FILE* file;
+  long length;  // the bytes written to it
+  bool Write(const char16_t* line) {
+    int bytes = HostWriteListingLine(file, line);
+    length += bytes;
+    return bytes >= 0;
+  }
+};
+
+bool OpenWorkFile(const char* path, WorkFile& out) {
+  char16_t wide[kPathBytes];
+  out.file = nullptr;
+  out.length = 0;
+  if (!ToWidePath(path, wide, kPathBytes)) return false;
+  Resolve(wide, listed, false);
+  if (listed.tooLong) return false;
+  out.file = std::fopen(listed.path, "r+be");
+  if (out.file == nullptr) out.file = std::fopen(listed.path, "wbxe");
+  // One listing is written at a time, through a buffer of its own.
+  static char buffer[8192];
+  if (out.file != nullptr) std::setvbuf(out.file, buffer, _IOFBF, sizeof buffer);
+  return out.file != nullptr;
+}
+
+// Cuts the work file to what was written to it and closes it; false when
+// anything failed.
+bool CloseWorkFile(WorkFile& out, bool ok) {
+  ok = ok && std::fflush(out.file) == 0 && ftruncate(fileno(out.file), out.length) == 0;
+  return std::fclose(out.file) == 0 && ok;
+}
+
 constexpr int kCardUnits = 2048;
 
 // Puts "\" and listed name k after cardPath's first cardLen units; its
@@ -78,7 +117,7 @@ int PutListedName(const HostNamePool& pool, int k, char16_t* cardPath, int cardL
 // Lists the subfolders of the folder at hostPath (UTF-8) whose card path is
 // cardPath (wide, "" for the root; room for kCardUnits): first every
 // subfolder's line, then each subfolder's own listing, in name order.
-bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
+bool ListFolders(WorkFile& out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
   HostNamePool& pool = HostListingPool();
   int first = pool.nameCount;
   PushEntries(pool, hostPath, Want::kFolders, nullptr, false);
@@ -87,7 +126,7 @@ bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath
   bool ok = true;
   for (int k = first; k < last && ok; ++k) {
     if (PutListedName(pool, k, cardPath, cardLen) < 0) continue;
-    ok = HostWriteListingLine(out, cardPath);
+    ok = out.Write(cardPath);
     cardPath[cardLen] = 0;
   }
   for (int k = first; k < last && ok; ++k) {
@@ -104,8 +143,6 @@ bool ListFolders(std::FILE* out, char* hostPath, int hostLen, char16_t* cardPath
   HostPoolPop(pool, first);
   return ok;
 }
-
-Resolved listed;
 
 // Pushes the entries of the card folder at path as PushEntries does. The
 // folder is read as spelled first, and looked up in any case only when
@@ -124,37 +161,11 @@ bool PushFolder(HostNamePool& pool, const char16_t* path, Want want, const char1
   return false;
 }
 
-// A work file of the run (a host path in the run's own folder). Each
-// listing is written over the last one in place and the file is cut to it
-// on closing (CloseWorkFile): some filesystems (ext4) send a file emptied
-// and written again to the disk at once on closing, and removing the file
-// to make it anew costs more than writing over it.
-std::FILE* OpenWorkFile(const char* path) {
-  char16_t wide[kPathBytes];
-  if (!ToWidePath(path, wide, kPathBytes)) return nullptr;
-  Resolve(wide, listed, false);
-  if (listed.tooLong) return nullptr;
-  std::FILE* file = std::fopen(listed.path, "r+be");
-  if (file == nullptr) file = std::fopen(listed.path, "wbxe");
-  // One listing is written at a time, through a buffer of its own.
-  static char buffer[8192];
-  if (file != nullptr) std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
-  return file;
-}
-
-// Cuts the work file to what was written to it and closes it; false when
-// anything failed.
-bool CloseWorkFile(std::FILE* file, bool ok) {
-  long end = std::ftell(file);
-  ok = ok && std::fflush(file) == 0 && end >= 0 && ftruncate(fileno(file), end) == 0;
-  return std::fclose(file) == 0 && ok;
-}
-
 }  // namespace
 
 bool HostWriteFolderListing(const char* workFile) {
-  std::FILE* out = OpenWorkFile(workFile);
-  if (out == nullptr) return false;
+  WorkFile out;
+  if (!OpenWorkFile(workFile, out)) return false;
   static char hostPath[kPathBytes];
   static char16_t cardPath[kCardUnits];
   hostPath[0] = 0;
@@ -163,8 +174,8 @@ bool HostWriteFolderListing(const char* workFile) {
 }
 
 bool HostWriteFileListing(const char* folderPath, const char* workFile) {
-  std::FILE* out = OpenWorkFile(workFile);
-  if (out == nullptr) return false;
+  WorkFile out;
+  if (!OpenWorkFile(workFile, out)) return false;
   char16_t wide[1024];
   bool ok = true;
   if (ToWidePath(folderPath, wide, 1024)) {
@@ -173,7 +184,7 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
     PushFolder(pool, wide, Want::kFiles, nullptr, false);
     HostPoolSort(pool, first);
     for (int k = first; k < pool.nameCount && ok; ++k) {
-      ok = HostWriteListingLine(out, HostPoolName(pool, k));
+      ok = out.Write(HostPoolName(pool, k));
     }
     HostPoolPop(pool, first);
   }

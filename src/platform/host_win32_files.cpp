@@ -54,7 +54,7 @@ bool ListFolders(std::FILE* out, char16_t* path, int len) {
       if (len + 1 + ln + 1 > kPathUnits) continue;
       path[len] = u'\\';
       for (int u = 0; u <= ln; ++u) path[len + 1 + u] = name[u];
-      ok = pass == 0 ? HostWriteListingLine(out, path) : ListFolders(out, path, len + 1 + ln);
+      ok = pass == 0 ? HostWriteListingLine(out, path) >= 0 : ListFolders(out, path, len + 1 + ln);
       path[len] = 0;
     }
   }
@@ -92,7 +92,7 @@ bool HostWriteFileListing(const char* folderPath, const char* workFile) {
     PushEntries(pool, folder, false);
     HostPoolSort(pool, first);
     for (int k = first; k < pool.nameCount && ok; ++k) {
-      ok = HostWriteListingLine(out, HostPoolName(pool, k));
+      ok = HostWriteListingLine(out, HostPoolName(pool, k)) >= 0;
     }
     HostPoolPop(pool, first);
   }
