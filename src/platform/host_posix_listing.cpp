@@ -4,6 +4,10 @@
 // rename entries of a folder while it goes through them.
 #include <unistd.h>
 
+#if defined(__linux__)
+#include <sys/vfs.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -114,10 +118,41 @@ int PutListedName(const HostNamePool& pool, int k, char16_t* cardPath, int cardL
   return len;
 }
 
+// Whether a folder's link count tells that it holds no subfolder: a folder
+// has two links ("." and its name in its parent) and one more for each
+// subfolder's "..". Only filesystems known to keep that count are believed
+// (not btrfs, FUSE or network filesystems), and only on the card's own
+// device, so that a folder mounted below the card is read.
+struct LinkCounts {
+  bool kept;
+  dev_t device;
+};
+
+LinkCounts CardLinkCounts() {
+  LinkCounts counts{false, 0};
+#if defined(__linux__)
+  // ext2 to ext4, tmpfs, XFS, FAT (msdos and vfat).
+  constexpr long kKeepCounts[] = {0xEF53, 0x01021994, 0x58465342, 0x4D44};
+  struct statfs fs;
+  struct stat st;
+  if (statfs(".", &fs) != 0 || stat(".", &st) != 0) return counts;
+  for (long type : kKeepCounts) counts.kept = counts.kept || fs.f_type == type;
+  counts.device = st.st_dev;
+#endif
+  return counts;
+}
+
+bool HoldsNoFolder(const LinkCounts& counts, const char* hostPath) {
+  struct stat st;
+  return counts.kept && lstat(hostPath, &st) == 0 && S_ISDIR(st.st_mode) && st.st_nlink == 2 &&
+         st.st_dev == counts.device;
+}
+
 // Lists the subfolders of the folder at hostPath (UTF-8) whose card path is
 // cardPath (wide, "" for the root; room for kCardUnits): first every
 // subfolder's line, then each subfolder's own listing, in name order.
-bool ListFolders(WorkFile& out, char* hostPath, int hostLen, char16_t* cardPath, int cardLen) {
+bool ListFolders(WorkFile& out, const LinkCounts& counts, char* hostPath, int hostLen,
+                 char16_t* cardPath, int cardLen) {
   HostNamePool& pool = HostListingPool();
   int first = pool.nameCount;
   PushEntries(pool, hostPath, Want::kFolders, nullptr, false);
@@ -134,8 +169,9 @@ bool ListFolders(WorkFile& out, char* hostPath, int hostLen, char16_t* cardPath,
     if (len < 0) continue;
     int pos = hostLen;
     if (pos > 0) hostPath[pos++] = '/';
-    if (PosixAppendUtf8(cardPath + cardLen + 1, len, hostPath, kPathBytes, &pos)) {
-      ok = ListFolders(out, hostPath, pos, cardPath, cardLen + 1 + len);
+    if (PosixAppendUtf8(cardPath + cardLen + 1, len, hostPath, kPathBytes, &pos) &&
+        !HoldsNoFolder(counts, hostPath)) {
+      ok = ListFolders(out, counts, hostPath, pos, cardPath, cardLen + 1 + len);
     }
     hostPath[hostLen] = 0;
     cardPath[cardLen] = 0;
@@ -170,7 +206,7 @@ bool HostWriteFolderListing(const char* workFile) {
   static char16_t cardPath[kCardUnits];
   hostPath[0] = 0;
   cardPath[0] = 0;
-  return CloseWorkFile(out, ListFolders(out, hostPath, 0, cardPath, 0));
+  return CloseWorkFile(out, ListFolders(out, CardLinkCounts(), hostPath, 0, cardPath, 0));
 }
 
 bool HostWriteFileListing(const char* folderPath, const char* workFile) {
