@@ -138,14 +138,14 @@ namespace {
 char workFolder[kPathBytes];
 char workFiles[2][kPathBytes];
 
-void RemoveWork() {
+}  // namespace
+
+void PosixRemoveWorkOnInterrupt() {
   if (workFolder[0] == 0) return;
   for (const char* file : workFiles) unlink(file);
   rmdir(workFolder);
   workFolder[0] = 0;
 }
-
-}  // namespace
 
 bool HostMakeWorkDirectory(const char* tempDir, char* out, int size) {
   char16_t wide[kPathBytes];
@@ -157,24 +157,19 @@ bool HostMakeWorkDirectory(const char* tempDir, char* out, int size) {
   if (!PosixAppendUtf8(wide, units, folder, kPathBytes - 32, &pos)) return false;
   std::strcpy(folder + pos, "cardprep-XXXXXX");
   if (mkdtemp(folder) == nullptr) return false;
-  char16_t made[kPathBytes];
-  PosixUtf8ToWide(folder, made, kPathBytes);
-  int n = HostWideToCp932(made, out, size - 1);
-  if (n == 0 || n + 1 >= size) {
+  // The name mkdtemp made is ASCII: the same in code page 932.
+  int n = std::snprintf(out, static_cast<size_t>(size), "%s%s/", tempDir, folder + pos);
+  if (n < 0 || n >= size) {
     rmdir(folder);
     return false;
   }
-  out[n] = '/';
-  out[n + 1] = 0;
   std::strcpy(workFolder, folder);
   const char* names[2] = {"/DIRLSTWK.TXT", "/FILLSTWK.TXT"};
   for (int i = 0; i < 2; ++i) std::snprintf(workFiles[i], kPathBytes, "%s%s", folder, names[i]);
   return true;
 }
 
-void HostRemoveWorkDirectory() { RemoveWork(); }
-
-void PosixRemoveWorkOnInterrupt() { RemoveWork(); }
+void HostRemoveWorkDirectory() { PosixRemoveWorkOnInterrupt(); }
 
 // --- Files --------------------------------------------------------------------------
 

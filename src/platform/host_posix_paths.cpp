@@ -45,9 +45,11 @@ bool Append(Resolved& r, int* pos, const char* bytes, int len) {
 
 // Builds r.path from the names of path; with lookUp, each name that is not
 // there as spelled is looked up in its folder ignoring case, until one is
-// missing in every case. Fills r.spelled with the last name as given. An
-// absolute path starts at the host's root.
-void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false) {
+// missing in every case (*fromHeld set when held names answered); false
+// then. Fills r.spelled with the last name as given. An absolute path
+// starts at the host's root.
+bool Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false,
+           bool* fromHeld = nullptr) {
   int pos = absolute ? 1 : 0;
   r.path[0] = '/';
   r.path[pos] = 0;
@@ -65,11 +67,11 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
       r.fatInvalid = true;
     }
     r.parentEnd = pos;
-    if (pos > 0 && r.path[pos - 1] != '/' && !Append(r, &pos, "/", 1)) return;
+    if (pos > 0 && r.path[pos - 1] != '/' && !Append(r, &pos, "/", 1)) return false;
     r.lastStart = pos;
     if (!PosixAppendUtf8(walk.name, walk.units, r.path, kPathBytes, &pos)) {
       r.tooLong = true;
-      return;
+      return false;
     }
     r.lastName = walk.name;
     r.lastUnits = walk.units;
@@ -79,10 +81,12 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
     char folder[kPathBytes];
     FolderOf(r, folder);
     char spelling[kPathBytes];
-    bool fromHeld;
-    if (PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &fromHeld) > 0) {
+    bool held;
+    int found = PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &held);
+    if (fromHeld != nullptr && held) *fromHeld = true;
+    if (found > 0) {
       pos = r.lastStart;
-      if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return;
+      if (!Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) return false;
     } else {
       missing = true;
     }
@@ -95,6 +99,7 @@ void Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
     r.tooLong = true;
   }
   r.spelled[spelledEnd] = 0;
+  return !missing;
 }
 
 // True when the held names are those of the path's folder and hold its
@@ -108,25 +113,6 @@ bool HeldAbsent(Resolved& r) {
   if (!PosixHolds(folder) || PosixHeldHolds(r.lastName, r.lastUnits)) return false;
   r.lookedUp = true;
   return true;
-}
-
-// Looks up the names of a path that is not there as spelled. Most such
-// paths name something in a folder that is there as spelled: then only the
-// last name is looked up; when that folder cannot be read as spelled, each
-// name of the path is.
-void LookUp(const char16_t* path, Resolved& r, bool* fromHeld) {
-  char folder[kPathBytes];
-  FolderOf(r, folder);
-  r.lookedUp = true;
-  char spelling[kPathBytes];
-  int pos = r.lastStart;
-  int found = PosixFindSpelling(folder, r.lastName, r.lastUnits, spelling, sizeof spelling, fromHeld);
-  if (found < 0 && errno == ENOENT && r.parentEnd > 0) {
-    Build(path, r, true);
-  } else if (found <= 0 || !Append(r, &pos, spelling, static_cast<int>(std::strlen(spelling)))) {
-    return;
-  }
-  r.exists = !r.tooLong && lstat(r.path, &r.st) == 0;
 }
 
 }  // namespace
@@ -147,11 +133,13 @@ void Resolve(const char16_t* path, Resolved& r, bool lookUp) {
   }
   if (errno != ENOENT || PosixCardIgnoresCase()) return;
   if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return;
-  bool fromHeld = false;
-  LookUp(path, r, &fromHeld);
-  if (!r.exists && fromHeld) {
-    // The held names led nowhere: they were stale.
+  // Each name that is not there as spelled is looked up ignoring case. Held
+  // names that led nowhere were stale: then once more from the disk.
+  r.lookedUp = true;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    bool fromHeld = false;
+    r.exists = Build(path, r, true, false, &fromHeld) && !r.tooLong && lstat(r.path, &r.st) == 0;
+    if (r.exists || !fromHeld) return;
     PosixDropHeldNames();
-    LookUp(path, r, &fromHeld);
   }
 }
