@@ -76,9 +76,8 @@ void PosixHeldNameAdded(const char* folder, const char* from, const char* name);
 void PosixFolderMoved(const char* path);
 
 // True when the held names are those of folder (a host path, "" for the
-// current directory), and whether they hold name in any case.
-bool PosixHolds(const char* folder);
-bool PosixHeldHolds(const char16_t* name, int units);
+// current directory) and hold name in no case.
+bool PosixHeldLacks(const char* folder, const char16_t* name, int units);
 
 // The spelling in folder of the entry equal to name ignoring ASCII case,
 // copied to out: of several (only a case-sensitive disk has them), the first

@@ -21,15 +21,15 @@ namespace {
 Resolved source;  // the paths of the operation at hand
 Resolved target;
 
-// The kind of a resolved path that exists, following a link to a file.
-EntryKind KindOf(const Resolved& r) {
-  if (S_ISDIR(r.st.st_mode)) return EntryKind::kFolder;
-  if (S_ISREG(r.st.st_mode)) return EntryKind::kFile;
-  struct stat st;
-  if (S_ISLNK(r.st.st_mode) && stat(r.path, &st) == 0 && S_ISREG(st.st_mode)) {
-    return EntryKind::kFile;
-  }
-  return EntryKind::kOther;
+// The kind of a resolved path that exists, following a link to a file
+// (*size: the size of the file).
+EntryKind KindOf(const Resolved& r, long* size = nullptr) {
+  struct stat st = r.st;
+  bool link = S_ISLNK(st.st_mode);
+  if (link && stat(r.path, &st) != 0) return EntryKind::kOther;
+  if (size != nullptr) *size = static_cast<long>(st.st_size);
+  if (S_ISREG(st.st_mode)) return EntryKind::kFile;
+  return S_ISDIR(st.st_mode) && !link ? EntryKind::kFolder : EntryKind::kOther;
 }
 
 }  // namespace
@@ -53,12 +53,10 @@ long HostFileSize(const char* path) {
   char16_t wide[1024];
   if (!ToWidePath(path, wide, 1024) || wide[0] == 0) return -1;
   Resolve(wide, target);
-  if (target.fatInvalid || target.tooLong || !target.exists) return -1;
-  if (S_ISREG(target.st.st_mode)) return static_cast<long>(target.st.st_size);
-  struct stat st;
-  bool linkToFile =
-      S_ISLNK(target.st.st_mode) && stat(target.path, &st) == 0 && S_ISREG(st.st_mode);
-  return linkToFile ? static_cast<long>(st.st_size) : -1;
+  long size = -1;
+  bool file = !target.fatInvalid && !target.tooLong && target.exists &&
+              KindOf(target, &size) == EntryKind::kFile;
+  return file ? size : -1;
 }
 
 // --- Moves ------------------------------------------------------------------------

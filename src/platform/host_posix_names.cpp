@@ -218,13 +218,12 @@ const char* PosixNextEntry(PosixFolderReader& reader, int* dirFd, unsigned char*
   return nullptr;
 }
 
-bool PosixHolds(const char* folder) { return IsHeld(folder); }
-
-bool PosixHeldHolds(const char16_t* name, int units) {
+bool PosixHeldLacks(const char* folder, const char16_t* name, int units) {
+  if (!IsHeld(folder)) return false;
   for (int i = 0; i < held.count; ++i) {
-    if (NameMatches(held.bytes + held.start[i], name, units)) return true;
+    if (NameMatches(held.bytes + held.start[i], name, units)) return false;
   }
-  return false;
+  return true;
 }
 
 int PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,

@@ -110,7 +110,7 @@ bool HeldAbsent(Resolved& r) {
   if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return false;
   char folder[kPathBytes];
   FolderOf(r, folder);
-  if (!PosixHolds(folder) || PosixHeldHolds(r.lastName, r.lastUnits)) return false;
+  if (!PosixHeldLacks(folder, r.lastName, r.lastUnits)) return false;
   r.lookedUp = true;
   return true;
 }

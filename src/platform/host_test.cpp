@@ -69,12 +69,15 @@ Names FindAll(const std::u16string& folder, const std::u16string& pattern) {
 
 // (Their order, letter case folded, and files alone in a file listing are pinned by the expected
 // cards and the fault tests.)
-TEST(HostListing, ListingsHoldHiddenNamesAndAMissingFolderGivesAnEmptyFile) {
+// Every level is read: a folder holding one subfolder, itself without any, is read too.
+TEST(HostListing, ListingsHoldHiddenNamesAndEveryLevelAndAMissingFolderGivesAnEmptyFile) {
   TempCard card;
   card.WriteFile("MUSIC/.hidden", "x");
   card.MakeDir(".hidden");
+  card.MakeDir("MUSIC/A/B/C");
   ASSERT_TRUE(HostWriteFolderListing("work.lst"));
-  EXPECT_EQ(WorkLines(card), (Names{Card("\\.hidden"), Card("\\MUSIC")}));
+  EXPECT_EQ(WorkLines(card), (Names{Card("\\.hidden"), Card("\\MUSIC"), Card("\\MUSIC\\A"),
+                                    Card("\\MUSIC\\A\\B"), Card("\\MUSIC\\A\\B\\C")}));
   ASSERT_TRUE(HostWriteFileListing(Card("\\MUSIC").c_str(), "work.lst"));
   EXPECT_EQ(WorkLines(card), Names{".hidden"});
   ASSERT_TRUE(HostWriteFileListing(Card("\\MISSING").c_str(), "work.lst"));  // an empty file
