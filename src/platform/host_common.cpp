@@ -211,6 +211,23 @@ int HostWideToCp932(const char16_t* text, char* out, int size) {
   return n;
 }
 
+bool ToWidePath(const char* cp932, char16_t* out, int units) {
+  if (static_cast<int>(std::strlen(cp932)) >= units) return false;
+  HostCp932ToWide(cp932, out, units);
+  return true;
+}
+
+// The code page 932 forms of the wide calls.
+bool HostExistsA(const char* path) {
+  char16_t wide[1024];
+  return ToWidePath(path, wide, 1024) && HostExists(wide);
+}
+
+std::FILE* HostOpen(const char* path, const char* mode) {
+  char16_t wide[1024];
+  return ToWidePath(path, wide, 1024) ? HostOpenW(wide, mode) : nullptr;
+}
+
 // --- UTF-8 -------------------------------------------------------------------
 
 int HostEncodeUtf8(uint32_t cp, char* out) {

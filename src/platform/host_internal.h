@@ -43,6 +43,10 @@ int HostMapWideUnit(char16_t c, uint8_t out[2]);
 // not code page 932). Returns the bytes consumed, 0 at the terminator.
 int HostDecodeCp932Char(const char* text, char16_t* out);
 
+// A code page 932 path in UTF-16; false when it does not fit (a cut path
+// could name another file).
+bool ToWidePath(const char* cp932, char16_t* out, int units);
+
 // --- UTF-8 (POSIX names on disk, console) ---------------------------------
 
 // Appends the UTF-8 form of the code point to out (at most 4 bytes).

@@ -114,16 +114,11 @@ bool HostGetTempDirectory(char* out, int size) {
   const char* dir = std::getenv("TMPDIR");
   if (dir == nullptr || dir[0] == 0) dir = "/tmp";
   char16_t wide[kPathBytes];
-  if (!PosixUtf8ToWide(dir, wide, kPathBytes - 1)) return false;
-  int len = 0;
-  while (wide[len] != 0) ++len;
-  if (wide[len - 1] != u'/') {
-    wide[len++] = u'/';
-    wide[len] = 0;
-  }
-  char full[kPathBytes];
-  int n = HostWideToCp932(wide, full, sizeof full);
-  if (n == 0 || n >= size || full[n - 1] != '/') return false;
+  char full[2 * kPathBytes + 2];  // room for two bytes a unit, and a '/'
+  if (!PosixUtf8ToWide(dir, wide, kPathBytes)) return false;
+  int n = HostWideToCp932(wide, full, 2 * kPathBytes);
+  if (full[n - 1] != '/') std::strcpy(full + n++, "/");
+  if (n >= size) return false;
   std::memcpy(out, full, static_cast<size_t>(n) + 1);
   return true;
 }

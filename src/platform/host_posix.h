@@ -27,10 +27,6 @@ bool PosixUtf8ToWide(const char* text, char16_t* out, int units);
 // as another name).
 bool PosixIsCardName(const char* utf8, const char16_t* wide, int units);
 
-// A code page 932 path in UTF-16; false when it does not fit (a cut path
-// could name another file).
-bool ToWidePath(const char* cp932, char16_t* out, int units);
-
 // --- Entries ------------------------------------------------------------------
 
 // What a directory entry is. A link counts as what it leads to, but a link

@@ -44,11 +44,6 @@ bool HostExists(const char16_t* path) {
   return !S_ISLNK(target.st.st_mode) || stat(target.path, &st) == 0;
 }
 
-bool HostExistsA(const char* path) {
-  char16_t wide[1024];
-  return ToWidePath(path, wide, 1024) && HostExists(wide);
-}
-
 long HostFileSize(const char* path) {
   char16_t wide[1024];
   if (!ToWidePath(path, wide, 1024) || wide[0] == 0) return -1;
@@ -232,12 +227,6 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     PosixDropHeldNames();  // the held names were stale: once more from the disk
   }
   return nullptr;
-}
-
-std::FILE* HostOpen(const char* path, const char* mode) {
-  char16_t wide[1024];
-  if (!ToWidePath(path, wide, 1024)) return nullptr;
-  return HostOpenW(wide, mode);
 }
 
 int HostWriteFile(const char* path, const void* bytes, int size) {

@@ -31,36 +31,35 @@ constexpr char16_t kListedUnusable = 4;
 bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16_t* pattern,
                  bool withDots) {
   bool full = false;
-  auto push = [&](const char16_t* wide, bool whole, EntryKind kind, bool usable) {
+  auto push = [&](char16_t* name, int len, EntryKind kind, bool usable) {
     if (want == Want::kFiles && kind != EntryKind::kFile) return;
     if (want == Want::kFolders && kind != EntryKind::kFolder) return;
     // The scans' listings leave out what can never be a path; the rename
     // pass sees it, to report it.
     if (!usable && want != Want::kAll) return;
-    if (pattern != nullptr && !HostMatchPattern(pattern, wide)) return;
+    if (pattern != nullptr && !HostMatchPattern(pattern, name)) return;
     char16_t flags = kind == EntryKind::kFolder ? kListedFolder : 0;
-    char16_t name[kHostNameUnits];
-    int len = 0;
-    while (wide[len] != 0 && len < kHostNameUnits - 1) {
-      name[len] = wide[len];
-      ++len;
+    if (len > kHostNameUnits - 1) {  // too long to list: cut, and marked
+      flags |= kListedTooLong;
+      name[kHostNameUnits - 1] = 0;
     }
-    name[len] = 0;
-    if (!whole || wide[len] != 0) flags |= kListedTooLong;
     if (!usable) flags |= kListedUnusable;
     if (!full && !HostPoolPush(pool, name, flags)) full = true;  // the rest is left out
   };
   if (withDots && want == Want::kAll) {
-    push(u".", true, EntryKind::kFolder, true);
-    push(u"..", true, EntryKind::kFolder, true);
+    char16_t dot[] = u".";
+    char16_t dotDot[] = u"..";
+    push(dot, 1, EntryKind::kFolder, true);
+    push(dotDot, 2, EntryKind::kFolder, true);
   }
   return PosixReadFolder(folder, [&](const char* name, int dirFd, unsigned char type) {
+    // A name too long for wide comes cut, but still too long to list.
     char16_t wide[kHostNameUnits + 2];
-    bool whole = PosixUtf8ToWide(name, wide, kHostNameUnits + 2);
+    PosixUtf8ToWide(name, wide, kHostNameUnits + 2);
     int len = 0;
     while (wide[len] != 0) ++len;
     if (HostIsDotName(wide, len)) return;
-    push(wide, whole, PosixKindAt(dirFd, name, type), PosixIsCardName(name, wide, len));
+    push(wide, len, PosixKindAt(dirFd, name, type), PosixIsCardName(name, wide, len));
   });
 }
 

@@ -65,35 +65,17 @@ bool PosixIsCardName(const char* utf8, const char16_t* wide, int units) {
   return !HostIsFatInvalidName(wide, units);
 }
 
-bool ToWidePath(const char* cp932, char16_t* out, int units) {
-  if (static_cast<int>(std::strlen(cp932)) >= units) return false;
-  HostCp932ToWide(cp932, out, units);
-  return true;
-}
-
 namespace {
 
 // True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
 // A name that is no UTF-8 equals none: its bytes would come back as another
-// name. (The names asked for are names FAT can hold.)
+// name.
 bool NameMatches(const char* utf8, const char16_t* wide, int units) {
-  int u = 0;
-  for (int pos = 0;;) {
-    uint32_t cp;
-    int used = HostDecodeUtf8(utf8 + pos, &cp);
-    if (used == 0) return u == units;
-    if (cp == 0xFFFD && used == 1) return false;
-    pos += used;
-    if (cp >= 0x10000) {
-      if (u + 2 > units || wide[u] != 0xD800 + ((cp - 0x10000) >> 10) ||
-          wide[u + 1] != 0xDC00 + ((cp - 0x10000) & 0x3FF)) {
-        return false;
-      }
-      u += 2;
-    } else if (u == units || HostFoldAscii(static_cast<char16_t>(cp)) != HostFoldAscii(wide[u++])) {
-      return false;
-    }
-  }
+  char16_t disk[kPathBytes];
+  if (!PosixUtf8ToWide(utf8, disk, kPathBytes)) return false;
+  int n = 0;
+  while (disk[n] != 0) ++n;
+  return HostEqualsIgnoreAsciiCase(disk, n, wide, units) && PosixIsCardName(utf8, disk, n);
 }
 
 }  // namespace
@@ -246,42 +228,32 @@ int PosixFindSpelling(const char* folder, const char16_t* name, int units, char*
 }
 
 namespace {
-
 int caseBlind = -1;  // -1 not decided yet, else 0 or 1
-
-// Swaps the case of every ASCII letter; false when name has none.
-bool SwapCase(const char* name, char* out) {
-  bool letter = false;
-  for (; *name != 0; ++name, ++out) {
-    char c = *name;
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-      c = static_cast<char>(c ^ 0x20);
-      letter = true;
-    }
-    *out = c;
-  }
-  *out = 0;
-  return letter;
-}
-
 }  // namespace
 
 bool PosixCardIgnoresCase() {
   if (caseBlind >= 0) return caseBlind == 1;
   caseBlind = 0;
-  // An entry of the root with a letter in its name, looked up in the other
-  // case: the same entry means the filesystem ignores case. A root with no
-  // such entry counts as case-sensitive, which is right everywhere.
+  // The first entry of the root with a letter in its name, looked up in the
+  // other case: the same entry means the filesystem ignores case. A root
+  // with no such entry counts as case-sensitive, which is right everywhere.
   DIR* dir = opendir(".");
   if (dir == nullptr) return false;
   while (dirent* entry = readdir(dir)) {
     char other[sizeof entry->d_name];
-    if (!SwapCase(entry->d_name, other)) continue;
-    struct stat a, b;
-    if (lstat(entry->d_name, &a) == 0 && lstat(other, &b) == 0 && a.st_dev == b.st_dev &&
-        a.st_ino == b.st_ino) {
-      caseBlind = 1;
+    bool letter = false;
+    int i = 0;
+    for (; entry->d_name[i] != 0; ++i) {
+      char c = entry->d_name[i];
+      bool isLetter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+      other[i] = isLetter ? static_cast<char>(c ^ 0x20) : c;
+      letter = letter || isLetter;
     }
+    other[i] = 0;
+    if (!letter) continue;
+    struct stat a, b;
+    caseBlind = lstat(entry->d_name, &a) == 0 && lstat(other, &b) == 0 && a.st_dev == b.st_dev &&
+                a.st_ino == b.st_ino;
     break;
   }
   closedir(dir);

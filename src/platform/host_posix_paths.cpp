@@ -17,21 +17,6 @@ bool IsCardRoot(const char16_t* path) {
 
 namespace {
 
-// The walk over a path's names.
-struct Walk {
-  const char16_t* path;
-  int at;
-  const char16_t* name;  // the current name and its units
-  int units;
-  bool Next() {
-    while (HostIsSeparator(path[at])) ++at;
-    name = path + at;
-    while (path[at] != 0 && !HostIsSeparator(path[at])) ++at;
-    units = static_cast<int>(path + at - name);
-    return units > 0;
-  }
-};
-
 bool Append(Resolved& r, int* pos, const char* bytes, int len) {
   if (*pos + len + 1 >= kPathBytes) {
     r.tooLong = true;
@@ -57,24 +42,25 @@ bool Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
   bool missing = false;
   r.lastName = nullptr;
   r.lastUnits = 0;
-  Walk walk{path, 0, nullptr, 0};
-  while (walk.Next()) {
-    bool dot = HostIsDotName(walk.name, walk.units);
+  for (int at = 0;;) {
+    while (HostIsSeparator(path[at])) ++at;
+    const char16_t* name = path + at;
+    while (path[at] != 0 && !HostIsSeparator(path[at])) ++at;
+    int units = static_cast<int>(path + at - name);
+    if (units == 0) break;
+    bool dot = HostIsDotName(name, units);
     // A card path never leaves the card: ".." in it counts as a name FAT
     // cannot hold.
-    bool up = dot && walk.units == 2;
-    if (!absolute && (up || (!dot && HostIsFatInvalidName(walk.name, walk.units)))) {
-      r.fatInvalid = true;
-    }
+    if (!absolute && (dot ? units == 2 : HostIsFatInvalidName(name, units))) r.fatInvalid = true;
     r.parentEnd = pos;
     if (pos > 0 && r.path[pos - 1] != '/' && !Append(r, &pos, "/", 1)) return false;
     r.lastStart = pos;
-    if (!PosixAppendUtf8(walk.name, walk.units, r.path, kPathBytes, &pos)) {
+    if (!PosixAppendUtf8(name, units, r.path, kPathBytes, &pos)) {
       r.tooLong = true;
       return false;
     }
-    r.lastName = walk.name;
-    r.lastUnits = walk.units;
+    r.lastName = name;
+    r.lastUnits = units;
     if (!lookUp || missing || dot) continue;
     struct stat st;
     if (lstat(r.path, &st) == 0) continue;
@@ -82,7 +68,7 @@ bool Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
     FolderOf(r, folder);
     char spelling[kPathBytes];
     bool held;
-    int found = PosixFindSpelling(folder, walk.name, walk.units, spelling, sizeof spelling, &held);
+    int found = PosixFindSpelling(folder, name, units, spelling, sizeof spelling, &held);
     if (fromHeld != nullptr && held) *fromHeld = true;
     if (found > 0) {
       pos = r.lastStart;
@@ -102,37 +88,30 @@ bool Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
   return !missing;
 }
 
-// True when the held names are those of the path's folder and hold its
-// last name in no case: then it is not there, and nothing is asked of the
-// disk. (Made meanwhile by another program, the name may be missed; new
-// files are made exclusively and moves never replace, so that costs none.)
-bool HeldAbsent(Resolved& r) {
-  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return false;
-  char folder[kPathBytes];
-  FolderOf(r, folder);
-  if (!PosixHeldLacks(folder, r.lastName, r.lastUnits)) return false;
-  r.lookedUp = true;
-  return true;
-}
-
 }  // namespace
 
 void Resolve(const char16_t* path, Resolved& r, bool lookUp) {
   r.fatInvalid = r.tooLong = r.exists = r.lookedUp = false;
-  if (path[0] == u'/') {
-    // A host path (a work file of the tool's own): taken as it is.
-    Build(path, r, false, true);
-    r.exists = lookUp && !r.tooLong && lstat(r.path, &r.st) == 0;
-    return;
+  // A host path (a work file of the tool's own) is taken as it is.
+  bool hostPath = path[0] == u'/';
+  Build(path, r, false, hostPath);
+  if (r.tooLong || !lookUp) return;
+  bool named = !hostPath && r.lastName != nullptr && !HostIsDotName(r.lastName, r.lastUnits);
+  if (named) {
+    // Held names of the folder that hold the name in no case: it is not
+    // there, and nothing is asked of the disk. (Made meanwhile by another
+    // program, the name may be missed; new files are made exclusively and
+    // moves never replace, so that costs none.)
+    char folder[kPathBytes];
+    FolderOf(r, folder);
+    r.lookedUp = PosixHeldLacks(folder, r.lastName, r.lastUnits);
+    if (r.lookedUp) return;
   }
-  Build(path, r, false);
-  if (r.tooLong || !lookUp || HeldAbsent(r)) return;
   if (lstat(r.path, &r.st) == 0) {
     r.exists = true;
     return;
   }
-  if (errno != ENOENT || PosixCardIgnoresCase()) return;
-  if (r.lastName == nullptr || HostIsDotName(r.lastName, r.lastUnits)) return;
+  if (!named || errno != ENOENT || PosixCardIgnoresCase()) return;
   // Each name that is not there as spelled is looked up ignoring case. Held
   // names that led nowhere were stale: then once more from the disk.
   r.lookedUp = true;

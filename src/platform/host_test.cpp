@@ -164,6 +164,11 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   EXPECT_EQ(HostWriteFile(Card("\\A\\SNDLST10.DAT").c_str(), "xy", 2), 0);
   EXPECT_EQ(card.ReadFile("A/sndlst10.dat"), "xy");
   EXPECT_EQ(HostWriteFile(Card("\\DIR").c_str(), "x", 1), 1);
+#if !defined(_WIN32)
+  // A disk name that is no UTF-8 is no card name: not found as the character its byte shows as.
+  card.WriteFile("bad\xff.mp3", "x");
+  EXPECT_FALSE(HostExists(u"\\BAD\uFFFD.MP3"));
+#endif
 }
 
 // The host may hold the names of the folder it read last. Whatever another program changes

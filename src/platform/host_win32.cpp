@@ -36,12 +36,6 @@ int Length(const char16_t* text) {
   return n;
 }
 
-bool ToWidePath(const char* cp932, char16_t* out, int units) {
-  if (static_cast<int>(std::strlen(cp932)) >= units) return false;
-  HostCp932ToWide(cp932, out, units);
-  return true;
-}
-
 bool HasFatInvalidName(const char16_t* path) {
   int i = 0;
   bool first = true;

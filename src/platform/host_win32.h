@@ -18,10 +18,6 @@ inline const char16_t* Units(const wchar_t* text) {
 
 int Length(const char16_t* text);
 
-// A code page 932 path in UTF-16; false when it does not fit (a cut path
-// could name another file).
-bool ToWidePath(const char* cp932, char16_t* out, int units);
-
 // True when some component of the path is a name FAT cannot hold, or "..".
 // A drive ("E:") in front is not a name.
 bool HasFatInvalidName(const char16_t* path);

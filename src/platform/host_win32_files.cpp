@@ -165,12 +165,6 @@ bool HostExists(const char16_t* path) {
   return GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool HostExistsA(const char* path) {
-  char16_t wide[kPathUnits];
-  if (!ToWidePath(path, wide, kPathUnits)) return false;
-  return HostExists(wide);
-}
-
 long HostFileSize(const char* path) {
   char16_t wide[kPathUnits];
   if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide)) return -1;
@@ -291,12 +285,6 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
     }
   }
   return _wfopen(Wide(path), binary);
-}
-
-std::FILE* HostOpen(const char* path, const char* mode) {
-  char16_t wide[kPathUnits];
-  if (!ToWidePath(path, wide, kPathUnits)) return nullptr;
-  return HostOpenW(wide, mode);
 }
 
 int HostWriteFile(const char* path, const void* bytes, int size) {
