@@ -72,29 +72,28 @@ void PosixHeldNameAdded(const char* folder, const char* from, const char* name);
 void PosixFolderMoved(const char* path);
 
 // True when the held names are those of folder (a host path, "" for the
-// current directory) and hold name in no case.
-bool PosixHeldLacks(const char* folder, const char16_t* name, int units);
+// current directory) and hold name (UTF-8) in no case.
+bool PosixHeldLacks(const char* folder, const char* name);
 
-// The spelling in folder of the entry equal to name ignoring ASCII case,
+// The spelling in folder of the entry equal to name (UTF-8) ignoring ASCII case,
 // copied to out: of several (only a case-sensitive disk has them), the first
 // in byte order, so the choice never depends on the order of the disk. From
 // the held names when they are folder's (*fromHeld), else the folder is read.
 // 1 when found, 0 when not, -1 when the folder could not be read.
-int PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
-                      bool* fromHeld);
+int PosixFindSpelling(const char* folder, const char* name, char* out, int size, bool* fromHeld);
 
 // --- Paths --------------------------------------------------------------------
 
 // A card path resolved to a host path.
 struct Resolved {
-  char path[kPathBytes];  // host path (UTF-8); "." for the current directory
+  char path[kPathBytes];     // host path (UTF-8); "." for the current directory
   char spelled[kPathBytes];  // the parent as found, then the last name as given
-  int parentEnd;          // bytes of path (and spelled) naming the parent; 0 for "."
-  int lastStart;          // first byte of the last name in path and spelled
-  bool fatInvalid;        // some card component is a name FAT cannot hold
+  int parentEnd;             // bytes of path (and spelled) naming the parent; 0 for "."
+  int lastStart;             // first byte of the last name in path and spelled
+  bool fatInvalid;           // some card component is a name FAT cannot hold
   bool tooLong;
-  bool exists;            // path names an entry; st holds its lstat
-  bool lookedUp;          // a folder's names were consulted (they may be stale)
+  bool exists;               // path names an entry; st holds its lstat
+  bool lookedUp;             // a folder's names were consulted (they may be stale)
   const char16_t* lastName;  // the last name as given, in the card path
   int lastUnits;
   struct stat st;

@@ -67,15 +67,18 @@ bool PosixIsCardName(const char* utf8, const char16_t* wide, int units) {
 
 namespace {
 
-// True when the UTF-8 name equals the UTF-16 name ignoring ASCII case.
-// A name that is no UTF-8 equals none: its bytes would come back as another
-// name.
-bool NameMatches(const char* utf8, const char16_t* wide, int units) {
-  char16_t disk[kPathBytes];
-  if (!PosixUtf8ToWide(utf8, disk, kPathBytes)) return false;
-  int n = 0;
-  while (disk[n] != 0) ++n;
-  return HostEqualsIgnoreAsciiCase(disk, n, wide, units) && PosixIsCardName(utf8, disk, n);
+// True when two UTF-8 names are equal ignoring ASCII case, folded byte by
+// byte: no byte of a longer UTF-8 character is ASCII. The name asked for is
+// well formed (made by PosixAppendUtf8), so a disk name that is no UTF-8,
+// whose bytes would come back as another name, equals none.
+bool NameMatches(const char* disk, const char* name) {
+  for (int i = 0;; ++i) {
+    if (HostFoldAscii(static_cast<uint8_t>(disk[i])) !=
+        HostFoldAscii(static_cast<uint8_t>(name[i]))) {
+      return false;
+    }
+    if (disk[i] == 0) return true;
+  }
 }
 
 }  // namespace
@@ -200,20 +203,19 @@ const char* PosixNextEntry(PosixFolderReader& reader, int* dirFd, unsigned char*
   return nullptr;
 }
 
-bool PosixHeldLacks(const char* folder, const char16_t* name, int units) {
+bool PosixHeldLacks(const char* folder, const char* name) {
   if (!IsHeld(folder)) return false;
   for (int i = 0; i < held.count; ++i) {
-    if (NameMatches(held.bytes + held.start[i], name, units)) return false;
+    if (NameMatches(held.bytes + held.start[i], name)) return false;
   }
   return true;
 }
 
-int PosixFindSpelling(const char* folder, const char16_t* name, int units, char* out, int size,
-                      bool* fromHeld) {
+int PosixFindSpelling(const char* folder, const char* name, char* out, int size, bool* fromHeld) {
   *fromHeld = IsHeld(folder);
   bool found = false;
   auto consider = [&](const char* spelling) {
-    if (!NameMatches(spelling, name, units) || static_cast<int>(std::strlen(spelling)) >= size) {
+    if (!NameMatches(spelling, name) || static_cast<int>(std::strlen(spelling)) >= size) {
       return;
     }
     if (!found || std::strcmp(spelling, out) < 0) std::strcpy(out, spelling);

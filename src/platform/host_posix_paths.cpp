@@ -68,7 +68,7 @@ bool Build(const char16_t* path, Resolved& r, bool lookUp, bool absolute = false
     FolderOf(r, folder);
     char spelling[kPathBytes];
     bool held;
-    int found = PosixFindSpelling(folder, name, units, spelling, sizeof spelling, &held);
+    int found = PosixFindSpelling(folder, r.path + r.lastStart, spelling, sizeof spelling, &held);
     if (fromHeld != nullptr && held) *fromHeld = true;
     if (found > 0) {
       pos = r.lastStart;
@@ -104,7 +104,7 @@ void Resolve(const char16_t* path, Resolved& r, bool lookUp) {
     // moves never replace, so that costs none.)
     char folder[kPathBytes];
     FolderOf(r, folder);
-    r.lookedUp = PosixHeldLacks(folder, r.lastName, r.lastUnits);
+    r.lookedUp = PosixHeldLacks(folder, r.path + r.lastStart);
     if (r.lookedUp) return;
   }
   if (lstat(r.path, &r.st) == 0) {
