@@ -136,6 +136,10 @@ unsigned long HostErrorInvalidName();
 std::FILE* HostOpen(const char* path, const char* mode);
 std::FILE* HostOpenW(const char16_t* path, const char* mode);
 
+// Cuts an open file back to its first size bytes (a log line taken back)
+// and sets its position there. False when the system refuses.
+bool HostCutFile(std::FILE* file, long size);
+
 // Reads the first bytes of the file at path (at most size) into buf, the
 // file found as HostOpen finds it. Returns how many it read (fewer for a
 // shorter file), or -1 when the file cannot be opened.
@@ -204,3 +208,12 @@ bool HostInterruptPending();
 // Ends the process as the interrupt that came would have; returns when none
 // came.
 void HostDeliverInterrupt();
+
+// --- Test seam ----------------------------------------------------------------
+
+// Marks a point right after a change to the card (a move, a write, a cut or
+// a removal). When the environment variable CARDPREP_TEST_STOP_AT holds N,
+// the N-th such point ends the process at once, as a kill would (SIGKILL on
+// POSIX, TerminateProcess with status 137 on Windows): tests stop a run at
+// every point this way. Without it, nothing happens.
+void HostStepPoint();

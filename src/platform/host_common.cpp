@@ -1,6 +1,7 @@
 // Host-independent parts of the host layer: name rules, listing order,
 // pattern matching, the code page 932 character walk and UTF-8 helpers.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -370,4 +371,17 @@ bool HostReadLine(char* buf, int size) {
     buf[len - 1] = 0;
   }
   return true;
+}
+
+// --- Test seam ----------------------------------------------------------------
+
+void HostStepPoint() {
+  static long stopAt = -1;  // -1: not read yet; 0: no stop
+  static long points = 0;
+  if (stopAt < 0) {
+    const char* text = std::getenv("CARDPREP_TEST_STOP_AT");
+    stopAt = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+    if (stopAt < 0) stopAt = 0;
+  }
+  if (stopAt > 0 && ++points == stopAt) HostEndAsKilled();
 }

@@ -92,3 +92,7 @@ void HostPoolPop(HostNamePool& pool, int first);
 // Writes text (code page 932) and CR LF to file. Returns the bytes written,
 // or -1 on a write error.
 int HostWriteListingLine(std::FILE* file, const char16_t* line);
+
+// Ends the process at once, as a kill would: nothing is flushed, no handler
+// runs.
+[[noreturn]] void HostEndAsKilled();

@@ -136,6 +136,7 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
     PosixDropHeldNames();
     error = MoveOnce(from, to);
   }
+  HostStepPoint();
   return error;
 }
 
@@ -147,6 +148,7 @@ unsigned long HostMoveBack(const char16_t* from, const char16_t* to) {
   if (!source.exists) return ENOENT;
   unsigned long error = RenameNoReplace(source.path, target.path);
   if (error == 0) PosixDropHeldNames();
+  HostStepPoint();
   return error;
 }
 
@@ -158,6 +160,7 @@ unsigned long HostRemoveFile(const char16_t* path) {
   if (!S_ISREG(target.st.st_mode)) return S_ISDIR(target.st.st_mode) ? EISDIR : EINVAL;
   if (unlink(target.path) != 0) return static_cast<unsigned long>(errno);
   PosixDropHeldNames();
+  HostStepPoint();
   return 0;
 }
 
@@ -282,4 +285,9 @@ int HostReadFileHead(const char* path, void* buf, int size) {
   if (got == 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) got = -1;
   close(fd);
   return got;
+}
+
+bool HostCutFile(std::FILE* file, long size) {
+  if (std::fflush(file) != 0 || ftruncate(fileno(file), size) != 0) return false;
+  return std::fseek(file, size, SEEK_SET) == 0;
 }

@@ -1,10 +1,12 @@
 // Interrupts on POSIX: SIGINT, SIGTERM, SIGHUP and SIGQUIT are caught while
 // deferred and raised again, with their usual effect, when delivered.
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 
 #include "platform/host.h"
+#include "platform/host_internal.h"
 #include "platform/host_posix.h"
 
 namespace {
@@ -60,4 +62,9 @@ void HostDeliverInterrupt() {
   if (signal == 0) return;
   std::fflush(nullptr);  // what was printed and reported reaches its files
   EndBy(signal);
+}
+
+void HostEndAsKilled() {
+  raise(SIGKILL);
+  _exit(137);  // not reached
 }

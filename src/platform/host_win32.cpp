@@ -259,3 +259,8 @@ void HostDeliverInterrupt() {
   RemoveWork();
   ExitProcess(STATUS_CONTROL_C_EXIT);  // as the console ends a process on Ctrl-C
 }
+
+void HostEndAsKilled() {
+  TerminateProcess(GetCurrentProcess(), 137);
+  ExitProcess(137);  // not reached
+}

@@ -1,6 +1,8 @@
 // The host layer on Windows: listings, existence, moves and opening files.
 #include "platform/host_win32.h"
 
+#include <io.h>
+
 #include <climits>
 #include <cstring>
 
@@ -244,11 +246,15 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   int last = Length(to);
   if (last == 0 || HostIsSeparator(to[last - 1])) return HostErrorInvalidName();
   if (HasFatInvalidName(from) || HasFatInvalidName(to)) return HostErrorInvalidName();
-  if (IsCaseChangeOnly(from, to)) return ChangeCase(from, to);
-  if (MoveFileW(Wide(from), Wide(to))) return 0;
-  unsigned long error = GetLastError();
-  // Both mean the name is taken; one code for every host.
-  if (error == ERROR_FILE_EXISTS) error = ERROR_ALREADY_EXISTS;
+  unsigned long error = 0;
+  if (IsCaseChangeOnly(from, to)) {
+    error = ChangeCase(from, to);
+  } else if (!MoveFileW(Wide(from), Wide(to))) {
+    error = GetLastError();
+    // Both mean the name is taken; one code for every host.
+    if (error == ERROR_FILE_EXISTS) error = ERROR_ALREADY_EXISTS;
+  }
+  HostStepPoint();
   return error;
 }
 
@@ -263,7 +269,9 @@ unsigned long HostRemoveFile(const char16_t* path) {
   if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     return ERROR_ACCESS_DENIED;  // a folder, or a link in a file's place
   }
-  return DeleteFileW(Wide(path)) ? 0 : GetLastError();
+  if (!DeleteFileW(Wide(path))) return GetLastError();
+  HostStepPoint();
+  return 0;
 }
 
 std::FILE* HostOpenW(const char16_t* path, const char* mode) {
@@ -310,4 +318,9 @@ bool HostCopyFile(const char* from, const char* to) {
   }
   if (HasFatInvalidName(wideFrom) || HasFatInvalidName(wideTo)) return false;
   return CopyFileW(Wide(wideFrom), Wide(wideTo), FALSE) != 0;
+}
+
+bool HostCutFile(std::FILE* file, long size) {
+  if (std::fflush(file) != 0 || _chsize_s(_fileno(file), size) != 0) return false;
+  return std::fseek(file, size, SEEK_SET) == 0;
 }

@@ -1,5 +1,7 @@
 #include "rename/folder_rename.h"
 
+#include <cstdio>
+
 #include "driver/run_state.h"
 #include "platform/host.h"
 #include "rename/log_text.h"
@@ -10,37 +12,85 @@
 
 namespace {
 
-constexpr int kPathUnits = 256;  // paths of at most 255 units
+constexpr int kPathUnits = 256;       // paths of at most 255 units
+constexpr int kInsideUnits = 2 * kPathUnits;  // a file inside a folder of such a path
 constexpr int kFolderNameUnits = 9;
 constexpr char16_t kFolderLogName[] = u"RENDIR04.LOG";
 constexpr int kFolderLogUnits = sizeof kFolderLogName / sizeof kFolderLogName[0] - 1;
 
-// RENDIR04.LOG (the old name) and the note file (the new name, under the old
-// one) inside the moved folder. Without its log the folder goes back to its
-// old name, which would otherwise be lost.
-void WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* newPath,
-                     const char16_t* oldName, const char16_t* newName) {
-  char16_t logPath[kPathUnits];
-  LogWriter log{nullptr, LogEncoding::kUtf16le, false, 0};
-  bool written = WideJoinPath(logPath, kPathUnits, newPath, kFolderLogName) &&
-                 CreateLog(logPath, log) && WriteLogLine(log, oldName);
-  if (log.file != nullptr) written = CloseLog(log) && written;
+// The files a folder gets before its move, and what its RENDIR04.LOG held
+// before (a folder renamed by hand after an earlier run has one), so that a
+// move that fails leaves the folder as it was. One serves every folder.
+struct FolderLogs {
+  char16_t logPath[kInsideUnits];
+  char16_t notePath[kInsideUnits];
+  bool noteMade;
+  unsigned char earlier[4096];
+  int earlierBytes;  // -1: there was none; more than earlier holds: not kept
+};
+FolderLogs folderLogs;
+
+// Reads what the folder's RENDIR04.LOG holds now into logs.earlier.
+void KeepEarlierLog(FolderLogs& logs) {
+  logs.earlierBytes = -1;
+  std::FILE* file = HostOpenW(logs.logPath, "rb");
+  if (file == nullptr) return;
+  size_t got = std::fread(logs.earlier, 1, sizeof logs.earlier, file);
+  logs.earlierBytes = static_cast<int>(got);
+  if (got == sizeof logs.earlier && std::fgetc(file) != EOF) ++logs.earlierBytes;
+  std::fclose(file);
+}
+
+// Takes the files back: the note goes, and RENDIR04.LOG holds again what it
+// held, or goes. One that cannot be put back names the folder's own name,
+// which no reader takes for a rename.
+void TakeBackFolderLogs(const FolderLogs& logs) {
+  if (logs.noteMade) {
+    HostRemoveFile(logs.notePath);
+  }
+  if (logs.earlierBytes < 0) {
+    HostRemoveFile(logs.logPath);
+  } else if (logs.earlierBytes <= static_cast<int>(sizeof logs.earlier)) {
+    std::FILE* file = HostOpenW(logs.logPath, "wb");
+    if (file == nullptr) return;
+    std::fwrite(logs.earlier, 1, static_cast<size_t>(logs.earlierBytes), file);
+    std::fclose(file);
+    HostStepPoint();
+  }
+}
+
+// Writes RENDIR04.LOG (the old name) and the note file (the new name, under
+// the old one) inside the folder before it moves. False, with the folder as
+// it was, when the log cannot be written.
+bool WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* oldName,
+                     const char16_t* newName, FolderLogs& logs) {
+  ReportArg a, b;
+  logs.noteMade = false;
+  if (!WideJoinPath(logs.logPath, kInsideUnits, oldPath, kFolderLogName) ||
+      !WideJoinPath(logs.notePath, kInsideUnits, oldPath, oldName)) {
+    ReportRenameFailure(state, kMsgPathTooLong, ReportText(a, oldPath));
+    return false;
+  }
+  KeepEarlierLog(logs);
+  LogWriter log{nullptr, LogEncoding::kUtf16le, false, 0, 0};
+  bool made = CreateLog(logs.logPath, log);
+  bool written = made && WriteLogLine(log, oldName);
+  if (made) written = CloseLog(log) && written;
   if (!written) {
-    ReportArg a, b;
-    ReportRenameFailure(state, kMsgFolderLogWriteFailed, ReportPath(a, newPath, kFolderLogName),
+    ReportRenameFailure(state, kMsgFolderLogWriteFailed, ReportText(a, logs.logPath),
                         ReportText(b, oldPath));
-    MoveBack(state, newPath, oldPath);
-    return;
+    if (made) TakeBackFolderLogs(logs);
+    return false;
   }
   // The note is for people browsing the card; it never replaces a file the
   // folder already holds. One cut short (a full card) says nothing and goes.
-  char16_t notePath[kPathUnits];
-  LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0};
-  if (WideJoinPath(notePath, kPathUnits, newPath, oldName) && !HostExists(notePath) &&
-      CreateLog(notePath, note)) {
+  LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0, 0};
+  if (!HostExists(logs.notePath) && CreateLog(logs.notePath, note)) {
     bool noteWritten = WriteLogLine(note, newName);
-    if (!CloseLog(note) || !noteWritten) HostRemoveFile(notePath);
+    logs.noteMade = CloseLog(note) && noteWritten;
+    if (!logs.noteMade) HostRemoveFile(logs.notePath);
   }
+  return true;
 }
 
 }  // namespace
@@ -67,14 +117,20 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
     return;
   }
   char16_t newPath[kPathUnits];
-  unsigned long error = HostErrorAlreadyExists();
-  if (FindFreeFolderName(folder, candidate, numeric, folderNumber, HostExists, newPath,
-                         kPathUnits - 1 - kFolderLogUnits)) {
-    error = HostMove(oldPath, newPath);
-  }
-  if (error != 0) {
-    ReportRenameFailure(state, kMsgFolderRenameFailed, error, ReportText(a, oldPath));
+  if (!FindFreeFolderName(folder, candidate, numeric, folderNumber, HostExists, newPath,
+                          kPathUnits - 1 - kFolderLogUnits)) {
+    ReportRenameFailure(state, kMsgFolderRenameFailed, HostErrorAlreadyExists(),
+                        ReportText(a, oldPath));
     return;
   }
-  WriteFolderLogs(state, oldPath, newPath, name, candidate);
+  // Write-ahead: the folder holds the log of its old name before it moves,
+  // so that a run ended at any moment loses no name; a move that fails
+  // takes the log back.
+  FolderLogs& logs = folderLogs;
+  if (!WriteFolderLogs(state, oldPath, name, candidate, logs)) return;
+  unsigned long error = HostMove(oldPath, newPath);
+  if (error != 0) {
+    TakeBackFolderLogs(logs);
+    ReportRenameFailure(state, kMsgFolderRenameFailed, error, ReportText(a, oldPath));
+  }
 }

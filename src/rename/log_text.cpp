@@ -111,12 +111,15 @@ struct Sink {
   int used;
   std::FILE* file;  // null: the text must fit the buffer
   bool failed;
+  long written;  // bytes that reached the file
 };
 
 bool Drain(Sink& sink) {
-  if (sink.used > 0 && std::fwrite(sink.bytes, 1, static_cast<size_t>(sink.used), sink.file) !=
-                           static_cast<size_t>(sink.used)) {
-    sink.failed = true;
+  if (sink.used > 0) {
+    size_t put = std::fwrite(sink.bytes, 1, static_cast<size_t>(sink.used), sink.file);
+    sink.written += static_cast<long>(put);
+    if (put != static_cast<size_t>(sink.used)) sink.failed = true;
+    HostStepPoint();
   }
   sink.used = 0;
   return !sink.failed;
@@ -204,17 +207,31 @@ int PutOwedMark(Sink& sink, LogWriter& writer) {
 
 // Writes rawBytes raw bytes, then text, to the log in one piece as far as
 // it can.
-void Write(LogWriter& writer, const char* raw, int rawBytes, const char16_t* text) {
-  unsigned char bytes[512];
-  Sink sink{bytes, sizeof bytes, 0, writer.file, false};
-  PutOwedMark(sink, writer);
-  for (int i = 0; i < rawBytes; ++i) PutByte(sink, static_cast<unsigned char>(raw[i]));
-  PutText(sink, writer.encoding, text);
-  if (!Drain(sink)) writer.failed = true;
-}
 
 void OweMark(LogWriter& writer) {
   writer.markBytes = static_cast<int>(std::strlen(MarkOf(writer)));
+}
+
+// Where the last whole line of a log of size bytes ends (just after its
+// LF), or markBytes when it has none; read backwards from the end. A read
+// that fails keeps the whole log.
+long EndOfLastLine(std::FILE* file, long size, LogEncoding encoding, int markBytes) {
+  const long unit = encoding == LogEncoding::kUtf8 ? 1 : 2;
+  unsigned char chunk[4096];
+  long end = size - (size - markBytes) % unit;  // a unit cut in two is no unit
+  while (end > markBytes) {
+    long start = std::max<long>(markBytes, end - static_cast<long>(sizeof chunk));
+    size_t want = static_cast<size_t>(end - start);
+    if (std::fseek(file, start, SEEK_SET) != 0 || std::fread(chunk, 1, want, file) != want) {
+      return size;
+    }
+    for (long p = end - unit; p >= start; p -= unit) {
+      const unsigned char* at = chunk + (p - start);
+      if (at[0] == '\n' && (unit == 1 || at[1] == 0)) return p + unit;
+    }
+    end = start;
+  }
+  return markBytes;
 }
 
 // A log is written without a stream buffer: each piece reaches the file in
@@ -270,111 +287,83 @@ bool ReadLogLine(LogReader& reader, char16_t* out, int units) {
   return n > 0;
 }
 
+bool IsUnendedLastLine(LogReader& reader, const char16_t* line) {
+  int n = 0;
+  while (line[n] != 0) ++n;
+  if (n > 0 && line[n - 1] == u'\n') return false;
+  if (reader.pendingCount > 0 || reader.at < reader.end) return false;
+  if (reader.file == nullptr) return true;
+  reader.at = 0;
+  reader.end = static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, reader.file));
+  // A lone byte left is half a unit, which the UTF-16 reader drops.
+  return reader.end == 0 || (reader.end == 1 && reader.encoding == LogEncoding::kUtf16le);
+}
+
 bool CreateLog(const char16_t* path, LogWriter& writer) {
-  writer = LogWriter{Unbuffered(HostOpenW(path, "wb")), LogEncoding::kUtf16le, false, 0};
+  writer = LogWriter{Unbuffered(HostOpenW(path, "wb")), LogEncoding::kUtf16le, false, 0, 0};
   if (writer.file == nullptr) return false;
+  HostStepPoint();  // an empty file now stands there
   OweMark(writer);
   return true;
 }
 
 bool OpenLogForAppend(const char16_t* path, LogWriter& writer) {
   if (!HostExists(path)) return CreateLog(path, writer);
-  // One stream reads the log's first and last bytes and appends to it. A
-  // log of up to a few kilobytes (most of them) is read whole in one piece.
-  writer = LogWriter{Unbuffered(HostOpenW(path, "a+b")), LogEncoding::kUtf16le, false, 0};
+  // One stream reads the log's first and last bytes and appends to it.
+  writer = LogWriter{Unbuffered(HostOpenW(path, "a+b")), LogEncoding::kUtf16le, false, 0, 0};
   std::FILE* file = writer.file;
   if (file == nullptr) return false;
-  unsigned char start[4096];
-  size_t n = std::fread(start, 1, sizeof start, file);
   unsigned char head[3] = {0, 0, 0};
-  unsigned char tail[2] = {0, 0};
-  std::memcpy(head, start, std::min<size_t>(n, 3));
-  long size = static_cast<long>(n);
-  if (n == sizeof start) {
-    size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-    if (size < 2 || std::fseek(file, size - 2, SEEK_SET) != 0 || std::fread(tail, 1, 2, file) != 2) {
-      size = -1;
-    }
-  } else if (n >= 2) {
-    std::memcpy(tail, start + n - 2, 2);
+  size_t n = std::fread(head, 1, sizeof head, file);
+  int markBytes = 0;
+  if (n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
+    writer.encoding = LogEncoding::kUtf8;
+    markBytes = 3;
+  } else if (n >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
+    markBytes = 2;
   }
-  std::fseek(file, 0, SEEK_CUR);  // a write follows a read only after a seek
-  if (n > 3) n = 3;
-  bool utf8 = n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
-  if (utf8) writer.encoding = LogEncoding::kUtf8;
-  if (size == 0) {
-    OweMark(writer);
-  } else if (utf8) {
-    // A last line cut short (a run that was stopped) gets its line end, so
-    // the new lines are lines of their own.
-    if (size > 3 && tail[1] != '\n') Write(writer, "", 0, u"\r\n");
-  } else if (size > 0) {
-    // The same in UTF-16, where a log cut inside a unit also gets its
-    // missing byte, so the new lines stay readable.
-    bool hasMark = n >= 2 && head[0] == 0xFF && head[1] == 0xFE;
-    if (size % 2 == 1) {
-      Write(writer, "\0", 1, u"\r\n");  // the missing byte, then the line end
-    } else if (size > (hasMark ? 2 : 0) && !(tail[0] == '\n' && tail[1] == 0)) {
-      Write(writer, "", 0, u"\r\n");
-    }
+  long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+  long keep = size < 0 ? -1 : EndOfLastLine(file, size, writer.encoding, markBytes);
+  if (keep < 0 || (keep < size && !HostCutFile(file, keep))) {
+    std::fclose(file);
+    writer.file = nullptr;
+    return false;
   }
+  if (keep < size) HostStepPoint();
+  writer.size = keep;
+  if (keep == 0) OweMark(writer);
+  std::fseek(file, 0, SEEK_END);  // a write follows a read only after a seek
   return true;
 }
 
 bool WriteLogLine(LogWriter& writer, const char16_t* first, const char16_t* second,
                   const char16_t* third) {
   unsigned char bytes[512];
-  Sink sink{bytes, sizeof bytes, 0, writer.file, false};
+  Sink sink{bytes, sizeof bytes, 0, writer.file, false, 0};
   PutOwedMark(sink, writer);
   PutLine(sink, writer.encoding, first, second, third);
   if (!Drain(sink)) writer.failed = true;
+  writer.size += sink.written;
   return !writer.failed;
 }
 
-void StartPendingLines(PendingLines& pending) {
-  pending.used = 0;
-  pending.lines = 0;
-}
-
-bool AddLogLine(const LogWriter& writer, PendingLines& pending, const char16_t* first,
-                const char16_t* second, const char16_t* third) {
-  if (pending.lines == PendingLines::kMaxLines) return false;
-  Sink sink{pending.bytes, PendingLines::kBytes, pending.used, nullptr, false};
-  PutLine(sink, writer.encoding, first, second, third);
-  if (sink.failed) return false;
-  pending.used = sink.used;
-  pending.lineEnd[pending.lines++] = sink.used;
+bool CutLog(LogWriter& writer, long size) {
+  if (writer.file == nullptr || !HostCutFile(writer.file, size)) return false;
+  HostStepPoint();
+  writer.size = size;
+  if (size == 0) OweMark(writer);
   return true;
-}
-
-void DropLastLogLine(PendingLines& pending) {
-  if (pending.lines == 0) return;
-  --pending.lines;
-  pending.used = pending.lines > 0 ? pending.lineEnd[pending.lines - 1] : 0;
-}
-
-int WritePendingLines(LogWriter& writer, PendingLines& pending) {
-  size_t put = 0;
-  if (pending.used > 0 && !writer.failed) {
-    // The mark still owed goes first, in the same write.
-    static unsigned char bytes[3 + PendingLines::kBytes];
-    Sink sink{bytes, sizeof bytes, 0, nullptr, false};
-    size_t mark = static_cast<size_t>(PutOwedMark(sink, writer));
-    std::memcpy(bytes + mark, pending.bytes, static_cast<size_t>(pending.used));
-    size_t bytesToPut = mark + static_cast<size_t>(pending.used);
-    put = std::fwrite(bytes, 1, bytesToPut, writer.file);
-    if (put < bytesToPut) writer.failed = true;
-    put = put > mark ? put - mark : 0;
-  }
-  int whole = 0;
-  while (whole < pending.lines && static_cast<size_t>(pending.lineEnd[whole]) <= put) ++whole;
-  StartPendingLines(pending);
-  return whole;
 }
 
 bool CloseLog(LogWriter& writer) {
   if (writer.file == nullptr) return false;
-  if (writer.markBytes > 0 && !writer.failed) Write(writer, "", 0, u"");  // a log without lines
+  if (writer.markBytes > 0 && !writer.failed) {  // a log without lines: the mark alone
+    unsigned char bytes[4];
+    Sink sink{bytes, sizeof bytes, 0, writer.file, false, 0};
+    PutOwedMark(sink, writer);
+    if (!Drain(sink)) writer.failed = true;
+    writer.size += sink.written;
+  }
   if (std::fclose(writer.file) != 0) writer.failed = true;
   writer.file = nullptr;
   return !writer.failed;

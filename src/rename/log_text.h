@@ -31,11 +31,16 @@ void StartLogReaderOnHead(LogReader& reader, int count);
 // Returns false, with out empty, at the end of the file.
 bool ReadLogLine(LogReader& reader, char16_t* out, int units);
 
+// True when a line read by ReadLogLine lacks its LF and nothing follows it:
+// the last line of a log cut short, which never names anything.
+bool IsUnendedLastLine(LogReader& reader, const char16_t* line);
+
 struct LogWriter {
   std::FILE* file;
   LogEncoding encoding;
   bool failed;    // some write did not reach the file
   int markBytes;  // of the byte-order mark, still to be written
+  long size;      // the bytes the file holds, as far as written whole
 };
 
 // Creates (or replaces) a log with the byte-order mark, which goes out with
@@ -45,9 +50,11 @@ bool CreateLog(const char16_t* path, LogWriter& writer);
 
 // Opens a log to add lines to it: an existing one is appended to in the
 // encoding its first bytes announce (UTF-8 after EF BB BF, else UTF-16LE;
-// an empty one gets the mark first, one whose last line was cut short its
-// line end first, after the missing byte of a unit cut in two); a missing
-// one is created as by CreateLog. False when the file cannot be opened.
+// an empty one gets the mark first). A last line without its line end (a
+// write cut short by a power loss) is cut off first: a line is written
+// whole before its move, so such a line names a move that was never made.
+// A missing log is created as by CreateLog. False when the file cannot be
+// opened or cut.
 bool OpenLogForAppend(const char16_t* path, LogWriter& writer);
 
 // Writes one line: the parts in order (a null part ends the list early),
@@ -55,31 +62,10 @@ bool OpenLogForAppend(const char16_t* path, LogWriter& writer);
 bool WriteLogLine(LogWriter& writer, const char16_t* first, const char16_t* second = nullptr,
                   const char16_t* third = nullptr);
 
-// Lines kept to be written out together (a folder's moves, one write
-// instead of one per move). Each is known by its place, so that when the
-// write fails it is known which of them reached the file whole.
-struct PendingLines {
-  static constexpr int kBytes = 16384;
-  static constexpr int kMaxLines = 256;
-  unsigned char bytes[kBytes];
-  int used;
-  int lineEnd[kMaxLines];  // bytes up to the end of each line
-  int lines;
-};
-
-void StartPendingLines(PendingLines& pending);
-
-// Adds a line in the writer's encoding, made as WriteLogLine makes it. False
-// when it does not fit: write the lines out first.
-bool AddLogLine(const LogWriter& writer, PendingLines& pending, const char16_t* first,
-                const char16_t* second = nullptr, const char16_t* third = nullptr);
-
-// Takes back the line added last.
-void DropLastLogLine(PendingLines& pending);
-
-// Writes the pending lines out and empties them. Returns how many of them,
-// from the first, reached the file whole (the writer records a failure).
-int WritePendingLines(LogWriter& writer, PendingLines& pending);
+// Takes back what was written after the log held size bytes (writer.size
+// before a line): the line of a move that failed, or a line cut short.
+// False when the file cannot be cut.
+bool CutLog(LogWriter& writer, long size);
 
 // Closes the log. False when the log or its closing failed.
 bool CloseLog(LogWriter& writer);

@@ -99,6 +99,9 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
   }
   char16_t line[256];
   while (ReadLogLine(reader, line, 256)) {
+    // A last line without its line end was cut short as it was written,
+    // before its move: it names nothing.
+    if (IsUnendedLastLine(reader, line)) break;
     char text[256];
     HostWideToCp932(line, text, sizeof text);
     AddRenameRow(state, text);
@@ -133,6 +136,7 @@ void ReadFolderRenameLog(const char* folderPath, char* out) {
   StartLogReaderOnHead(reader, head);
   char16_t line[128];
   ReadLogLine(reader, line, 128);
+  if (IsUnendedLastLine(reader, line)) return;  // cut short as it was written
   char text[129];
   HostWideToCp932(line, text, sizeof text);
   if (char* lf = std::strchr(text, '\n')) *lf = 0;

@@ -114,36 +114,10 @@ void NoteSubfolder(const HostFindEntry& entry) {
   if (!keepsName) AddName(subfolders.table, entry.name);
 }
 
-// The log line of the move at hand waits here until the move is made; like
-// the table, one serves every visit.
-PendingLines pendingLines;
-int pendingRows[PendingLines::kMaxLines];  // the table row of each pending line
-
 bool TrackPaths(const char16_t* folder, const char16_t* old, const char16_t* newName,
                 char16_t* oldPath, char16_t* newPath) {
   return WideJoinPath(oldPath, kPathUnits, folder, old) &&
          WideJoinPath(newPath, kPathUnits, folder, newName);
-}
-
-// Writes the pending lines out; false, with the files of the lines that did
-// not reach the log moved back, when writing fails.
-bool WriteOutLines(RunState& state, const char16_t* folder, const char16_t* logPath,
-                   const NameTable& table, LogWriter& log) {
-  int lines = pendingLines.lines;
-  int whole = WritePendingLines(log, pendingLines);
-  for (int i = whole; i < lines; ++i) {
-    int k = pendingRows[i];
-    char16_t newName[kTrackNameUnits];
-    MakeTrackShortName(k + 1, newName, kTrackNameUnits);
-    char16_t oldPath[kPathUnits];
-    char16_t newPath[kPathUnits];
-    TrackPaths(folder, table.names[table.order[k]], newName, oldPath, newPath);
-    ReportArg a, b;
-    ReportRenameFailure(state, kMsgFileLogWriteFailed, ReportText(a, logPath),
-                        ReportText(b, oldPath));
-    MoveBack(state, newPath, oldPath);
-  }
-  return whole == lines;
 }
 
 // Whether some file of the sorted table is not yet named for its place.
@@ -156,14 +130,40 @@ bool AnyMoveNeeded(const NameTable& table) {
   return false;
 }
 
+// Moves one track, its log line first: the line is whole in the log before
+// the move, so that a run ended at any moment (killed, the card pulled)
+// leaves no file under a new name that its log does not give. A move that
+// fails takes its line back. A taken new name gets no line at all: a line
+// left by a run ended before its move then always names a file that is not
+// there, which the log's readers pass over. False when the log cannot take
+// the line: the folder's moves stop.
+bool MoveTrack(RunState& state, LogWriter& log, const char16_t* logPath, const char16_t* old,
+               const char16_t* newName, const char16_t* oldPath, const char16_t* newPath) {
+  ReportArg a, b;
+  if (HostExists(newPath)) {
+    ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
+    return true;
+  }
+  long before = log.size;
+  if (!WriteLogLine(log, newName, u"\t", old)) {
+    CutLog(log, before);
+    ReportRenameFailure(state, kMsgFileLogWriteFailed, ReportText(a, logPath),
+                        ReportText(b, oldPath));
+    return false;
+  }
+  unsigned long error = HostMove(oldPath, newPath);
+  if (error != 0) {
+    CutLog(log, before);
+    ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
+  }
+  return true;
+}
+
 // The MP3 step: the n-th file in name order becomes "%03d.MP3", each move
-// logged in RENFIL04.LOG. Each move's line is written as soon as the move is
-// made, before the next one, so that a run killed at any moment loses at
-// most the line of the move in flight. No file keeps its new name unless its
-// line reached the log: when writing fails, the file is moved back and the
-// folder's moves stop. An interrupt waits until the move at hand and its
-// line are done. A log that the listing showed and that gets no line is
-// left closed, so a folder named as before costs no file access here.
+// logged in RENFIL04.LOG ahead of it (MoveTrack). An interrupt waits until
+// the move at hand is done. A log that the listing showed and that gets no
+// line is left closed, so a folder named as before costs no file access
+// here.
 void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shownFolder,
                   const char16_t* logPath, NameTable& table, bool logListed) {
   ReportArg a;
@@ -181,8 +181,7 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
     ReportRenameFailure(state, kMsgFileLogUnwritable, ReportText(a, logPath));
     return;
   }
-  bool logged = true;
-  for (int k = 0; k < table.count && logged && !HostInterruptPending(); ++k) {
+  for (int k = 0; k < table.count && !HostInterruptPending(); ++k) {
     const char16_t* old = table.names[table.order[k]];
     char16_t newName[kTrackNameUnits];
     MakeTrackShortName(k + 1, newName, kTrackNameUnits);
@@ -193,17 +192,7 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
       ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, old));
       continue;
     }
-    // The line is made before the move, so that no move waits for a line
-    // that cannot follow.
-    StartPendingLines(pendingLines);
-    if (!AddLogLine(log, pendingLines, newName, u"\t", old)) break;
-    if (HostMove(oldPath, newPath) != 0) {
-      DropLastLogLine(pendingLines);
-      ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
-      continue;
-    }
-    pendingRows[0] = k;
-    logged = WriteOutLines(state, folder, logPath, table, log);
+    if (!MoveTrack(state, log, logPath, old, newName, oldPath, newPath)) break;
   }
   CloseLog(log);
   HostDeliverInterrupt();

@@ -49,8 +49,8 @@ TEST(RenamePassSafety, NoMoveWithoutItsLogAndNoNoteOverAUsersFile) {
   card.WriteFile("A/song.mp3", "s");
   card.MakeDir("My Music/RENDIR04.LOG");
   card.WriteFile("Best Of/Best Of", "user's own file");
-  EXPECT_EQ(card.Run(), card.Shown("\\MyMusic\\RENDIR04.LOG") +
-                            "を書けないので、ディレクトリ名を元に戻す [" +
+  EXPECT_EQ(card.Run(), card.Shown("\\My Music\\RENDIR04.LOG") +
+                            "を書けないので、ディレクトリ名を変更しない [" +
                             card.Shown("\\My Music") + "]\n" + card.Shown("\\A\\RENFIL04.LOG") +
                             "を開けないので、このディレクトリのMP3ファイルは名前変更しない\n");
   EXPECT_TRUE(card.Exists("A/song.mp3"));
@@ -62,11 +62,11 @@ TEST(RenamePassSafety, NoMoveWithoutItsLogAndNoNoteOverAUsersFile) {
 
 #if !defined(_WIN32)
 // A card that fills up while a folder's moves are logged (a limit on file
-// sizes stands in for it): a file keeps its new name only when its log
-// line reached the log whole; the others go back to their old names, and
-// the folder's moves stop there. A log cut inside its byte-order mark keeps
-// no line at all.
-TEST(RenamePassSafety, FilesWhoseLogLinesDoNotReachTheLogAreMovedBack) {
+// sizes stands in for it): a file moves only once its log line is whole in
+// the log; a line cut short is taken back, the others keep their old names,
+// and the folder's moves stop there. A log cut inside its byte-order mark
+// keeps no line at all.
+TEST(RenamePassSafety, AFileMovesOnlyOnceItsLogLineIsWhole) {
   constexpr int kTracks = 200;
   for (rlim_t limit : {1, 2, 200, 1000, 20000, 40000}) {
     SCOPED_TRACE("log limited to " + std::to_string(limit) + " bytes");

@@ -53,9 +53,3 @@ void ReportRenameFailure(RunState& state, const char* format, ...) {
   HostPrint(line);
   state.renameFailed = 1;
 }
-
-void MoveBack(RunState& state, const char16_t* newPath, const char16_t* oldPath) {
-  if (HostMoveBack(newPath, oldPath) == 0) return;
-  ReportArg a, b;
-  ReportRenameFailure(state, kMsgMoveBackFailed, ReportText(a, newPath), ReportText(b, oldPath));
-}

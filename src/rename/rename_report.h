@@ -23,7 +23,3 @@ void ReportRenameFailure(RunState& state, const char* format, ...)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;
-
-// Moves a renamed entry back to its old name, after its log line could not
-// be written; a move back that fails is reported too.
-void MoveBack(RunState& state, const char16_t* newPath, const char16_t* oldPath);

@@ -25,25 +25,7 @@ bool IsOurSideFile(const char16_t* path) {
   return ours;
 }
 
-// The last line as it was, without the line end it never got: ended, a
-// line cut short could parse as a name it is not.
-bool WriteUnendedLine(LogWriter& writer, const char16_t* text) {
-  unsigned char bytes[2 + 2 * kLogLineUnits];
-  int n = 0;
-  if (writer.markBytes > 0) {
-    bytes[n++] = 0xFF;
-    bytes[n++] = 0xFE;
-    writer.markBytes = 0;
-  }
-  for (int i = 0; text[i] != 0; ++i) {
-    bytes[n++] = static_cast<unsigned char>(text[i] & 0xFF);
-    bytes[n++] = static_cast<unsigned char>(text[i] >> 8);
-  }
-  if (std::fwrite(bytes, 1, static_cast<size_t>(n), writer.file) != static_cast<size_t>(n)) {
-    writer.failed = true;
-  }
-  return !writer.failed;
-}
+bool Keeps(const FileLog& log, int i) { return !log.undone[i] && log.lines[i].ended; }
 
 }  // namespace
 
@@ -62,8 +44,10 @@ bool RewriteFileLog(const char16_t* folder, FileLog& log) {
   char16_t logPath[kPathUnits];
   char16_t sidePath[kPathUnits];
   if (!Paths(folder, logPath, sidePath)) return false;
+  // A last line without its line end goes too: it names a move that was
+  // never made.
   int kept = 0;
-  for (int i = 0; i < log.count; ++i) kept += log.undone[i] ? 0 : 1;
+  for (int i = 0; i < log.count; ++i) kept += Keeps(log, i) ? 1 : 0;
   if (kept == 0) {
     unsigned long error = HostRemoveFile(logPath);
     if (error != 0 && HostExists(logPath)) return false;
@@ -75,9 +59,7 @@ bool RewriteFileLog(const char16_t* folder, FileLog& log) {
     if (!CreateLog(sidePath, writer)) return false;
     bool ok = true;
     for (int i = 0; i < log.count; ++i) {
-      if (log.undone[i]) continue;
-      ok = (log.lines[i].ended ? WriteLogLine(writer, log.lines[i].text)
-                               : WriteUnendedLine(writer, log.lines[i].text)) && ok;
+      if (Keeps(log, i)) ok = WriteLogLine(writer, log.lines[i].text) && ok;
     }
     ok = CloseLog(writer) && ok;
     if (!ok || HostRemoveFile(logPath) != 0 || HostMove(sidePath, logPath) != 0) {
@@ -85,6 +67,6 @@ bool RewriteFileLog(const char16_t* folder, FileLog& log) {
       return false;
     }
   }
-  for (int i = 0; i < log.count; ++i) log.written[i] = !log.undone[i];
+  for (int i = 0; i < log.count; ++i) log.written[i] = Keeps(log, i);
   return true;
 }

@@ -66,7 +66,10 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   char16_t oldName[kRestoreNameUnits];
   ReportArg a, b;
   const LogLine& line = log.lines[i];
-  if (line.ended && line.whole && line.text[0] == 0) {  // a blank line names no move
+  // A blank line names no move, and neither does a last line without its
+  // line end: cardprep writes a line whole before its move, so one cut short
+  // belongs to a move that was never made. Both leave the log.
+  if ((line.ended && line.whole && line.text[0] == 0) || !line.ended) {
     log.undone[i] = true;
     return true;
   }
