@@ -1,6 +1,7 @@
 #include "rename/folder_rename.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "driver/run_state.h"
 #include "platform/host.h"
@@ -83,9 +84,11 @@ bool WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* o
     return false;
   }
   // The note is for people browsing the card; it never replaces a file the
-  // folder already holds. One cut short (a full card) says nothing and goes.
+  // folder already holds, but for one a run ended before this folder's move
+  // left. One cut short (a full card) says nothing and goes.
   LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0, 0};
-  if (!HostExists(logs.notePath) && CreateLog(logs.notePath, note)) {
+  if ((!HostExists(logs.notePath) || IsFolderNote(logs.notePath)) &&
+      CreateLog(logs.notePath, note)) {
     bool noteWritten = WriteLogLine(note, newName);
     logs.noteMade = CloseLog(note) && noteWritten;
     if (!logs.noteMade) HostRemoveFile(logs.notePath);
@@ -94,6 +97,34 @@ bool WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* o
 }
 
 }  // namespace
+
+bool IsFolderNote(const char16_t* path) {
+  unsigned char bytes[2 + 2 * (kFolderNameUnits - 1) + 4 + 1];
+  std::FILE* file = HostOpenW(path, "rb");
+  if (file == nullptr) return false;
+  int n = static_cast<int>(std::fread(bytes, 1, sizeof bytes, file));
+  std::fclose(file);
+  // The bytes the note would hold with the name found in them, compared as
+  // far as the file goes.
+  unsigned char whole[sizeof bytes];
+  int units = 0;
+  while (units < kFolderNameUnits - 1 && 3 + 2 * units < n && bytes[3 + 2 * units] == 0) {
+    unsigned char c = bytes[2 + 2 * units];
+    bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!alnum) break;
+    ++units;
+  }
+  int size = 0;
+  whole[size++] = 0xFF;
+  whole[size++] = 0xFE;
+  for (int i = 0; i < units; ++i) {
+    whole[size++] = bytes[2 + 2 * i];
+    whole[size++] = 0;
+  }
+  const unsigned char end[4] = {0x0D, 0x00, 0x0A, 0x00};
+  for (unsigned char c : end) whole[size++] = c;
+  return n <= size && std::memcmp(bytes, whole, static_cast<size_t>(n)) == 0;
+}
 
 void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
                   int32_t& folderNumber) {

@@ -12,3 +12,9 @@ struct RunState;
 // state.renameFailed.
 void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
                   int32_t& folderNumber);
+
+// True when the file at path holds a folder note as the rename pass writes
+// it (the byte-order mark, a new name of letters and digits, CR LF), or the
+// start of one: what a run ended while writing it leaves. Such a file is the
+// pass's own and may be replaced or removed; any other is a user's.
+bool IsFolderNote(const char16_t* path);

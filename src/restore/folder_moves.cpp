@@ -4,6 +4,7 @@
 
 #include "base/console.h"
 #include "platform/host.h"
+#include "rename/folder_rename.h"
 #include "rename/rename_report.h"
 #include "restore/messages.h"
 #include "restore/restore_moves.h"
@@ -90,9 +91,15 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
     return;
   }
   const char16_t* name = folderPath + nameAt;
-  // Given back already, and stopped before its log went.
+  // Given back already, and stopped before its log went; or never moved, by
+  // a cardprep run ended after it wrote the folder's log and note: both go.
   if (WideCompareOrdinal(oldName, name) == 0) {
-    if (!run.dryRun) RemoveOrSay(run, logPath);
+    if (run.dryRun) return;
+    char16_t leftNote[kPathUnits];
+    if (WideJoinPath(leftNote, kPathUnits, folderPath, name) && IsFolderNote(leftNote)) {
+      RemoveOrSay(run, leftNote);
+    }
+    RemoveOrSay(run, logPath);
     return;
   }
   char16_t parent[kPathUnits];
