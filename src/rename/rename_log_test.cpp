@@ -30,11 +30,13 @@ std::string Lookup(const RunState& state, const std::string& shortName) {
 
 class FileRenameLog : public ::testing::TestWithParam<std::pair<Form, bool>> {};
 
-TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheNewestLineWins) {
+// The last line lacks its line end: a write cut short, before its move.
+TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheNewestLineWinsButNoCutLine) {
   TempCard card;
   auto [form, crlf] = GetParam();
   card.WriteFile("A/RENFIL04.LOG", LogBytes("001.MP3\tA.mp3\n002.MP3\t日本の歌.mp3\nno tab here\n"
-                                            "001.MP3\tB.mp3\nFIFTEEN_BYT.MP3\tC.mp3\n",
+                                            "001.MP3\tB.mp3\nFIFTEEN_BYT.MP3\tC.mp3\n"
+                                            "002.MP3\tD so",
                                             form, crlf));
   auto state = std::make_unique<RunState>();
   ASSERT_TRUE(ReadFileRenameLog(*state, "A"));
@@ -46,6 +48,11 @@ TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheNewestLineWins) {
   for (const char* other : {"001.mp3", "001.MP", "001.MP3X", "FIFTEEN_BYT.MP3X"}) {
     EXPECT_EQ(Lookup(*state, other), std::string(other) + " (no line)");
   }
+  // A folder's log cut short names no old name either.
+  card.WriteFile("A/RENDIR04.LOG", LogBytes("Best of 77 Li", form, crlf));
+  char folderName[33] = {};
+  ReadFolderRenameLog("A", folderName);
+  EXPECT_STREQ(folderName, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, FileRenameLog,
