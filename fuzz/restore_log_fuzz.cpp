@@ -10,9 +10,10 @@
 
 namespace {
 
-bool SameLines(const FileLog& a, const FileLog& b) {
-  if (a.count != b.count) return false;
-  for (int i = 0; i < a.count; ++i) {
+// Whether b holds the first count lines of a.
+bool SameLines(const FileLog& a, const FileLog& b, int count) {
+  if (b.count != count) return false;
+  for (int i = 0; i < count; ++i) {
     if (WideCompareOrdinal(a.lines[i].text, b.lines[i].text) != 0 ||
         a.lines[i].ended != b.lines[i].ended) {
       return false;
@@ -44,9 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (read == LogRead::kRead && log.count > 0) {
+    // Every line comes back byte for byte, but a last one without its line
+    // end, which names a move that was never made.
+    int kept = log.lines[log.count - 1].ended ? log.count : log.count - 1;
     FUZZ_CHECK(RewriteFileLog(u"\\F", log));
-    FUZZ_CHECK(ReadFileLog(u"\\F\\RENFIL04.LOG", again) == LogRead::kRead);
-    FUZZ_CHECK(SameLines(log, again));
+    if (kept == 0) {
+      FUZZ_CHECK(!HostExists(u"\\F\\RENFIL04.LOG"));
+    } else {
+      FUZZ_CHECK(ReadFileLog(u"\\F\\RENFIL04.LOG", again) == LogRead::kRead);
+      FUZZ_CHECK(SameLines(log, again, kept));
+    }
     FUZZ_CHECK(!HostExists(u"\\F\\RENFIL04.NEW"));
   }
 
