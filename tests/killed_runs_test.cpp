@@ -50,6 +50,15 @@ class StopAt {
   }
 };
 
+// The card's catalogue files: every title and old name the lookups gave is in them.
+Snapshot Catalogue(const TempCard& card) {
+  Snapshot files;
+  for (const auto& [path, content] : TakeSnapshot(card)) {
+    if (path.ends_with(".DAT")) files[path] = content;
+  }
+  return files;
+}
+
 bool Stopped(const ToolResult& r) { return r.signal == kKilledSignal || r.status == 137; }
 
 ToolResult Prepare(const TempCard& card) { return RunCardprep(card.root().string(), kAnswers); }
@@ -59,14 +68,24 @@ ToolResult Restore(const TempCard& card) {
 }
 
 // Stops the run that the card's second (or first) preparation makes at each of its points in
-// turn; each time, a whole run and a restore must give back the card as it was.
+// turn; each time, a whole run must write the catalogue a run never stopped writes (lines left by
+// a stopped run mislead no title), and a restore must give back the card as it was.
 void SweepPreparation(bool secondRun) {
   Snapshot before;  // the card as the user made it, additions included
+  Snapshot catalogue;
   {
     TempCard original;
     WriteFirstCard(original);
     if (secondRun) AddToCard(original, "日本の歌");
     before = TakeSnapshot(original);
+    TempCard unstopped;
+    WriteFirstCard(unstopped);
+    if (secondRun) {
+      Prepare(unstopped);
+      AddToCard(unstopped);
+    }
+    EXPECT_EQ(Prepare(unstopped).status, 0);
+    catalogue = Catalogue(unstopped);
   }
   int points = 0;
   for (int point = 1;; ++point) {
@@ -89,6 +108,7 @@ void SweepPreparation(bool secondRun) {
     ++points;
     ToolResult again = Prepare(card);
     ASSERT_EQ(again.status, 0) << again.output;
+    EXPECT_EQ(Differences(catalogue, Catalogue(card)), "") << again.output;
     ToolResult restored = Restore(card);
     EXPECT_EQ(restored.status, 0) << restored.output;
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << again.output << restored.output;
