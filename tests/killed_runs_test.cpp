@@ -50,11 +50,12 @@ class StopAt {
   }
 };
 
-// The card's catalogue files: every title and old name the lookups gave is in them.
-Snapshot Catalogue(const TempCard& card) {
+// The card's track lists: every title the lookups of old names gave is in them. (The folder list
+// also holds each folder's path, which on Windows starts with the test card's own folder.)
+Snapshot TrackLists(const TempCard& card) {
   Snapshot files;
   for (const auto& [path, content] : TakeSnapshot(card)) {
-    if (path.ends_with(".DAT")) files[path] = content;
+    if (path.ends_with("SNDLST10.DAT")) files[path] = content;
   }
   return files;
 }
@@ -68,11 +69,11 @@ ToolResult Restore(const TempCard& card) {
 }
 
 // Stops the run that the card's second (or first) preparation makes at each of its points in
-// turn; each time, a whole run must write the catalogue a run never stopped writes (lines left by
-// a stopped run mislead no title), and a restore must give back the card as it was.
+// turn; each time, a whole run must write the track lists a run never stopped writes (lines left
+// by a stopped run mislead no title), and a restore must give back the card as it was.
 void SweepPreparation(bool secondRun) {
   Snapshot before;  // the card as the user made it, additions included
-  Snapshot catalogue;
+  Snapshot trackLists;
   {
     TempCard original;
     WriteFirstCard(original);
@@ -85,7 +86,7 @@ void SweepPreparation(bool secondRun) {
       AddToCard(unstopped);
     }
     EXPECT_EQ(Prepare(unstopped).status, 0);
-    catalogue = Catalogue(unstopped);
+    trackLists = TrackLists(unstopped);
   }
   int points = 0;
   for (int point = 1;; ++point) {
@@ -108,7 +109,7 @@ void SweepPreparation(bool secondRun) {
     ++points;
     ToolResult again = Prepare(card);
     ASSERT_EQ(again.status, 0) << again.output;
-    EXPECT_EQ(Differences(catalogue, Catalogue(card)), "") << again.output;
+    EXPECT_EQ(Differences(trackLists, TrackLists(card)), "") << again.output;
     ToolResult restored = Restore(card);
     EXPECT_EQ(restored.status, 0) << restored.output;
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << again.output << restored.output;
