@@ -34,10 +34,12 @@ void WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* n
   }
   // The note is for people browsing the card; it never replaces a file the
   // folder already holds. One cut short (a full card) says nothing and goes.
+  // An old name that spells a device ('aux') names no note: Windows could
+  // not open it.
   char16_t notePath[kPathUnits];
   LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0};
-  if (WideJoinPath(notePath, kPathUnits, newPath, oldName) && !HostExists(notePath) &&
-      CreateLog(notePath, note)) {
+  if (!IsDeviceName(oldName) && WideJoinPath(notePath, kPathUnits, newPath, oldName) &&
+      !HostExists(notePath) && CreateLog(notePath, note)) {
     bool noteWritten = WriteLogLine(note, newName);
     if (!CloseLog(note) || !noteWritten) HostRemoveFile(notePath);
   }
