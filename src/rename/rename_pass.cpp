@@ -69,10 +69,12 @@ bool IsMp3Name(const char16_t* name) {
 }
 
 // Takes an MP3 name of the folder's listing into table; a name too long
-// for the table, or unusable, is reported and left.
+// for the table, or unusable, is reported and left. A Mac's '._' file, and
+// a folder the systems keep for themselves, is no MP3 whatever its name.
 void NoteTrack(RunState& state, const char16_t* folder, const HostFindEntry& entry,
                NameTable& table) {
-  if (!IsMp3Name(entry.name)) return;
+  if (!IsMp3Name(entry.name) || IsAppleDoubleFile(entry.name)) return;
+  if (entry.isDirectory && IsSystemsOwnFolder(entry.name)) return;
   ReportArg a;
   if (entry.unusable) {
     ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
@@ -98,9 +100,11 @@ struct Subfolders {
 };
 Subfolders subfolders;
 
-// '.', '..', '_...' and 'System...' folders are left out of the folder step.
+// '.', '..', '_...', 'System...' and the systems' own folders ('.Trashes',
+// '$RECYCLE.BIN', RECYCLER, FOUND.000) are left out of the folder step.
 bool IsLeftOut(const char16_t* name) {
-  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemFolderName(name);
+  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemFolderName(name) ||
+         IsSystemsOwnFolder(name);
 }
 
 void NoteSubfolder(const HostFindEntry& entry) {
@@ -317,15 +321,16 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
 
 void Visit(RunState& state, const char16_t* folderPath, bool root);
 
-// Enters every subfolder but '.', '..' and '_...', in listing order and
-// under the names they bear now.
+// Enters every subfolder but '.', '..', '_...' and the systems' own, in
+// listing order and under the names they bear now.
 void Descend(RunState& state, const char16_t* folder) {
   HostFind find;
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
     do {
-      if (!entry.isDirectory || entry.unusable || HostIsDotName(entry.name, WideLength(entry.name)) ||
-          entry.name[0] == u'_') {
+      if (!entry.isDirectory || entry.unusable ||
+          HostIsDotName(entry.name, WideLength(entry.name)) || entry.name[0] == u'_' ||
+          IsSystemsOwnFolder(entry.name)) {
         continue;
       }
       char16_t child[kPathUnits];
