@@ -86,8 +86,8 @@ void NoteTrack(RunState& state, const char16_t* folder, const HostFindEntry& ent
 }
 
 // The subfolders the folder step renames, taken from the same listing as
-// the MP3 files: those that need a new name (not '.', '..', '_...' or
-// 'System...', nor acceptable short names) in table, and how many
+// the MP3 files: those that need a new name (not left out by IsLeftOut,
+// nor acceptable short names) in table, and how many
 // subfolders may get one (kept). A listing with a subfolder that the folder
 // step must report (its name unusable or too long), or that the MP3 step
 // may rename (a folder named *.MP3), is of no use: the folder step then
@@ -213,8 +213,8 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
   HostDeliverInterrupt();
 }
 
-// Lists the subfolders that need a new name (not '.', '..', '_...' or
-// 'System...', nor acceptable short names). Returns how many subfolders
+// Lists the subfolders that need a new name (not left out by IsLeftOut,
+// nor acceptable short names). Returns how many subfolders
 // may get one, acceptable names and names too long for the table included
 // (those are reported).
 int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
