@@ -171,6 +171,37 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
 #endif
 }
 
+// The path as Windows reaches it past 260 units.
+std::filesystem::path LongForm(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return L"\\\\?\\" + path.wstring();
+#else
+  return path;
+#endif
+}
+
+// A name Windows takes for a device, and a path past 260 units, are reached as files like any
+// other (on Windows only in their "\\?\" form).
+TEST(HostFiles, DeviceNamesAndPathsPast260UnitsAreFilesLikeAnyOther) {
+  TempCard card;
+  std::string deep;
+  std::vector<std::filesystem::path> folders = {card.root()};
+  for (int i = 0; i < 30; ++i) {
+    deep += "\\Folder" + std::to_string(100 + i);
+    folders.push_back(folders.back() / ("Folder" + std::to_string(100 + i)));
+    std::filesystem::create_directory(LongForm(folders.back()));
+  }
+  ASSERT_GE(CardW(deep).size(), 300u);
+  EXPECT_TRUE(Open(Card(deep + "\\aux.mp3"), "wb", "x"));
+  EXPECT_TRUE(HostExists(CardW(deep + "\\AUX.MP3").c_str()));
+  EXPECT_EQ(FindAll(CardW(deep), u"*.MP3"), Names{"aux.mp3"});
+  EXPECT_EQ(Move(deep + "\\aux.mp3", deep + "\\001.MP3"), 0u);
+  EXPECT_EQ(HostFileSize(Card(deep + "\\001.MP3").c_str()), 1);
+  EXPECT_EQ(HostRemoveFile(CardW(deep + "\\001.MP3").c_str()), 0u);
+  std::error_code ec;  // deepest first: a removal of the whole tree would stop at 260 units
+  for (size_t i = folders.size() - 1; i > 0; --i) std::filesystem::remove(LongForm(folders[i]), ec);
+}
+
 // The host may hold the names of the folder it read last. Whatever another program changes
 // meanwhile, unreported, a name it holds that is gone is looked up again, a folder is found under
 // its new name at once, and a name made in another case is never written over.

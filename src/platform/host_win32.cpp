@@ -68,6 +68,127 @@ bool Join(char16_t* out, int units, const char16_t* folder, const char16_t* name
   return true;
 }
 
+// --- System paths ----------------------------------------------------------------
+
+namespace {
+
+bool IsDriveLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+bool IsUncPath(const char16_t* path) {
+  return HostIsSeparator(path[0]) && HostIsSeparator(path[1]);
+}
+bool IsDrivePath(const char16_t* path) {
+  return IsDriveLetter(path[0]) && path[1] == u':' && HostIsSeparator(path[2]);
+}
+
+// Appends n units of text to out at pos; false when they do not fit.
+bool Put(char16_t* out, int units, int& pos, const char16_t* text, int n) {
+  if (pos + n + 1 > units) return false;
+  for (int i = 0; i < n; ++i) out[pos++] = text[i];
+  out[pos] = 0;
+  return true;
+}
+
+// Appends the components of path to out, each after a backslash; at most
+// count of them when count >= 0. ".." takes one back, never before rootEnd.
+// Returns where path's unread rest begins, or -1 when out is full.
+int PutComponents(char16_t* out, int units, int& pos, int rootEnd, const char16_t* path,
+                  int count) {
+  int i = 0;
+  while (path[i] != 0 && count != 0) {
+    while (HostIsSeparator(path[i])) ++i;
+    int start = i;
+    while (path[i] != 0 && !HostIsSeparator(path[i])) ++i;
+    int n = i - start;
+    if (n == 0 || (n == 1 && path[start] == u'.')) continue;
+    if (n == 2 && path[start] == u'.' && path[start + 1] == u'.') {
+      while (pos > rootEnd && out[pos - 1] != u'\\') --pos;
+      if (pos > rootEnd) --pos;
+      out[pos] = 0;
+      continue;
+    }
+    if (!Put(out, units, pos, u"\\", 1) || !Put(out, units, pos, path + start, n)) return -1;
+    if (count > 0) --count;
+  }
+  return i;
+}
+
+// The current directory as a plain absolute path ("E:\A", "\\server\share\A"),
+// and the length of its root ("E:", "\\server\share") in rootUnits.
+bool CurrentDirectory(char16_t* out, int units, int& rootUnits) {
+  DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(units), Wide(out));
+  if (n == 0 || n >= static_cast<DWORD>(units)) return false;
+  const char16_t* plain = out;
+  bool extended = out[0] == u'\\' && out[1] == u'\\' && out[2] == u'?' && out[3] == u'\\';
+  if (extended) plain = out + 4;
+  bool unc = extended && (plain[0] == u'U' || plain[0] == u'u') && plain[3] == u'\\' &&
+             (plain[1] == u'N' || plain[1] == u'n') && (plain[2] == u'C' || plain[2] == u'c');
+  if (extended) {
+    int from = unc ? 8 : 4;  // "\\?\UNC\s\x" is "\\s\x", "\\?\E:\x" is "E:\x"
+    int to = unc ? 2 : 0;
+    for (int i = 0;; ++i) {
+      out[to + i] = out[from + i];
+      if (out[from + i] == 0) break;
+    }
+  }
+  if (IsUncPath(out)) {
+    int i = 2;
+    for (int part = 0; part < 2; ++part) {
+      while (out[i] != 0 && !HostIsSeparator(out[i])) ++i;
+      if (part == 0 && out[i] != 0) ++i;
+    }
+    rootUnits = i;
+  } else {
+    rootUnits = 2;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SystemPath(const char16_t* path, char16_t* out, int units) {
+  int pos = 0;
+  if (path[0] == u'\\' && path[1] == u'\\' && path[2] == u'?' && path[3] == u'\\') {
+    return Put(out, units, pos, path, Length(path));
+  }
+  // The path made absolute from the current directory.
+  char16_t absolute[2 * kPathUnits + 2];
+  const char16_t* full = path;
+  if (!IsUncPath(path) && !IsDrivePath(path)) {
+    int rootUnits = 0;
+    if (!CurrentDirectory(absolute, kPathUnits, rootUnits)) return false;
+    int length = Length(absolute);
+    const char16_t* rest = path;
+    if (IsDriveLetter(path[0]) && path[1] == u':') {
+      // "E:x": taken from that drive's root.
+      absolute[0] = path[0];
+      absolute[1] = u':';
+      length = 2;
+      rest = path + 2;
+    } else if (HostIsSeparator(path[0])) {
+      length = rootUnits;  // "\A": from the current drive's root
+    }
+    absolute[length] = u'\\';
+    int n = Length(rest);
+    if (n > kPathUnits) return false;
+    for (int i = 0; i <= n; ++i) absolute[length + 1 + i] = rest[i];
+    full = absolute;
+  }
+  int rootEnd = 0;
+  const char16_t* rest = full;
+  if (IsUncPath(full)) {
+    if (!Put(out, units, pos, u"\\\\?\\UNC", 7)) return false;
+    int read = PutComponents(out, units, pos, pos, full, 2);  // the server and the share
+    if (read < 0) return false;
+    rest = full + read;
+  } else {
+    if (!Put(out, units, pos, u"\\\\?\\", 4) || !Put(out, units, pos, full, 2)) return false;
+    rest = full + 2;
+  }
+  rootEnd = pos;
+  if (PutComponents(out, units, pos, rootEnd, rest, -1) < 0) return false;
+  return pos > rootEnd || Put(out, units, pos, u"\\", 1);  // a root itself: "\\?\E:\"
+}
+
 // --- Code page 932 hooks -------------------------------------------------------
 
 bool HostMapDoubleByte(uint8_t lead, uint8_t trail, char16_t* out) {
@@ -124,10 +245,10 @@ bool HostGetTempDirectory(char* out, int size) {
 
 namespace {
 
-// The work folder made for this run and the work files it may hold; empty
-// while there is none.
-char16_t workFolder[kPathUnits];
-char16_t workFiles[2][kPathUnits];
+// The work folder made for this run and the work files it may hold, as
+// system paths; empty while there is none.
+char16_t workFolder[kSystemPathUnits];
+char16_t workFiles[2][kSystemPathUnits];
 
 void RemoveWork() {
   if (workFolder[0] == 0) return;
@@ -151,17 +272,19 @@ bool HostMakeWorkDirectory(const char* tempDir, char* out, int size) {
     int n = 0;
     for (; name[n] != 0; ++n) folder[len + n] = static_cast<char16_t>(name[n]);
     folder[len + n] = 0;
-    if (CreateDirectoryW(Wide(folder), nullptr)) {
+    char16_t system[kSystemPathUnits];
+    if (!SystemPath(folder, system, kSystemPathUnits)) return false;
+    if (CreateDirectoryW(Wide(system), nullptr)) {
       int bytes = HostWideToCp932(folder, out, size - 1);
       if (bytes == 0 || bytes + 1 >= size) {
-        RemoveDirectoryW(Wide(folder));
+        RemoveDirectoryW(Wide(system));
         return false;
       }
       out[bytes] = '\\';
       out[bytes + 1] = 0;
-      std::memcpy(workFolder, folder, sizeof folder);
-      Join(workFiles[0], kPathUnits, folder, u"DIRLSTWK.TXT");
-      Join(workFiles[1], kPathUnits, folder, u"FILLSTWK.TXT");
+      std::memcpy(workFolder, system, sizeof system);
+      Join(workFiles[0], kSystemPathUnits, system, u"DIRLSTWK.TXT");
+      Join(workFiles[1], kSystemPathUnits, system, u"FILLSTWK.TXT");
       return true;
     }
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
@@ -170,7 +293,6 @@ bool HostMakeWorkDirectory(const char* tempDir, char* out, int size) {
 }
 
 void HostRemoveWorkDirectory() { RemoveWork(); }
-
 
 // --- Console -------------------------------------------------------------------
 

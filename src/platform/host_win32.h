@@ -24,3 +24,16 @@ bool HasFatInvalidName(const char16_t* path);
 
 // out = folder + "\" + name (no doubled separator after a drive root "E:\").
 bool Join(char16_t* out, int units, const char16_t* folder, const char16_t* name);
+
+// Room for a path in the form SystemPath gives: "\\?\UNC\" and a path of
+// kPathUnits.
+constexpr int kSystemPathUnits = kPathUnits + 16;
+
+// The path as every call to the system takes it: absolute, in its "\\?\"
+// form ("\\?\E:\A\aux.mp3", "\\?\UNC\server\share\A"), so that no name
+// is taken for a device (aux.mp3, CON) and a path may pass 260 units. A
+// card path ("\A", from the drive root of the current directory) or a
+// relative one is made absolute from the current directory; '/' becomes
+// '\', and empty and "." components go ("..", refused on the card, takes
+// one back, never past the drive or share). False when it does not fit.
+bool SystemPath(const char16_t* path, char16_t* out, int units);

@@ -24,9 +24,12 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
 // files) onto the pool. Returns false when the folder cannot be read.
 bool PushEntries(HostNamePool& pool, const char16_t* folder, bool wantFolders) {
   char16_t pattern[kPathUnits];
-  if (!Join(pattern, kPathUnits, folder, u"*")) return false;
+  char16_t system[kSystemPathUnits];
+  if (!Join(pattern, kPathUnits, folder, u"*") || !SystemPath(pattern, system, kSystemPathUnits)) {
+    return false;
+  }
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(Wide(pattern), &data);
+  HANDLE h = FindFirstFileW(Wide(system), &data);
   if (h == INVALID_HANDLE_VALUE) return false;
   do {
     const char16_t* name = Units(data.cFileName);
@@ -134,9 +137,13 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* p
   find.pattern[len] = 0;
   if (HasFatInvalidName(folderPath)) return false;
   char16_t search[kPathUnits];
-  if (!Join(search, kPathUnits, folderPath, u"*")) return false;
+  char16_t system[kSystemPathUnits];
+  if (!Join(search, kPathUnits, folderPath, u"*") ||
+      !SystemPath(search, system, kSystemPathUnits)) {
+    return false;
+  }
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(Wide(search), &data);
+  HANDLE h = FindFirstFileW(Wide(system), &data);
   if (h == INVALID_HANDLE_VALUE) return false;
   find.handle = h;
   do {
@@ -163,15 +170,22 @@ void HostFindClose(HostFind& find) {
 // --- Files -----------------------------------------------------------------------
 
 bool HostExists(const char16_t* path) {
-  if (path[0] == 0 || HasFatInvalidName(path)) return false;
-  return GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
+  char16_t system[kSystemPathUnits];
+  if (path[0] == 0 || HasFatInvalidName(path) || !SystemPath(path, system, kSystemPathUnits)) {
+    return false;
+  }
+  return GetFileAttributesW(Wide(system)) != INVALID_FILE_ATTRIBUTES;
 }
 
 long HostFileSize(const char* path) {
   char16_t wide[kPathUnits];
-  if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide)) return -1;
+  char16_t system[kSystemPathUnits];
+  if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide) ||
+      !SystemPath(wide, system, kSystemPathUnits)) {
+    return -1;
+  }
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(Wide(wide), GetFileExInfoStandard, &data)) return -1;
+  if (!GetFileAttributesExW(Wide(system), GetFileExInfoStandard, &data)) return -1;
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return -1;
   unsigned long long size =
       (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -199,8 +213,10 @@ bool IsCaseChangeOnly(const char16_t* from, const char16_t* to) {
 
 // True when the entry at path is spelled as the last component of path.
 bool IsSpelledAs(const char16_t* path) {
+  char16_t system[kSystemPathUnits];
+  if (!SystemPath(path, system, kSystemPathUnits)) return false;
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(Wide(path), &data);
+  HANDLE h = FindFirstFileW(Wide(system), &data);
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
   int start = 0;
@@ -216,13 +232,13 @@ bool IsSpelledAs(const char16_t* path) {
 
 // Changes the letter case of a name. Windows does it in one move; a file
 // system that keeps the old spelling (Wine on a case-sensitive disk) gets
-// two moves through a free temporary name.
+// two moves through a free temporary name. Both paths are system paths.
 unsigned long ChangeCase(const char16_t* from, const char16_t* to) {
   if (!MoveFileW(Wide(from), Wide(to))) return GetLastError();
   if (IsSpelledAs(to)) return 0;
-  char16_t temp[kPathUnits];
+  char16_t temp[kSystemPathUnits];
   int len = Length(from);
-  if (len + 8 > kPathUnits) return 0;
+  if (len + 8 > kSystemPathUnits) return 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     for (int i = 0; i < len; ++i) temp[i] = from[i];
     temp[len] = u'.';
@@ -246,10 +262,16 @@ unsigned long HostMove(const char16_t* from, const char16_t* to) {
   int last = Length(to);
   if (last == 0 || HostIsSeparator(to[last - 1])) return HostErrorInvalidName();
   if (HasFatInvalidName(from) || HasFatInvalidName(to)) return HostErrorInvalidName();
+  char16_t systemFrom[kSystemPathUnits];
+  char16_t systemTo[kSystemPathUnits];
+  if (!SystemPath(from, systemFrom, kSystemPathUnits) ||
+      !SystemPath(to, systemTo, kSystemPathUnits)) {
+    return ERROR_FILENAME_EXCED_RANGE;
+  }
   unsigned long error = 0;
   if (IsCaseChangeOnly(from, to)) {
-    error = ChangeCase(from, to);
-  } else if (!MoveFileW(Wide(from), Wide(to))) {
+    error = ChangeCase(systemFrom, systemTo);
+  } else if (!MoveFileW(Wide(systemFrom), Wide(systemTo))) {
     error = GetLastError();
     // Both mean the name is taken; one code for every host.
     if (error == ERROR_FILE_EXISTS) error = ERROR_ALREADY_EXISTS;
@@ -264,12 +286,14 @@ unsigned long HostMoveBack(const char16_t* from, const char16_t* to) {
 
 unsigned long HostRemoveFile(const char16_t* path) {
   if (path[0] == 0 || HasFatInvalidName(path)) return HostErrorInvalidName();
-  DWORD attributes = GetFileAttributesW(Wide(path));
+  char16_t system[kSystemPathUnits];
+  if (!SystemPath(path, system, kSystemPathUnits)) return ERROR_FILENAME_EXCED_RANGE;
+  DWORD attributes = GetFileAttributesW(Wide(system));
   if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
   if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     return ERROR_ACCESS_DENIED;  // a folder, or a link in a file's place
   }
-  if (!DeleteFileW(Wide(path))) return GetLastError();
+  if (!DeleteFileW(Wide(system))) return GetLastError();
   HostStepPoint();
   return 0;
 }
@@ -281,10 +305,13 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
   if (std::strchr(mode, '+') != nullptr) binary[n++] = L'+';
   binary[n++] = L'b';
   binary[n] = 0;
-  if (path[0] == 0 || HasFatInvalidName(path)) return nullptr;
+  char16_t system[kSystemPathUnits];
+  if (path[0] == 0 || HasFatInvalidName(path) || !SystemPath(path, system, kSystemPathUnits)) {
+    return nullptr;
+  }
   // A folder is never opened as a file, and a file of the tool's is never
   // written through a link (a reparse point) in its place.
-  DWORD attributes = GetFileAttributesW(Wide(path));
+  DWORD attributes = GetFileAttributesW(Wide(system));
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     bool writing = binary[0] != L'r' || binary[1] == L'+';
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
@@ -292,7 +319,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
       return nullptr;
     }
   }
-  return _wfopen(Wide(path), binary);
+  return _wfopen(Wide(system), binary);
 }
 
 int HostWriteFile(const char* path, const void* bytes, int size) {
@@ -317,7 +344,11 @@ bool HostCopyFile(const char* from, const char* to) {
     return false;
   }
   if (HasFatInvalidName(wideFrom) || HasFatInvalidName(wideTo)) return false;
-  return CopyFileW(Wide(wideFrom), Wide(wideTo), FALSE) != 0;
+  char16_t systemFrom[kSystemPathUnits];
+  char16_t systemTo[kSystemPathUnits];
+  return SystemPath(wideFrom, systemFrom, kSystemPathUnits) &&
+         SystemPath(wideTo, systemTo, kSystemPathUnits) &&
+         CopyFileW(Wide(systemFrom), Wide(systemTo), FALSE) != 0;
 }
 
 bool HostCutFile(std::FILE* file, long size) {

@@ -85,9 +85,10 @@ bool WriteFolderLogs(RunState& state, const char16_t* oldPath, const char16_t* o
   }
   // The note is for people browsing the card; it never replaces a file the
   // folder already holds, but for one a run ended before this folder's move
-  // left. One cut short (a full card) says nothing and goes.
+  // left. One cut short (a full card) says nothing and goes. An old name that
+  // spells a device ('aux') names no note: Windows could not open it.
   LogWriter note{nullptr, LogEncoding::kUtf16le, false, 0, 0};
-  if ((!HostExists(logs.notePath) || IsFolderNote(logs.notePath)) &&
+  if (!IsDeviceName(oldName) && (!HostExists(logs.notePath) || IsFolderNote(logs.notePath)) &&
       CreateLog(logs.notePath, note)) {
     bool noteWritten = WriteLogLine(note, newName);
     logs.noteMade = CloseLog(note) && noteWritten;

@@ -69,10 +69,12 @@ bool IsMp3Name(const char16_t* name) {
 }
 
 // Takes an MP3 name of the folder's listing into table; a name too long
-// for the table, or unusable, is reported and left.
+// for the table, or unusable, is reported and left. A Mac's '._' file, and
+// a folder the systems keep for themselves, is no MP3 whatever its name.
 void NoteTrack(RunState& state, const char16_t* folder, const HostFindEntry& entry,
                NameTable& table) {
-  if (!IsMp3Name(entry.name)) return;
+  if (!IsMp3Name(entry.name) || IsAppleDoubleFile(entry.name)) return;
+  if (entry.isDirectory && IsSystemsOwnFolder(entry.name)) return;
   ReportArg a;
   if (entry.unusable) {
     ReportRenameFailure(state, kMsgNameUnusable, ReportPath(a, folder, entry.name));
@@ -84,8 +86,8 @@ void NoteTrack(RunState& state, const char16_t* folder, const HostFindEntry& ent
 }
 
 // The subfolders the folder step renames, taken from the same listing as
-// the MP3 files: those that need a new name (not '.', '..', '_...' or
-// 'System...', nor acceptable short names) in table, and how many
+// the MP3 files: those that need a new name (not left out by IsLeftOut,
+// nor acceptable short names) in table, and how many
 // subfolders may get one (kept). A listing with a subfolder that the folder
 // step must report (its name unusable or too long), or that the MP3 step
 // may rename (a folder named *.MP3), is of no use: the folder step then
@@ -98,9 +100,11 @@ struct Subfolders {
 };
 Subfolders subfolders;
 
-// '.', '..', '_...' and 'System...' folders are left out of the folder step.
+// '.', '..', '_...', 'System...' and the systems' own folders ('.Trashes',
+// '$RECYCLE.BIN', RECYCLER, FOUND.000) are left out of the folder step.
 bool IsLeftOut(const char16_t* name) {
-  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemFolderName(name);
+  return HostIsDotName(name, WideLength(name)) || name[0] == u'_' || IsSystemFolderName(name) ||
+         IsSystemsOwnFolder(name);
 }
 
 void NoteSubfolder(const HostFindEntry& entry) {
@@ -198,8 +202,8 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
   HostDeliverInterrupt();
 }
 
-// Lists the subfolders that need a new name (not '.', '..', '_...' or
-// 'System...', nor acceptable short names). Returns how many subfolders
+// Lists the subfolders that need a new name (not left out by IsLeftOut,
+// nor acceptable short names). Returns how many subfolders
 // may get one, acceptable names and names too long for the table included
 // (those are reported).
 int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
@@ -306,15 +310,16 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
 
 void Visit(RunState& state, const char16_t* folderPath, bool root);
 
-// Enters every subfolder but '.', '..' and '_...', in listing order and
-// under the names they bear now.
+// Enters every subfolder but '.', '..', '_...' and the systems' own, in
+// listing order and under the names they bear now.
 void Descend(RunState& state, const char16_t* folder) {
   HostFind find;
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
     do {
-      if (!entry.isDirectory || entry.unusable || HostIsDotName(entry.name, WideLength(entry.name)) ||
-          entry.name[0] == u'_') {
+      if (!entry.isDirectory || entry.unusable ||
+          HostIsDotName(entry.name, WideLength(entry.name)) || entry.name[0] == u'_' ||
+          IsSystemsOwnFolder(entry.name)) {
         continue;
       }
       char16_t child[kPathUnits];

@@ -1,5 +1,7 @@
 #include "rename/short_name.h"
 
+#include <type_traits>
+
 #include "text/sjis.h"
 #include "text/wide.h"
 
@@ -8,6 +10,35 @@ namespace {
 constexpr int kMaxBaseUnits = 8;
 constexpr int kMaxExtensionUnits = 3;
 constexpr int32_t kMaxFolderNumber = 99999999;  // eight digits fill the base
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// True when the first units of name spell word (upper-case ASCII, as long)
+// in any letter case. Code page 932 bytes at and above 0x80 never match.
+template <typename Unit>
+bool Spells(const Unit* name, int units, const char* word) {
+  for (int i = 0; i < units; ++i) {
+    char16_t c = static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(name[i]));
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+    if (c != static_cast<char16_t>(word[i])) return false;
+  }
+  return true;
+}
+
+template <typename Unit>
+bool IsSystemsOwnFolderName(const Unit* name) {
+  if (name[0] == '.' || name[0] == '$') return true;
+  int length = 0;
+  while (name[length] != 0) ++length;
+  if (length == 8) return Spells(name, 8, "RECYCLER");
+  return length == 9 && Spells(name, 6, "FOUND.") && IsDigit(name[6]) && IsDigit(name[7]) &&
+         IsDigit(name[8]);
+}
+
+template <typename Unit>
+bool IsAppleDoubleName(const Unit* name) {
+  return name[0] == '.' && name[1] == '_';
+}
 
 bool IsLetterOrDigit(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
@@ -49,8 +80,25 @@ bool IsAcceptableShortName(const char16_t* name) {
   for (int i = 0; i < baseUnits; ++i) {
     if (name[i] == u'.' || name[i] == u' ') return false;
   }
-  return !HasNonAsciiChar(name);
+  return !HasNonAsciiChar(name) && !IsDeviceName(name);
 }
+
+bool IsDeviceName(const char16_t* name) {
+  int base = 0;
+  while (name[base] != 0 && name[base] != u'.') ++base;
+  while (base > 0 && name[base - 1] == u' ') --base;
+  if (base == 3) {
+    return Spells(name, 3, "CON") || Spells(name, 3, "PRN") || Spells(name, 3, "AUX") ||
+           Spells(name, 3, "NUL");
+  }
+  return base == 4 && (Spells(name, 3, "COM") || Spells(name, 3, "LPT")) && name[3] >= u'1' &&
+         name[3] <= u'9';
+}
+
+bool IsSystemsOwnFolder(const char16_t* name) { return IsSystemsOwnFolderName(name); }
+bool IsSystemsOwnFolder(const char* name) { return IsSystemsOwnFolderName(name); }
+bool IsAppleDoubleFile(const char16_t* name) { return IsAppleDoubleName(name); }
+bool IsAppleDoubleFile(const char* name) { return IsAppleDoubleName(name); }
 
 bool HasNonAsciiChar(const char16_t* name) {
   for (int i = 0; name[i] != 0; ++i) {
@@ -75,9 +123,12 @@ bool MakeFolderShortName(const char16_t* oldName, int32_t& folderNumber, char16_
       if (IsLetterOrDigit(oldName[i])) out[n++] = oldName[i];
     }
     out[n] = 0;
-    if (n > 0) return false;
+    // Four units that spell a device are COM1 to COM9 or LPT1 to LPT9:
+    // every suffix the free-name search could put last spells one too.
+    if (n > 0 && !(n == 4 && IsDeviceName(out))) return false;
   }
-  // Not ASCII, or nothing to keep ('---'): a numbered name.
+  // Not ASCII, nothing to keep ('---'), or a device whatever its suffix
+  // ('COM 1'): a numbered name.
   FormatFolderNumber(folderNumber, out);
   ++folderNumber;
   return true;
@@ -106,7 +157,8 @@ bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool nu
   char16_t suffix = u'1';
   for (;;) {
     if (candidate[0] == 0 || !WideJoinPath(path, pathUnits, parentPath, candidate)) return false;
-    if (!exists(path)) return true;
+    // A device name is taken on every host, without asking the disk.
+    if (!IsDeviceName(candidate) && !exists(path)) return true;
     if (numeric) {
       if (!FormatFolderNumber(folderNumber, candidate)) return false;
       ++folderNumber;

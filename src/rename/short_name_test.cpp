@@ -51,4 +51,51 @@ TEST(ShortName, FolderCandidatesAndTheFreeNameSearchAlwaysEnd) {
   EXPECT_FALSE(FindFreeFolderName(deep.c_str(), fits, false, number, Taken, path, 256));
 }
 
+// Windows opens a device for these names, whatever the folder: they are never kept, never given.
+TEST(ShortName, DeviceNamesAreNeitherKeptNorGiven) {
+  for (const char* name :
+       {"CON", "aux", "Nul.mp3", "PRN.TXT.X", "com1", "LPT9.MP3", "AUX .x", "con  ", "NUL."}) {
+    EXPECT_TRUE(IsDeviceName(ToUtf16(name).c_str())) << name;
+  }
+  for (const char* name :
+       {"COM0", "COM10", "LPT", "LPT.1", "CONSOLE", "AUXX", "XAUX", "A.UX", "COM 1", "", ".AUX"}) {
+    EXPECT_FALSE(IsDeviceName(ToUtf16(name).c_str())) << name;
+  }
+  EXPECT_FALSE(IsAcceptableShortName(u"aux"));
+  EXPECT_FALSE(IsAcceptableShortName(u"CON.txt"));
+  // A device candidate counts as taken; COM1 to COM9 stay devices whatever their suffix.
+  auto nameFor = [](const char16_t* old) {
+    int32_t number = 1;
+    char16_t out[9], path[256];
+    bool numeric = MakeFolderShortName(old, number, out);
+    EXPECT_TRUE(FindFreeFolderName(u"\\P", out, numeric, number, Taken, path, 256));
+    return Narrow(path);
+  };
+  EXPECT_EQ(nameFor(u"A.U.X"), "\\P\\AU1");
+  EXPECT_EQ(nameFor(u"aux"), "\\P\\au1");
+  EXPECT_EQ(nameFor(u"P.R.N"), "\\P\\PR1");
+  EXPECT_EQ(nameFor(u"COM 1"), "\\P\\00002");  // 00001 is taken
+  EXPECT_EQ(nameFor(u"L.P.T.9"), "\\P\\00002");
+  EXPECT_EQ(nameFor(u"COM 10"), "\\P\\COM10");
+}
+
+TEST(ShortName, TheSystemsOwnFoldersAndAMacsFinderFilesAreKnownInEitherForm) {
+  for (const char* name : {".Trashes", ".Spotlight-V100", "$RECYCLE.BIN", "RECYCLER", "recycler",
+                           "FOUND.000", "found.123", ".", "._Song.mp3"}) {
+    EXPECT_TRUE(IsSystemsOwnFolder(name)) << name;
+    EXPECT_TRUE(IsSystemsOwnFolder(ToUtf16(name).c_str())) << name;
+  }
+  for (const char* name : {"Trashes", "FOUND.ABC", "FOUND.0000", "FOUND.00", "FOUND", "RECYCLERS",
+                           "A$B", "_FONT", "表.Trash"}) {
+    EXPECT_FALSE(IsSystemsOwnFolder(ToCp932(name).c_str())) << name;
+    EXPECT_FALSE(IsSystemsOwnFolder(ToUtf16(name).c_str())) << name;
+  }
+  EXPECT_TRUE(IsAppleDoubleFile("._Song.mp3"));
+  EXPECT_TRUE(IsAppleDoubleFile(u"._002.MP3"));
+  for (const char* name : {".Song.mp3", "_._x.mp3", "Song._mp3", "."}) {
+    EXPECT_FALSE(IsAppleDoubleFile(name)) << name;
+    EXPECT_FALSE(IsAppleDoubleFile(ToUtf16(name).c_str())) << name;
+  }
+}
+
 }  // namespace

@@ -44,6 +44,29 @@ bool StartsWithSystem(const char* name) {
   return true;
 }
 
+// True when a folder of the path p, below its first rootBytes bytes (the
+// card's root), is one the systems keep for themselves: the listing names
+// every folder below such a one, and all of them are left out.
+bool IsInSystemsOwnFolder(const char* p, int rootBytes) {
+  char name[kPathTextBytes];
+  int n = 0;
+  for (int i = rootBytes;;) {
+    char c = p[i];
+    if (c == 0 || c == '\\') {
+      name[n] = 0;
+      if (n > 0 && IsSystemsOwnFolder(name)) return true;
+      if (c == 0) return false;
+      n = 0;
+      ++i;
+      continue;
+    }
+    // A trail byte 0x5C is no separator.
+    int bytes = IsSjisLeadByte(static_cast<uint8_t>(c)) && p[i + 1] != 0 ? 2 : 1;
+    for (int k = 0; k < bytes && n < kPathTextBytes - 1; ++k) name[n++] = p[i + k];
+    i += bytes;
+  }
+}
+
 // Links row i to its parent: the first earlier row whose path equals
 // parentPath, else the root.
 void LinkToParent(RunState& state, uint16_t i) {
@@ -80,14 +103,18 @@ void ChooseFolderTitle(const RunState& state, DirectoryEntry& row) {
 }
 
 // One listing line: a new row, or nothing when the line is left out.
-void RecordFolder(RunState& state, const char* line, uint16_t& i) {
+// rootBytes is the length of the card root's own path, taken from the
+// first line (a folder of the root) when it is below 0.
+void RecordFolder(RunState& state, const char* line, uint16_t& i, int& rootBytes) {
   const char* p = line;
   if (line[0] != 0 && line[1] == ':') p = line + 2;  // the drive
-  if (std::strlen(p) > static_cast<size_t>(kMaxPathBytes)) return;
   int slash = LastBackslash(p);
+  if (slash >= 0 && rootBytes < 0) rootBytes = slash;
+  if (std::strlen(p) > static_cast<size_t>(kMaxPathBytes)) return;
   if (slash < 0) return;
   const char* name = p + slash + 1;
   if (name[0] == 0 || name[0] == '_' || StartsWithSystem(name)) return;
+  if (slash >= rootBytes && IsInSystemsOwnFolder(p, rootBytes)) return;
   if (i >= kMaxDirectories) {
     ConsolePrintf(kMsgFolderLimit, line);
     return;
@@ -138,13 +165,14 @@ int ReadDirectoryListing(RunState& state, const char* workFile) {
   uint16_t i = 1;
   char line[kPathTextBytes];
   bool tooLong = false;
+  int rootBytes = -1;
   // A folder whose files could not be listed would get no tracks: the scan
   // stops, and the card's catalogue is not replaced by an emptier one.
   while (!state.listingFailed && ReadTextLine(file, line, sizeof line, tooLong)) {
     // A line longer than the buffer names a folder far below the path
     // limit; its pieces are never folders.
     if (tooLong) continue;
-    RecordFolder(state, line, i);
+    RecordFolder(state, line, i, rootBytes);
   }
   std::fclose(file);
   state.directoryCount = i;

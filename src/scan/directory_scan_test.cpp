@@ -61,6 +61,34 @@ TEST(DirectoryScan, EmptyCardKeepsTheRootAndAnUnreadListingSaysSo) {
   EXPECT_EQ(unread.state().directoryCount, 0);
 }
 
+// The systems' own folders and everything below them get no rows; a Mac's '._' file is no
+// track. Only the folders below the card's root count: a root in a '$' folder keeps its rows.
+TEST(DirectoryScan, TheSystemsOwnFoldersAndAllBelowThemGetNoRows) {
+  ScanCard scan(4);
+  SKIP_IF_CARD_TOO_DEEP(20u);
+  for (const char* folder : {".Trashes/501", "$RECYCLE.BIN/S-1", "RECYCLER/S-1", "FOUND.000",
+                             "FOUND.ABC", "A/B", "A/.fseventsd/C"}) {
+    scan.card().MakeDir(folder);
+  }
+  scan.card().WriteFile(".Trashes/501/old.mp3", "deleted");
+  scan.card().WriteFile("A/x.mp3", "x");
+  scan.card().WriteFile("A/._x.mp3", std::string("\x00\x05\x16\x07", 4));
+  ScanFolders(scan);
+  EXPECT_EQ(Rows(scan.state()),
+            (Strings{" 1 2 0 0 0", "A 3 1 0 0 1", "FOUND.ABC 0 0 0 0 0", "B 0 0 1 0 0"}));
+
+  ScanCard listed(4);
+  const std::string workFile = std::string(listed.state().workDir) + "DIRLSTWK.TXT";
+  std::FILE* f = HostOpen(workFile.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("\\$CARD\\A\r\n\\$CARD\\.T\r\n\\$CARD\\A\\B\r\n\\$CARD\\.T\\C\r\n", f);
+  std::fclose(f);
+  testing::internal::CaptureStdout();
+  ReadDirectoryListing(listed.state(), workFile.c_str());
+  GetCapturedConsole();
+  EXPECT_EQ(Rows(listed.state()), (Strings{" 1 1 0 0 0", "A 2 1 0 0 0", "B 0 0 1 0 0"}));
+}
+
 // (Letters, trail bytes and half-width kana in sort keys: the limits card.)
 TEST(SortKey, ALeadByteAtByte31StaysAloneAndTheKeyEndsAtByte32) {
   char display[33] = {}, key[33];
@@ -74,7 +102,8 @@ TEST(SortKey, ALeadByteAtByte31StaysAloneAndTheKeyEndsAtByte32) {
 TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   ScanCard scan(4);
   SKIP_IF_CARD_TOO_DEEP(2u);
-  for (const char* name : {"A", "B", "C"}) scan.card().WriteFile(std::string(name) + "/001.MP3", "x");
+  for (const char* name : {"A", "B", "C"})
+    scan.card().WriteFile(std::string(name) + "/001.MP3", "x");
   const std::string workFile = std::string(scan.state().workDir) + "DIRLSTWK.TXT";
   ASSERT_TRUE(HostWriteFolderListing(workFile.c_str()));
   std::filesystem::remove_all(scan.card().root() / "B");
@@ -83,7 +112,8 @@ TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(ReadDirectoryListing(scan.state(), workFile.c_str()), 1);
   std::string out = GetCapturedConsole();
-  EXPECT_EQ(Rows(scan.state()), (Strings{" 1 3 0 0 0", "A 0 0 0 0 1", "B 0 0 0 0 0", "C 0 0 0 0 0"}));
+  EXPECT_EQ(Rows(scan.state()),
+            (Strings{" 1 3 0 0 0", "A 0 0 0 0 1", "B 0 0 0 0 0", "C 0 0 0 0 0"}));
   EXPECT_EQ(scan.state().randomCount, 1);
   EXPECT_NE(out.find(ScanCard::ListedPath("B") + "\\SNDLST04.DATの作成でエラー"), std::string::npos)
       << out;

@@ -215,7 +215,7 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
     if (tooLong) continue;  // far too long for an 8.3 name
     const char* dot = std::strrchr(name, '.');
     if (dot == nullptr) continue;
-    if (!EqualsIgnoreAsciiCase(dot, ".MP3")) continue;
+    if (!EqualsIgnoreAsciiCase(dot, ".MP3") || IsAppleDoubleFile(name)) continue;
     if (dot - name > kMaxBaseBytes || HasDoubleByteChar(name)) continue;
     if (count == kMaxTracks) {
       ConsolePrintf(kMsgTrackLimit, listedPath);
