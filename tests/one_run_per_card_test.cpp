@@ -1,0 +1,116 @@
+// One run per card: runs of cardprep and cardprep-restore started on one
+// card while another holds it end with status 1 before changing anything,
+// and the card comes out as one run alone leaves it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "tests/e2e_card.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kInUse[] = "が使用中";
+
+// Twenty folders (no shuffle: every run orders them alike) of many tracks,
+// so that a run lasts long enough for another to start beside it.
+void WriteBusyCard(const TempCard& card) {
+  for (int f = 0; f < 20; ++f) {
+    for (int t = 0; t < 30; ++t) {
+      card.WriteFile(
+          "Album " + std::to_string(10 + f) + "/Track number " + std::to_string(t) + ".mp3",
+          std::to_string(f * 100 + t));
+    }
+  }
+}
+
+void CopyCard(const fs::path& from, const TempCard& to) {
+  fs::copy(from, to.root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+ToolResult RestoreOn(const TempCard& card) {
+  return RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"}, card.root().string(),
+                 "go\n");
+}
+
+// The run that found the card held: status 1, the line naming it, and no
+// sign of work (no work folder, no rename).
+void ExpectTurnedAway(const ToolResult& r, const TempCard& card) {
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find(kInUse), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find(card.root().filename().string() + " "), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("Tempdir="), std::string::npos) << r.output;
+}
+
+// Runs first and, once first holds the card (its lock file is there) or
+// has ended, second; gives both results.
+template <typename First, typename Second>
+std::pair<ToolResult, ToolResult> SecondWhileFirstHolds(const TempCard& card, First first,
+                                                        Second second) {
+  ToolResult a, b;
+  std::atomic<bool> done = false;
+  std::thread t([&] {
+    a = first();
+    done = true;
+  });
+  while (!done && !fs::exists(card.root() / "CARDPREP.LCK")) std::this_thread::yield();
+  b = second();
+  t.join();
+  return {a, b};
+}
+
+TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
+  TempCard original;
+  WriteBusyCard(original);
+  const Snapshot before = TakeSnapshot(original);
+  TempCard reference;
+  CopyCard(original.root(), reference);
+  ASSERT_EQ(RunOn(reference, "go\n4\n").status, 0);
+  const Snapshot prepared = TakeSnapshot(reference);
+  ASSERT_FALSE(prepared.contains("CARDPREP.LCK"));
+  int turnedAway = 0;
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    TempCard card;
+    CopyCard(original.root(), card);
+    ToolResult a, b;
+    std::thread other([&] { b = RunOn(card, "go\n4\n"); });
+    a = RunOn(card, "go\n4\n");
+    other.join();
+    // A run that started after the other ended finds a prepared card: it
+    // too ends with status 0 and leaves the card as it was.
+    ASSERT_TRUE(a.status == 0 || b.status == 0) << a.output << b.output;
+    if (a.status != 0) ExpectTurnedAway(a, card);
+    if (b.status != 0) ExpectTurnedAway(b, card);
+    turnedAway += a.status != 0 || b.status != 0;
+    ASSERT_EQ(Differences(prepared, TakeSnapshot(card)), "") << a.output << b.output;
+  }
+  EXPECT_GT(turnedAway, 10) << "the runs seldom overlapped: the test proves little";
+  ToolResult r = RestoreOn(reference);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(reference)), "") << r.output;
+}
+
+TEST(OneRunPerCard, CardprepAndRestoreKeepOffEachOther) {
+  TempCard original;
+  WriteBusyCard(original);
+  const Snapshot before = TakeSnapshot(original);
+  TempCard card;
+  CopyCard(original.root(), card);
+  auto [prep, restore] = SecondWhileFirstHolds(
+      card, [&] { return RunOn(card, "go\n4\n"); }, [&] { return RestoreOn(card); });
+  EXPECT_EQ(prep.status, 0) << prep.output;
+  ExpectTurnedAway(restore, card);
+  const Snapshot prepared = TakeSnapshot(card);
+  EXPECT_FALSE(prepared.contains("CARDPREP.LCK"));
+
+  auto [restored, again] = SecondWhileFirstHolds(
+      card, [&] { return RestoreOn(card); }, [&] { return RunOn(card, "go\n4\n"); });
+  EXPECT_EQ(restored.status, 0) << restored.output;
+  ExpectTurnedAway(again, card);
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << restored.output << again.output;
+}
+
+}  // namespace
