@@ -106,4 +106,6 @@ if(CMAKE_CROSSCOMPILING)
   add_test(NAME console_wait
            COMMAND bash ${PROJECT_SOURCE_DIR}/tests/console_wait_test.sh $<TARGET_FILE:cardprep>)
   set_tests_properties(console_wait PROPERTIES LABELS e2e TIMEOUT 600)
+  add_test(NAME sealed_prefix COMMAND bash ${PROJECT_SOURCE_DIR}/tests/sealed_prefix_test.sh)
+  set_tests_properties(sealed_prefix PROPERTIES LABELS e2e TIMEOUT 600)
 endif()

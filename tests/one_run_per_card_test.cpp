@@ -26,8 +26,11 @@ void WriteBusyCard(const TempCard& card) {
   }
 }
 
+// Entry by entry: a folder copied onto one that is there fails on Windows.
 void CopyCard(const fs::path& from, const TempCard& to) {
-  fs::copy(from, to.root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  for (const auto& entry : fs::directory_iterator(from)) {
+    fs::copy(entry.path(), to.root() / entry.path().filename(), fs::copy_options::recursive);
+  }
 }
 
 ToolResult RestoreOn(const TempCard& card) {
@@ -65,16 +68,20 @@ TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
   TempCard original;
   WriteBusyCard(original);
   const Snapshot before = TakeSnapshot(original);
-  TempCard reference;
-  CopyCard(original.root(), reference);
-  ASSERT_EQ(RunOn(reference, "go\n4\n").status, 0);
-  const Snapshot prepared = TakeSnapshot(reference);
+  // Every round on the same folder: on Windows the catalogue holds its path.
+  TempCard card;
+  auto fresh = [&] {
+    for (const auto& entry : fs::directory_iterator(card.root())) fs::remove_all(entry.path());
+    CopyCard(original.root(), card);
+  };
+  fresh();
+  ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
+  const Snapshot prepared = TakeSnapshot(card);
   ASSERT_FALSE(prepared.contains("CARDPREP.LCK"));
   int turnedAway = 0;
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    TempCard card;
-    CopyCard(original.root(), card);
+    fresh();
     ToolResult a, b;
     std::thread other([&] { b = RunOn(card, "go\n4\n"); });
     a = RunOn(card, "go\n4\n");
@@ -88,9 +95,9 @@ TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
     ASSERT_EQ(Differences(prepared, TakeSnapshot(card)), "") << a.output << b.output;
   }
   EXPECT_GT(turnedAway, 10) << "the runs seldom overlapped: the test proves little";
-  ToolResult r = RestoreOn(reference);
+  ToolResult r = RestoreOn(card);
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(Differences(before, TakeSnapshot(reference)), "") << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
 
 TEST(OneRunPerCard, CardprepAndRestoreKeepOffEachOther) {
