@@ -62,7 +62,9 @@ enum class HostLock { kHeld, kInUse, kUnavailable };
 // system lets go of it when the process ends in any way (on Windows it also
 // removes the file; on POSIX a killed run leaves an unlocked file the next
 // run takes over). kUnavailable when the file cannot be made (a root that
-// takes no file).
+// takes no file). For tests, the environment variable CARDPREP_HOLD_LOCK_MS,
+// when set, keeps the run waiting that many milliseconds once it holds the
+// lock, so that a second run started meanwhile surely finds the card held.
 HostLock HostLockCard();
 
 // Removes the lock file and lets go of the lock (nothing when none is held).

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 
 #include "platform/host.h"
 
@@ -15,6 +17,15 @@ constexpr char kLockName[] = "CARDPREP.LCK";
 
 // The open lock file while the lock is held, else -1.
 int lockFd = -1;
+
+// CARDPREP_HOLD_LOCK_MS (tests only): waits that long.
+void HoldForTests() {
+  const char* text = std::getenv("CARDPREP_HOLD_LOCK_MS");
+  const long ms = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+  if (ms <= 0 || ms > 60000) return;
+  timespec wait = {ms / 1000, (ms % 1000) * 1000000};
+  nanosleep(&wait, nullptr);
+}
 
 }  // namespace
 
@@ -45,6 +56,7 @@ HostLock HostLockCard() {
     return HostLock::kInUse;
   }
   lockFd = fd;
+  HoldForTests();
   return HostLock::kHeld;
 }
 

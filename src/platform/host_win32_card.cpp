@@ -22,6 +22,14 @@ bool SamePath(const wchar_t* a, const wchar_t* b) {
   return na == nb && _wcsnicmp(a, b, na) == 0;
 }
 
+// CARDPREP_HOLD_LOCK_MS (tests only): waits that long.
+void HoldForTests() {
+  wchar_t text[16];
+  const DWORD n = GetEnvironmentVariableW(L"CARDPREP_HOLD_LOCK_MS", text, 16);
+  const unsigned long ms = n > 0 && n < 16 ? std::wcstoul(text, nullptr, 10) : 0;
+  if (ms > 0 && ms <= 60000) Sleep(ms);
+}
+
 }  // namespace
 
 bool HostInCardRoot() {
@@ -40,7 +48,10 @@ HostLock HostLockCard() {
   if (lockFile != INVALID_HANDLE_VALUE) return HostLock::kHeld;
   lockFile = CreateFileW(L"CARDPREP.LCK", GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (lockFile != INVALID_HANDLE_VALUE) return HostLock::kHeld;
+  if (lockFile != INVALID_HANDLE_VALUE) {
+    HoldForTests();
+    return HostLock::kHeld;
+  }
   return GetLastError() == ERROR_SHARING_VIOLATION ? HostLock::kInUse : HostLock::kUnavailable;
 }
 
