@@ -23,9 +23,22 @@ endif()
 add_library(cardprep_testing STATIC ${testing_sources})
 target_include_directories(cardprep_testing PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(cardprep_testing PUBLIC cardprep_font cardprep_rename cardprep_base ${CARDPREP_GTEST})
+# Under Wine the tests see no "/" (scripts/wine-run seals the prefix): the
+# repository is drive S:, and the build folder must lie in it.
+if(CMAKE_CROSSCOMPILING)
+  file(RELATIVE_PATH binary_in_source "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}")
+  if(binary_in_source MATCHES "^\\.\\./")
+    message(FATAL_ERROR "The Windows build folder must lie in the repository (drive S: under Wine)")
+  endif()
+  set(test_source_dir "S:/")
+  set(test_binary_dir "S:/${binary_in_source}")
+else()
+  set(test_source_dir "${PROJECT_SOURCE_DIR}")
+  set(test_binary_dir "${PROJECT_BINARY_DIR}")
+endif()
 target_compile_definitions(cardprep_testing PUBLIC
-  CARDPREP_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-  CARDPREP_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  CARDPREP_SOURCE_DIR="${test_source_dir}"
+  CARDPREP_BINARY_DIR="${test_binary_dir}")
 
 # On the host every test case is its own CTest test. Under Wine, where
 # starting a process costs about a second, each test program runs once.
@@ -63,7 +76,7 @@ file(GLOB e2e_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/tests/*_test.cpp"
 # cards both builds prepare.
 if(WIN32)
   list(FILTER e2e_sources INCLUDE REGEX
-       "/(faults|catalogue_faults|volume_files|hostile_names|renumbered_titles|killed_runs|unlisted_folder|other_systems_names)_test\\.cpp$")
+       "/(faults|catalogue_faults|volume_files|hostile_names|renumbered_titles|killed_runs|unlisted_folder|other_systems_names|one_run_per_card|card_root_guard|any_temp_folder)_test\\.cpp$")
 endif()
 if(e2e_sources)
   add_executable(e2e_test ${e2e_sources})
@@ -93,4 +106,6 @@ if(CMAKE_CROSSCOMPILING)
   add_test(NAME console_wait
            COMMAND bash ${PROJECT_SOURCE_DIR}/tests/console_wait_test.sh $<TARGET_FILE:cardprep>)
   set_tests_properties(console_wait PROPERTIES LABELS e2e TIMEOUT 600)
+  add_test(NAME sealed_prefix COMMAND bash ${PROJECT_SOURCE_DIR}/tests/sealed_prefix_test.sh)
+  set_tests_properties(sealed_prefix PROPERTIES LABELS e2e TIMEOUT 600)
 endif()

@@ -10,7 +10,8 @@ RunState g_state;
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int status = HandleCommandLine(argc, argv);
+  bool anyFolder = false;
+  const int status = HandleCommandLine(argc, argv, &anyFolder);
   if (status >= 0) return status;
-  return RunCardPrep(g_state);
+  return RunCardPrep(g_state, anyFolder);
 }

@@ -31,10 +31,19 @@ std::wstring Widen(const std::string& utf8) {
   return out;
 }
 
-// A program path from a cross build is a Unix one ("/..."): under Wine that root is drive Z:.
+// A program path from a cross build is a Unix one ("/..."). The test prefix has no drive for
+// "/" (scripts/wine-run), so Wine finds it below a drive that holds it (the repository's S:).
 std::wstring ProgramPath(const std::string& program) {
   std::wstring path = Widen(program);
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  if (!path.empty() && path[0] == L'/') {
+    using DosName = wchar_t* (*)(const char*);
+    auto dosName = reinterpret_cast<DosName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (wchar_t* dos = dosName != nullptr ? dosName(program.c_str()) : nullptr) {
+      path = dos;
+      HeapFree(GetProcessHeap(), 0, dos);
+    }
+  }
   for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
   return path;
 }

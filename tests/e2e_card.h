@@ -91,10 +91,11 @@ inline std::string Answers(const RandomCard& plan) {
   return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
 }
 
-// This build's cardprep run in workingDir.
+// This build's cardprep run in workingDir, a folder that is no drive's root
+// (--here).
 inline ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
                               long interruptAfterUs = -1, bool kill = false) {
-  return RunTool(CARDPREP_EXE, {}, workingDir, input, interruptAfterUs, kill);
+  return RunTool(CARDPREP_EXE, {"--here"}, workingDir, input, interruptAfterUs, kill);
 }
 
 // Runs the tool on the card, interrupted (SIGINT, POSIX only) after that
@@ -106,7 +107,7 @@ inline ToolResult RunOn(const TempCard& card, const std::string& input,
 
 inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
                                  const std::string& tempDir) {
-  return RunTool(CARDPREP_EXE, {}, card.root().string(), input, -1, false, tempDir);
+  return RunTool(CARDPREP_EXE, {"--here"}, card.root().string(), input, -1, false, tempDir);
 }
 
 #ifndef _WIN32
@@ -129,7 +130,7 @@ inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input
   for (const auto& entry : std::filesystem::recursive_directory_iterator(card.root())) owned.push_back(entry.path());
   for (const std::filesystem::path& path : owned) EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
   ToolResult r =
-      AsNobody({"/usr/bin/env", "TMPDIR=" + tmp, CARDPREP_EXE}, card.root().string(), input);
+      AsNobody({"/usr/bin/env", "TMPDIR=" + tmp, CARDPREP_EXE, "--here"}, card.root().string(), input);
   std::filesystem::remove_all(tmp);
   return r;
 }

@@ -65,7 +65,8 @@ bool Stopped(const ToolResult& r) { return r.signal == kKilledSignal || r.status
 ToolResult Prepare(const TempCard& card) { return RunCardprep(card.root().string(), kAnswers); }
 
 ToolResult Restore(const TempCard& card) {
-  return RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue"}, card.root().string(), "go\n");
+  return RunTool(CARDPREP_RESTORE_EXE, {"--here", "--remove-catalogue"}, card.root().string(),
+                 "go\n");
 }
 
 // Stops the run that the card's second (or first) preparation makes at each of its points in

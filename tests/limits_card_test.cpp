@@ -137,7 +137,8 @@ std::string RunFixedClock(const TempCard& card, int run) {
   const char* asan = std::getenv("ASAN_OPTIONS");
   std::string options = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
   ToolResult r = RunTool(
-      "/usr/bin/env", {"LD_PRELOAD=" CARDPREP_FIXED_CLOCK, "ASAN_OPTIONS=" + options, CARDPREP_EXE},
+      "/usr/bin/env",
+      {"LD_PRELOAD=" CARDPREP_FIXED_CLOCK, "ASAN_OPTIONS=" + options, CARDPREP_EXE, "--here"},
       card.root().string(), "go\n10\n0\n");
   std::string out;
   std::istringstream lines(r.output);

@@ -14,8 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// cardprep-restore on the card, a folder that is no drive's root (--here).
 ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--remove-catalogue"},
                    long interruptAfterUs = -1, bool kill = false) {
+  args.push_back("--here");
   return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n", interruptAfterUs, kill);
 }
 
@@ -99,7 +101,7 @@ TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
     TempCard timed;
     CopyCard(original, timed);
     start = std::chrono::steady_clock::now();
-    RunTool(CARDPREP_RESTORE_EXE, {}, timed.root().string(), "");
+    RunTool(CARDPREP_RESTORE_EXE, {"--here"}, timed.root().string(), "");
     asked = std::min(asked, MicrosecondsSince(start));
     start = std::chrono::steady_clock::now();
     ASSERT_EQ(Restore(timed).status, 0);

@@ -130,31 +130,8 @@ int ParseLeadingNumber(const char* line) {
 
 namespace {
 
-int RunDialogueAndPrepare(RunState& state) {
-  char currentDir[kDirUnits];
-  char16_t currentDirW[kDirUnits];
-  if (!HostGetCurrentDirectory(currentDir, kDirUnits) ||
-      !HostGetCurrentDirectoryW(currentDirW, kDirUnits)) {
-    HostPrint(kMsgNoCurrentDir);
-    return 1;
-  }
-  HostPrint(kMsgTitle);
-  ConsolePrintf(kMsgCheckDir, currentDir);
-  HostPrint(kMsgConfirm);
-
-  char line[kAnswerBytes];
-  if (!ConsoleReadAnswer(line)) return 0;
-  if (std::strncmp(line, "go", 2) != 0) return 0;
-
-  if (!AskPlayerModel(state)) return 0;
-  if (IsGraphicModel(state.playerModel)) {
-    if (!LoadFonts(state)) {
-      HostPrint(kMsgFontError);
-      return 1;
-    }
-    if (!AskTitleRule(state)) return 0;
-  }
-
+// Makes the run's work folder, prepares the card and removes the folder.
+int PrepareInWorkDirectory(RunState& state, const char* currentDir, const char16_t* currentDirW) {
   if (!HostGetTempDirectory(state.tempDir, sizeof state.tempDir)) {
     HostPrint(kMsgNoTempDir);
     return 1;
@@ -171,13 +148,64 @@ int RunDialogueAndPrepare(RunState& state) {
   return status;
 }
 
+// Ends the run with the line naming the card when another run holds it.
+bool LockCard(const char* currentDir) {
+  const HostLock lock = HostLockCard();
+  if (lock == HostLock::kHeld) return true;
+  // A root that takes no lock file takes no work log either.
+  if (lock == HostLock::kInUse) {
+    ConsolePrintf(kMsgCardInUse, currentDir);
+  } else {
+    ConsolePrintf(kMsgNoWorkLog, currentDir);
+  }
+  return false;
+}
+
+int RunDialogueAndPrepare(RunState& state, bool anyFolder) {
+  char currentDir[kDirUnits];
+  char16_t currentDirW[kDirUnits];
+  if (!HostGetCurrentDirectory(currentDir, kDirUnits) ||
+      !HostGetCurrentDirectoryW(currentDirW, kDirUnits)) {
+    HostPrint(kMsgNoCurrentDir);
+    return 1;
+  }
+  HostPrint(kMsgTitle);
+  ConsolePrintf(kMsgCheckDir, currentDir);
+  // A run in a user's folder (the console opened in the home folder) would
+  // rename everything below it.
+  if (!anyFolder && !HostInCardRoot()) {
+    HostPrint(kMsgNotCardRoot);
+    return 1;
+  }
+  HostPrint(kMsgConfirm);
+
+  char line[kAnswerBytes];
+  if (!ConsoleReadAnswer(line)) return 0;
+  if (std::strncmp(line, "go", 2) != 0) return 0;
+
+  if (!AskPlayerModel(state)) return 0;
+  if (IsGraphicModel(state.playerModel)) {
+    if (!LoadFonts(state)) {
+      HostPrint(kMsgFontError);
+      return 1;
+    }
+    if (!AskTitleRule(state)) return 0;
+  }
+
+  // One run per card, from before anything is written until the end.
+  if (!LockCard(currentDir)) return 1;
+  const int status = PrepareInWorkDirectory(state, currentDir, currentDirW);
+  HostUnlockCard();
+  return status;
+}
+
 }  // namespace
 
-int RunCardPrep(RunState& state) {
+int RunCardPrep(RunState& state, bool anyFolder) {
   // Asked before the dialogue: whether the window is ours does not change,
   // and the answer must not depend on how the run ends.
   const bool ownConsole = HostConsoleIsOwn();
-  const int status = RunDialogueAndPrepare(state);
+  const int status = RunDialogueAndPrepare(state, anyFolder);
   if (ownConsole) {
     HostPrint(kMsgPressEnter);
     char line[kAnswerBytes];

@@ -30,7 +30,10 @@ bool HostGetCurrentDirectory(char* out, int size);
 bool HostGetCurrentDirectoryW(char16_t* out, int units);
 
 // The temporary directory, ending with a separator ("C:\...\Temp\" on
-// Windows, "/tmp/" or $TMPDIR on POSIX), code page 932.
+// Windows, "/tmp/" or $TMPDIR on POSIX), code page 932: a character the
+// code page lacks shows as '?'. The host keeps its own form, so that the
+// work folder made in it and every path that begins with this text are
+// reached by their true names.
 bool HostGetTempDirectory(char* out, int size);
 
 // Makes a folder of this run's own in tempDir (as HostGetTempDirectory
@@ -40,6 +43,32 @@ bool HostGetTempDirectory(char* out, int size);
 // interrupt ends the process. False when it cannot be made.
 bool HostMakeWorkDirectory(const char* tempDir, char* out, int size);
 void HostRemoveWorkDirectory();
+
+// True when the current directory is the root of a drive or volume (a drive
+// root "E:\", a volume mounted in a folder or a share's root on Windows; a
+// mount point on POSIX) and not the root of the system's own volume (the
+// one holding the Windows folder; "/" on POSIX). A card is prepared only
+// there unless the user says otherwise.
+bool HostInCardRoot();
+
+// --- The card's lock ----------------------------------------------------
+
+// What HostLockCard found.
+enum class HostLock { kHeld, kInUse, kUnavailable };
+
+// Takes the lock of the card in the current directory: the file
+// CARDPREP.LCK in its root, held open for the whole run so that a second
+// run of cardprep or cardprep-restore on the card finds it kInUse. The
+// system lets go of it when the process ends in any way (on Windows it also
+// removes the file; on POSIX a killed run leaves an unlocked file the next
+// run takes over). kUnavailable when the file cannot be made (a root that
+// takes no file). For tests, the environment variable CARDPREP_HOLD_LOCK_MS,
+// when set, keeps the run waiting that many milliseconds once it holds the
+// lock, so that a second run started meanwhile surely finds the card held.
+HostLock HostLockCard();
+
+// Removes the lock file and lets go of the lock (nothing when none is held).
+void HostUnlockCard();
 
 // --- Listings (work files) ----------------------------------------------
 

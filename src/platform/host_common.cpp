@@ -212,7 +212,37 @@ int HostWideToCp932(const char16_t* text, char* out, int size) {
   return n;
 }
 
+namespace {
+
+// The temporary directory as HostGetTempDirectory showed it and as the host
+// names it: a path that begins with the shown text is reached through the
+// host's own, which may hold characters code page 932 lacks.
+char tempShown[1024];
+char16_t tempTrue[1024];
+
+}  // namespace
+
+void HostKeepTempDirectory(const char* shown, const char16_t* wide) {
+  int n = 0;
+  while (wide[n] != 0 && n < 1023) ++n;
+  if (wide[n] != 0 || std::strlen(shown) >= sizeof tempShown) {
+    tempShown[0] = 0;
+    return;
+  }
+  std::memcpy(tempTrue, wide, sizeof(char16_t) * static_cast<size_t>(n + 1));
+  std::strcpy(tempShown, shown);
+}
+
 bool ToWidePath(const char* cp932, char16_t* out, int units) {
+  const size_t shown = std::strlen(tempShown);
+  if (shown > 0 && std::strncmp(cp932, tempShown, shown) == 0) {
+    int n = 0;
+    while (tempTrue[n] != 0) ++n;
+    if (n + static_cast<int>(std::strlen(cp932 + shown)) >= units) return false;
+    std::memcpy(out, tempTrue, sizeof(char16_t) * static_cast<size_t>(n));
+    HostCp932ToWide(cp932 + shown, out + n, units - n);
+    return true;
+  }
   if (static_cast<int>(std::strlen(cp932)) >= units) return false;
   HostCp932ToWide(cp932, out, units);
   return true;

@@ -44,8 +44,13 @@ int HostMapWideUnit(char16_t c, uint8_t out[2]);
 int HostDecodeCp932Char(const char* text, char16_t* out);
 
 // A code page 932 path in UTF-16; false when it does not fit (a cut path
-// could name another file).
+// could name another file). A path that begins with the temporary directory
+// as shown (HostKeepTempDirectory) begins with its true name instead.
 bool ToWidePath(const char* cp932, char16_t* out, int units);
+
+// Keeps the temporary directory's shown form (code page 932, '?' for what
+// the code page lacks) and the host's own (UTF-16, ending with a separator).
+void HostKeepTempDirectory(const char* shown, const char16_t* wide);
 
 // --- UTF-8 (POSIX names on disk, console) ---------------------------------
 

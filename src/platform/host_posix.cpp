@@ -116,10 +116,15 @@ bool HostGetTempDirectory(char* out, int size) {
   char16_t wide[kPathBytes];
   char full[2 * kPathBytes + 2];  // room for two bytes a unit, and a '/'
   if (!PosixUtf8ToWide(dir, wide, kPathBytes)) return false;
+  int units = 0;
+  while (wide[units] != 0) ++units;
+  if (units == 0 || units + 1 >= kPathBytes) return false;
+  if (wide[units - 1] != u'/') wide[units++] = u'/';
+  wide[units] = 0;
   int n = HostWideToCp932(wide, full, 2 * kPathBytes);
-  if (full[n - 1] != '/') std::strcpy(full + n++, "/");
-  if (n >= size) return false;
+  if (n >= size || n == 0 || full[n - 1] != '/') return false;
   std::memcpy(out, full, static_cast<size_t>(n) + 1);
+  HostKeepTempDirectory(out, wide);
   return true;
 }
 

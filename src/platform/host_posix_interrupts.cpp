@@ -19,6 +19,7 @@ bool installed = false;
 
 void EndBy(int signal) {
   PosixRemoveWorkOnInterrupt();
+  HostUnlockCard();  // unlink and close only: safe here
   struct sigaction usual = {};
   usual.sa_handler = SIG_DFL;
   sigemptyset(&usual.sa_mask);

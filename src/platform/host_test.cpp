@@ -261,6 +261,17 @@ TEST(HostWorkDirectory, EachRunHasItsOwnAndItGoesWithItsFiles) {
   EXPECT_FALSE(HostGetTempDirectory(first, 2));  // never past its buffer
 }
 
+// A lock file left by a killed run (POSIX) locks nothing: the next run
+// takes it over, and removes it when it lets go.
+TEST(HostLockTest, ALeftLockFileIsTakenOverAndGoesAtTheEnd) {
+  TempCard card;
+  card.WriteFile("CARDPREP.LCK", "");
+  ASSERT_EQ(HostLockCard(), HostLock::kHeld);
+  EXPECT_TRUE(card.Exists("CARDPREP.LCK"));
+  HostUnlockCard();
+  EXPECT_FALSE(card.Exists("CARDPREP.LCK"));
+}
+
 TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
   TempCard card;
   for (const char* name : {"000.MP3", "001.MP3", "x.mp3", "002.mp3"}) card.WriteFile(name, name);

@@ -238,6 +238,7 @@ bool HostGetTempDirectory(char* out, int size) {
   int bytes = HostWideToCp932(wide, full, sizeof full);
   if (bytes == 0 || bytes >= size || full[bytes - 1] != '\\') return false;
   std::memcpy(out, full, static_cast<size_t>(bytes) + 1);
+  HostKeepTempDirectory(out, wide);
   return true;
 }
 

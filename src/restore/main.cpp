@@ -1,7 +1,8 @@
 // cardprep-restore: gives a card that cardprep prepared its old names back,
-// from the rename logs cardprep left on it. Run it in the card's root:
+// from the rename logs cardprep left on it. Run it in the card's root (or
+// anywhere with --here):
 //
-//   cardprep-restore [--dry-run] [--remove-catalogue]
+//   cardprep-restore [--dry-run] [--remove-catalogue] [--here]
 //   cardprep-restore --help | --version
 //
 // It shows the root and how many folders and files it would give their old
@@ -19,7 +20,7 @@
 namespace {
 
 constexpr char kHelp[] =
-    "usage: cardprep-restore [--dry-run] [--remove-catalogue]\n"
+    "usage: cardprep-restore [--dry-run] [--remove-catalogue] [--here]\n"
     "       cardprep-restore --help | --version\n"
     "Gives a card that cardprep prepared its old names back. Run it in the root\n"
     "of the card: it shows the folder it works on and how many folders and files\n"
@@ -27,11 +28,15 @@ constexpr char kHelp[] =
     "RENFIL04.LOG is undone newest line first, then each renamed folder gets the\n"
     "name its RENDIR04.LOG holds, deepest first. Nothing is ever replaced: a name\n"
     "that cannot be given back is reported and its log line kept, so it can be\n"
-    "run again. A log whose lines were all undone is removed.\n"
+    "run again. A log whose lines were all undone is removed. Outside the root\n"
+    "of a drive or volume (and in the system's own drive) it stops unless\n"
+    "given --here.\n"
     "\n"
     "  --dry-run           print every planned move and change nothing\n"
     "  --remove-catalogue  also remove the files cardprep made (catalogue,\n"
     "                      index, images, volume and state files, CARDPREP.LOG)\n"
+    "  --here              work in this folder although it is not the root of\n"
+    "                      a drive\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "Exit status: 0 when every name was given back or it stopped at the\n"
@@ -44,7 +49,7 @@ int Unknown(const char* arg) {
 
 // Returns -1 to go on, else the exit status. --help and --version are
 // answers on their own, with nothing beside them.
-int ParseArguments(int argc, char** argv, RestoreRun& run) {
+int ParseArguments(int argc, char** argv, RestoreRun& run, bool* anyFolder) {
   const char* alone = nullptr;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -52,6 +57,8 @@ int ParseArguments(int argc, char** argv, RestoreRun& run) {
       run.dryRun = true;
     } else if (std::strcmp(arg, "--remove-catalogue") == 0) {
       run.removeCatalogue = true;
+    } else if (std::strcmp(arg, "--here") == 0) {
+      *anyFolder = true;
     } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
                std::strcmp(arg, "--version") == 0) {
       if (alone == nullptr) alone = arg;
@@ -66,7 +73,7 @@ int ParseArguments(int argc, char** argv, RestoreRun& run) {
   return 0;
 }
 
-int Restore(RestoreRun& options) {
+int Restore(RestoreRun& options, bool anyFolder) {
   char shown[260];
   char16_t root[260];
   if (!HostGetCurrentDirectory(shown, sizeof shown) || !HostGetCurrentDirectoryW(root, 260)) {
@@ -81,6 +88,10 @@ int Restore(RestoreRun& options) {
 
   HostPrint(kMsgTitle);
   ConsolePrintf(kMsgCheckDir, shown);
+  if (!anyFolder && !HostInCardRoot()) {
+    HostPrint(kMsgNotCardRoot);
+    return 1;
+  }
   // The plan first: what a run would do, each move printed on a dry run.
   RestoreRun plan = options;
   plan.dryRun = true;
@@ -94,11 +105,18 @@ int Restore(RestoreRun& options) {
   char line[kAnswerBytes];
   if (!ConsoleReadAnswer(line) || std::strncmp(line, "go", 2) != 0) return 0;
 
+  // One run per card while names change; the plan and a dry run only read.
+  // A root that takes no lock file is left to the moves to report.
+  if (HostLockCard() == HostLock::kInUse) {
+    ConsolePrintf(kMsgCardInUse, shown);
+    return 1;
+  }
   RestoreRun run = options;
   // An interrupt waits for the move at hand and the log it changes.
   HostDeferInterrupts(true);
   RestoreCard(run, root);
   HostDeferInterrupts(false);
+  HostUnlockCard();
   ConsolePrintf(kMsgDone, run.folders, run.files);
   if (run.left > 0) {
     HostPrint(kMsgSomeLeft);
@@ -111,11 +129,12 @@ int Restore(RestoreRun& options) {
 
 int main(int argc, char** argv) {
   RestoreRun options{};
-  int status = ParseArguments(argc, argv, options);
+  bool anyFolder = false;
+  int status = ParseArguments(argc, argv, options, &anyFolder);
   if (status >= 0) return status;
   // Asked first: whether the window is ours does not change.
   const bool ownConsole = HostConsoleIsOwn();
-  status = Restore(options);
+  status = Restore(options, anyFolder);
   if (ownConsole) {
     HostPrint(kMsgPressEnter);
     char line[kAnswerBytes];

@@ -59,7 +59,7 @@ struct PreparedSet {
 
 ToolResult PrepareCard(const fs::path& root, int model) {
   fs::copy(VIEW_TEST_FONTS, root / "_FONT", fs::copy_options::recursive);
-  ToolResult r = RunTool(CARDPREP_EXE, {}, root.string(),
+  ToolResult r = RunTool(CARDPREP_EXE, {"--here"}, root.string(),
                          "go\n" + std::to_string(model) + (model >= 8 ? "\n0\n" : "\n"));
   return r;
 }
