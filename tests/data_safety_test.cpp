@@ -223,30 +223,3 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     if (HasFailure()) return;
   }
 }
-
-// Ctrl-C at moments spread over a whole run: every file is still there, every changed name logged.
-TEST(DataSafety, InterruptedRunsKeepEveryFileAndLogEveryNameTheyChanged) {
-  constexpr int kMoments = 10;
-  for (uint32_t seed = 101; seed <= 102; ++seed) {
-    SCOPED_TRACE("card seed " + std::to_string(seed));
-    RandomCard plan = MakeRandomCard(seed);
-    plan.model = 4;  // no fonts to load: the rename pass is most of the run
-    AddManyTracks(plan, 4, 200);
-    TempCard whole;
-    WriteRandomCard(plan, whole);
-    auto start = std::chrono::steady_clock::now();
-    int status = RunOn(whole, Answers(plan)).status;
-    ASSERT_TRUE(status == 0 || status == 1);
-    long took = MicrosecondsSince(start);
-    for (int moment = 0; moment < kMoments; ++moment) {
-      TempCard card;
-      Snapshot before = MakeOnDisk(plan, card);
-      long after = took * moment / kMoments;
-      SCOPED_TRACE("interrupted after " + std::to_string(after) + " us");
-      ToolResult r = RunOn(card, Answers(plan), after);
-      EXPECT_TRUE(r.status == status || r.signal == SIGINT) << r.status << " " << r.output;
-      EXPECT_EQ(Untraced(before, card), "") << r.output;
-      if (HasFailure()) return;
-    }
-  }
-}

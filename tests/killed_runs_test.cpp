@@ -1,8 +1,8 @@
-// Runs ended at every change they make to a card, as a kill ends them (Task Manager's End task, a
-// pulled card): the host's test seam stops the process right after the N-th move, log write, log
-// cut or removal. After each stop, cardprep run again and then cardprep-restore give the card back
-// exactly as it was, every old name included; and a restore stopped at each of its own changes,
-// then run again, does the same.
+// Runs ended at every change they make to a card: killed (Task Manager's End task, a pulled
+// card) or interrupted (Ctrl-C, the window closed) right after the N-th move, log write, log cut
+// or removal, through the host's test seam. After each stop, cardprep run again and then
+// cardprep-restore give the card back exactly as it was, every old name included; and a restore
+// stopped at each of its own changes, then run again, does the same.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,18 +34,24 @@ void AddToCard(const TempCard& card, const std::string& renamedFolder = "00001")
   card.WriteFile("新しい歌/Live Set/a.mp3", "11");
 }
 
-// Sets CARDPREP_TEST_STOP_AT for the programs this test starts, while it lives.
+enum class Stop { kKill, kInterrupt };
+
+// Has the programs this test starts stopped at the point (CARDPREP_TEST_STOP_AT), killed or
+// interrupted as by Ctrl-C (CARDPREP_TEST_STOP_BY), while it lives.
 class StopAt {
  public:
-  explicit StopAt(int point) { Set(std::to_string(point).c_str()); }
-  ~StopAt() { Set("0"); }
+  StopAt(int point, Stop by) {
+    Set("CARDPREP_TEST_STOP_AT", std::to_string(point).c_str());
+    Set("CARDPREP_TEST_STOP_BY", by == Stop::kInterrupt ? "interrupt" : "kill");
+  }
+  ~StopAt() { Set("CARDPREP_TEST_STOP_AT", "0"); }
 
  private:
-  static void Set(const char* value) {
+  static void Set(const char* name, const char* value) {
 #ifdef _WIN32
-    _putenv_s("CARDPREP_TEST_STOP_AT", value);
+    _putenv_s(name, value);
 #else
-    setenv("CARDPREP_TEST_STOP_AT", value, 1);
+    setenv(name, value, 1);
 #endif
   }
 };
@@ -60,7 +66,12 @@ Snapshot TrackLists(const TempCard& card) {
   return files;
 }
 
-bool Stopped(const ToolResult& r) { return r.signal == kKilledSignal || r.status == 137; }
+// Killed (SIGKILL, or status 137 on Windows), or ended by the interrupt (SIGINT, or Windows'
+// STATUS_CONTROL_C_EXIT).
+bool Stopped(const ToolResult& r) {
+  return r.signal == kKilledSignal || r.status == 137 || r.signal == 2 ||
+         static_cast<unsigned>(r.status) == 0xC000013Au;
+}
 
 ToolResult Prepare(const TempCard& card) { return RunCardprep(card.root().string(), kAnswers); }
 
@@ -72,7 +83,7 @@ ToolResult Restore(const TempCard& card) {
 // Stops the run that the card's second (or first) preparation makes at each of its points in
 // turn; each time, a whole run must write the track lists a run never stopped writes (lines left
 // by a stopped run mislead no title), and a restore must give back the card as it was.
-void SweepPreparation(bool secondRun) {
+void SweepPreparation(bool secondRun, Stop by) {
   Snapshot before;  // the card as the user made it, additions included
   Snapshot trackLists;
   {
@@ -100,7 +111,7 @@ void SweepPreparation(bool secondRun) {
     }
     ToolResult stopped;
     {
-      StopAt stop(point);
+      StopAt stop(point, by);
       stopped = Prepare(card);
     }
     if (!Stopped(stopped)) {  // the run passed every point
@@ -119,13 +130,20 @@ void SweepPreparation(bool secondRun) {
   EXPECT_GE(points, 15);  // else the seam stopped nothing worth the name
 }
 
-TEST(KilledRuns, AFirstRunStoppedAtEveryChangeLosesNoName) { SweepPreparation(false); }
-
-TEST(KilledRuns, ASecondRunWithAdditionsStoppedAtEveryChangeLosesNoName) {
-  SweepPreparation(true);
+TEST(KilledRuns, AFirstRunKilledAtEveryChangeLosesNoName) {
+  SweepPreparation(false, Stop::kKill);
 }
 
-TEST(KilledRuns, ARestoreStoppedAtEveryChangeAndRunAgainGivesEveryNameBack) {
+TEST(KilledRuns, AFirstRunInterruptedAtEveryChangeLosesNoName) {
+  SweepPreparation(false, Stop::kInterrupt);
+}
+
+TEST(KilledRuns, ASecondRunWithAdditionsKilledAtEveryChangeLosesNoName) {
+  SweepPreparation(true, Stop::kKill);
+}
+
+// A restore stopped at each of its points in turn, then run again, gives back the card as it was.
+void SweepRestore(Stop by) {
   int points = 0;
   for (int point = 1;; ++point) {
     SCOPED_TRACE("stopped at point " + std::to_string(point));
@@ -136,7 +154,7 @@ TEST(KilledRuns, ARestoreStoppedAtEveryChangeAndRunAgainGivesEveryNameBack) {
     ASSERT_EQ(Prepare(card).status, 0);
     ToolResult stopped;
     {
-      StopAt stop(point);
+      StopAt stop(point, by);
       stopped = Restore(card);
     }
     if (!Stopped(stopped)) {
@@ -150,6 +168,14 @@ TEST(KilledRuns, ARestoreStoppedAtEveryChangeAndRunAgainGivesEveryNameBack) {
     if (::testing::Test::HasFailure()) return;
   }
   EXPECT_GE(points, 15);
+}
+
+TEST(KilledRuns, ARestoreKilledAtEveryChangeAndRunAgainGivesEveryNameBack) {
+  SweepRestore(Stop::kKill);
+}
+
+TEST(KilledRuns, ARestoreInterruptedAtEveryChangeAndRunAgainGivesEveryNameBack) {
+  SweepRestore(Stop::kInterrupt);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // cardprep-restore on prepared cards: random cards of every model, prepared
 // once or twice, come back exactly as they were (files of the user's named
-// like cardprep's included); a restore stopped at any moment and run again
-// ends the same; a name that is taken is reported and nothing is replaced.
+// like cardprep's included); a name that is taken is reported and nothing is
+// replaced. (Restores stopped at every point: killed_runs_test.cpp.)
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -77,60 +77,6 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
   }
 }
 
-void CopyCard(const TempCard& from, const TempCard& to) {
-  fs::copy(from.root(), to.root(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
-TEST(Restore, StoppedAtAnyMomentAndRunAgainEndsTheSame) {
-  RandomCard plan = MakeRandomCard(77);
-  plan.model = 4;
-  AddManyTracks(plan, 8, 250);  // moments spread over a restore fall between moves
-  TempCard original;
-  WriteCard(plan, original);
-  Snapshot before = TakeSnapshot(original);
-  RunOn(original, Answers(plan));
-  // The moments fall between the question (a run without "go" ends there)
-  // and the end of a whole restore.
-  long asked = 1L << 40;
-  long took = 1L << 40;
-  long runner = 1L << 40;  // what the runner itself takes around a program
-  for (int run = 0; run < 3; ++run) {  // the fastest of three of each
-    auto start = std::chrono::steady_clock::now();
-    RunTool("/bin/true", {}, original.root().string(), "");
-    runner = std::min(runner, MicrosecondsSince(start));
-    TempCard timed;
-    CopyCard(original, timed);
-    start = std::chrono::steady_clock::now();
-    RunTool(CARDPREP_RESTORE_EXE, {"--here"}, timed.root().string(), "");
-    asked = std::min(asked, MicrosecondsSince(start));
-    start = std::chrono::steady_clock::now();
-    ASSERT_EQ(Restore(timed).status, 0);
-    took = std::min(took, MicrosecondsSince(start));
-  }
-  Snapshot prepared = TakeSnapshot(original);
-  // On a busy machine a round's moments may all miss the moves; up to two
-  // more rounds are tried then, each checked as fully as the first.
-  int midway = 0;  // moments that left work for the second run
-  for (int round = 0; round < 3 && midway < 2; ++round) {
-    for (int moment = 0; moment < 10; ++moment) {
-      bool kill = moment % 2 == 1;  // killed outright: no time to rewrite a log
-      long after = asked - runner + (took - asked) * moment / 10;
-      SCOPED_TRACE((kill ? "killed after " : "interrupted after ") + std::to_string(after) + " us");
-      TempCard card;
-      CopyCard(original, card);
-      ToolResult stopped = Restore(card, {"--remove-catalogue"}, after, kill);
-      EXPECT_TRUE(stopped.status == 0 || stopped.signal == (kill ? SIGKILL : SIGINT)) << stopped.output;
-      Snapshot between = TakeSnapshot(card);
-      midway += between != prepared && Differences(before, between) != "";
-      ToolResult again = Restore(card);
-      EXPECT_EQ(again.status, 0) << again.output;
-      EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << stopped.output << again.output;
-      if (HasFailure()) return;
-    }
-  }
-  EXPECT_GE(midway, 2);  // else the moments tell nothing
-}
-
 // A card of two tracks in "My Album" as it was, then prepared for model 4.
 Snapshot PreparedAlbum(const TempCard& card) {
   card.WriteFile("My Album/song one.mp3", "one");
@@ -138,23 +84,6 @@ Snapshot PreparedAlbum(const TempCard& card) {
   Snapshot before = TakeSnapshot(card);
   EXPECT_EQ(RunOn(card, "go\n4\n").status, 0);
   return before;
-}
-
-// A restore killed between giving a folder its old name back and removing its RENDIR04.LOG
-// (made by hand), run again, ends as a whole restore does. (A file moved back with its line
-// still in the log: StoppedAtAnyMomentAndRunAgainEndsTheSame.)
-TEST(Restore, KilledBetweenAFolderMoveAndItsLogEndsTheSame) {
-  TempCard card;
-  Snapshot before = PreparedAlbum(card);
-  fs::path folder = card.root() / "MyAlbum";
-  fs::rename(folder / "002.MP3", folder / "song two.mp3");
-  fs::rename(folder / "001.MP3", folder / "song one.mp3");
-  fs::remove(folder / "RENFIL04.LOG");
-  fs::remove(folder / "My Album");  // the note, which goes first
-  fs::rename(folder, card.root() / "My Album");
-  ToolResult r = Restore(card);
-  EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
 
 TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {

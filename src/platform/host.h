@@ -243,6 +243,8 @@ void HostDeliverInterrupt();
 // Marks a point right after a change to the card (a move, a write, a cut or
 // a removal). When the environment variable CARDPREP_TEST_STOP_AT holds N,
 // the N-th such point ends the process at once, as a kill would (SIGKILL on
-// POSIX, TerminateProcess with status 137 on Windows): tests stop a run at
-// every point this way. Without it, nothing happens.
+// POSIX, TerminateProcess with status 137 on Windows); or, when
+// CARDPREP_TEST_STOP_BY is "interrupt", interrupts it as Ctrl-C does (the
+// interrupt then takes its usual way). Tests stop a run at every point this
+// way. Without them, nothing happens.
 void HostStepPoint();

@@ -413,5 +413,11 @@ void HostStepPoint() {
     stopAt = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
     if (stopAt < 0) stopAt = 0;
   }
-  if (stopAt > 0 && ++points == stopAt) HostEndAsKilled();
+  if (stopAt == 0 || ++points != stopAt) return;
+  const char* by = std::getenv("CARDPREP_TEST_STOP_BY");
+  if (by != nullptr && std::strcmp(by, "interrupt") == 0) {
+    HostInterruptAsCtrlC();
+  } else {
+    HostEndAsKilled();
+  }
 }

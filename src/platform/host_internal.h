@@ -101,3 +101,6 @@ int HostWriteListingLine(std::FILE* file, const char16_t* line);
 // Ends the process at once, as a kill would: nothing is flushed, no handler
 // runs.
 [[noreturn]] void HostEndAsKilled();
+
+// Interrupts the process as Ctrl-C would.
+void HostInterruptAsCtrlC();

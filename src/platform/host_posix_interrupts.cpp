@@ -65,6 +65,8 @@ void HostDeliverInterrupt() {
   EndBy(signal);
 }
 
+void HostInterruptAsCtrlC() { raise(SIGINT); }
+
 void HostEndAsKilled() {
   raise(SIGKILL);
   _exit(137);  // not reached

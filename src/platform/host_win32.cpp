@@ -383,6 +383,10 @@ void HostDeliverInterrupt() {
   ExitProcess(STATUS_CONTROL_C_EXIT);  // as the console ends a process on Ctrl-C
 }
 
+void HostInterruptAsCtrlC() {
+  if (OnControl(CTRL_C_EVENT) == FALSE) ExitProcess(STATUS_CONTROL_C_EXIT);  // not deferred
+}
+
 void HostEndAsKilled() {
   TerminateProcess(GetCurrentProcess(), 137);
   ExitProcess(137);  // not reached
