@@ -11,16 +11,11 @@ struct ToolResult {
   std::string output;  // standard output and standard error, as printed (UTF-8)
 };
 
-// The signal a killed run reports: SIGKILL on POSIX; on Windows, where the
-// runner ends it with TerminateProcess, the same number stands for that.
+// The signal a killed run reports on POSIX (SIGKILL).
 constexpr int kKilledSignal = 9;
 
 // Runs program with the arguments in workingDir, standard input from the input text, its
 // temporary folder (TMPDIR; TMP and TEMP on Windows) tempDir or else a fresh one of its own.
-// With interruptAfterUs >= 0 it gets SIGINT that many microseconds after it started, or is
-// killed outright with kill (SIGKILL; TerminateProcess on Windows). Windows cannot interrupt a
-// process without a console of its own: a run with interruptAfterUs but not kill says so.
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
                    const std::string& workingDir, const std::string& input,
-                   long interruptAfterUs = -1, bool kill = false,
                    const std::string& tempDir = "");

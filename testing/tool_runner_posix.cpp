@@ -1,8 +1,6 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -30,8 +28,8 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 }  // namespace
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& workingDir, const std::string& input, long interruptAfterUs,
-                   bool kill, const std::string& tempDir) {
+                   const std::string& workingDir, const std::string& input,
+                   const std::string& tempDir) {
   ToolResult result;
   static int counter = 0;
   fs::path base = fs::temp_directory_path() /
@@ -59,11 +57,6 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   pid_t pid;
   if (posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(argvStore).data(),
                   Pointers(envStore).data()) == 0) {
-    if (interruptAfterUs >= 0) {
-      timespec wait = {interruptAfterUs / 1000000, (interruptAfterUs % 1000000) * 1000};
-      nanosleep(&wait, nullptr);
-      ::kill(pid, kill ? SIGKILL : SIGINT);
-    }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
     if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);

@@ -84,13 +84,9 @@ std::wstring EnvironmentWithTemp(const std::wstring& tempDir) {
 }  // namespace
 
 ToolResult RunTool(const std::string& program, const std::vector<std::string>& args,
-                   const std::string& workingDir, const std::string& input, long interruptAfterUs,
-                   bool kill, const std::string& tempDir) {
+                   const std::string& workingDir, const std::string& input,
+                   const std::string& tempDir) {
   ToolResult result;
-  if (interruptAfterUs >= 0 && !kill) {
-    result.output = "RunTool: a run cannot be interrupted on Windows\n";
-    return result;
-  }
   // Each run gets a temporary folder of its own unless one is given.
   static int counter = 0;
   fs::path ownTemp;
@@ -130,8 +126,6 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   // The output is read while it comes and once the process has ended: another process that
   // holds the pipe's end (a console host) must not keep the run waiting.
   if (started) {
-    const ULONGLONG killAt = GetTickCount64() + static_cast<ULONGLONG>(interruptAfterUs / 1000);
-    bool killed = false;
     for (bool ended = false; !ended;) {
       ended = WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0;
       char buf[4096];
@@ -141,14 +135,10 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
              ReadFile(outRead, buf, sizeof buf, &got, nullptr) && got > 0) {
         result.output.append(buf, got);
       }
-      if (!ended && interruptAfterUs >= 0 && !killed && GetTickCount64() >= killAt) {
-        killed = TerminateProcess(process.hProcess, 1) != 0;
-      }
     }
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    result.status = killed ? -1 : static_cast<int>(code);
-    result.signal = killed ? kKilledSignal : 0;
+    result.status = static_cast<int>(code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }

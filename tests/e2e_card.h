@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,12 +23,6 @@
 inline std::string ReadPath(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline long MicrosecondsSince(std::chrono::steady_clock::time_point start) {
-  return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                               std::chrono::steady_clock::now() - start)
-                               .count());
 }
 
 // Relative path (UTF-8, '/') to content: "<folder>" for a folder, "<other>"
@@ -74,18 +67,6 @@ inline void WriteRandomCard(const RandomCard& plan, const TempCard& card) {
   for (const auto& [path, content] : plan.files) card.WriteFile(path, content);
 }
 
-// Folders of many tracks added to the plan: moves for most of a run.
-inline void AddManyTracks(RandomCard& plan, int folders, int tracks) {
-  for (int f = 0; f < folders; ++f) {
-    std::string folder = "Many Tracks " + std::to_string(f);
-    plan.folders.insert(folder);
-    for (int i = 0; i < tracks; ++i) {
-      plan.files[folder + "/Track number " + std::to_string(i) + ".mp3"] =
-          folder + " " + std::to_string(i);
-    }
-  }
-}
-
 inline std::string Answers(const RandomCard& plan) {
   std::string input = "go\n" + std::to_string(plan.model) + "\n";
   return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
@@ -93,21 +74,17 @@ inline std::string Answers(const RandomCard& plan) {
 
 // This build's cardprep run in workingDir, a folder that is no drive's root
 // (--here).
-inline ToolResult RunCardprep(const std::string& workingDir, const std::string& input,
-                              long interruptAfterUs = -1, bool kill = false) {
-  return RunTool(CARDPREP_EXE, {"--here"}, workingDir, input, interruptAfterUs, kill);
+inline ToolResult RunCardprep(const std::string& workingDir, const std::string& input) {
+  return RunTool(CARDPREP_EXE, {"--here"}, workingDir, input);
 }
 
-// Runs the tool on the card, interrupted (SIGINT, POSIX only) after that
-// many microseconds when interruptAfterUs >= 0.
-inline ToolResult RunOn(const TempCard& card, const std::string& input,
-                        long interruptAfterUs = -1) {
-  return RunCardprep(card.root().string(), input, interruptAfterUs);
+inline ToolResult RunOn(const TempCard& card, const std::string& input) {
+  return RunCardprep(card.root().string(), input);
 }
 
 inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
                                  const std::string& tempDir) {
-  return RunTool(CARDPREP_EXE, {"--here"}, card.root().string(), input, -1, false, tempDir);
+  return RunTool(CARDPREP_EXE, {"--here"}, card.root().string(), input, tempDir);
 }
 
 #ifndef _WIN32

@@ -3,7 +3,6 @@
 // like cardprep's included); a name that is taken is reported and nothing is
 // replaced. (Restores stopped at every point: killed_runs_test.cpp.)
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <algorithm>
 
@@ -15,10 +14,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // cardprep-restore on the card, a folder that is no drive's root (--here).
-ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--remove-catalogue"},
-                   long interruptAfterUs = -1, bool kill = false) {
+ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--remove-catalogue"}) {
   args.push_back("--here");
-  return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n", interruptAfterUs, kill);
+  return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n");
 }
 
 // The random card on the disk, with files of the user's named like
