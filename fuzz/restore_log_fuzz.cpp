@@ -10,13 +10,15 @@
 
 namespace {
 
-// Whether b holds the first count lines of a.
+// Whether b holds the first count lines of a, unit for unit (a unit 0 too).
 bool SameLines(const FileLog& a, const FileLog& b, int count) {
   if (b.count != count) return false;
   for (int i = 0; i < count; ++i) {
-    if (WideCompareOrdinal(a.lines[i].text, b.lines[i].text) != 0 ||
-        a.lines[i].ended != b.lines[i].ended) {
-      return false;
+    const LogLine& x = a.lines[i];
+    const LogLine& y = b.lines[i];
+    if (x.length != y.length || x.ended != y.ended) return false;
+    for (int k = 0; k <= x.length; ++k) {
+      if (x.text[k] != y.text[k]) return false;
     }
   }
   return true;

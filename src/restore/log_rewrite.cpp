@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/host.h"
-#include "rename/log_text.h"
 #include "restore/restore_plan.h"
 #include "text/wide.h"
 
@@ -26,6 +25,37 @@ bool IsOurSideFile(const char16_t* path) {
 }
 
 bool Keeps(const FileLog& log, int i) { return !log.undone[i] && log.lines[i].ended; }
+
+// Appends one unit, little-endian.
+void PutUnit(unsigned char* bytes, int& used, char16_t unit) {
+  bytes[used++] = static_cast<unsigned char>(unit & 0xFF);
+  bytes[used++] = static_cast<unsigned char>(unit >> 8);
+}
+
+// Writes the lines log keeps to a new file at path, UTF-16LE after its mark,
+// each line's units as read (a unit 0 too) and CR LF, one write a line.
+bool WriteSideFile(const char16_t* path, const FileLog& log) {
+  std::FILE* file = HostOpenW(path, "wb");
+  if (file == nullptr) return false;
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  HostStepPoint();  // an empty side file now stands there
+  bool ok = true;
+  bool marked = false;
+  for (int i = 0; i < log.count; ++i) {
+    if (!Keeps(log, i)) continue;
+    unsigned char bytes[2 * (kLogLineUnits + 3)];
+    int used = 0;
+    if (!marked) PutUnit(bytes, used, 0xFEFF);
+    marked = true;
+    const LogLine& line = log.lines[i];
+    for (int k = 0; k < line.length; ++k) PutUnit(bytes, used, line.text[k]);
+    PutUnit(bytes, used, u'\r');
+    PutUnit(bytes, used, u'\n');
+    ok = ok && std::fwrite(bytes, 1, static_cast<size_t>(used), file) == static_cast<size_t>(used);
+    HostStepPoint();
+  }
+  return std::fclose(file) == 0 && ok;
+}
 
 }  // namespace
 
@@ -55,13 +85,7 @@ bool RewriteFileLog(const char16_t* folder, FileLog& log) {
     // The side file is made anew (exclusively: RecoverFileLog has cleared
     // the name), whole, before the old log goes.
     if (HostExists(sidePath)) return false;
-    LogWriter writer;
-    if (!CreateLog(sidePath, writer)) return false;
-    bool ok = true;
-    for (int i = 0; i < log.count; ++i) {
-      if (Keeps(log, i)) ok = WriteLogLine(writer, log.lines[i].text) && ok;
-    }
-    ok = CloseLog(writer) && ok;
+    bool ok = WriteSideFile(sidePath, log);
     if (!ok || HostRemoveFile(logPath) != 0 || HostMove(sidePath, logPath) != 0) {
       if (HostExists(logPath)) HostRemoveFile(sidePath);
       return false;

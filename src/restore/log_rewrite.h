@@ -15,7 +15,8 @@ struct FileLog;
 // and is left alone. False when the side file is in the way of a rewrite.
 bool RecoverFileLog(const char16_t* folder);
 
-// Writes the lines of log not undone back to folder's RENFIL04.LOG, or
-// removes the log when none is left, and marks what the file now holds.
+// Writes the lines of log not undone back to folder's RENFIL04.LOG unit for
+// unit, or removes the log when none is left, and marks what the file now
+// holds.
 // False (the old log still in place) when it cannot be written.
 bool RewriteFileLog(const char16_t* folder, FileLog& log);

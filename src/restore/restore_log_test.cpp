@@ -1,5 +1,6 @@
 // Restore's reading and rewriting of the rename logs: which lines name a move, logs that do not
-// fit, and a rewrite cut short at any point, which the next run sorts out without losing a line.
+// fit, lines it cannot read kept unit for unit, and a rewrite cut short at any point, which the
+// next run sorts out without losing a line.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "platform/host.h"
 #include "restore/log_rewrite.h"
+#include "restore/restore_moves.h"
 #include "restore/restore_plan.h"
 #include "testing/rename_card.h"
 #include "testing/temp_card.h"
@@ -60,6 +62,35 @@ TEST(RestoreLog, ALogThatDoesNotFitIsNotUsedAtAll) {
   for (int i = 0; i <= kMaxLogLines; ++i) many += "001.MP3\tx.mp3\n";
   EXPECT_EQ(Read(card, Utf16Log(many), LogRead::kUnusable)->count, 0);
   Read(card, Utf16Log("001.MP3\t" + std::string(kLogLineUnits, 'L') + "\n"), LogRead::kUnusable);
+}
+
+// Restores folder F as a run does, and gives its console output.
+std::string RestoreF(int expectedLeft) {
+  HostForgetFolderNames();  // the test changes the card behind the host's back
+  RestoreRun run{};
+  testing::internal::CaptureStdout();
+  RestoreFileNames(run, u"F");
+  std::string out = GetCapturedConsole();
+  EXPECT_EQ(run.left, expectedLeft) << out;
+  return out;
+}
+
+TEST(RestoreLog, ALineItCannotReadComesBackUnitForUnitRunAfterRun) {
+  TempCard card;
+  // What a card pulled mid-write leaves: units 0 before a line.
+  std::string zeros(16, '\0');
+  std::string unreadable = "\xFF\xFE" + zeros + Utf16Log("002.MP3\tB Song.mp3\n").substr(2);
+  card.WriteFile("F/RENFIL04.LOG", unreadable + Utf16Log("001.MP3\ta.mp3\n").substr(2));
+  card.WriteFile("F/001.MP3", "1");
+  card.WriteFile("F/002.MP3", "2");
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_NE(RestoreF(1).find("002.MP3"), std::string::npos);
+    EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), unreadable) << run;
+    EXPECT_TRUE(card.Exists("F/a.mp3") && card.Exists("F/002.MP3"));
+  }
+  char16_t oldName[kRestoreNameUnits];
+  card.WriteFile("F/RENDIR04.LOG", unreadable);
+  EXPECT_FALSE(ReadFolderLog(u"F\\RENDIR04.LOG", oldName));
 }
 
 TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {

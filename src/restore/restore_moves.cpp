@@ -69,12 +69,15 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   // A blank line names no move, and neither does a last line without its
   // line end: cardprep writes a line whole before its move, so one cut short
   // belongs to a move that was never made. Both leave the log.
-  if ((line.ended && line.whole && line.text[0] == 0) || !line.ended) {
+  if (line.length == 0 || !line.ended) {
     log.undone[i] = true;
     return true;
   }
   if (!ParseLogLine(line, newName, oldName)) {
-    ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), ReportText(b, line.text));
+    char16_t shown[kLogLineUnits];  // the whole line: a unit 0 in it shows as '?'
+    for (int k = 0; k <= line.length; ++k) shown[k] = line.text[k] == 0 ? u'?' : line.text[k];
+    shown[line.length] = 0;
+    ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), ReportText(b, shown));
     Left(run);
     return true;
   }

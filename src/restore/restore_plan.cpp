@@ -8,23 +8,6 @@
 
 namespace {
 
-// Reads the next line into out (kLogLineUnits + 1 units, zero-filled
-// first, so that a unit 0 inside a line cannot hide where it ends). False at
-// the end of the file. *ended: the line came with its LF, which only the
-// last unit read can be. The text is cut at the LF or a unit 0; *whole:
-// there was no unit 0 to cut at (no name holds one).
-bool ReadRawLine(LogReader& reader, char16_t* out, bool* ended, bool* whole) {
-  for (int i = 0; i <= kLogLineUnits; ++i) out[i] = 0;
-  if (!ReadLogLine(reader, out, kLogLineUnits + 1)) return false;
-  *ended = false;
-  for (int i = 0; i < kLogLineUnits; ++i) *ended = *ended || out[i] == u'\n';
-  int n = 0;
-  while (out[n] != 0 && out[n] != u'\n') ++n;
-  *whole = out[n] == u'\n' || !*ended;
-  out[n] = 0;
-  return true;
-}
-
 bool Split(const char16_t* text, char16_t* newName, char16_t* oldName) {
   int tab = 0;
   while (text[tab] != 0 && text[tab] != u'\t') ++tab;
@@ -48,28 +31,45 @@ bool IsBareName(const char16_t* name) {
   return true;
 }
 
+RowRead ReadLogRow(LogReader& reader, LogLine& line) {
+  // Zero-filled first, so that the LF shows where the line ends whatever
+  // units come before it.
+  char16_t units[kLogLineUnits + 1];
+  for (char16_t& unit : units) unit = 0;
+  if (!ReadLogLine(reader, units, kLogLineUnits + 1)) return RowRead::kEnd;
+  int n = 0;
+  while (n < kLogLineUnits && units[n] != u'\n') ++n;
+  line.ended = n < kLogLineUnits;
+  if (!line.ended) {
+    // A line without its LF is the last one, or longer than a row.
+    char16_t more[2];
+    if (ReadLogLine(reader, more, 2)) return RowRead::kTooLong;
+    n = kLogLineUnits - 1;
+    while (n > 0 && units[n - 1] == 0) --n;
+  }
+  for (int i = 0; i < n; ++i) line.text[i] = units[i];
+  line.text[n] = 0;
+  line.length = n;
+  return RowRead::kRow;
+}
+
 LogRead ReadFileLog(const char16_t* path, FileLog& log) {
   log.count = 0;
   std::FILE* file = HostOpenW(path, "rb");
   if (file == nullptr) return HostExists(path) ? LogRead::kUnusable : LogRead::kMissing;
   LogReader reader;
   StartLogReader(reader, file);
-  char16_t text[kLogLineUnits + 1];
-  bool ended = false;
-  bool whole = false;
   LogRead result = LogRead::kRead;
-  while (ReadRawLine(reader, text, &ended, &whole)) {
-    char16_t more[2];
-    // A line without its LF is the last one, or longer than a row.
-    if (log.count == kMaxLogLines || (!ended && ReadLogLine(reader, more, 2))) {
+  LogLine extra;  // a row past the table's end
+  for (;;) {
+    LogLine& line = log.count < kMaxLogLines ? log.lines[log.count] : extra;
+    RowRead row = ReadLogRow(reader, line);
+    if (row == RowRead::kEnd) break;
+    if (row == RowRead::kTooLong || log.count == kMaxLogLines) {
       result = LogRead::kUnusable;
       break;
     }
-    if (!ended && text[0] == 0) break;  // a last line of units 0 names nothing
-    LogLine& line = log.lines[log.count];
-    line.ended = ended;
-    line.whole = whole;
-    WideCopy(line.text, kLogLineUnits, text);
+    if (!line.ended && line.length == 0) break;  // a last line of units 0 names nothing
     log.undone[log.count] = false;
     log.moved[log.count] = false;
     log.written[log.count] = true;
@@ -81,7 +81,8 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log) {
 }
 
 bool ParseLogLine(const LogLine& line, char16_t* newName, char16_t* oldName) {
-  return line.ended && line.whole && Split(line.text, newName, oldName);
+  if (!line.ended || WideLength(line.text) != line.length) return false;  // a unit 0 inside
+  return Split(line.text, newName, oldName);
 }
 
 bool ReadFolderLog(const char16_t* path, char16_t* oldName) {
@@ -89,12 +90,10 @@ bool ReadFolderLog(const char16_t* path, char16_t* oldName) {
   if (file == nullptr) return false;
   LogReader reader;
   StartLogReader(reader, file);
-  char16_t text[kLogLineUnits + 1];
-  bool ended = false;
-  bool whole = false;
-  bool read = ReadRawLine(reader, text, &ended, &whole);
+  LogLine line;
+  RowRead row = ReadLogRow(reader, line);
   std::fclose(file);
-  // The line must be whole: a name and its line end.
-  if (!read || !ended || !whole) return false;
-  return WideCopy(oldName, kRestoreNameUnits, text) && IsBareName(oldName);
+  // The line must be whole: a name, no unit 0, and its line end.
+  if (row != RowRead::kRow || !line.ended || WideLength(line.text) != line.length) return false;
+  return WideCopy(oldName, kRestoreNameUnits, line.text) && IsBareName(oldName);
 }
