@@ -1,6 +1,8 @@
-// cardprep-restore's log readers on fuzz bytes; a RENFIL04.LOG also rewritten and read back.
+// cardprep-restore's log readers on fuzz bytes; a RENFIL04.LOG also rewritten and read back, and
+// a rewrite stopped part way (the side file cut at a fuzz-chosen byte) sorted out.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "fuzz/fuzz_support.h"
 #include "platform/host.h"
@@ -22,6 +24,15 @@ bool SameLines(const FileLog& a, const FileLog& b, int count) {
     }
   }
   return true;
+}
+
+std::string CardFile(const char16_t* path) {
+  std::string bytes;
+  std::FILE* file = HostOpenW(path, "rb");
+  if (file == nullptr) return bytes;
+  for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
+  std::fclose(file);
+  return bytes;
 }
 
 }  // namespace
@@ -50,14 +61,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every line comes back byte for byte, but a last one without its line
     // end, which names a move that was never made.
     int kept = log.lines[log.count - 1].ended ? log.count : log.count - 1;
-    FUZZ_CHECK(RewriteFileLog(u"\\F", log));
+    FUZZ_CHECK(RewriteFileLog(u"\\F", log) == Rewrite::kDone);
     if (kept == 0) {
       FUZZ_CHECK(!HostExists(u"\\F\\RENFIL04.LOG"));
     } else {
       FUZZ_CHECK(ReadFileLog(u"\\F\\RENFIL04.LOG", again) == LogRead::kRead);
       FUZZ_CHECK(SameLines(log, again, kept));
+      // Written again, the same bytes; a side file cut anywhere in them beside it is dropped.
+      std::string written = CardFile(u"\\F\\RENFIL04.LOG");
+      FUZZ_CHECK(RewriteFileLog(u"\\F", again) == Rewrite::kDone);
+      FUZZ_CHECK(CardFile(u"\\F\\RENFIL04.LOG") == written);
+      WriteCardFile("\\F\\RENFIL04.RS~", written.substr(0, data[0] % (written.size() + 1)));
+      FUZZ_CHECK(RecoverFileLog(u"\\F"));
+      FUZZ_CHECK(CardFile(u"\\F\\RENFIL04.LOG") == written);
     }
-    FUZZ_CHECK(!HostExists(u"\\F\\RENFIL04.NEW"));
+    FUZZ_CHECK(!HostExists(u"\\F\\RENFIL04.RS~"));
   }
 
   WriteCardFile("\\F\\RENDIR04.LOG", data, size);

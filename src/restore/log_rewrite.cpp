@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/host.h"
+#include "rename/log_text.h"
 #include "restore/restore_plan.h"
 #include "text/wide.h"
 
@@ -12,19 +13,59 @@ constexpr int kPathUnits = 520;
 
 bool Paths(const char16_t* folder, char16_t* logPath, char16_t* sidePath) {
   return WideJoinPath(logPath, kPathUnits, folder, u"RENFIL04.LOG") &&
-         WideJoinPath(sidePath, kPathUnits, folder, u"RENFIL04.NEW");
-}
-
-bool IsOurSideFile(const char16_t* path) {
-  std::FILE* file = HostOpenW(path, "rb");
-  if (file == nullptr) return false;
-  unsigned char mark[2] = {0, 0};
-  bool ours = std::fread(mark, 1, 2, file) == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
-  std::fclose(file);
-  return ours;
+         WideJoinPath(sidePath, kPathUnits, folder, kSideFileName);
 }
 
 bool Keeps(const FileLog& log, int i) { return !log.undone[i] && log.lines[i].ended; }
+
+bool SameUnits(const LogLine& a, const LogLine& b, int length) {
+  for (int i = 0; i < length; ++i) {
+    if (a.text[i] != b.text[i]) return false;
+  }
+  return true;
+}
+
+// Whether the side file's line (its last one, when it lacks its end: cut
+// short anywhere, between CR and LF too) is the log's line.
+bool IsWrittenFrom(const LogLine& side, const LogLine& log) {
+  if (side.ended) return log.length == side.length && SameUnits(side, log, side.length);
+  if (side.length == log.length + 1) {
+    return side.text[log.length] == u'\r' && SameUnits(side, log, log.length);
+  }
+  return side.length <= log.length && SameUnits(side, log, side.length);
+}
+
+// Reads the log on to the next whole line the side file's line was written
+// from. False when none is left.
+bool FindLine(LogReader& log, const LogLine& side) {
+  LogLine line;
+  for (;;) {
+    if (ReadLogRow(log, line) != RowRead::kRow) return false;
+    if (line.ended && IsWrittenFrom(side, line)) return true;
+  }
+}
+
+// Whether side holds what a rewrite of log writes (see RecoverFileLog); log
+// is null when the card holds none.
+bool HoldsRewriteOf(std::FILE* side, std::FILE* log) {
+  long size = std::fseek(side, 0, SEEK_END) == 0 ? std::ftell(side) : -1;
+  if (size < 0 || std::fseek(side, 0, SEEK_SET) != 0) return false;
+  LogReader sideReader;
+  StartLogReader(sideReader, side);
+  const unsigned char* head = sideReader.bytes;
+  if (size < 2) return log != nullptr && (size == 0 || head[0] == 0xFF);  // cut in the mark
+  if (head[0] != 0xFF || head[1] != 0xFE) return false;
+  LogReader logReader;
+  if (log != nullptr) StartLogReader(logReader, log);
+  LogLine line;
+  int lines = 0;
+  for (RowRead row; (row = ReadLogRow(sideReader, line)) != RowRead::kEnd; ++lines) {
+    if (row == RowRead::kTooLong) return false;
+    if (log == nullptr ? !line.ended : !FindLine(logReader, line)) return false;
+  }
+  // Alone, the side file was written whole: lines, and no half unit after them.
+  return log != nullptr || (lines > 0 && size % 2 == 0);
+}
 
 // Appends one unit, little-endian.
 void PutUnit(unsigned char* bytes, int& used, char16_t unit) {
@@ -62,35 +103,40 @@ bool WriteSideFile(const char16_t* path, const FileLog& log) {
 bool RecoverFileLog(const char16_t* folder) {
   char16_t logPath[kPathUnits];
   char16_t sidePath[kPathUnits];
-  if (!Paths(folder, logPath, sidePath) || !HostExists(sidePath)) return true;
-  if (!IsOurSideFile(sidePath)) return false;
+  if (!Paths(folder, logPath, sidePath)) return false;
+  if (!HostExists(sidePath)) return true;
+  std::FILE* side = HostOpenW(sidePath, "rb");
+  if (side == nullptr) return false;
+  std::FILE* log = HostOpenW(logPath, "rb");
+  bool ours = HoldsRewriteOf(side, log);
+  std::fclose(side);
+  if (log != nullptr) std::fclose(log);
+  if (!ours) return false;
   // With the old log still there the side file may be cut short: the old
   // log holds every line not undone (see RestoreFileNames), so it wins.
-  if (HostExists(logPath)) return HostRemoveFile(sidePath) == 0;
+  if (log != nullptr) return HostRemoveFile(sidePath) == 0;
   return HostMove(sidePath, logPath) == 0;
 }
 
-bool RewriteFileLog(const char16_t* folder, FileLog& log) {
+Rewrite RewriteFileLog(const char16_t* folder, FileLog& log) {
   char16_t logPath[kPathUnits];
   char16_t sidePath[kPathUnits];
-  if (!Paths(folder, logPath, sidePath)) return false;
-  // A last line without its line end goes too: it names a move that was
-  // never made.
+  if (!Paths(folder, logPath, sidePath)) return Rewrite::kFailed;
   int kept = 0;
   for (int i = 0; i < log.count; ++i) kept += Keeps(log, i) ? 1 : 0;
   if (kept == 0) {
     unsigned long error = HostRemoveFile(logPath);
-    if (error != 0 && HostExists(logPath)) return false;
+    if (error != 0 && HostExists(logPath)) return Rewrite::kFailed;
   } else {
-    // The side file is made anew (exclusively: RecoverFileLog has cleared
-    // the name), whole, before the old log goes.
-    if (HostExists(sidePath)) return false;
-    bool ok = WriteSideFile(sidePath, log);
-    if (!ok || HostRemoveFile(logPath) != 0 || HostMove(sidePath, logPath) != 0) {
+    // The side file is made anew (RecoverFileLog has cleared the name),
+    // whole, before the old log goes.
+    if (HostExists(sidePath)) return Rewrite::kInTheWay;
+    bool written = WriteSideFile(sidePath, log);
+    if (!written || HostRemoveFile(logPath) != 0 || HostMove(sidePath, logPath) != 0) {
       if (HostExists(logPath)) HostRemoveFile(sidePath);
-      return false;
+      return Rewrite::kFailed;
     }
   }
   for (int i = 0; i < log.count; ++i) log.written[i] = Keeps(log, i);
-  return true;
+  return Rewrite::kDone;
 }

@@ -1,6 +1,6 @@
 // Restore's reading and rewriting of the rename logs: which lines name a move, logs that do not
 // fit, lines it cannot read kept unit for unit, and a rewrite cut short at any point, which the
-// next run sorts out without losing a line.
+// next run sorts out without losing a line or touching a file of the user's.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -98,33 +98,49 @@ TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
   auto log = Read(card, Utf16Log("001.MP3\ta.mp3\n002.MP3\tb.mp3\n") +
                             Utf16Log("003.MP3\tcut").substr(2));
   log->undone[1] = true;
-  ASSERT_TRUE(RewriteFileLog(u"F", *log));
+  ASSERT_EQ(RewriteFileLog(u"F", *log), Rewrite::kDone);
   // The cut line goes: written whole before its move, it names a move never made.
   std::string kept = Utf16Log("001.MP3\ta.mp3\n");
   EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
-  EXPECT_FALSE(card.Exists("F/RENFIL04.NEW"));
+  const std::string side = "F/" + ToUtf8(kSideFileName);
+  EXPECT_FALSE(card.Exists(side));
   auto recover = [] {
-    HostForgetFolderNames();  // the test changes the card behind the host's back
+    HostForgetFolderNames();
     return RecoverFileLog(u"F");
   };
-  // Stopped with the side file written and the old log still there: the
-  // old log holds every line not undone, the side file goes.
-  card.WriteFile("F/RENFIL04.NEW", Utf16Log("001.MP3\ta.mp3\n").substr(0, 9));
-  ASSERT_TRUE(recover());
-  EXPECT_FALSE(card.Exists("F/RENFIL04.NEW"));
-  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
+  // Stopped with the side file made (empty, cut in its mark, in a line, between CR and LF, or
+  // whole) and the old log still there: the old log holds every line not undone, the side file
+  // goes.
+  std::string longer = Utf16Log("001.MP3\ta.mp3\n002.MP3\tb.mp3\n");
+  card.WriteFile("F/RENFIL04.LOG", longer);
+  for (size_t cut : {size_t{0}, size_t{1}, size_t{9}, kept.size() - 2, kept.size()}) {
+    card.WriteFile(side, kept.substr(0, cut));
+    ASSERT_TRUE(recover()) << cut;
+    EXPECT_FALSE(card.Exists(side));
+    EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), longer);
+  }
   // Stopped after the old log went: the side file is the log.
-  std::filesystem::rename(card.root() / "F" / "RENFIL04.LOG", card.root() / "F" / "RENFIL04.NEW");
+  std::filesystem::rename(card.root() / "F" / "RENFIL04.LOG", card.root() / side);
   ASSERT_TRUE(recover());
-  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), kept);
-  // A file of the user's of that name is no side file: it stays, no rewrite takes its place.
-  card.WriteFile("F/RENFIL04.NEW", "my notes");
-  EXPECT_FALSE(recover());
-  EXPECT_EQ(card.ReadFile("F/RENFIL04.NEW"), "my notes");
-
-  for (int i = 0; i < log->count; ++i) log->undone[i] = true;
-  ASSERT_TRUE(RewriteFileLog(u"F", *log));
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), longer);
+  // Of that name but no rewrite of the log: a file of the user's, which stays. Neither is a file
+  // of the old side file's name ever taken for one.
+  card.WriteFile("F/RENFIL04.NEW", Utf16Log("001.MP3\ta.mp3\n"));
+  for (const std::string& notOurs : {std::string("my notes"), Utf16Log("009.MP3\tz.mp3\n")}) {
+    card.WriteFile(side, notOurs);
+    EXPECT_FALSE(recover());
+    EXPECT_EQ(RewriteFileLog(u"F", *log), Rewrite::kInTheWay);
+    EXPECT_EQ(card.ReadFile(side), notOurs);
+    EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), longer);
+  }
+  card.WriteFile("F/001.MP3", "1");
+  card.WriteFile("F/002.MP3", "2");
+  EXPECT_NE(RestoreF(1).find(ToUtf8(kSideFileName)), std::string::npos);  // named, not the log
+  std::filesystem::remove(card.root() / side);
+  RestoreF(0);
+  EXPECT_TRUE(card.Exists("F/a.mp3") && card.Exists("F/b.mp3"));
   EXPECT_FALSE(card.Exists("F/RENFIL04.LOG"));
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.NEW"), Utf16Log("001.MP3\ta.mp3\n"));
 }
 
 }  // namespace

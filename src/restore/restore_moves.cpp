@@ -20,6 +20,20 @@ FileLog fileLog;
 
 void Left(RestoreRun& run) { ++run.left; }
 
+// True when folder's log was rewritten; else says why not in one line,
+// naming the side file when that is what stands in the way.
+bool Rewritten(RestoreRun& run, const char16_t* folder, const char16_t* logPath, Rewrite result) {
+  ReportArg a;
+  if (result == Rewrite::kDone) return true;
+  if (result == Rewrite::kInTheWay) {
+    ConsolePrintf(kMsgSideFileInTheWay, ReportPath(a, folder, kSideFileName));
+  } else {
+    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
+  }
+  Left(run);
+  return false;
+}
+
 // Whether newName is there once the planned moves of lines after `line`
 // are made (a dry run changes nothing, so it follows them itself): the
 // latest of those moves that made or freed the name decides, else the disk.
@@ -107,9 +121,8 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   // The old name must not come back as the new name of a line the log on
   // the card still holds (a later run may have renumbered the track): that
   // line would then be undone twice. The log is written first.
-  if (NameOfUnwrittenUndo(log, oldName) && !RewriteFileLog(folder, log)) {
-    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
-    Left(run);
+  if (NameOfUnwrittenUndo(log, oldName) &&
+      !Rewritten(run, folder, logPath, RewriteFileLog(folder, log))) {
     return false;
   }
   unsigned long error = HostMoveBack(newPath, oldPath);
@@ -146,8 +159,7 @@ void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
     return;
   }
   if (!run.dryRun && !RecoverFileLog(folder)) {
-    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
-    Left(run);
+    Rewritten(run, folder, logPath, Rewrite::kInTheWay);
     return;
   }
   FileLog& log = fileLog;
@@ -170,9 +182,8 @@ void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
   }
   bool allUndone = true;
   for (int i = 0; i < log.count; ++i) allUndone = allUndone && log.undone[i];
-  if ((allUndone || HasUnwrittenUndo(log)) && !RewriteFileLog(folder, log)) {
-    ConsolePrintf(kMsgLogUnrewritable, ReportText(a, logPath));
-    Left(run);
+  if (allUndone || HasUnwrittenUndo(log)) {
+    Rewritten(run, folder, logPath, RewriteFileLog(folder, log));
   }
   HostDeliverInterrupt();
 }
