@@ -60,8 +60,8 @@ constexpr Layout kFolderFiles[] = {
     {u"VOLUME12.DAT", kRun10, 0, 2},
 };
 
-// The rows' paths of the lists that vouch for the card, relative to its
-// root ("\A\B"): about 400 KiB, never on the stack.
+// The rows' paths of the lists that vouch for the card ("\A\B" as the scan
+// lists them, without the drive): about 400 KiB, never on the stack.
 struct RowTable {
   char16_t paths[kMaxRows][kRowUnits];
   int count;
@@ -78,13 +78,14 @@ std::FILE* OpenIn(const char16_t* folder, const char16_t* name) {
 
 long SizeOf(std::FILE* file) { return std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1; }
 
-// True when a folder is at root + relative (no file, nothing missing).
-bool FolderPresent(const char16_t* root, const char16_t* relative) {
-  char16_t path[kPathUnits];
-  int n = WideLength(root);
-  if (!WideCopy(path, kPathUnits, root) || !WideCopy(path + n, kPathUnits - n, relative)) {
-    return false;
-  }
+// The path of a folder of the walk as a row names it: without the drive.
+const char16_t* WithoutDrive(const char16_t* path) {
+  return path[0] != 0 && path[1] == u':' ? path + 2 : path;
+}
+
+// True when a folder is at path, a row's path ("\A\B", from the root of
+// the drive on Windows, from the card's root on POSIX, as the scan lists).
+bool FolderPresent(const char16_t* path) {
   HostFind find;
   HostFindEntry entry;
   bool listed = HostFindFirst(find, path, u"*.*", entry);
@@ -121,7 +122,7 @@ bool ListNamesFoldersPresent(const char16_t* root, const char16_t* name, int rec
     char16_t path[kRowUnits];
     whole = parent >= 1 && parent < records && length == raw[61] && length > 1 && text[0] == '\\' &&
             rows.count < kMaxRows && HostCp932ToWide(text, path, kRowUnits) > 0 &&
-            FolderPresent(root, path) && WideCopy(rows.paths[rows.count], kRowUnits, path);
+            FolderPresent(path) && WideCopy(rows.paths[rows.count], kRowUnits, path);
     if (whole) ++rows.count;
   }
   std::fclose(file);
@@ -220,10 +221,10 @@ void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& e) {
 bool IsCatalogueFolder(const CatalogueEvidence& e, const char16_t* root, const char16_t* folderPath,
                        bool renamedHere) {
   if (!e.prepared) return false;
-  const char16_t* relative = folderPath + WideLength(root);
-  if (InFolderLeftAlone(relative)) return false;
+  if (InFolderLeftAlone(folderPath + WideLength(root))) return false;
+  const char16_t* listed = WithoutDrive(folderPath);
   for (int r = 0; r < rows.count; ++r) {
-    if (WideEqualsIgnoreAsciiCase(rows.paths[r], relative)) return true;
+    if (WideEqualsIgnoreAsciiCase(rows.paths[r], listed)) return true;
   }
   char16_t log[kPathUnits];
   return renamedHere && WideJoinPath(log, kPathUnits, folderPath, u"RENFIL04.LOG") &&
