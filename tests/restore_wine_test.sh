@@ -63,6 +63,9 @@ check() {
     fail "$name: cardprep.exe changed nothing" "$card.prepared.out"
     return
   fi
+  # A run ended in its rename pass writes no folder list: nothing shows that its work log is
+  # cardprep's, and it stays.
+  compgen -G "$card/DIRLST*.DAT" >/dev/null || cp "$card/CARDPREP.LOG" "$card.orig/"
   wine "$card" 'go\n' "$restore" --remove-catalogue
   local status=$?
   if ((status != 0)); then

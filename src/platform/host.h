@@ -102,6 +102,9 @@ struct HostFindEntry {
   // bytes that are no name in UTF-16): name holds a look-alike, never to be
   // made into a path.
   bool unusable;
+  // A symbolic link (on Windows any reparse point) in the name's place,
+  // looked at without following it.
+  bool isLink;
 };
 
 // A listing in progress; owned by the caller, no allocation on its behalf.

@@ -37,6 +37,8 @@ enum class EntryKind : uint8_t { kFile, kFolder, kOther };
 // The kind of entry name of the folder open as dirFd, given the type its
 // listing reported (DT_UNKNOWN where the file system gives none).
 EntryKind PosixKindAt(int dirFd, const char* name, unsigned char listedType);
+// True when the entry is a symbolic link (not followed).
+bool PosixIsLinkAt(int dirFd, const char* name, unsigned char listedType);
 
 // Reads the folder at host path folder ("" for the current directory),
 // calling visit(name, dirFd, listedType) for every entry.

@@ -23,6 +23,7 @@ enum class Want { kAll, kFiles, kFolders };
 constexpr char16_t kListedFolder = 1;
 constexpr char16_t kListedTooLong = 2;
 constexpr char16_t kListedUnusable = 4;
+constexpr char16_t kListedLink = 8;
 
 // Pushes the entries of folder (a host path, "" for the current directory)
 // that are wanted and match pattern (null: any) onto the pool, in the order
@@ -31,7 +32,7 @@ constexpr char16_t kListedUnusable = 4;
 bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16_t* pattern,
                  bool withDots) {
   bool full = false;
-  auto push = [&](char16_t* name, int len, EntryKind kind, bool usable) {
+  auto push = [&](char16_t* name, int len, EntryKind kind, bool usable, bool link) {
     if (want == Want::kFiles && kind != EntryKind::kFile) return;
     if (want == Want::kFolders && kind != EntryKind::kFolder) return;
     // The scans' listings leave out what can never be a path; the rename
@@ -44,13 +45,14 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
       name[kHostNameUnits - 1] = 0;
     }
     if (!usable) flags |= kListedUnusable;
+    if (link) flags |= kListedLink;
     if (!full && !HostPoolPush(pool, name, flags)) full = true;  // the rest is left out
   };
   if (withDots && want == Want::kAll) {
     char16_t dot[] = u".";
     char16_t dotDot[] = u"..";
-    push(dot, 1, EntryKind::kFolder, true);
-    push(dotDot, 2, EntryKind::kFolder, true);
+    push(dot, 1, EntryKind::kFolder, true, false);
+    push(dotDot, 2, EntryKind::kFolder, true, false);
   }
   return PosixReadFolder(folder, [&](const char* name, int dirFd, unsigned char type) {
     // A name too long for wide comes cut, but still too long to list.
@@ -59,7 +61,8 @@ bool PushEntries(HostNamePool& pool, const char* folder, Want want, const char16
     int len = 0;
     while (wide[len] != 0) ++len;
     if (HostIsDotName(wide, len)) return;
-    push(wide, len, PosixKindAt(dirFd, name, type), PosixIsCardName(name, wide, len));
+    push(wide, len, PosixKindAt(dirFd, name, type), PosixIsCardName(name, wide, len),
+         PosixIsLinkAt(dirFd, name, type));
   });
 }
 
@@ -261,6 +264,7 @@ bool HostFindNext(HostFind& find, HostFindEntry& entry) {
   entry.isDirectory = (flags & kListedFolder) != 0;
   entry.tooLong = (flags & kListedTooLong) != 0;
   entry.unusable = (flags & kListedUnusable) != 0;
+  entry.isLink = (flags & kListedLink) != 0;
   return true;
 }
 

@@ -95,6 +95,12 @@ EntryKind PosixKindAt(int dirFd, const char* name, unsigned char listedType) {
   return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
 }
 
+bool PosixIsLinkAt(int dirFd, const char* name, unsigned char listedType) {
+  if (listedType != DT_UNKNOWN) return listedType == DT_LNK;
+  struct stat st;
+  return fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
 // --- Held names ---------------------------------------------------------------
 
 namespace {

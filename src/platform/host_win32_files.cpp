@@ -121,6 +121,7 @@ bool TakeEntry(const HostFind& find, const WIN32_FIND_DATAW& data, HostFindEntry
   entry.name[copy] = 0;
   entry.isDirectory = IsFolder(data);
   entry.unusable = false;  // the system holds only names it can give
+  entry.isLink = IsLink(data);
   return true;
 }
 

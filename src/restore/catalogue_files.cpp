@@ -1,23 +1,26 @@
-// How a file is known to be cardprep's, conservatively: by cardprep's own
-// layout, never by its name alone.
+// How a file is known to be cardprep's: from the card as a whole, never
+// from one file's name and size.
 //
-// - Where: root files (the folder lists, the index, the images, the menus,
-//   the history, error log and plugin files, the work log) only in the card's
-//   root; track lists and volume files only in a folder the folder scan
-//   writes into (one whose name does not begin with '_' or "System").
-// - Which run: a file that only the runs of some models write counts only
-//   when the root holds that model's folder list (DIRLST04.DAT for models 4
-//   and 6, DIRLST08.DAT for 8, DIRLST10.DAT for 10 and 12), itself a whole
-//   number of its records; the work log when the rename pass ran in the
-//   root. Such a run writes each of these names anew, replacing what held
-//   it, so a file of that name there is the run's.
-// - What: where the layout fixes a size, the file has it (track lists and
-//   folder lists whole records, a volume file two bytes, the history ten
-//   bytes, an error log 8000).
+// - Whose card: the root is a prepared card when it holds cardprep's work
+//   log and a folder list of a model that is whole (whole records, its
+//   header counting them, the root's row linked to itself) and names only
+//   folders that are present. Elsewhere (a folder never prepared, a folder
+//   of a card run with --here) nothing is cardprep's.
+// - Where: root files only in the root; track lists and volume files only
+//   in a folder the list names or that holds a rename log where the rename
+//   pass went, never in one the scan leaves alone.
+// - Which run: a file that only some models' runs write counts only when
+//   that model's folder list vouches for the card.
+// - What: where the layout fixes a size, the file has it (track lists
+//   whole records, the history ten bytes, an error log 8000); a volume file
+//   holds exactly the default cardprep writes where none was (any other is
+//   the user's or the player's setting).
 // A folder, a link, or a file that fails any test is the user's and stays.
 #include "restore/catalogue_files.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/host.h"
 #include "rename/short_name.h"
@@ -26,8 +29,11 @@
 namespace {
 
 constexpr int kPathUnits = 520;
+constexpr int kRowUnits = 64;       // a row's path: at most 47 bytes
+constexpr int kMaxRows = 3 * 1000;  // three lists of at most 1000 rows
+constexpr int kMaxRecordBytes = 1280;
 
-enum Need { kAnyRun, kRun04, kRun08, kRun10, kWorkLog };
+enum Need { kPrepared, kRun04, kRun08, kRun10, kList04, kList08, kList10, kWorkLog };
 
 struct Layout {
   const char16_t* name;
@@ -37,97 +43,213 @@ struct Layout {
 };
 
 constexpr Layout kRootFiles[] = {
-    {u"DIRLST04.DAT", kRun04, 128, 0},  {u"DIRLST08.DAT", kRun08, 1280, 0},
-    {u"DIRLST10.DAT", kRun10, 512, 0},  {u"INDEX10.DAT", kRun10, 0, 0},
-    {u"MNUDAT10.DAT", kRun10, 0, 0},    {u"MNUDAT12.DAT", kRun10, 0, 0},
-    {u"CHRIMG10.DAT", kRun10, 0, 0},    {u"MSGIMG08.DAT", kRun08, 0, 0},
-    {u"HIST04.DAT", kAnyRun, 0, 10},    {u"ERRLOG04.DAT", kAnyRun, 0, 8000},
-    {u"ERRLOG04_BK.DAT", kAnyRun, 0, 8000}, {u"PSHFT131.DAT", kAnyRun, 0, 0},
-    {u"SPEANA.DAT", kAnyRun, 0, 0},     {u"CARDPREP.LOG", kWorkLog, 0, 0},
+    {u"DIRLST04.DAT", kList04, 0, 0},         {u"DIRLST08.DAT", kList08, 0, 0},
+    {u"DIRLST10.DAT", kList10, 0, 0},         {u"INDEX10.DAT", kRun10, 0, 0},
+    {u"MNUDAT10.DAT", kRun10, 0, 0},          {u"MNUDAT12.DAT", kRun10, 0, 0},
+    {u"CHRIMG10.DAT", kRun10, 0, 0},          {u"MSGIMG08.DAT", kRun08, 0, 0},
+    {u"HIST04.DAT", kPrepared, 0, 10},        {u"ERRLOG04.DAT", kPrepared, 0, 8000},
+    {u"ERRLOG04_BK.DAT", kPrepared, 0, 8000}, {u"PSHFT131.DAT", kPrepared, 0, 0},
+    {u"SPEANA.DAT", kPrepared, 0, 0},         {u"CARDPREP.LOG", kWorkLog, 0, 0},
 };
 
 constexpr Layout kFolderFiles[] = {
-    {u"SNDLST04.DAT", kRun04, 64, 0},   {u"SNDLST08.DAT", kRun08, 1216, 0},
-    {u"SNDLST10.DAT", kRun10, 448, 0},  {u"VOLUME04.DAT", kRun04, 0, 2},
-    {u"VOLUME06.DAT", kRun04, 0, 2},    {u"VOLUME08.DAT", kRun08, 0, 2},
-    {u"VOLUME09.DAT", kRun08, 0, 2},    {u"VOLUME10.DAT", kRun10, 0, 2},
+    {u"SNDLST04.DAT", kRun04, 64, 0},  {u"SNDLST08.DAT", kRun08, 1216, 0},
+    {u"SNDLST10.DAT", kRun10, 448, 0}, {u"VOLUME04.DAT", kRun04, 0, 2},
+    {u"VOLUME06.DAT", kRun04, 0, 2},   {u"VOLUME08.DAT", kRun08, 0, 2},
+    {u"VOLUME09.DAT", kRun08, 0, 2},   {u"VOLUME10.DAT", kRun10, 0, 2},
     {u"VOLUME12.DAT", kRun10, 0, 2},
 };
 
-// The size of a regular file, or -1 (missing, a folder, unreadable).
-long FileSize(const char16_t* path) {
-  std::FILE* file = HostOpenW(path, "rb");
-  if (file == nullptr) return -1;
-  long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+// The rows' paths of the lists that vouch for the card ("\A\B" as the scan
+// lists them, without the drive): about 400 KiB, never on the stack.
+struct RowTable {
+  char16_t paths[kMaxRows][kRowUnits];
+  int count;
+};
+RowTable rows;
+
+int U16(const uint8_t* raw, int at) { return raw[at] | (raw[at + 1] << 8); }
+
+// The file at folder\name, opened for reading, or null.
+std::FILE* OpenIn(const char16_t* folder, const char16_t* name) {
+  char16_t path[kPathUnits];
+  return WideJoinPath(path, kPathUnits, folder, name) ? HostOpenW(path, "rb") : nullptr;
+}
+
+long SizeOf(std::FILE* file) { return std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1; }
+
+// The path of a folder of the walk as a row names it: without the drive.
+const char16_t* WithoutDrive(const char16_t* path) {
+  return path[0] != 0 && path[1] == u':' ? path + 2 : path;
+}
+
+// True when a folder is at path, a row's path ("\A\B", from the root of
+// the drive on Windows, from the card's root on POSIX, as the scan lists).
+bool FolderPresent(const char16_t* path) {
+  HostFind find;
+  HostFindEntry entry;
+  bool listed = HostFindFirst(find, path, u"*.*", entry);
+  HostFindClose(find);
+  std::FILE* file = listed ? HostOpenW(path, "rb") : nullptr;
+  if (file != nullptr) std::fclose(file);
+  return listed && file == nullptr;
+}
+
+// True when the folder list name in root is whole and every row of it
+// names a folder present; its rows' paths then join the table.
+bool ListNamesFoldersPresent(const char16_t* root, const char16_t* name, int recordSize) {
+  std::FILE* file = OpenIn(root, name);
+  if (file == nullptr) return false;
+  const long size = SizeOf(file);
+  const long records = size / recordSize;
+  uint8_t raw[kMaxRecordBytes];
+  bool whole = size >= 2L * recordSize && size % recordSize == 0 && records <= 1001 &&
+               std::fseek(file, 0, SEEK_SET) == 0 &&
+               std::fread(raw, 1, recordSize, file) == static_cast<size_t>(recordSize) &&
+               U16(raw, 0) == records - 1;
+  const int start = rows.count;
+  for (long r = 1; whole && r < records; ++r) {
+    whole = std::fread(raw, 1, recordSize, file) == static_cast<size_t>(recordSize);
+    if (!whole) break;
+    const int parent = U16(raw, 78);
+    if (r == 1) {  // the root's own row, its links to itself
+      whole = parent == 1 && U16(raw, 80) == 1;
+      continue;
+    }
+    char text[62] = {};
+    std::memcpy(text, raw, 61);
+    const size_t length = std::strlen(text);
+    char16_t path[kRowUnits];
+    whole = parent >= 1 && parent < records && length == raw[61] && length > 1 && text[0] == '\\' &&
+            rows.count < kMaxRows && HostCp932ToWide(text, path, kRowUnits) > 0 &&
+            FolderPresent(path) && WideCopy(rows.paths[rows.count], kRowUnits, path);
+    if (whole) ++rows.count;
+  }
   std::fclose(file);
-  return size;
+  if (!whole) rows.count = start;
+  return whole;
 }
 
-bool FitsLayout(const Layout& layout, long size) {
-  if (size < 0) return false;
-  if (layout.size != 0 && size != layout.size) return false;
-  return layout.record == 0 || size % layout.record == 0;
-}
-
-bool RunMade(const CatalogueEvidence& e, Need need) {
+bool Vouches(const CatalogueEvidence& e, Need need) {
   switch (need) {
     case kRun04:
-      return e.list04;
+      return e.prepared && e.list04;
     case kRun08:
-      return e.list08;
+      return e.prepared && e.list08;
     case kRun10:
+      return e.prepared && e.list10;
+    // A list that names the card's folders is its own proof: what a run
+    // stopped after removing the work log leaves.
+    case kList04:
+      return e.list04;
+    case kList08:
+      return e.list08;
+    case kList10:
       return e.list10;
-    case kWorkLog:
-      return e.renamed || e.list04 || e.list08 || e.list10;
     default:
-      return e.list04 || e.list08 || e.list10;
+      return e.prepared;
   }
 }
 
-bool IsScannedFolderName(const char16_t* name) {
-  return name[0] != u'_' && !IsSystemFolderName(name);
+// The default volume file cardprep writes into a folder that has none.
+bool IsDefaultVolume(std::FILE* file) {
+  uint8_t held[3];
+  return std::fread(held, 1, sizeof held, file) == 2 && held[0] == 0xFF && held[1] == 0x00;
 }
 
-bool Holds(const char16_t* folder, const char16_t* name, const Layout& layout) {
-  char16_t path[kPathUnits];
-  return WideJoinPath(path, kPathUnits, folder, name) && FitsLayout(layout, FileSize(path));
+bool FitsLayout(const Layout& layout, const char16_t* folder, const char16_t* name) {
+  std::FILE* file = OpenIn(folder, name);
+  if (file == nullptr) return false;
+  const long size = SizeOf(file);
+  bool fits = size >= 0 && (layout.size == 0 || size == layout.size) &&
+              (layout.record == 0 || size % layout.record == 0);
+  if (fits && layout.size == 2) fits = std::fseek(file, 0, SEEK_SET) == 0 && IsDefaultVolume(file);
+  std::fclose(file);
+  return fits;
 }
 
-// A folder list of at least its root row.
-bool HoldsList(const char16_t* root, const Layout& layout) {
-  char16_t path[kPathUnits];
-  if (!WideJoinPath(path, kPathUnits, root, layout.name)) return false;
-  long size = FileSize(path);
-  return size > 0 && FitsLayout(layout, size);
+// True when a name of the path below the root is one the scan leaves alone.
+bool InFolderLeftAlone(const char16_t* relative) {
+  char16_t name[kHostNameUnits];
+  int n = 0;
+  for (int i = 0;; ++i) {
+    const char16_t c = relative[i];
+    if (c == u'\\' || c == 0) {
+      name[n] = 0;
+      if (n > 0 && (name[0] == u'_' || IsSystemFolderName(name) || IsSystemsOwnFolder(name))) {
+        return true;
+      }
+      if (c == 0) return false;
+      n = 0;
+    } else if (n < kHostNameUnits - 1) {
+      name[n++] = c;
+    }
+  }
 }
 
 }  // namespace
 
 void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& e) {
-  e.list04 = HoldsList(root, kRootFiles[0]);
-  e.list08 = HoldsList(root, kRootFiles[1]);
-  e.list10 = HoldsList(root, kRootFiles[2]);
-  char16_t log[kPathUnits];
-  e.renamed = WideJoinPath(log, kPathUnits, root, u"RENFIL04.LOG") && HostExists(log);
+  e = {};
+  rows.count = 0;
+  // The root's entries as they are, links not followed: a link in the
+  // place of the work log or a list is the user's, and vouches for nothing.
+  bool workLog = false, list[3] = {};
+  const int recordSizes[3] = {128, 1280, 512};
+  HostFind find;
+  HostFindEntry entry;
+  if (HostFindFirst(find, root, u"*.*", entry)) {
+    do {
+      if (entry.isDirectory || entry.isLink || entry.unusable || entry.tooLong) continue;
+      if (IsWorkLogName(entry.name)) workLog = true;
+      for (int i = 0; i < 3; ++i) {
+        if (WideEqualsIgnoreAsciiCase(entry.name, kRootFiles[i].name)) list[i] = true;
+      }
+    } while (HostFindNext(find, entry));
+  }
+  HostFindClose(find);
+  e.workLog = workLog;
+  for (int i = 0; i < 3; ++i) {
+    if (list[i]) list[i] = ListNamesFoldersPresent(root, kRootFiles[i].name, recordSizes[i]);
+  }
+  e.list04 = list[0];
+  e.list08 = list[1];
+  e.list10 = list[2];
+  e.prepared = e.workLog && (e.list04 || e.list08 || e.list10);
 }
 
-bool IsCatalogueFile(const CatalogueEvidence& evidence, const char16_t* folderPath,
-                     const char16_t* folderName, bool atRoot, const char16_t* name) {
-  if (!atRoot && !IsScannedFolderName(folderName)) return false;
+bool IsCatalogueFolder(const CatalogueEvidence& e, const char16_t* root, const char16_t* folderPath,
+                       bool renamedHere) {
+  if (!e.prepared) return false;
+  if (InFolderLeftAlone(folderPath + WideLength(root))) return false;
+  const char16_t* listed = WithoutDrive(folderPath);
+  for (int r = 0; r < rows.count; ++r) {
+    if (WideEqualsIgnoreAsciiCase(rows.paths[r], listed)) return true;
+  }
+  char16_t log[kPathUnits];
+  return renamedHere && WideJoinPath(log, kPathUnits, folderPath, u"RENFIL04.LOG") &&
+         HostExists(log);
+}
+
+CatalogueKind ClassifyEntry(const CatalogueEvidence& e, const char16_t* folderPath, bool atRoot,
+                            bool catalogueFolder, const HostFindEntry& entry) {
+  if (entry.isDirectory || entry.unusable || entry.tooLong) return CatalogueKind::kNone;
+  if (!atRoot && !catalogueFolder) return CatalogueKind::kNone;
   const Layout* table = atRoot ? kRootFiles : kFolderFiles;
   int count = atRoot ? sizeof kRootFiles / sizeof kRootFiles[0]
                      : sizeof kFolderFiles / sizeof kFolderFiles[0];
   for (int i = 0; i < count; ++i) {
     // Spelled as cardprep spells it, in any case (FAT holds one of them).
-    if (!WideEqualsIgnoreAsciiCase(table[i].name, name)) continue;
-    return RunMade(evidence, table[i].need) && Holds(folderPath, name, table[i]);
+    if (!WideEqualsIgnoreAsciiCase(table[i].name, entry.name)) continue;
+    if (!Vouches(e, table[i].need)) return CatalogueKind::kNone;
+    if (entry.isLink) return CatalogueKind::kLink;
+    if (!FitsLayout(table[i], folderPath, entry.name)) return CatalogueKind::kNone;
+    const bool evidence = table[i].need >= kList04;
+    return evidence ? CatalogueKind::kEvidence : CatalogueKind::kFile;
   }
-  return false;
+  return CatalogueKind::kNone;
 }
 
-bool IsFolderListName(const char16_t* name) {
-  for (int i = 0; i < 3; ++i) {
-    if (WideEqualsIgnoreAsciiCase(kRootFiles[i].name, name)) return true;
-  }
-  return false;
+bool IsWorkLogName(const char16_t* name) {
+  return WideEqualsIgnoreAsciiCase(name, u"CARDPREP.LOG");
 }

@@ -2,25 +2,40 @@
 // files of those names are cardprep's: what --remove-catalogue removes.
 #pragma once
 
-// What the card's root tells of the runs cardprep made on it, read before
+struct HostFindEntry;
+
+// What the card as a whole tells of cardprep's runs on it, read before
 // anything changes.
 struct CatalogueEvidence {
-  bool list04;   // DIRLST04.DAT (models 4 and 6)
-  bool list08;   // DIRLST08.DAT (model 8)
-  bool list10;   // DIRLST10.DAT (models 10 and 12)
-  bool renamed;  // the root's RENFIL04.LOG: the rename pass ran here
+  bool workLog;   // CARDPREP.LOG, a file in the root
+  bool list04;    // DIRLST04.DAT (models 4 and 6) naming only folders present
+  bool list08;    // DIRLST08.DAT (model 8), the same
+  bool list10;    // DIRLST10.DAT (models 10 and 12), the same
+  bool prepared;  // the work log and a folder list: cardprep prepared this root
 };
 
 // root is the card root as a path prefix ("" on POSIX, "E:" on Windows).
 void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& evidence);
 
-// True when the regular file name in folderPath is one cardprep made.
-// atRoot: folderPath is the card's root. folderName: the folder's own name
-// ("" for the root).
-bool IsCatalogueFile(const CatalogueEvidence& evidence, const char16_t* folderPath,
-                     const char16_t* folderName, bool atRoot, const char16_t* name);
+// True when cardprep writes its folder files (track lists, volume files)
+// into folderPath, a folder below root: a prepared card's folder that its
+// folder list names, or that holds a rename log where the rename pass went
+// (renamedHere). Never a folder whose name (or a parent's) the scan leaves
+// alone: '_', "System", or one the systems keep for themselves.
+bool IsCatalogueFolder(const CatalogueEvidence& evidence, const char16_t* root,
+                       const char16_t* folderPath, bool renamedHere);
 
-// True for the folder lists (DIRLST04.DAT, DIRLST08.DAT, DIRLST10.DAT in any
-// case): they are what tells a later run which files are cardprep's, so
-// they are removed last, after everything they vouch for.
-bool IsFolderListName(const char16_t* name);
+enum class CatalogueKind {
+  kNone,      // the user's: stays
+  kFile,      // cardprep's
+  kEvidence,  // cardprep's, and what shows the rest is: removed last
+  kLink,      // a link in the place of a file cardprep would own: the user's
+};
+
+// What the entry of folderPath is. atRoot: folderPath is the card's root;
+// catalogueFolder: IsCatalogueFolder said so (ignored at the root).
+CatalogueKind ClassifyEntry(const CatalogueEvidence& evidence, const char16_t* folderPath,
+                            bool atRoot, bool catalogueFolder, const HostFindEntry& entry);
+
+// True for the work log's name (CARDPREP.LOG in any case).
+bool IsWorkLogName(const char16_t* name);

@@ -28,9 +28,13 @@ FolderTable folders;
 
 struct Walk {
   RestoreRun& run;
+  const char16_t* root;
   CatalogueEvidence evidence;
-  char16_t lists[3][16];  // the root's folder lists, removed at the very end
-  int listCount;
+  // The work log and the folder lists, removed after every other file of
+  // cardprep's: they are what shows the rest is.
+  char16_t proofs[4][16];
+  int proofCount;
+  int catalogueLeft;  // files of cardprep's that could not be removed
 };
 
 void AddFolder(RestoreRun& run, const char16_t* path, int depth) {
@@ -49,29 +53,74 @@ void AddFolder(RestoreRun& run, const char16_t* path, int depth) {
   ++folders.count;
 }
 
-void RemoveCatalogueFile(RestoreRun& run, const char16_t* folder, const char16_t* name) {
+// False when the file could not be removed (reported).
+bool RemoveCatalogueFile(RestoreRun& run, const char16_t* folder, const char16_t* name) {
   char16_t path[kPathUnits];
   ReportArg a;
-  if (!WideJoinPath(path, kPathUnits, folder, name)) return;
+  if (!WideJoinPath(path, kPathUnits, folder, name)) return true;
   if (run.dryRun) {
     if (run.printPlan) ConsolePrintf(kMsgPlannedRemoval, ReportText(a, path));
     ++run.removed;
-    return;
+    return true;
   }
   unsigned long error = HostRemoveFile(path);
   if (error != 0) {
     ConsolePrintf(kMsgCannotRemove, error, ReportText(a, path));
     ++run.left;
-    return;
+    return false;
   }
   ++run.removed;
+  return true;
+}
+
+// A file of folder in --remove-catalogue: removed when it is cardprep's,
+// kept for the end when it is what shows that, named when it is a link.
+void TakeCatalogueEntry(Walk& walk, const char16_t* folder, bool atRoot, bool catalogueFolder,
+                        const HostFindEntry& entry) {
+  RestoreRun& run = walk.run;
+  switch (ClassifyEntry(walk.evidence, folder, atRoot, catalogueFolder, entry)) {
+    case CatalogueKind::kFile:
+      if (!RemoveCatalogueFile(run, folder, entry.name)) ++walk.catalogueLeft;
+      break;
+    case CatalogueKind::kEvidence:
+      if (walk.proofCount < 4 && WideCopy(walk.proofs[walk.proofCount], 16, entry.name)) {
+        ++walk.proofCount;
+      }
+      break;
+    case CatalogueKind::kLink:
+      // Said once: by the run that changes the card, or by a dry run.
+      if (!run.dryRun || run.printPlan) {
+        ReportArg a;
+        ConsolePrintf(kMsgLinkKept, ReportPath(a, folder, entry.name));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// The work log and the folder lists go once every other file of cardprep's
+// went, and before any folder gets its old name back (the lists name the
+// folders by their new names). The work log first: a run stopped between
+// leaves lists that still name the card's folders, which a next run takes
+// as proof enough of themselves.
+void RemoveProofs(Walk& walk) {
+  RestoreRun& run = walk.run;
+  for (bool workLog : {true, false}) {
+    if (walk.catalogueLeft > 0 || (!run.dryRun && HostInterruptPending())) return;
+    for (int i = 0; i < walk.proofCount; ++i) {
+      if (IsWorkLogName(walk.proofs[i]) != workLog) continue;
+      if (!RemoveCatalogueFile(run, walk.root, walk.proofs[i])) ++walk.catalogueLeft;
+    }
+  }
 }
 
 // The first pass over folder and below. renamedHere: the rename pass
 // visits this folder (it never enters one whose name begins with '_').
-void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool atRoot,
-                bool renamedHere, int depth) {
+void WalkFolder(Walk& walk, const char16_t* folder, bool atRoot, bool renamedHere, int depth) {
   RestoreRun& run = walk.run;
+  const bool catalogueFolder = run.removeCatalogue && !atRoot &&
+                               IsCatalogueFolder(walk.evidence, walk.root, folder, renamedHere);
   HostFind find;
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
@@ -80,14 +129,7 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
         continue;
       }
       if (!entry.isDirectory) {
-        if (run.removeCatalogue && IsCatalogueFile(walk.evidence, folder, name, atRoot, entry.name)) {
-          if (atRoot && IsFolderListName(entry.name) && walk.listCount < 3 &&
-              WideCopy(walk.lists[walk.listCount], 16, entry.name)) {
-            ++walk.listCount;
-          } else {
-            RemoveCatalogueFile(run, folder, entry.name);
-          }
-        }
+        if (run.removeCatalogue) TakeCatalogueEntry(walk, folder, atRoot, catalogueFolder, entry);
         continue;
       }
       char16_t child[kPathUnits];
@@ -100,13 +142,13 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
       if (renamedHere && IsRenamedFolder(child, entry.name)) {
         AddFolder(run, child, depth + 1);
       }
-      WalkFolder(walk, child, entry.name, false, renamedHere && entry.name[0] != u'_', depth + 1);
+      WalkFolder(walk, child, false, renamedHere && entry.name[0] != u'_', depth + 1);
     } while (HostFindNext(find, entry));
   }
   HostFindClose(find);
-  // The folder's own files last: the root's RENFIL04.LOG, which goes with
-  // its last line, is what vouches for the work log as cardprep's, so a
-  // stopped run must not leave the work log without it.
+  // The folder's own files last: its RENFIL04.LOG, which goes with its last
+  // line, is one of the things that show cardprep's files in it as
+  // cardprep's, so a stopped run must not leave them without it.
   if (renamedHere) RestoreFileNames(run, folder);
 }
 
@@ -115,9 +157,10 @@ void WalkFolder(Walk& walk, const char16_t* folder, const char16_t* name, bool a
 void RestoreCard(RestoreRun& run, const char16_t* root) {
   folders.count = 0;
   folders.full = false;
-  Walk walk{run, {}, {}, 0};
-  ReadCatalogueEvidence(root, walk.evidence);
-  WalkFolder(walk, root, u"", true, true, 0);
+  Walk walk{run, root, {}, {}, 0, 0};
+  if (run.removeCatalogue) ReadCatalogueEvidence(root, walk.evidence);
+  WalkFolder(walk, root, true, true, 0);
+  RemoveProofs(walk);
   // Deepest first; a folder's own moves never change the path of one as
   // deep or deeper elsewhere.
   std::sort(folders.order, folders.order + folders.count, [](int a, int b) {
@@ -126,12 +169,6 @@ void RestoreCard(RestoreRun& run, const char16_t* root) {
   for (int k = 0; k < folders.count; ++k) {
     if (!run.dryRun && HostInterruptPending()) break;
     RestoreFolderName(run, folders.paths[folders.order[k]]);
-  }
-  // The folder lists go only when everything else went: a run stopped or
-  // left with work keeps them, so that the next run still knows the files
-  // they vouch for as cardprep's.
-  if (run.dryRun || (run.left == 0 && !HostInterruptPending())) {
-    for (int i = 0; i < walk.listCount; ++i) RemoveCatalogueFile(run, root, walk.lists[i]);
   }
   if (!run.dryRun) HostDeliverInterrupt();
 }
