@@ -97,17 +97,19 @@ inline ToolResult AsNobody(std::vector<std::string> args, const std::string& dir
   return RunTool("/usr/bin/setpriv", args, dir, input);
 }
 
-// Runs cardprep on the card as kNobody when this test runs as root (the
-// card and a temporary folder made theirs), else as this user.
-inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input) {
-  if (geteuid() != 0) return RunCardprep(card.root().string(), input);
+// Runs cardprep (or another tool, given) on the card with --here as kNobody
+// when this test runs as root (the card and a temporary folder made
+// theirs), else as this user.
+inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input,
+                                  const std::string& tool = CARDPREP_EXE) {
+  if (geteuid() != 0) return RunTool(tool, {"--here"}, card.root().string(), input);
   const std::string tmp = card.root().string() + "-tmp";
   std::filesystem::create_directories(tmp);
   std::vector<std::filesystem::path> owned = {card.root(), tmp};
   for (const auto& entry : std::filesystem::recursive_directory_iterator(card.root())) owned.push_back(entry.path());
   for (const std::filesystem::path& path : owned) EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
   ToolResult r =
-      AsNobody({"/usr/bin/env", "TMPDIR=" + tmp, CARDPREP_EXE, "--here"}, card.root().string(), input);
+      AsNobody({"/usr/bin/env", "TMPDIR=" + tmp, tool, "--here"}, card.root().string(), input);
   std::filesystem::remove_all(tmp);
   return r;
 }

@@ -180,4 +180,94 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
 #endif
 }
 
+// Entries the rename pass takes for tracks or reaches oddly, each back in
+// one run: a folder named like a track (renamed as one, with a renamed
+// folder below it), at the root and deeper; and on POSIX a link to nothing
+// renamed as a track (a link is an entry, never followed).
+TEST(Restore, FoldersNamedLikeTracksAndLinksToNothingComeBackInOneRun) {
+  TempCard card;
+  card.WriteFile("Live.mp3/in.mp3", "in");
+  card.WriteFile("My Album/Live.mp3/Sub Dir/x.mp3", "x");
+  card.WriteFile("My Album/a song.mp3", "a");
+#ifndef _WIN32
+  fs::create_symlink(card.root() / "nowhere", card.root() / "My Album/e.mp3");
+#endif
+  Snapshot before = TakeSnapshot(card);
+  ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
+  ASSERT_TRUE(card.Exists("MyAlbum/001.MP3/SubDir/RENDIR04.LOG"));
+  ToolResult r = Restore(card);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+}
+
+// Old names of 120 units four deep: once a run gave the outer three back
+// (the innermost one's name was taken), the innermost folder's path is past
+// 300 units, and the next run still gives it and its files their names.
+TEST(Restore, PathsPastThreeHundredUnitsComeBack) {
+  TempCard card;
+  const std::string a(120, 'a'), b(120, 'b'), c(120, 'c'), d(120, 'd');
+  const std::string inner = a + "/" + b + "/" + c + "/" + d;
+  card.WriteFile(inner + "/" + std::string(100, 's') + ".mp3", "song");
+  card.WriteFile(inner + "/" + std::string(120, 't') + ".mp3", "song two");
+  Snapshot before = TakeSnapshot(card);
+  ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
+  std::string renamed;
+  for (const auto& [path, content] : TakeSnapshot(card)) {
+    if (std::count(path.begin(), path.end(), '/') == 3 && content == "<folder>") renamed = path;
+  }
+  ASSERT_LT(renamed.size(), 40u) << "four renamed folders";
+  std::ofstream(card.root() / fs::path(renamed).parent_path() / d) << "in the way";
+  EXPECT_EQ(Restore(card).status, 1);
+  const std::string left = a + "/" + b + "/" + c + "/" + fs::path(renamed).filename().string();
+  ASSERT_TRUE(card.Exists(left)) << "the outer folders were given back";
+  ASSERT_GT(fs::path(left).u16string().size(), 300u);
+  fs::remove(card.root() / a / b / c / d);
+  ToolResult r = Restore(card);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+}
+
+#ifndef _WIN32
+// Folders a normal user cannot read (no permission at all, or listed but
+// not entered) and a log that will not open: each said by name and for
+// what it is, the run ends with status 1, and once they can be read a run
+// gives back what they hold.
+TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
+  TempCard card;
+  if (!NobodyCanReach(card)) GTEST_SKIP() << "no user to run as";
+  card.WriteFile("Locked Out/song one.mp3", "one");
+  card.WriteFile("Only Listed/song two.mp3", "two");
+  card.WriteFile("Open Folder/song three.mp3", "three");
+  card.WriteFile("Closed Log/song four.mp3", "four");
+  Snapshot before = TakeSnapshot(card);
+  ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
+  const fs::path log = card.root() / "ClosedLo/RENFIL04.LOG";
+  fs::permissions(log, fs::perms::none);
+  fs::permissions(card.root() / "LockedOu", fs::perms::none);
+  fs::permissions(card.root() / "OnlyList", fs::perms(0644));
+  ToolResult r = RunUnprivileged(card, "go\n", CARDPREP_RESTORE_EXE);
+  fs::permissions(card.root() / "LockedOu", fs::perms(0755));
+  fs::permissions(card.root() / "OnlyList", fs::perms(0755));
+  std::error_code ec;  // the folder has its old name back, or not
+  fs::permissions(log, fs::perms(0644), ec);
+  fs::permissions(card.root() / "Closed Log/RENFIL04.LOG", fs::perms(0644), ec);
+  EXPECT_EQ(r.status, 1) << r.output;
+  for (const char* folder : {"LockedOu", "OnlyList"}) {
+    EXPECT_NE(r.output.find(std::string("読めないので、その中は戻さない [\\") + folder + "]"),
+              std::string::npos) << r.output;
+  }
+  EXPECT_NE(r.output.find("ログを開けないので、このディレクトリのファイルは戻さない [\\ClosedLo\\RENFIL04.LOG]"),
+            std::string::npos) << r.output;
+  EXPECT_EQ(card.ReadFile("Open Folder/song three.mp3"), "three");
+  // Run again once they can be read, as by the first run without removing the catalogue (the
+  // folders given back no longer match the folder list, which then proves nothing).
+  r = Restore(card, {});
+  EXPECT_EQ(r.status, 0) << r.output;
+  Snapshot after = TakeSnapshot(card);
+  for (const auto& [path, content] : before) {
+    EXPECT_TRUE(after.contains(path) && after.at(path) == content) << path << "\n" << r.output;
+  }
+}
+#endif
+
 }  // namespace

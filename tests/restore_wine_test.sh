@@ -18,7 +18,8 @@ wine() {
 
 # A card of names of every kind: Japanese, case variants, long names, a
 # character code page 932 lacks, a display-name file, files that are no
-# MP3, and a file of the user's named like one of cardprep's.
+# MP3, a folder named like one (renamed as a track), and a file of the
+# user's named like one of cardprep's.
 make_card() {
   local card=$1
   mkdir -p "$card/日本の歌/Live 1999" "$card/My Music/Sub Folder" "$card/한국 노래" "$card/_Private"
@@ -29,6 +30,8 @@ make_card() {
   printf 'd' >"$card/My Music/song.mp3"
   printf 'f' >"$card/My Music/001.MP3"
   printf 'g' >"$card/My Music/Sub Folder/x y.mp3"
+  mkdir -p "$card/My Music/Live.mp3/Disc 2"
+  printf 'o' >"$card/My Music/Live.mp3/Disc 2/z.mp3"
   printf 'h' >"$card/My Music/cover.jpg"
   printf 'i' >"$card/한국 노래/노래.mp3"
   printf 'j' >"$card/My Music/INDEX10.DAT"

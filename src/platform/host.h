@@ -136,7 +136,9 @@ void HostForgetFolderNames();
 
 // --- Files ----------------------------------------------------------------
 
-// True when a file or folder of that name exists (ASCII case ignored).
+// True when an entry of that name exists (ASCII case ignored): a file, a
+// folder, or a link, which is never followed (one that leads nowhere is
+// there too).
 bool HostExists(const char16_t* path);
 bool HostExistsA(const char* path);
 

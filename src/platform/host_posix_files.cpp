@@ -39,9 +39,9 @@ EntryKind KindOf(const Resolved& r, long* size = nullptr) {
 bool HostExists(const char16_t* path) {
   if (path[0] == 0) return false;
   Resolve(path, target);
-  if (target.fatInvalid || target.tooLong || !target.exists) return false;
-  struct stat st;
-  return !S_ISLNK(target.st.st_mode) || stat(target.path, &st) == 0;
+  // A link is an entry, whatever it leads to (nothing, maybe), as on
+  // Windows: never followed.
+  return !target.fatInvalid && !target.tooLong && target.exists;
 }
 
 long HostFileSize(const char* path) {

@@ -24,11 +24,12 @@
 
 #include "platform/host.h"
 #include "rename/short_name.h"
+#include "restore/restore_moves.h"
 #include "text/wide.h"
 
 namespace {
 
-constexpr int kPathUnits = 520;
+constexpr int kPathUnits = kRestorePathUnits;
 constexpr int kRowUnits = 64;       // a row's path: at most 47 bytes
 constexpr int kMaxRows = 3 * 1000;  // three lists of at most 1000 rows
 constexpr int kMaxRecordBytes = 1280;

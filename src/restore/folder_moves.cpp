@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kPathUnits = 520;
+constexpr int kPathUnits = kRestorePathUnits;
 
 // True when the file at notePath holds exactly what the rename pass writes
 // into a folder it renamed, under the folder's old name: the byte-order
@@ -84,9 +84,13 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   char16_t logPath[kPathUnits];
   char16_t oldName[kRestoreNameUnits];
   int nameAt = NameStart(folderPath);
-  if (nameAt < 0 || !WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG")) return;
+  if (nameAt < 0 || !WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG")) {
+    if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportText(a, folderPath));
+    ++run.left;
+    return;
+  }
   if (!ReadFolderLog(logPath, oldName)) {
-    ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), "");
+    if (SaysLeft(run)) ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), "");
     ++run.left;
     return;
   }
@@ -109,7 +113,7 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   char16_t notePath[kPathUnits];
   if (!WideJoinPath(oldPath, kPathUnits, parent, oldName) ||
       !WideJoinPath(notePath, kPathUnits, folderPath, oldName)) {
-    ConsolePrintf(kMsgPathTooLong, ReportText(a, folderPath));
+    if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportText(a, folderPath));
     ++run.left;
     return;
   }

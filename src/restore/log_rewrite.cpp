@@ -4,12 +4,13 @@
 
 #include "platform/host.h"
 #include "rename/log_text.h"
+#include "restore/restore_moves.h"
 #include "restore/restore_plan.h"
 #include "text/wide.h"
 
 namespace {
 
-constexpr int kPathUnits = 520;
+constexpr int kPathUnits = kRestorePathUnits;
 
 bool Paths(const char16_t* folder, char16_t* logPath, char16_t* sidePath) {
   return WideJoinPath(logPath, kPathUnits, folder, u"RENFIL04.LOG") &&

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kPathUnits = 520;
+constexpr int kPathUnits = kRestorePathUnits;
 
 // One log at a time; about 1.2 MiB, so never on the stack.
 FileLog fileLog;
@@ -88,10 +88,12 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
     return true;
   }
   if (!ParseLogLine(line, newName, oldName)) {
-    char16_t shown[kLogLineUnits];  // the whole line: a unit 0 in it shows as '?'
-    for (int k = 0; k <= line.length; ++k) shown[k] = line.text[k] == 0 ? u'?' : line.text[k];
-    shown[line.length] = 0;
-    ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), ReportText(b, shown));
+    if (SaysLeft(run)) {
+      char16_t shown[kLogLineUnits];  // the whole line: a unit 0 in it shows as '?'
+      for (int k = 0; k <= line.length; ++k) shown[k] = line.text[k] == 0 ? u'?' : line.text[k];
+      shown[line.length] = 0;
+      ConsolePrintf(kMsgLineUnreadable, ReportText(a, logPath), ReportText(b, shown));
+    }
     Left(run);
     return true;
   }
@@ -99,7 +101,7 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   char16_t oldPath[kPathUnits];
   if (!WideJoinPath(newPath, kPathUnits, folder, newName) ||
       !WideJoinPath(oldPath, kPathUnits, folder, oldName)) {
-    ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, newName));
+    if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, newName));
     Left(run);
     return true;
   }
@@ -154,7 +156,7 @@ void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
   char16_t logPath[kPathUnits];
   ReportArg a;
   if (!WideJoinPath(logPath, kPathUnits, folder, u"RENFIL04.LOG")) {
-    ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, u"RENFIL04.LOG"));
+    if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, u"RENFIL04.LOG"));
     Left(run);
     return;
   }
@@ -166,7 +168,12 @@ void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
   LogRead read = ReadFileLog(logPath, log);
   if (read == LogRead::kMissing) return;
   if (read == LogRead::kUnusable) {
-    ConsolePrintf(kMsgLogTooLong, ReportText(a, logPath));
+    // One that will not open (no permission) is not one too long to use.
+    std::FILE* file = HostOpenW(logPath, "rb");
+    bool opens = file != nullptr;
+    if (opens) std::fclose(file);
+    if (SaysLeft(run))
+      ConsolePrintf(opens ? kMsgLogTooLong : kMsgLogUnopenable, ReportText(a, logPath));
     Left(run);
     return;
   }

@@ -4,6 +4,12 @@
 // log line stays.
 #pragma once
 
+// The longest card path restore makes, in units with its terminator: old
+// names given back make paths far longer than the 255 units cardprep works
+// in, and each one the host reaches is restored (Windows reaches them in
+// their \\?\ form).
+constexpr int kRestorePathUnits = 2048;
+
 struct RestoreRun {
   bool dryRun;           // nothing changes: moves and removals are planned
   bool printPlan;        // print each planned move and removal
@@ -13,6 +19,10 @@ struct RestoreRun {
   int removed;           // files of cardprep's removed (or planned)
   int left;              // names, log lines or files left as they were
 };
+
+// Whether the run says what it leaves: a run's plan, made before it, says
+// nothing (the run itself says it, once); the plan of --dry-run does.
+inline bool SaysLeft(const RestoreRun& run) { return !run.dryRun || run.printPlan; }
 
 // Undoes the lines of folder\RENFIL04.LOG newest first ("" is the card
 // root on POSIX), then rewrites the log with the lines left, or removes it

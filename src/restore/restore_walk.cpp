@@ -1,6 +1,6 @@
 #include "restore/restore_walk.h"
 
-#include <algorithm>
+#include <initializer_list>
 
 #include "base/console.h"
 #include "platform/host.h"
@@ -11,20 +11,7 @@
 
 namespace {
 
-constexpr int kPathUnits = 520;
-constexpr int kFolderPathUnits = 260;
-constexpr int kMaxFolders = 4000;
-
-// The renamed folders, found by the first pass: about 2 MiB, never on the
-// stack.
-struct FolderTable {
-  char16_t paths[kMaxFolders][kFolderPathUnits];
-  int depth[kMaxFolders];
-  int order[kMaxFolders];
-  int count;
-  bool full;
-};
-FolderTable folders;
+constexpr int kPathUnits = kRestorePathUnits;
 
 struct Walk {
   RestoreRun& run;
@@ -35,26 +22,14 @@ struct Walk {
   char16_t proofs[4][16];
   int proofCount;
   int catalogueLeft;  // files of cardprep's that could not be removed
+  // The folder at hand; a subfolder's name is put after it while the walk
+  // is below it, so that no frame of the walk holds a path of its own.
+  char16_t path[kPathUnits];
 };
 
-void AddFolder(RestoreRun& run, const char16_t* path, int depth) {
-  if (folders.count == kMaxFolders || !WideCopy(folders.paths[folders.count], kFolderPathUnits, path)) {
-    // Given back on a later run, once these have theirs.
-    if (!folders.full) {
-      ReportArg a;
-      ConsolePrintf(kMsgTooManyFolders, ReportText(a, path));
-    }
-    folders.full = true;
-    ++run.left;
-    return;
-  }
-  folders.depth[folders.count] = depth;
-  folders.order[folders.count] = folders.count;
-  ++folders.count;
-}
-
 // False when the file could not be removed (reported).
-bool RemoveCatalogueFile(RestoreRun& run, const char16_t* folder, const char16_t* name) {
+[[gnu::noinline]] bool RemoveCatalogueFile(RestoreRun& run, const char16_t* folder,
+                                           const char16_t* name) {
   char16_t path[kPathUnits];
   ReportArg a;
   if (!WideJoinPath(path, kPathUnits, folder, name)) return true;
@@ -89,7 +64,7 @@ void TakeCatalogueEntry(Walk& walk, const char16_t* folder, bool atRoot, bool ca
       break;
     case CatalogueKind::kLink:
       // Said once: by the run that changes the card, or by a dry run.
-      if (!run.dryRun || run.printPlan) {
+      if (SaysLeft(run)) {
         ReportArg a;
         ConsolePrintf(kMsgLinkKept, ReportPath(a, folder, entry.name));
       }
@@ -115,12 +90,36 @@ void RemoveProofs(Walk& walk) {
   }
 }
 
-// The first pass over folder and below. renamedHere: the rename pass
-// visits this folder (it never enters one whose name begins with '_').
-void WalkFolder(Walk& walk, const char16_t* folder, bool atRoot, bool renamedHere, int depth) {
-  RestoreRun& run = walk.run;
-  const bool catalogueFolder = run.removeCatalogue && !atRoot &&
-                               IsCatalogueFolder(walk.evidence, walk.root, folder, renamedHere);
+// Puts "\name" after the length units of walk.path; false when it does not
+// fit (said so, when say, and left).
+[[gnu::noinline]] bool EnterName(Walk& walk, int length, const char16_t* name, bool say) {
+  int units = WideLength(name);
+  if (length + 1 + units + 1 > kPathUnits) {
+    ReportArg a;
+    if (say && SaysLeft(walk.run)) ConsolePrintf(kMsgPathTooLong, ReportPath(a, walk.path, name));
+    walk.run.left += say ? 1 : 0;
+    return false;
+  }
+  walk.path[length] = u'\\';
+  for (int i = 0; i <= units; ++i) walk.path[length + 1 + i] = name[i];
+  return true;
+}
+
+[[gnu::noinline]] void SayUnreadable(Walk& walk) {
+  ReportArg a;
+  if (SaysLeft(walk.run)) ConsolePrintf(kMsgFolderUnreadable, ReportText(a, walk.path));
+  ++walk.run.left;
+}
+
+// The catalogue's pass over walk.path (its first length units) and below,
+// before any name changes: the files cardprep made go, but the work log and
+// the folder lists, kept for RemoveProofs. renamedHere: the rename pass
+// visits this folder (it never enters one whose name begins with '_'). A
+// folder it cannot read is said by the names' pass.
+void RemoveCatalogue(Walk& walk, int length, bool atRoot, bool renamedHere) {
+  const char16_t* folder = walk.path;
+  const bool catalogueFolder =
+      !atRoot && IsCatalogueFolder(walk.evidence, walk.root, folder, renamedHere);
   HostFind find;
   HostFindEntry entry;
   if (HostFindFirst(find, folder, u"*.*", entry)) {
@@ -129,46 +128,80 @@ void WalkFolder(Walk& walk, const char16_t* folder, bool atRoot, bool renamedHer
         continue;
       }
       if (!entry.isDirectory) {
-        if (run.removeCatalogue) TakeCatalogueEntry(walk, folder, atRoot, catalogueFolder, entry);
+        TakeCatalogueEntry(walk, folder, atRoot, catalogueFolder, entry);
         continue;
       }
-      char16_t child[kPathUnits];
-      if (!WideJoinPath(child, kPathUnits, folder, entry.name)) {
-        ReportArg a;
-        ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, entry.name));
-        ++run.left;
-        continue;
-      }
-      if (renamedHere && IsRenamedFolder(child, entry.name)) {
-        AddFolder(run, child, depth + 1);
-      }
-      WalkFolder(walk, child, false, renamedHere && entry.name[0] != u'_', depth + 1);
+      if (!EnterName(walk, length, entry.name, false)) continue;
+      RemoveCatalogue(walk, length + 1 + WideLength(entry.name), false,
+                      renamedHere && entry.name[0] != u'_');
+      walk.path[length] = 0;
     } while (HostFindNext(find, entry));
   }
   HostFindClose(find);
-  // The folder's own files last: its RENFIL04.LOG, which goes with its last
-  // line, is one of the things that show cardprep's files in it as
-  // cardprep's, so a stopped run must not leave them without it.
+}
+
+// The names' pass over walk.path (its first length units) and below, each
+// folder after everything below it, in the reverse of the rename pass's
+// order: what is below a subfolder, then the subfolder's own name, and the
+// folder's own files last, as the pass renamed them first (a folder named
+// like a track was renamed as one, and the folders below it are reached
+// under that name). A folder that lists nothing (not even "." and ".."), or
+// whose first entry cannot be reached (read but not entered), cannot be
+// read: said, and its names are left.
+void RestoreNames(Walk& walk, int length, bool atRoot, bool renamedHere) {
+  RestoreRun& run = walk.run;
+  const char16_t* folder = walk.path;
+  HostFind find;
+  HostFindEntry entry;
+  bool listed = HostFindFirst(find, folder, u"*.*", entry);
+  bool readable = listed || atRoot;
+  bool reached = false;
+  if (listed) {
+    do {
+      if (entry.unusable || entry.tooLong || HostIsDotName(entry.name, WideLength(entry.name))) {
+        continue;
+      }
+      if (!reached) {
+        reached = true;
+        readable = EnterName(walk, length, entry.name, true) && HostExists(walk.path);
+        walk.path[length] = 0;
+        if (!readable) break;
+      }
+      if (!entry.isDirectory || !EnterName(walk, length, entry.name, true)) continue;
+      bool renamed = renamedHere && IsRenamedFolder(walk.path, entry.name);
+      RestoreNames(walk, length + 1 + WideLength(entry.name), false,
+                   renamedHere && entry.name[0] != u'_');
+      if (renamed) {
+        RestoreFolderName(run, walk.path);
+        if (!run.dryRun) HostDeliverInterrupt();  // one that came ends the run here
+      }
+      walk.path[length] = 0;
+    } while (HostFindNext(find, entry));
+  }
+  HostFindClose(find);
+  if (!readable) {
+    // Nothing of cardprep's is ever looked for there unless the pass
+    // renamed or the catalogue is to go.
+    if (renamedHere || run.removeCatalogue) SayUnreadable(walk);
+    return;
+  }
   if (renamedHere) RestoreFileNames(run, folder);
 }
 
 }  // namespace
 
 void RestoreCard(RestoreRun& run, const char16_t* root) {
-  folders.count = 0;
-  folders.full = false;
-  Walk walk{run, root, {}, {}, 0, 0};
-  if (run.removeCatalogue) ReadCatalogueEvidence(root, walk.evidence);
-  WalkFolder(walk, root, true, true, 0);
-  RemoveProofs(walk);
-  // Deepest first; a folder's own moves never change the path of one as
-  // deep or deeper elsewhere.
-  std::sort(folders.order, folders.order + folders.count, [](int a, int b) {
-    return folders.depth[a] != folders.depth[b] ? folders.depth[a] > folders.depth[b] : a < b;
-  });
-  for (int k = 0; k < folders.count; ++k) {
-    if (!run.dryRun && HostInterruptPending()) break;
-    RestoreFolderName(run, folders.paths[folders.order[k]]);
+  Walk walk{run, root, {}, {}, 0, 0, {}};
+  WideCopy(walk.path, kPathUnits, root);
+  const int length = WideLength(walk.path);
+  // The files cardprep made go first, while the folder lists still name the
+  // folders by the names they vouch for, and the logs are all there.
+  if (run.removeCatalogue) {
+    ReadCatalogueEvidence(root, walk.evidence);
+    RemoveCatalogue(walk, length, true, true);
+    RemoveProofs(walk);
+    walk.path[length] = 0;
   }
+  RestoreNames(walk, length, true, true);
   if (!run.dryRun) HostDeliverInterrupt();
 }

@@ -1,7 +1,8 @@
-// The walk over a whole card: first every folder's files get their old
-// names (and, when asked, the files cardprep made go), and the renamed
-// folders are found; then those folders get their old names, deepest first,
-// so that a folder's path holds while it is moved.
+// The walk over a whole card, undoing the rename pass in the reverse of its
+// order: in each folder, what is below each subfolder, then the
+// subfolder's old name, then the folder's own files (and, when asked, the
+// files cardprep made go). A folder is moved only once everything below it
+// is done, so no path the walk still needs changes under it.
 #pragma once
 
 #include "restore/restore_moves.h"
