@@ -11,6 +11,7 @@
 #include "rename/rename_log.h"
 #include "scan/line_reader.h"
 #include "scan/messages.h"
+#include "text/display_text.h"
 #include "text/sjis.h"
 
 namespace {
@@ -126,7 +127,7 @@ void ConvertUtf16Le(const TagBuffer& tag, int start, int end, char* title) {
     units[count++] = unit;
   }
   units[count] = 0;
-  HostWideToCp932(units, title, kTitleBytes);
+  DisplayTextFromWide(units, title, kTitleBytes);
 }
 
 // A UTF-16 text in bytes[start, end) by its byte-order mark: FF FE or none
