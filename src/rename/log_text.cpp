@@ -33,9 +33,14 @@ bool DecodeUtf16le(LogReader& reader, char16_t& unit) {
   return true;
 }
 
+// A byte of a UTF-8 file that is no part of a well-formed character, as a
+// unit no well-formed text decodes to (a lone low surrogate), so that the
+// byte is known as such and written back as it was.
+char16_t EscapedByte(int byte) { return static_cast<char16_t>(kEscapeBase + byte); }
+
 // One character from a UTF-8 file as one or two units (a pair is pushed
-// low half first, so that the high half comes out first). A malformed
-// sequence gives U+FFFD.
+// low half first, so that the high half comes out first). Each byte of a
+// malformed sequence gives its escape (see EscapedByte).
 bool DecodeUtf8(LogReader& reader, char16_t& unit) {
   int b = NextByte(reader);
   if (b == EOF) return false;
@@ -54,21 +59,25 @@ bool DecodeUtf8(LogReader& reader, char16_t& unit) {
     extra = 3;
     cp = b & 0x07;
   } else {
-    unit = kReplacement;
+    unit = EscapedByte(b);
     return true;
   }
-  for (int i = 0; i < extra; ++i) {
+  int seen[3];
+  int count = 0;
+  for (; count < extra; ++count) {
     int c = NextByte(reader);
     if (c == EOF || (c & 0xC0) != 0x80) {
       if (c != EOF) --reader.at;  // read again as the start of the next character
-      unit = kReplacement;
-      return true;
+      break;
     }
+    seen[count] = c;
     cp = (cp << 6) | (c & 0x3F);
   }
   bool overlong = (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
-  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    unit = kReplacement;
+  if (count < extra || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    // Continuation bytes never begin a character: each is escaped alone.
+    for (int i = count - 1; i >= 0; --i) Push(reader, EscapedByte(seen[i]));
+    unit = EscapedByte(b);
   } else if (cp >= 0x10000) {
     cp -= 0x10000;
     Push(reader, static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
@@ -134,29 +143,12 @@ void PutByte(Sink& sink, unsigned value) {
 }
 
 void PutTextUtf8(Sink& sink, const char16_t* text) {
-  for (int i = 0; text[i] != 0; ++i) {
-    uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = kReplacement;
-    }
-    if (cp < 0x80) {
-      PutByte(sink, cp);
-    } else if (cp < 0x800) {
-      PutByte(sink, 0xC0 | (cp >> 6));
-      PutByte(sink, 0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      PutByte(sink, 0xE0 | (cp >> 12));
-      PutByte(sink, 0x80 | ((cp >> 6) & 0x3F));
-      PutByte(sink, 0x80 | (cp & 0x3F));
-    } else {
-      PutByte(sink, 0xF0 | (cp >> 18));
-      PutByte(sink, 0x80 | ((cp >> 12) & 0x3F));
-      PutByte(sink, 0x80 | ((cp >> 6) & 0x3F));
-      PutByte(sink, 0x80 | (cp & 0x3F));
-    }
+  int count = 0;
+  while (text[count] != 0) ++count;
+  unsigned char bytes[4];
+  for (int i = 0; i < count;) {
+    int n = EncodeUtf8(text, count, i, bytes);
+    for (int k = 0; k < n; ++k) PutByte(sink, bytes[k]);
   }
 }
 
@@ -243,8 +235,41 @@ std::FILE* Unbuffered(std::FILE* file) {
 
 }  // namespace
 
+int EncodeUtf8(const char16_t* units, int count, int& i, unsigned char* out) {
+  uint32_t cp = units[i++];
+  if (cp >= 0xD800 && cp <= 0xDBFF && i < count && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
+    cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i++] - 0xDC00);
+  } else if (IsEscapedByte(cp)) {
+    out[0] = static_cast<unsigned char>(cp - kEscapeBase);
+    return 1;
+  } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+    cp = kReplacement;
+  }
+  if (cp < 0x80) {
+    out[0] = static_cast<unsigned char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+    out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+    out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+  out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
 void StartLogReader(LogReader& reader, std::FILE* file) {
-  StartLogReaderOnHead(reader, static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file)));
+  StartLogReaderOnHead(reader,
+                       static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file)));
   reader.file = file;
 }
 

@@ -1,12 +1,24 @@
 // The text of the rename logs. They are written as UTF-16LE with the
 // byte-order mark FF FE and CR LF line ends, byte by byte. They are read
 // as UTF-16LE with or without that mark, or as UTF-8 after the mark
-// EF BB BF, with CR LF or LF line ends.
+// EF BB BF, with CR LF or LF line ends; a log found in UTF-8 is added to in
+// UTF-8.
 #pragma once
 
 #include <cstdio>
 
 enum class LogEncoding { kUtf16le, kUtf8 };
+
+// A byte of a UTF-8 log that is no part of a well-formed character is read
+// as the unit kEscapeBase + byte (0x80..0xFF: a lone low surrogate, which no
+// well-formed text decodes to) and written back as that byte.
+constexpr char16_t kEscapeBase = 0xDC00;
+inline bool IsEscapedByte(char16_t unit) { return unit >= 0xDC80 && unit <= 0xDCFF; }
+
+// The UTF-8 bytes (at most 4) of the character at units[i], i < count: a
+// pair of surrogates is one character, an escaped byte its byte, another
+// lone surrogate U+FFFD. Advances i past what it took.
+int EncodeUtf8(const char16_t* units, int count, int& i, unsigned char* out);
 
 struct LogReader {
   std::FILE* file;

@@ -1,6 +1,7 @@
 #include "restore/log_rewrite.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/host.h"
 #include "rename/log_text.h"
@@ -27,13 +28,18 @@ bool SameUnits(const LogLine& a, const LogLine& b, int length) {
 }
 
 // Whether the side file's line (its last one, when it lacks its end: cut
-// short anywhere, between CR and LF too) is the log's line.
+// short anywhere, between CR and LF too, or inside a UTF-8 character, whose
+// bytes then read as escapes) is the log's line.
 bool IsWrittenFrom(const LogLine& side, const LogLine& log) {
   if (side.ended) return log.length == side.length && SameUnits(side, log, side.length);
   if (side.length == log.length + 1) {
     return side.text[log.length] == u'\r' && SameUnits(side, log, log.length);
   }
-  return side.length <= log.length && SameUnits(side, log, side.length);
+  int length = side.length;
+  for (int cut = 0; cut < 3 && length > 0 && IsEscapedByte(side.text[length - 1]); ++cut) {
+    --length;
+  }
+  return length <= log.length && SameUnits(side, log, length);
 }
 
 // Reads the log on to the next whole line the side file's line was written
@@ -46,6 +52,11 @@ bool FindLine(LogReader& log, const LogLine& side) {
   }
 }
 
+// The byte-order mark a rewrite writes in front of text in encoding.
+const char* MarkOf(LogEncoding encoding) {
+  return encoding == LogEncoding::kUtf8 ? "\xEF\xBB\xBF" : "\xFF\xFE";
+}
+
 // Whether side holds what a rewrite of log writes (see RecoverFileLog); log
 // is null when the card holds none.
 bool HoldsRewriteOf(std::FILE* side, std::FILE* log) {
@@ -53,11 +64,19 @@ bool HoldsRewriteOf(std::FILE* side, std::FILE* log) {
   if (size < 0 || std::fseek(side, 0, SEEK_SET) != 0) return false;
   LogReader sideReader;
   StartLogReader(sideReader, side);
-  const unsigned char* head = sideReader.bytes;
-  if (size < 2) return log != nullptr && (size == 0 || head[0] == 0xFF);  // cut in the mark
-  if (head[0] != 0xFF || head[1] != 0xFE) return false;
   LogReader logReader;
   if (log != nullptr) StartLogReader(logReader, log);
+  // A rewrite writes the log's own encoding, after its mark; the side file
+  // alone shows its encoding by its mark.
+  const LogEncoding encoding = log != nullptr ? logReader.encoding : sideReader.encoding;
+  const char* mark = MarkOf(encoding);
+  const long markBytes = static_cast<long>(std::strlen(mark));
+  bool marked = size >= markBytes && std::memcmp(sideReader.bytes, mark, markBytes) == 0;
+  if (!marked) {  // cut in the mark, beside the log
+    return log != nullptr && size < markBytes &&
+           std::memcmp(sideReader.bytes, mark, static_cast<size_t>(size)) == 0;
+  }
+  if (sideReader.encoding != encoding) return false;
   LogLine line;
   int lines = 0;
   for (RowRead row; (row = ReadLogRow(sideReader, line)) != RowRead::kEnd; ++lines) {
@@ -65,17 +84,26 @@ bool HoldsRewriteOf(std::FILE* side, std::FILE* log) {
     if (log == nullptr ? !line.ended : !FindLine(logReader, line)) return false;
   }
   // Alone, the side file was written whole: lines, and no half unit after them.
-  return log != nullptr || (lines > 0 && size % 2 == 0);
+  return log != nullptr || (lines > 0 && (encoding == LogEncoding::kUtf8 || size % 2 == 0));
 }
 
-// Appends one unit, little-endian.
-void PutUnit(unsigned char* bytes, int& used, char16_t unit) {
-  bytes[used++] = static_cast<unsigned char>(unit & 0xFF);
-  bytes[used++] = static_cast<unsigned char>(unit >> 8);
+// Appends the units of text in encoding: UTF-16LE, or UTF-8 with escaped
+// bytes written back as they were read.
+void PutUnits(LogEncoding encoding, const char16_t* text, int count, unsigned char* bytes,
+              int& used) {
+  for (int i = 0; i < count;) {
+    if (encoding == LogEncoding::kUtf8) {
+      used += EncodeUtf8(text, count, i, bytes + used);
+      continue;
+    }
+    bytes[used++] = static_cast<unsigned char>(text[i] & 0xFF);
+    bytes[used++] = static_cast<unsigned char>(text[i++] >> 8);
+  }
 }
 
-// Writes the lines log keeps to a new file at path, UTF-16LE after its mark,
-// each line's units as read (a unit 0 too) and CR LF, one write a line.
+// Writes the lines log keeps to a new file at path, in the log's encoding
+// after its mark, each line's units as read (a unit 0 too) and CR LF, one
+// write a line.
 bool WriteSideFile(const char16_t* path, const FileLog& log) {
   std::FILE* file = HostOpenW(path, "wb");
   if (file == nullptr) return false;
@@ -85,14 +113,16 @@ bool WriteSideFile(const char16_t* path, const FileLog& log) {
   bool marked = false;
   for (int i = 0; i < log.count; ++i) {
     if (!Keeps(log, i)) continue;
-    unsigned char bytes[2 * (kLogLineUnits + 3)];
+    unsigned char bytes[4 + 3 * (kLogLineUnits + 2)];
     int used = 0;
-    if (!marked) PutUnit(bytes, used, 0xFEFF);
+    if (!marked) {
+      const char* mark = MarkOf(log.encoding);
+      for (; mark[used] != 0; ++used) bytes[used] = static_cast<unsigned char>(mark[used]);
+    }
     marked = true;
     const LogLine& line = log.lines[i];
-    for (int k = 0; k < line.length; ++k) PutUnit(bytes, used, line.text[k]);
-    PutUnit(bytes, used, u'\r');
-    PutUnit(bytes, used, u'\n');
+    PutUnits(log.encoding, line.text, line.length, bytes, used);
+    PutUnits(log.encoding, u"\r\n", 2, bytes, used);
     ok = ok && std::fwrite(bytes, 1, static_cast<size_t>(used), file) == static_cast<size_t>(used);
     HostStepPoint();
   }

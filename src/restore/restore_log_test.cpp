@@ -47,12 +47,14 @@ TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMove) {
                             WithUnitZero(Utf16Log("007.MP3\tax\n").substr(2)) +
                             Utf16Log("007.MP3\tcut sho").substr(2));
   ASSERT_EQ(log->count, 9);
-  const char* expected[] = {"001.MP3|My Song.mp3", "-", "-", "-", "-", "-",
+  const char* expected[] = {"001.MP3|My Song.mp3",  "-", "-", "-", "-", "-",
                             "006.MP3|日本の歌.mp3", "-", "-"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(Parsed(log->lines[i]), expected[i]) << i;
   EXPECT_FALSE(log->lines[8].ended);  // the last, cut short by a stopped run
 
-  log = Read(card, "\xEF\xBB\xBF" "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
+  log = Read(card,
+             "\xEF\xBB\xBF"
+             "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
   EXPECT_EQ(Parsed(log->lines[0]), "008.MP3|café.mp3");
 }
 
@@ -75,28 +77,37 @@ std::string RestoreF(int expectedLeft) {
   return out;
 }
 
-TEST(RestoreLog, ALineItCannotReadComesBackUnitForUnitRunAfterRun) {
+TEST(RestoreLog, ALineItCannotReadComesBackByteForByteRunAfterRun) {
   TempCard card;
-  // What a card pulled mid-write leaves: units 0 before a line.
+  // What a card pulled mid-write leaves: units 0 before a line. In a log
+  // saved as UTF-8, bytes that are no character (a Latin-1 é, a character
+  // cut short); the log stays UTF-8.
   std::string zeros(16, '\0');
-  std::string unreadable = "\xFF\xFE" + zeros + Utf16Log("002.MP3\tB Song.mp3\n").substr(2);
-  card.WriteFile("F/RENFIL04.LOG", unreadable + Utf16Log("001.MP3\ta.mp3\n").substr(2));
-  card.WriteFile("F/001.MP3", "1");
-  card.WriteFile("F/002.MP3", "2");
-  for (int run = 0; run < 2; ++run) {
-    EXPECT_NE(RestoreF(1).find("002.MP3"), std::string::npos);
-    EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), unreadable) << run;
-    EXPECT_TRUE(card.Exists("F/a.mp3") && card.Exists("F/002.MP3"));
+  const std::string logs[][2] = {{"\xFF\xFE" + zeros + Utf16Log("002.MP3\tB Song.mp3\n").substr(2),
+                                  Utf16Log("003.MP3\tcaf\xC3\xA9.mp3\n001.MP3\ta.mp3\n").substr(2)},
+                                 {"\xEF\xBB\xBF"
+                                  "002.MP3\tB \xE9 \xE3\x81 Song.mp3\r\n",
+                                  "003.MP3\tcaf\xC3\xA9.mp3\r\n001.MP3\ta.mp3\n"}};
+  for (const auto& [unreadable, readable] : logs) {
+    card.WriteFile("F/RENFIL04.LOG", unreadable + readable);
+    for (const char* name : {"001.MP3", "002.MP3", "003.MP3"})
+      card.WriteFile("F/" + std::string(name), name);
+    for (int run = 0; run < 2; ++run) {
+      EXPECT_NE(RestoreF(1).find("002.MP3"), std::string::npos);
+      EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), unreadable) << run;
+      EXPECT_TRUE(card.Exists("F/a.mp3") && card.Exists("F/café.mp3") && card.Exists("F/002.MP3"));
+    }
+    char16_t oldName[kRestoreNameUnits];
+    card.WriteFile("F/RENDIR04.LOG", unreadable);
+    EXPECT_FALSE(ReadFolderLog(u"F\\RENDIR04.LOG", oldName));
+    std::filesystem::remove_all(card.root() / "F");
   }
-  char16_t oldName[kRestoreNameUnits];
-  card.WriteFile("F/RENDIR04.LOG", unreadable);
-  EXPECT_FALSE(ReadFolderLog(u"F\\RENDIR04.LOG", oldName));
 }
 
 TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
   TempCard card;
-  auto log = Read(card, Utf16Log("001.MP3\ta.mp3\n002.MP3\tb.mp3\n") +
-                            Utf16Log("003.MP3\tcut").substr(2));
+  auto log =
+      Read(card, Utf16Log("001.MP3\ta.mp3\n002.MP3\tb.mp3\n") + Utf16Log("003.MP3\tcut").substr(2));
   log->undone[1] = true;
   ASSERT_EQ(RewriteFileLog(u"F", *log), Rewrite::kDone);
   // The cut line goes: written whole before its move, it names a move never made.
@@ -119,6 +130,22 @@ TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
     EXPECT_FALSE(card.Exists(side));
     EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), longer);
   }
+  // The same in a log saved as UTF-8, cut inside a character too.
+  const std::string utf8 =
+      "\xEF\xBB\xBF"
+      "001.MP3\t\xE6\x97\xA5.mp3\r\n";
+  card.WriteFile("F/RENFIL04.LOG", utf8 + "002.MP3\tb.mp3\r\n");
+  log = Read(card, utf8 + "002.MP3\tb.mp3\r\n");
+  log->undone[1] = true;
+  ASSERT_EQ(RewriteFileLog(u"F", *log), Rewrite::kDone);
+  EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), utf8);
+  for (size_t cut : {size_t{2}, size_t{12}, size_t{13}, utf8.size() - 1}) {
+    card.WriteFile("F/RENFIL04.LOG", utf8 + "002.MP3\tb.mp3\r\n");
+    card.WriteFile(side, utf8.substr(0, cut));
+    ASSERT_TRUE(recover()) << cut;
+    EXPECT_FALSE(card.Exists(side));
+  }
+  card.WriteFile("F/RENFIL04.LOG", longer);
   // Stopped after the old log went: the side file is the log.
   std::filesystem::rename(card.root() / "F" / "RENFIL04.LOG", card.root() / side);
   ASSERT_TRUE(recover());

@@ -47,7 +47,15 @@ RowRead ReadLogRow(LogReader& reader, LogLine& line) {
     n = kLogLineUnits - 1;
     while (n > 0 && units[n - 1] == 0) --n;
   }
-  for (int i = 0; i < n; ++i) line.text[i] = units[i];
+  line.escaped = false;
+  for (int i = 0; i < n; ++i) {
+    line.text[i] = units[i];
+    // A low half after its high half is part of a character, never an escape.
+    bool paired = i > 0 && units[i - 1] >= 0xD800 && units[i - 1] <= 0xDBFF;
+    if (reader.encoding == LogEncoding::kUtf8 && IsEscapedByte(units[i]) && !paired) {
+      line.escaped = true;
+    }
+  }
   line.text[n] = 0;
   line.length = n;
   return RowRead::kRow;
@@ -59,6 +67,7 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log) {
   if (file == nullptr) return HostExists(path) ? LogRead::kUnusable : LogRead::kMissing;
   LogReader reader;
   StartLogReader(reader, file);
+  log.encoding = reader.encoding;
   LogRead result = LogRead::kRead;
   LogLine extra;  // a row past the table's end
   for (;;) {
@@ -81,7 +90,7 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log) {
 }
 
 bool ParseLogLine(const LogLine& line, char16_t* newName, char16_t* oldName) {
-  if (!line.ended || WideLength(line.text) != line.length) return false;  // a unit 0 inside
+  if (!line.ended || line.escaped || WideLength(line.text) != line.length) return false;
   return Split(line.text, newName, oldName);
 }
 
@@ -94,6 +103,8 @@ bool ReadFolderLog(const char16_t* path, char16_t* oldName) {
   RowRead row = ReadLogRow(reader, line);
   std::fclose(file);
   // The line must be whole: a name, no unit 0, and its line end.
-  if (row != RowRead::kRow || !line.ended || WideLength(line.text) != line.length) return false;
+  if (row != RowRead::kRow || !line.ended || line.escaped || WideLength(line.text) != line.length) {
+    return false;
+  }
   return WideCopy(oldName, kRestoreNameUnits, line.text) && IsBareName(oldName);
 }

@@ -5,7 +5,7 @@
 // its mark, UTF-8 after EF BB BF, CR LF or LF).
 #pragma once
 
-struct LogReader;
+#include "rename/log_text.h"
 
 constexpr int kRestoreNameUnits = 260;  // a name and its terminator
 constexpr int kLogLineUnits = 300;      // a line of the log, without its LF
@@ -17,7 +17,8 @@ constexpr int kMaxLogLines = 2048;      // the history of many runs
 struct LogLine {
   char16_t text[kLogLineUnits];
   int length;
-  bool ended;  // the line had its LF (the last one may lack it)
+  bool ended;    // the line had its LF (the last one may lack it)
+  bool escaped;  // a UTF-8 line holding bytes that are no characters
 };
 
 // One RENFIL04.LOG. undone marks the lines given back (or skipped: their new
@@ -30,6 +31,7 @@ struct FileLog {
   bool moved[kMaxLogLines];
   bool written[kMaxLogLines];
   int count;
+  LogEncoding encoding;  // of the file, which a rewrite keeps
 };
 
 enum class LogRead {
@@ -52,8 +54,8 @@ LogRead ReadFileLog(const char16_t* path, FileLog& log);
 
 // Splits a line "new name<TAB>old name". False when it does not parse: no
 // TAB, an empty side, a side that is no bare name (a separator, "." or
-// ".."), a unit 0, or a last line cut short (the run that wrote it was
-// stopped).
+// ".."), a unit 0, bytes that are no UTF-8, or a last line cut short (the
+// run that wrote it was stopped).
 bool ParseLogLine(const LogLine& line, char16_t* newName, char16_t* oldName);
 
 // The old name in RENDIR04.LOG at path, its first line. False when the
