@@ -13,6 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A file named like one of cardprep's that the card does not show is.
+const std::string kNotShown = "cardprepのファイルと確かめられないので削除しない [";
+
 // cardprep-restore on the card, a folder that is no drive's root (--here).
 ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--remove-catalogue"}) {
   args.push_back("--here");
@@ -74,14 +77,15 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
     ASSERT_TRUE(prepared.status == 0 || prepared.status == 1) << prepared.output;
     ASSERT_NE(TakeSnapshot(card), before);
     // A run ended in its rename pass writes no folder list: nothing shows
-    // that its work log is cardprep's, and it stays.
+    // that its work log is cardprep's; it stays, said, and the run fails.
     bool listed = false;
     for (const char* list : {"DIRLST04.DAT", "DIRLST08.DAT", "DIRLST10.DAT"}) {
       listed = listed || card.Exists(list);
     }
     if (!listed) before["CARDPREP.LOG"] = card.ReadFile("CARDPREP.LOG");
     ToolResult r = Restore(card);
-    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.status, listed ? 0 : 1) << r.output;
+    EXPECT_EQ(r.output.find(kNotShown + "\\CARDPREP.LOG]") == std::string::npos, listed);
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << prepared.output << r.output;
     if (HasFailure()) return;
   }
@@ -152,8 +156,11 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
     card.WriteFile("ALBUM/VOLUME04.DAT", std::string("\xFF\0", 2));
     Snapshot before = TakeSnapshot(card);
     ToolResult r = Restore(card);
-    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+    for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
+      EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+    }
   }
   {
     TempCard card;
@@ -161,7 +168,7 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
     card.WriteFile("MyAlbum/CARDPREP.LOG", "the user's own log");
     ToolResult r = RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"},
                            (card.root() / "MyAlbum").string(), "go\n");
-    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_EQ(card.ReadFile("MyAlbum/CARDPREP.LOG"), "the user's own log");
     EXPECT_EQ(card.ReadFile("MyAlbum/song one.mp3"), "one");
   }
@@ -178,6 +185,26 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
     EXPECT_NE(r.output.find("VOLUME04.DAT]"), std::string::npos) << r.output;
   }
 #endif
+}
+
+// What other runs and systems leave: a folder whose name a system showing
+// 8.3 names in small letters changed (its note still goes), and a card
+// whose names were given back without its catalogue, which then proves
+// nothing: each file is said, kept, and the run fails.
+TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
+  TempCard card;
+  Snapshot before = PreparedAlbum(card);
+  std::filesystem::rename(card.root() / "MyAlbum", card.root() / "myalbum");
+  ToolResult r = Restore(card, {});
+  EXPECT_EQ(r.status, 0) << r.output;
+  Snapshot after = TakeSnapshot(card);
+  EXPECT_FALSE(after.contains("My Album/My Album")) << r.output;
+  r = Restore(card);
+  EXPECT_EQ(r.status, 1) << r.output;
+  for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "HIST04.DAT", "ERRLOG04.DAT"}) {
+    EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+  }
+  EXPECT_EQ(TakeSnapshot(card), after);
 }
 
 // Entries the rename pass takes for tracks or reaches oddly, each back in

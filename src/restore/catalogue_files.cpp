@@ -242,9 +242,11 @@ CatalogueKind ClassifyEntry(const CatalogueEvidence& e, const char16_t* folderPa
   for (int i = 0; i < count; ++i) {
     // Spelled as cardprep spells it, in any case (FAT holds one of them).
     if (!WideEqualsIgnoreAsciiCase(table[i].name, entry.name)) continue;
-    if (!Vouches(e, table[i].need)) return CatalogueKind::kNone;
-    if (entry.isLink) return CatalogueKind::kLink;
-    if (!FitsLayout(table[i], folderPath, entry.name)) return CatalogueKind::kNone;
+    const bool vouched = Vouches(e, table[i].need);
+    if (entry.isLink) return vouched || atRoot ? CatalogueKind::kLink : CatalogueKind::kNone;
+    if (!vouched || !FitsLayout(table[i], folderPath, entry.name)) {
+      return atRoot ? CatalogueKind::kUnproven : CatalogueKind::kNone;
+    }
     const bool evidence = table[i].need >= kList04;
     return evidence ? CatalogueKind::kEvidence : CatalogueKind::kFile;
   }

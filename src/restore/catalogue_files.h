@@ -30,6 +30,9 @@ enum class CatalogueKind {
   kFile,      // cardprep's
   kEvidence,  // cardprep's, and what shows the rest is: removed last
   kLink,      // a link in the place of a file cardprep would own: the user's
+  kUnproven,  // a root file of cardprep's name that the card does not show is
+              // cardprep's: the user's, but said (it may be cardprep's, of a
+              // card whose folders have their old names back)
 };
 
 // What the entry of folderPath is. atRoot: folderPath is the card's root;

@@ -17,25 +17,27 @@ constexpr int kPathUnits = kRestorePathUnits;
 
 // True when the file at notePath holds exactly what the rename pass writes
 // into a folder it renamed, under the folder's old name: the byte-order
-// mark, the folder's new name in UTF-16LE, CR LF. A file of the user's with
-// that name holds anything else and stays.
+// mark, the folder's new name in UTF-16LE, CR LF. The name is compared in
+// any case: a system that shows 8.3 names in small letters (or a user) may
+// have changed the folder's since. A file of the user's with that name
+// holds anything else and stays.
 bool IsCardprepNote(const char16_t* notePath, const char16_t* newName) {
-  unsigned char expected[2 + 2 * kRestoreNameUnits + 4];
-  int n = 0;
-  expected[n++] = 0xFF;
-  expected[n++] = 0xFE;
-  for (int i = 0; newName[i] != 0; ++i) {
-    expected[n++] = static_cast<unsigned char>(newName[i] & 0xFF);
-    expected[n++] = static_cast<unsigned char>(newName[i] >> 8);
-  }
-  const unsigned char end[4] = {0x0D, 0x00, 0x0A, 0x00};
-  for (unsigned char c : end) expected[n++] = c;
   std::FILE* file = HostOpenW(notePath, "rb");
   if (file == nullptr) return false;
-  unsigned char held[sizeof expected + 1];
-  size_t got = std::fread(held, 1, sizeof held, file);
+  unsigned char held[2 + 2 * kRestoreNameUnits + 4 + 1];
+  const int got = static_cast<int>(std::fread(held, 1, sizeof held, file));
   std::fclose(file);
-  return got == static_cast<size_t>(n) && std::memcmp(held, expected, got) == 0;
+  const int units = (got - 6) / 2;
+  if (got < 8 || got % 2 != 0 || got == static_cast<int>(sizeof held) || held[0] != 0xFF ||
+      held[1] != 0xFE || std::memcmp(held + got - 4, "\r\0\n\0", 4) != 0) {
+    return false;
+  }
+  char16_t name[kRestoreNameUnits + 1];
+  for (int i = 0; i < units; ++i) {
+    name[i] = static_cast<char16_t>(held[2 + 2 * i] | (held[3 + 2 * i] << 8));
+  }
+  name[units] = 0;
+  return WideLength(name) == units && WideEqualsIgnoreAsciiCase(name, newName);
 }
 
 // Splits folderPath at its last separator: the parent into parent, the

@@ -42,6 +42,11 @@ constexpr char kMsgPathTooLong[] = "\x83p\x83X\x82\xaa\x92\xb7\x82\xb7\x82\xac\x
 // A link in the place of a file cardprep makes: kept, the run does not fail.
 // リンクはユーザのものなので削除しない [%s]\n
 constexpr char kMsgLinkKept[] = "\x83\x8a\x83\x93\x83N\x82\xcd\x83\x86\x81[\x83U\x82\xcc\x82\xe0\x82\xcc\x82\xc8\x82\xcc\x82\xc5\x8d\xed\x8f\x9c\x82\xb5\x82\xc8\x82\xa2 [%s]\n";
+// A file bearing the name of one cardprep writes in the root, which nothing
+// on the card shows cardprep wrote (a card never prepared, or one whose
+// names were given back before): kept, and the run ends with status 1.
+// cardprepのファイルと確かめられないので削除しない [%s]\n
+constexpr char kMsgNotShownCardpreps[] = "cardprep\x82\xcc\x83t\x83@\x83" "C\x83\x8b\x82\xc6\x8am\x82\xa9\x82\xdf\x82\xe7\x82\xea\x82\xc8\x82\xa2\x82\xcc\x82\xc5\x8d\xed\x8f\x9c\x82\xb5\x82\xc8\x82\xa2 [%s]\n";
 // 削除できない[%lx] [%s]\n
 constexpr char kMsgCannotRemove[] = "\x8d\xed\x8f\x9c\x82\xc5\x82\xab\x82\xc8\x82\xa2[%lx] [%s]\n";
 // The end of a run.

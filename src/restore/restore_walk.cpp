@@ -69,6 +69,13 @@ void TakeCatalogueEntry(Walk& walk, const char16_t* folder, bool atRoot, bool ca
         ConsolePrintf(kMsgLinkKept, ReportPath(a, folder, entry.name));
       }
       break;
+    case CatalogueKind::kUnproven:
+      if (SaysLeft(run)) {
+        ReportArg a;
+        ConsolePrintf(kMsgNotShownCardpreps, ReportPath(a, folder, entry.name));
+      }
+      ++run.left;
+      break;
     default:
       break;
   }
