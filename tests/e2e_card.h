@@ -101,15 +101,20 @@ inline ToolResult AsNobody(std::vector<std::string> args, const std::string& dir
 // when this test runs as root (the card and a temporary folder made
 // theirs), else as this user.
 inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input,
-                                  const std::string& tool = CARDPREP_EXE) {
-  if (geteuid() != 0) return RunTool(tool, {"--here"}, card.root().string(), input);
+                                  const std::string& tool = CARDPREP_EXE,
+                                  const std::string& option = "") {
+  std::vector<std::string> args = {tool, "--here"};
+  if (!option.empty()) args.push_back(option);
+  if (geteuid() != 0) return RunTool(tool, {args.begin() + 1, args.end()}, card.root().string(), input);
   const std::string tmp = card.root().string() + "-tmp";
   std::filesystem::create_directories(tmp);
   std::vector<std::filesystem::path> owned = {card.root(), tmp};
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(card.root())) owned.push_back(entry.path());
-  for (const std::filesystem::path& path : owned) EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
-  ToolResult r =
-      AsNobody({"/usr/bin/env", "TMPDIR=" + tmp, tool, "--here"}, card.root().string(), input);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(card.root()))
+    owned.push_back(entry.path());
+  for (const std::filesystem::path& path : owned)
+    EXPECT_EQ(lchown(path.c_str(), kNobody, kNobody), 0) << path;
+  args.insert(args.begin(), {"/usr/bin/env", "TMPDIR=" + tmp});
+  ToolResult r = AsNobody(args, card.root().string(), input);
   std::filesystem::remove_all(tmp);
   return r;
 }

@@ -39,8 +39,17 @@ void WriteCard(const RandomCard& plan, const TempCard& card) {
     card.WriteFile(folder + "/" + rootNames[k++ % 4], "the user's own " + folder);
     if (k % 3 == 0) card.WriteFile(folder + "/VOLUME10.DAT", "user volume");
   }
+  // A folder never prepared, with a folder list and work log of the user's.
   card.WriteFile("_Mine/SNDLST04.DAT", std::string(128, 'u'));
   card.WriteFile("_Mine/VOLUME04.DAT", "uu");
+  card.WriteFile("_Mine/DIRLST04.DAT", std::string(512, 'd'));
+  card.WriteFile("_Mine/CARDPREP.LOG", "the user's own log");
+  // Paths past 300 units, a link to nothing named like a track, and a
+  // folder the test locks.
+  const std::string deep = "Deep Folder/" + std::string(110, 'p') + "/" + std::string(110, 'q');
+  card.WriteFile(deep + "/" + std::string(90, 'r') + ".mp3", "deep");
+  fs::create_symlink(card.root() / "nowhere", card.root() / "Deep Folder" / "gone.mp3");
+  card.WriteFile("Locked Room/song.mp3", "locked");
 }
 
 // Files added between two runs, on the card and to what it was: in the
@@ -83,6 +92,16 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
       listed = listed || card.Exists(list);
     }
     if (!listed) before["CARDPREP.LOG"] = card.ReadFile("CARDPREP.LOG");
+    // A folder a normal user cannot read: said, its names and catalogue
+    // left, and a run that can read it finishes.
+    if (listed && seed % 2 == 0 && NobodyCanReach(card)) {
+      fs::permissions(card.root() / "LockedRo", fs::perms::none);
+      ToolResult locked = RunUnprivileged(card, "go\n", CARDPREP_RESTORE_EXE, "--remove-catalogue");
+      fs::permissions(card.root() / "LockedRo", fs::perms(0755));
+      EXPECT_EQ(locked.status, 1) << locked.output;
+      EXPECT_NE(locked.output.find("[\\LockedRo]"), std::string::npos) << locked.output;
+      EXPECT_NE(locked.output.find("ディレクトリ名は戻さない"), std::string::npos) << locked.output;
+    }
     ToolResult r = Restore(card);
     EXPECT_EQ(r.status, listed ? 0 : 1) << r.output;
     EXPECT_EQ(r.output.find(kNotShown + "\\CARDPREP.LOG]") == std::string::npos, listed);
@@ -112,13 +131,15 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   Snapshot prepared = TakeSnapshot(card);
   ToolResult dry = Restore(card, {"--dry-run", "--remove-catalogue"});
   EXPECT_EQ(TakeSnapshot(card), prepared) << "a dry run changed the card";
-  EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos) << dry.output;
+  EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos)
+      << dry.output;
   EXPECT_NE(dry.output.find("[\\MyAlbum] → [My Album]"), std::string::npos) << dry.output;
 
   ToolResult r = Restore(card);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]"),
-            std::string::npos) << r.output;
+            std::string::npos)
+      << r.output;
   EXPECT_EQ(card.ReadFile("My Album/song two.mp3"), "the user's new file");
   EXPECT_EQ(card.ReadFile("My Album/002.MP3"), "two");
   EXPECT_EQ(card.ReadFile("My Album/song one.mp3"), "one");
@@ -136,54 +157,52 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
 // Files named like cardprep's where nothing shows cardprep made them: a
 // folder never prepared (a folder list of another card, whole but naming
 // folders not here), a prepared card's subfolder run with --here, and a link.
-TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
-  {
-    TempCard card;
-    std::string list(4 * 128, '\0');
-    list[0] = 3;
-    for (int r = 1; r < 4; ++r) list[r * 128 + 78] = list[r * 128 + 80] = 1;
-    for (int r = 2; r < 4; ++r) {
-      list.replace(r * 128, 7, "\\OTHER" + std::to_string(r));
-      list[r * 128 + 61] = 7;
-    }
-    card.WriteFile("DIRLST04.DAT", list);
-    for (const char* name : {"CARDPREP.LOG", "SPEANA.DAT", "PSHFT131.DAT"}) {
-      card.WriteFile(name, "mine");
-    }
-    card.WriteFile("HIST04.DAT", std::string(10, 'h'));
-    card.WriteFile("ALBUM/song.mp3", "song");
-    card.WriteFile("ALBUM/SNDLST04.DAT", std::string(64, 's'));
-    card.WriteFile("ALBUM/VOLUME04.DAT", std::string("\xFF\0", 2));
-    Snapshot before = TakeSnapshot(card);
-    ToolResult r = Restore(card);
-    EXPECT_EQ(r.status, 1) << r.output;
-    EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
-    for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
-      EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
-    }
-  }
-  {
-    TempCard card;
-    PreparedAlbum(card);
-    card.WriteFile("MyAlbum/CARDPREP.LOG", "the user's own log");
-    ToolResult r = RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"},
-                           (card.root() / "MyAlbum").string(), "go\n");
-    EXPECT_EQ(r.status, 1) << r.output;
-    EXPECT_EQ(card.ReadFile("MyAlbum/CARDPREP.LOG"), "the user's own log");
-    EXPECT_EQ(card.ReadFile("MyAlbum/song one.mp3"), "one");
-  }
+TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks){{TempCard card;
+std::string list(4 * 128, '\0');
+list[0] = 3;
+for (int r = 1; r < 4; ++r) list[r * 128 + 78] = list[r * 128 + 80] = 1;
+for (int r = 2; r < 4; ++r) {
+  list.replace(r * 128, 7, "\\OTHER" + std::to_string(r));
+  list[r * 128 + 61] = 7;
+}
+card.WriteFile("DIRLST04.DAT", list);
+for (const char* name : {"CARDPREP.LOG", "SPEANA.DAT", "PSHFT131.DAT"}) {
+  card.WriteFile(name, "mine");
+}
+card.WriteFile("HIST04.DAT", std::string(10, 'h'));
+card.WriteFile("ALBUM/song.mp3", "song");
+card.WriteFile("ALBUM/SNDLST04.DAT", std::string(64, 's'));
+card.WriteFile("ALBUM/VOLUME04.DAT", std::string("\xFF\0", 2));
+Snapshot before = TakeSnapshot(card);
+ToolResult r = Restore(card);
+EXPECT_EQ(r.status, 1) << r.output;
+EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
+  EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+}
+}  // namespace
+{
+  TempCard card;
+  PreparedAlbum(card);
+  card.WriteFile("MyAlbum/CARDPREP.LOG", "the user's own log");
+  ToolResult r = RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"},
+                         (card.root() / "MyAlbum").string(), "go\n");
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_EQ(card.ReadFile("MyAlbum/CARDPREP.LOG"), "the user's own log");
+  EXPECT_EQ(card.ReadFile("MyAlbum/song one.mp3"), "one");
+}
 #ifndef _WIN32
-  {
-    TempCard card;
-    card.WriteFile("mine.bin", std::string("\xFF\0", 2));
-    card.MakeDir("My Album");
-    fs::create_symlink("../mine.bin", card.root() / "My Album" / "VOLUME04.DAT");
-    Snapshot before = PreparedAlbum(card);
-    ToolResult r = Restore(card);
-    EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
-    EXPECT_NE(r.output.find("VOLUME04.DAT]"), std::string::npos) << r.output;
-  }
+{
+  TempCard card;
+  card.WriteFile("mine.bin", std::string("\xFF\0", 2));
+  card.MakeDir("My Album");
+  fs::create_symlink("../mine.bin", card.root() / "My Album" / "VOLUME04.DAT");
+  Snapshot before = PreparedAlbum(card);
+  ToolResult r = Restore(card);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+  EXPECT_NE(r.output.find("VOLUME04.DAT]"), std::string::npos) << r.output;
+}
 #endif
 }
 
@@ -281,10 +300,14 @@ TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* folder : {"LockedOu", "OnlyList"}) {
     EXPECT_NE(r.output.find(std::string("読めないので、その中は戻さない [\\") + folder + "]"),
-              std::string::npos) << r.output;
+              std::string::npos)
+        << r.output;
   }
-  EXPECT_NE(r.output.find("ログを開けないので、このディレクトリのファイルは戻さない [\\ClosedLo\\RENFIL04.LOG]"),
-            std::string::npos) << r.output;
+  EXPECT_NE(
+      r.output.find(
+          "ログを開けないので、このディレクトリのファイルは戻さない [\\ClosedLo\\RENFIL04.LOG]"),
+      std::string::npos)
+      << r.output;
   EXPECT_EQ(card.ReadFile("Open Folder/song three.mp3"), "three");
   // Run again once they can be read, as by the first run without removing the catalogue (the
   // folders given back no longer match the folder list, which then proves nothing).

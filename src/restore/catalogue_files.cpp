@@ -98,7 +98,8 @@ bool FolderPresent(const char16_t* path) {
 
 // True when the folder list name in root is whole and every row of it
 // names a folder present; its rows' paths then join the table.
-bool ListNamesFoldersPresent(const char16_t* root, const char16_t* name, int recordSize) {
+bool ListNamesFoldersPresent(const char16_t* root, const char16_t* name, int recordSize,
+                             bool& unsure) {
   std::FILE* file = OpenIn(root, name);
   if (file == nullptr) return false;
   const long size = SizeOf(file);
@@ -121,10 +122,13 @@ bool ListNamesFoldersPresent(const char16_t* root, const char16_t* name, int rec
     std::memcpy(text, raw, 61);
     const size_t length = std::strlen(text);
     char16_t path[kRowUnits];
-    whole = parent >= 1 && parent < records && length == raw[61] && length > 1 && text[0] == '\\' &&
-            rows.count < kMaxRows && HostCp932ToWide(text, path, kRowUnits) > 0 &&
-            FolderPresent(path) && WideCopy(rows.paths[rows.count], kRowUnits, path);
+    const bool named = parent >= 1 && parent < records && length == raw[61] && length > 1 &&
+                       text[0] == '\\' && rows.count < kMaxRows &&
+                       HostCp932ToWide(text, path, kRowUnits) > 0;
+    const bool present = named && FolderPresent(path);
+    whole = present && WideCopy(rows.paths[rows.count], kRowUnits, path);
     if (whole) ++rows.count;
+    if (named && !present && HostExists(path)) unsure = true;
   }
   std::fclose(file);
   if (!whole) rows.count = start;
@@ -211,7 +215,9 @@ void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& e) {
   HostFindClose(find);
   e.workLog = workLog;
   for (int i = 0; i < 3; ++i) {
-    if (list[i]) list[i] = ListNamesFoldersPresent(root, kRootFiles[i].name, recordSizes[i]);
+    if (list[i]) {
+      list[i] = ListNamesFoldersPresent(root, kRootFiles[i].name, recordSizes[i], e.unsure);
+    }
   }
   e.list04 = list[0];
   e.list08 = list[1];

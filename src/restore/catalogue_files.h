@@ -12,6 +12,7 @@ struct CatalogueEvidence {
   bool list08;    // DIRLST08.DAT (model 8), the same
   bool list10;    // DIRLST10.DAT (models 10 and 12), the same
   bool prepared;  // the work log and a folder list: cardprep prepared this root
+  bool unsure;    // a list names a folder that is there but cannot be read
 };
 
 // root is the card root as a path prefix ("" on POSIX, "E:" on Windows).

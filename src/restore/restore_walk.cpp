@@ -22,6 +22,9 @@ struct Walk {
   char16_t proofs[4][16];
   int proofCount;
   int catalogueLeft;  // files of cardprep's that could not be removed
+  // Folders keep their new names while the lists that name them by those
+  // are all the proof a next run has (see kMsgFolderNamesKept).
+  bool keepFolderNames;
   // The folder at hand; a subfolder's name is put after it while the walk
   // is below it, so that no frame of the walk holds a path of its own.
   char16_t path[kPathUnits];
@@ -129,7 +132,11 @@ void RemoveCatalogue(Walk& walk, int length, bool atRoot, bool renamedHere) {
       !atRoot && IsCatalogueFolder(walk.evidence, walk.root, folder, renamedHere);
   HostFind find;
   HostFindEntry entry;
-  if (HostFindFirst(find, folder, u"*.*", entry)) {
+  // A folder it cannot list may hold files of cardprep's: the proofs stay
+  // for the run that can.
+  const bool listed = HostFindFirst(find, folder, u"*.*", entry);
+  if (!listed && !atRoot) ++walk.catalogueLeft;
+  if (listed) {
     do {
       if (entry.unusable || entry.tooLong || HostIsDotName(entry.name, WideLength(entry.name))) {
         continue;
@@ -178,7 +185,7 @@ void RestoreNames(Walk& walk, int length, bool atRoot, bool renamedHere) {
       bool renamed = renamedHere && IsRenamedFolder(walk.path, entry.name);
       RestoreNames(walk, length + 1 + WideLength(entry.name), false,
                    renamedHere && entry.name[0] != u'_');
-      if (renamed) {
+      if (renamed && !walk.keepFolderNames) {
         RestoreFolderName(run, walk.path);
         if (!run.dryRun) HostDeliverInterrupt();  // one that came ends the run here
       }
@@ -198,7 +205,7 @@ void RestoreNames(Walk& walk, int length, bool atRoot, bool renamedHere) {
 }  // namespace
 
 void RestoreCard(RestoreRun& run, const char16_t* root) {
-  Walk walk{run, root, {}, {}, 0, 0, {}};
+  Walk walk{run, root, {}, {}, 0, 0, false, {}};
   WideCopy(walk.path, kPathUnits, root);
   const int length = WideLength(walk.path);
   // The files cardprep made go first, while the folder lists still name the
@@ -208,6 +215,11 @@ void RestoreCard(RestoreRun& run, const char16_t* root) {
     RemoveCatalogue(walk, length, true, true);
     RemoveProofs(walk);
     walk.path[length] = 0;
+    walk.keepFolderNames = !run.dryRun && (walk.catalogueLeft > 0 || walk.evidence.unsure);
+    if (walk.keepFolderNames) {
+      HostPrint(kMsgFolderNamesKept);
+      ++run.left;
+    }
   }
   RestoreNames(walk, length, true, true);
   if (!run.dryRun) HostDeliverInterrupt();
