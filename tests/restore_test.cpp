@@ -207,10 +207,23 @@ for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.D
 }
 
 // What other runs and systems leave: a folder whose name a system showing
-// 8.3 names in small letters changed (its note still goes), and a card
-// whose names were given back without its catalogue, which then proves
-// nothing: each file is said, kept, and the run fails.
+// 8.3 names in small letters changed (its note still goes), and cards whose
+// catalogue proves nothing (a run stopped before its folder list, names
+// given back without the catalogue): each file is said, kept, and the run
+// fails.
 TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
+  {
+    TempCard card;
+    Snapshot before = PreparedAlbum(card);
+    std::filesystem::remove(card.root() / "DIRLST04.DAT");
+    ToolResult r = Restore(card);
+    EXPECT_EQ(r.status, 1) << r.output;
+    for (const char* name : {"CARDPREP.LOG", "HIST04.DAT", "MyAlbum\\SNDLST04.DAT",
+                             "MyAlbum\\VOLUME04.DAT"}) {
+      EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+    }
+    EXPECT_EQ(card.ReadFile("My Album/song two.mp3"), "two");
+  }
   TempCard card;
   Snapshot before = PreparedAlbum(card);
   std::filesystem::rename(card.root() / "MyAlbum", card.root() / "myalbum");

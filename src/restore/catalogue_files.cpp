@@ -250,9 +250,11 @@ CatalogueKind ClassifyEntry(const CatalogueEvidence& e, const char16_t* folderPa
     if (!WideEqualsIgnoreAsciiCase(table[i].name, entry.name)) continue;
     const bool vouched = Vouches(e, table[i].need);
     if (entry.isLink) return vouched || atRoot ? CatalogueKind::kLink : CatalogueKind::kNone;
-    if (!vouched || !FitsLayout(table[i], folderPath, entry.name)) {
-      return atRoot ? CatalogueKind::kUnproven : CatalogueKind::kNone;
-    }
+    const bool fits = FitsLayout(table[i], folderPath, entry.name);
+    // In a folder, one that does not fit is the user's or the player's (a
+    // volume setting) and stays unsaid.
+    if (!vouched && (atRoot || fits)) return CatalogueKind::kUnproven;
+    if (!vouched || !fits) return atRoot ? CatalogueKind::kUnproven : CatalogueKind::kNone;
     const bool evidence = table[i].need >= kList04;
     return evidence ? CatalogueKind::kEvidence : CatalogueKind::kFile;
   }

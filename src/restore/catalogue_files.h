@@ -31,13 +31,15 @@ enum class CatalogueKind {
   kFile,      // cardprep's
   kEvidence,  // cardprep's, and what shows the rest is: removed last
   kLink,      // a link in the place of a file cardprep would own: the user's
-  kUnproven,  // a root file of cardprep's name that the card does not show is
-              // cardprep's: the user's, but said (it may be cardprep's, of a
-              // card whose folders have their old names back)
+  kUnproven,  // of cardprep's name (and, in a folder, layout), but the card
+              // does not show it is cardprep's: kept as the user's, but said
+              // (it may be cardprep's, of a run ended before its folder list
+              // or of a card whose folders have their old names back)
 };
 
 // What the entry of folderPath is. atRoot: folderPath is the card's root;
-// catalogueFolder: IsCatalogueFolder said so (ignored at the root).
+// catalogueFolder: IsCatalogueFolder said so, or (on a card not shown to be
+// prepared) the rename pass left a log there (ignored at the root).
 CatalogueKind ClassifyEntry(const CatalogueEvidence& evidence, const char16_t* folderPath,
                             bool atRoot, bool catalogueFolder, const HostFindEntry& entry);
 

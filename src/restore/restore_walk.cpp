@@ -115,6 +115,11 @@ void RemoveProofs(Walk& walk) {
   return true;
 }
 
+[[gnu::noinline]] bool HoldsFileLog(const char16_t* folder) {
+  char16_t log[kPathUnits];
+  return WideJoinPath(log, kPathUnits, folder, u"RENFIL04.LOG") && HostExists(log);
+}
+
 [[gnu::noinline]] void SayUnreadable(Walk& walk) {
   ReportArg a;
   if (SaysLeft(walk.run)) ConsolePrintf(kMsgFolderUnreadable, ReportText(a, walk.path));
@@ -129,7 +134,8 @@ void RemoveProofs(Walk& walk) {
 void RemoveCatalogue(Walk& walk, int length, bool atRoot, bool renamedHere) {
   const char16_t* folder = walk.path;
   const bool catalogueFolder =
-      !atRoot && IsCatalogueFolder(walk.evidence, walk.root, folder, renamedHere);
+      !atRoot && (IsCatalogueFolder(walk.evidence, walk.root, folder, renamedHere) ||
+                  (!walk.evidence.prepared && renamedHere && HoldsFileLog(folder)));
   HostFind find;
   HostFindEntry entry;
   // A folder it cannot list may hold files of cardprep's: the proofs stay
