@@ -109,3 +109,10 @@ if(CMAKE_CROSSCOMPILING)
   add_test(NAME sealed_prefix COMMAND bash ${PROJECT_SOURCE_DIR}/tests/sealed_prefix_test.sh)
   set_tests_properties(sealed_prefix PROPERTIES LABELS e2e TIMEOUT 600)
 endif()
+
+# The console texts against their readable forms (a source check: once).
+if(NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME console_texts
+           COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/messages_test.py ${PROJECT_SOURCE_DIR}/src)
+  set_tests_properties(console_texts PROPERTIES LABELS unit)
+endif()

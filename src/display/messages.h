@@ -12,7 +12,7 @@ constexpr char kMsgCannotWrite[] =
     "\x83t\x83@\x83" "C\x83\x8B\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x83G\x83\x89\x81[ %s\n";
 
 // Menu items.
-// フォルダ    (four trailing spaces)
+// "フォルダ    " (four trailing spaces)
 constexpr char kMenuFolder[] = "\x83t\x83H\x83\x8B\x83_    ";
 // インデックス
 constexpr char kMenuIndex[] = "\x83" "C\x83\x93\x83" "f\x83" "b\x83N\x83X";
