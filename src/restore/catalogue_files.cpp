@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "model/model_profile.h"
 #include "platform/host.h"
 #include "rename/short_name.h"
 #include "restore/restore_moves.h"
@@ -34,32 +35,70 @@ constexpr int kRowUnits = 64;       // a row's path: at most 47 bytes
 constexpr int kMaxRows = 3 * 1000;  // three lists of at most 1000 rows
 constexpr int kMaxRecordBytes = 1280;
 
-enum Need { kPrepared, kRun04, kRun08, kRun10, kList04, kList08, kList10, kWorkLog };
+enum Need {
+  kPrepared,  // any run: the card is shown prepared
+  kModelRun,  // a run for the model: its folder list vouches for the card
+  kOwnList,   // a model's folder list: its own proof
+  kWorkLog,
+};
 
 struct Layout {
-  const char16_t* name;
+  const char* name;
   Need need;
-  long record;  // the size is a whole number of these (0: any size)
-  long size;    // exactly this size (0: any)
+  unsigned models;  // for kModelRun and kOwnList: the profile rows (bits) that write it
+  long record;      // the size is a whole number of these (0: any size)
+  long size;        // exactly this size (0: any)
 };
 
-constexpr Layout kRootFiles[] = {
-    {u"DIRLST04.DAT", kList04, 0, 0},         {u"DIRLST08.DAT", kList08, 0, 0},
-    {u"DIRLST10.DAT", kList10, 0, 0},         {u"INDEX10.DAT", kRun10, 0, 0},
-    {u"MNUDAT10.DAT", kRun10, 0, 0},          {u"MNUDAT12.DAT", kRun10, 0, 0},
-    {u"CHRIMG10.DAT", kRun10, 0, 0},          {u"MSGIMG08.DAT", kRun08, 0, 0},
-    {u"HIST04.DAT", kPrepared, 0, 10},        {u"ERRLOG04.DAT", kPrepared, 0, 8000},
-    {u"ERRLOG04_BK.DAT", kPrepared, 0, 8000}, {u"PSHFT131.DAT", kPrepared, 0, 0},
-    {u"SPEANA.DAT", kPrepared, 0, 0},         {u"CARDPREP.LOG", kWorkLog, 0, 0},
+constexpr Layout kCommonRootFiles[] = {
+    {kHistoryFile, kPrepared, 0, 0, 10},
+    {kErrorLogFile, kPrepared, 0, 0, 8000},
+    {kErrorLogCopyFile, kPrepared, 0, 0, 8000},
+    {"CARDPREP.LOG", kWorkLog, 0, 0, 0},
 };
 
-constexpr Layout kFolderFiles[] = {
-    {u"SNDLST04.DAT", kRun04, 64, 0},  {u"SNDLST08.DAT", kRun08, 1216, 0},
-    {u"SNDLST10.DAT", kRun10, 448, 0}, {u"VOLUME04.DAT", kRun04, 0, 2},
-    {u"VOLUME06.DAT", kRun04, 0, 2},   {u"VOLUME08.DAT", kRun08, 0, 2},
-    {u"VOLUME09.DAT", kRun08, 0, 2},   {u"VOLUME10.DAT", kRun10, 0, 2},
-    {u"VOLUME12.DAT", kRun10, 0, 2},
-};
+// What a run writes of name (in the root when atRoot, else in a folder),
+// and how it is known: the models whose runs write it, with the layout of
+// the first. False when no run writes a file of that name there.
+bool FindLayout(const char16_t* name, bool atRoot, Layout& found) {
+  auto is = [name](const char* known) {
+    char16_t wide[16];
+    int n = 0;
+    for (; known[n] != 0 && n < 15; ++n) wide[n] = static_cast<char16_t>(known[n]);
+    wide[n] = 0;
+    // Spelled as cardprep spells it, in any case (FAT holds one of them).
+    return WideEqualsIgnoreAsciiCase(wide, name);
+  };
+  if (atRoot) {
+    for (const Layout& layout : kCommonRootFiles) {
+      if (is(layout.name)) return found = layout, true;
+    }
+  }
+  unsigned models = 0;
+  for (int m = 0; m < kModelCount; ++m) {
+    const ModelProfile& p = kModelProfiles[m];
+    const unsigned bit = 1u << m;
+    const Layout candidates[] = {
+        {p.folderList, kOwnList, bit, 0, 0},
+        {p.indexFile, kModelRun, bit, 0, 0},
+        {p.menuFile, kModelRun, bit, 0, 0},
+        {p.messageImageFile, kModelRun, bit, 0, 0},
+        {p.characterImageFile, kModelRun, bit, 0, 0},
+        {p.pluginFile, kModelRun, bit, 0, 0},
+        {p.trackList, kModelRun, bit, p.trackRecord, 0},
+        {p.volumeFile, kModelRun, bit, 0, 2},
+        {p.secondVolumeFile, kModelRun, bit, 0, 2},
+    };
+    // The root's files first, then a folder's (the track list on).
+    for (int i = atRoot ? 0 : 6; i < (atRoot ? 6 : 9); ++i) {
+      if (candidates[i].name == nullptr || !is(candidates[i].name)) continue;
+      if (models == 0) found = candidates[i];
+      models |= bit;
+    }
+  }
+  found.models = models;
+  return models != 0;
+}
 
 // The rows' paths of the lists that vouch for the card ("\A\B" as the scan
 // lists them, without the drive): about 400 KiB, never on the stack.
@@ -135,22 +174,22 @@ bool ListNamesFoldersPresent(const char16_t* root, const char16_t* name, int rec
   return whole;
 }
 
-bool Vouches(const CatalogueEvidence& e, Need need) {
-  switch (need) {
-    case kRun04:
-      return e.prepared && e.list04;
-    case kRun08:
-      return e.prepared && e.list08;
-    case kRun10:
-      return e.prepared && e.list10;
+// Whether the folder list of one of the models (bits) vouches for the card.
+bool ProvenFor(const CatalogueEvidence& e, unsigned models) {
+  for (int m = 0; m < kModelCount; ++m) {
+    if ((models >> m & 1u) != 0 && e.listProven[m]) return true;
+  }
+  return false;
+}
+
+bool Vouches(const CatalogueEvidence& e, const Layout& layout) {
+  switch (layout.need) {
+    case kModelRun:
+      return e.prepared && ProvenFor(e, layout.models);
     // A list that names the card's folders is its own proof: what a run
     // stopped after removing the work log leaves.
-    case kList04:
-      return e.list04;
-    case kList08:
-      return e.list08;
-    case kList10:
-      return e.list10;
+    case kOwnList:
+      return ProvenFor(e, layout.models);
     default:
       return e.prepared;
   }
@@ -199,30 +238,37 @@ void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& e) {
   rows.count = 0;
   // The root's entries as they are, links not followed: a link in the
   // place of the work log or a list is the user's, and vouches for nothing.
-  bool workLog = false, list[3] = {};
-  const int recordSizes[3] = {128, 1280, 512};
+  bool listFound[kModelCount] = {};
   HostFind find;
   HostFindEntry entry;
   if (HostFindFirst(find, root, u"*.*", entry)) {
     do {
       if (entry.isDirectory || entry.isLink || entry.unusable || entry.tooLong) continue;
-      if (IsWorkLogName(entry.name)) workLog = true;
-      for (int i = 0; i < 3; ++i) {
-        if (WideEqualsIgnoreAsciiCase(entry.name, kRootFiles[i].name)) list[i] = true;
+      if (IsWorkLogName(entry.name)) e.workLog = true;
+      Layout layout;
+      if (FindLayout(entry.name, true, layout) && layout.need == kOwnList) {
+        for (int m = 0; m < kModelCount; ++m) listFound[m] |= (layout.models >> m & 1u) != 0;
       }
     } while (HostFindNext(find, entry));
   }
   HostFindClose(find);
-  e.workLog = workLog;
-  for (int i = 0; i < 3; ++i) {
-    if (list[i]) {
-      list[i] = ListNamesFoldersPresent(root, kRootFiles[i].name, recordSizes[i], e.unsure);
+  for (int m = 0; m < kModelCount; ++m) {
+    const ModelProfile& p = kModelProfiles[m];
+    // Models that share a list share its proof, read once.
+    int first = 0;
+    while (std::strcmp(kModelProfiles[first].folderList, p.folderList) != 0) ++first;
+    if (first < m) {
+      e.listProven[m] = e.listProven[first];
+      continue;
     }
+    char16_t name[16];
+    int n = 0;
+    for (; p.folderList[n] != 0 && n < 15; ++n) name[n] = static_cast<char16_t>(p.folderList[n]);
+    name[n] = 0;
+    e.listProven[m] = listFound[m] && ListNamesFoldersPresent(root, name, p.folderRecord, e.unsure);
+    e.prepared = e.prepared || e.listProven[m];
   }
-  e.list04 = list[0];
-  e.list08 = list[1];
-  e.list10 = list[2];
-  e.prepared = e.workLog && (e.list04 || e.list08 || e.list10);
+  e.prepared = e.prepared && e.workLog;
 }
 
 bool IsCatalogueFolder(const CatalogueEvidence& e, const char16_t* root, const char16_t* folderPath,
@@ -242,23 +288,17 @@ CatalogueKind ClassifyEntry(const CatalogueEvidence& e, const char16_t* folderPa
                             bool catalogueFolder, const HostFindEntry& entry) {
   if (entry.isDirectory || entry.unusable || entry.tooLong) return CatalogueKind::kNone;
   if (!atRoot && !catalogueFolder) return CatalogueKind::kNone;
-  const Layout* table = atRoot ? kRootFiles : kFolderFiles;
-  int count = atRoot ? sizeof kRootFiles / sizeof kRootFiles[0]
-                     : sizeof kFolderFiles / sizeof kFolderFiles[0];
-  for (int i = 0; i < count; ++i) {
-    // Spelled as cardprep spells it, in any case (FAT holds one of them).
-    if (!WideEqualsIgnoreAsciiCase(table[i].name, entry.name)) continue;
-    const bool vouched = Vouches(e, table[i].need);
-    if (entry.isLink) return vouched || atRoot ? CatalogueKind::kLink : CatalogueKind::kNone;
-    const bool fits = FitsLayout(table[i], folderPath, entry.name);
-    // In a folder, one that does not fit is the user's or the player's (a
-    // volume setting) and stays unsaid.
-    if (!vouched && (atRoot || fits)) return CatalogueKind::kUnproven;
-    if (!vouched || !fits) return atRoot ? CatalogueKind::kUnproven : CatalogueKind::kNone;
-    const bool evidence = table[i].need >= kList04;
-    return evidence ? CatalogueKind::kEvidence : CatalogueKind::kFile;
-  }
-  return CatalogueKind::kNone;
+  Layout layout;
+  if (!FindLayout(entry.name, atRoot, layout)) return CatalogueKind::kNone;
+  const bool vouched = Vouches(e, layout);
+  if (entry.isLink) return vouched || atRoot ? CatalogueKind::kLink : CatalogueKind::kNone;
+  const bool fits = FitsLayout(layout, folderPath, entry.name);
+  // In a folder, one that does not fit is the user's or the player's (a
+  // volume setting) and stays unsaid.
+  if (!vouched && (atRoot || fits)) return CatalogueKind::kUnproven;
+  if (!vouched || !fits) return atRoot ? CatalogueKind::kUnproven : CatalogueKind::kNone;
+  const bool evidence = layout.need == kOwnList || layout.need == kWorkLog;
+  return evidence ? CatalogueKind::kEvidence : CatalogueKind::kFile;
 }
 
 bool IsWorkLogName(const char16_t* name) {

@@ -2,15 +2,17 @@
 // files of those names are cardprep's: what --remove-catalogue removes.
 #pragma once
 
+#include "model/model_profile.h"
+
 struct HostFindEntry;
 
 // What the card as a whole tells of cardprep's runs on it, read before
 // anything changes.
 struct CatalogueEvidence {
-  bool workLog;   // CARDPREP.LOG, a file in the root
-  bool list04;    // DIRLST04.DAT (models 4 and 6) naming only folders present
-  bool list08;    // DIRLST08.DAT (model 8), the same
-  bool list10;    // DIRLST10.DAT (models 10 and 12), the same
+  bool workLog;  // CARDPREP.LOG, a file in the root
+  // Per model (a row of the model profiles): its folder list is whole and
+  // names only folders present. Models sharing a list share its value.
+  bool listProven[kModelCount];
   bool prepared;  // the work log and a folder list: cardprep prepared this root
   bool unsure;    // a list names a folder that is there but cannot be read
 };
