@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "platform/host.h"
-#include "scan/model_files.h"
 #include "view/card_reading.h"
+#include "view/image_layout.h"
 #include "view/messages.h"
 
 // --- Problems ----------------------------------------------------------------
@@ -23,41 +23,71 @@ void AddProblem(ProblemList& problems, const char* format, ...) {
 
 // --- Model ---------------------------------------------------------------------
 
+namespace {
+
+bool SameList(const ModelProfile& a, const ModelProfile& b) {
+  return std::strcmp(a.folderList, b.folderList) == 0;
+}
+
+CardModel ModelOf(const ModelProfile& profile, bool ambiguous) {
+  return CardModel{profile.number, ambiguous, &profile};
+}
+
+// Of the models that write list (found on the card), the one whose own
+// image file the card holds, else the one that writes none; ambiguous when
+// more than one is left.
+CardModel PickModel(const ModelProfile& list) {
+  const ModelProfile* plain = nullptr;
+  int plainCount = 0;
+  for (const ModelProfile& p : kModelProfiles) {
+    if (!SameList(p, list)) continue;
+    if (p.characterImageFile != nullptr) {
+      if (HostExistsA(p.characterImageFile)) return ModelOf(p, false);
+      continue;
+    }
+    if (plain == nullptr) plain = &p;
+    ++plainCount;
+  }
+  return ModelOf(plain != nullptr ? *plain : list, plainCount > 1);
+}
+
+}  // namespace
+
 CardModel DetectCardModel(bool& othersFound) {
-  const bool has10 = HostExistsA("DIRLST10.DAT");
-  const bool has08 = HostExistsA("DIRLST08.DAT");
-  const bool has04 = HostExistsA("DIRLST04.DAT");
-  othersFound = (has10 + has08 + has04) > 1;
-  if (has10) return CardModel{HostExistsA("CHRIMG10.DAT") ? 10 : 12, false};
-  if (has08) return CardModel{8, false};
-  if (has04) return CardModel{4, true};
-  return CardModel{0, false};
+  CardModel found{0, false, nullptr};
+  int lists = 0;
+  for (int m = kModelCount - 1; m >= 0; --m) {
+    const ModelProfile& p = kModelProfiles[m];
+    bool seen = false;  // a later row's list, looked at already
+    for (int k = m + 1; k < kModelCount; ++k) seen = seen || SameList(kModelProfiles[k], p);
+    if (seen || !HostExistsA(p.folderList)) continue;
+    ++lists;
+    if (found.model == 0) found = PickModel(p);
+  }
+  othersFound = lists > 1;
+  return found;
 }
 
 CardModel ModelFromNumber(int number) {
-  switch (number) {
-    case 4:
-    case 6:
-    case 8:
-    case 10:
-    case 12:
-      return CardModel{number, false};
-    case 9:
-      return CardModel{8, false};
-    default:
-      return CardModel{0, false};
-  }
+  const ModelProfile* profile = FindModelProfile(number);
+  return profile != nullptr ? ModelOf(*profile, false) : CardModel{0, false, nullptr};
 }
 
 const char* ModelName(const CardModel& model) {
   if (model.fourOrSix) return "4/6";
   switch (model.model) {
-    case 4: return "4";
-    case 6: return "6";
-    case 8: return "8";
-    case 10: return "10";
-    case 12: return "12";
-    default: return "?";
+    case 4:
+      return "4";
+    case 6:
+      return "6";
+    case 8:
+      return "8";
+    case 10:
+      return "10";
+    case 12:
+      return "12";
+    default:
+      return "?";
   }
 }
 
@@ -67,7 +97,7 @@ void ReadHistoryFile(HistoryFile& history, ProblemList& problems) {
   history.present = false;
   history.startRow = 0;
   uint8_t bytes[10];
-  if (ReadWholeFile("HIST04.DAT", bytes, sizeof bytes, problems) < 0) return;
+  if (ReadWholeFile(kHistoryFile, bytes, sizeof bytes, problems) < 0) return;
   static const uint8_t kFixed[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
   if (std::memcmp(bytes, kFixed, sizeof kFixed) != 0) AddProblem(problems, kMsgHistoryBytes);
   history.present = true;
@@ -82,16 +112,19 @@ void ReadDisplayResources(const CardModel& model, DisplayResources& out, Problem
   out.hasMenu = false;
   out.characterColumns = 0;
   out.menuFileName = nullptr;
-  if (model.model == 8) {
-    out.hasMessages = ReadWholeFile("MSGIMG08.DAT", out.messages, kMessageFileBytes, problems) > 0;
+  if (model.profile == nullptr) return;
+  const ModelProfile& profile = *model.profile;
+  if (profile.messageImageFile != nullptr) {
+    out.hasMessages =
+        ReadWholeFile(profile.messageImageFile, out.messages, kMessageFileBytes, problems) > 0;
   }
-  if (model.model == 10) {
+  if (profile.characterImageFile != nullptr) {
     InFile in;
-    if (OpenOrSay("CHRIMG10.DAT", in, &problems)) {
+    if (OpenOrSay(profile.characterImageFile, in, &problems)) {
       if (in.size % 2 != 0 || in.size > 2L * kCharacterStripColumns) {
         AddProblem(problems, kMsgCharacterSize, in.size, 2 * kCharacterStripColumns);
       } else if (!ReadAt(in, 0, out.characters, static_cast<int>(in.size))) {
-        AddProblem(problems, kMsgCannotRead, "CHRIMG10.DAT", 0L);
+        AddProblem(problems, kMsgCannotRead, profile.characterImageFile, 0L);
       } else {
         out.hasCharacters = true;
         out.characterColumns = static_cast<int>(in.size / 2);
@@ -99,10 +132,9 @@ void ReadDisplayResources(const CardModel& model, DisplayResources& out, Problem
       CloseIn(in);
     }
   }
-  if (IsTwoLineModel(model.model)) {
-    const bool is10 = model.model == 10;
-    out.menuFileName = is10 ? "MNUDAT10.DAT" : "MNUDAT12.DAT";
-    out.hasMenu = ReadWholeFile(out.menuFileName, out.menu, is10 ? 1536 : 2048, problems) > 0;
+  if (profile.menuFile != nullptr) {
+    out.menuFileName = profile.menuFile;
+    out.hasMenu = ReadWholeFile(out.menuFileName, out.menu, MenuFileBytes(model), problems) > 0;
   }
 }
 
@@ -124,7 +156,9 @@ bool ReadCard(CardContents& card, ProblemList& problems) {
   if (card.history.present && card.history.startRow != chainStart) {
     AddProblem(problems, kMsgHistoryStart, card.history.startRow, chainStart);
   }
-  if (IsTwoLineModel(card.model.model)) ReadIndexFile(card.folders, card.index, problems);
+  if (card.model.profile != nullptr && card.model.profile->indexFile != nullptr) {
+    ReadIndexFile(card.folders, card.index, problems);
+  }
   ReadDisplayResources(card.model, card.display, problems);
   return true;
 }

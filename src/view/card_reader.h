@@ -13,12 +13,14 @@
 
 #include <cstdint>
 
+#include "model/model_profile.h"
+
 constexpr int kViewMaxRows = 1000;     // directory rows, the root included
 constexpr int kViewMaxTracks = 255;    // tracks of one folder
 constexpr int kViewMaxGroups = 255;    // index groups
 constexpr int kViewMaxProblems = 100;  // lines kept; more are only counted
 constexpr int kViewProblemBytes = 320;
-constexpr int kViewPathBytes = 80;     // a folder path (<= 61) and a file name
+constexpr int kViewPathBytes = 80;  // a folder path (<= 61) and a file name
 
 // --- Problems ----------------------------------------------------------
 
@@ -37,14 +39,16 @@ void AddProblem(ProblemList& problems, const char* format, ...)
 // --- The model -------------------------------------------------------------
 
 struct CardModel {
-  int model;      // 4, 6, 8, 10 or 12; 0 when the card holds no folder list
-  bool fourOrSix;  // detected from DIRLST04.DAT alone: 4 and 6 look the same
+  int model;                    // 4, 6, 8, 10 or 12; 0 when the card holds no folder list
+  bool fourOrSix;               // detected from a folder list alone that models share and
+                                // no file of the card tells apart (4 and 6 look the same)
+  const ModelProfile* profile;  // of model; null with model 0
 };
 
-// The model from the files in the card's root: DIRLST04.DAT gives 4 or 6,
-// DIRLST08.DAT 8, DIRLST10.DAT with CHRIMG10.DAT 10 and without it 12.
-// When several folder lists lie on the card the first of 10/12, 8, 4/6
-// wins and othersFound is set.
+// The model from the files in the card's root, by the model profiles: a
+// folder list, and where models share it, the image file only one of them
+// writes (CHRIMG10.DAT: 10, else 12). When several folder lists lie on the
+// card the last model's in the table wins and othersFound is set.
 CardModel DetectCardModel(bool& othersFound);
 
 // The model given by number (9 is 8); model 0 for a number that is none.
@@ -59,14 +63,14 @@ constexpr int kViewMaxFolderRecordBytes = 1280;
 
 struct FolderRecord {
   uint8_t raw[kViewMaxFolderRecordBytes];  // the record as read
-  char path[62];         // path field, terminated within its 61 bytes
-  int pathLength;        // length byte
-  char shortName[13];    // 12-byte field without its fill spaces
-  int firstChild;        // record number of the first subfolder, or 0
+  char path[62];                           // path field, terminated within its 61 bytes
+  int pathLength;                          // length byte
+  char shortName[13];                      // 12-byte field without its fill spaces
+  int firstChild;                          // record number of the first subfolder, or 0
   int childCount;
-  int parent;            // record number
-  int grandparent;       // record number
-  int nextRandom;        // row number (record - 1) of the next folder in random play
+  int parent;       // record number
+  int grandparent;  // record number
+  int nextRandom;   // row number (record - 1) of the next folder in random play
   int trackCount;
   char displayName[34];  // title field, terminated
   int imageWidth;        // model 8
@@ -76,9 +80,9 @@ struct FolderRecord {
 struct FolderList {
   const char* fileName;
   int recordSize;
-  int headerRows;         // the header's row count
-  int headerRandomCount;  // the header's count of folders with tracks
-  int rowCount;           // rows read (records after the header), at most kViewMaxRows
+  int headerRows;                   // the header's row count
+  int headerRandomCount;            // the header's count of folders with tracks
+  int rowCount;                     // rows read (records after the header), at most kViewMaxRows
   FolderRecord rows[kViewMaxRows];  // row r is record r + 1; row 0 the root
 };
 
@@ -94,9 +98,9 @@ void CheckFolderLinks(const FolderList& list, ProblemList& problems);
 
 // The random play chain, followed from the root's link.
 struct RandomChain {
-  int length;                  // folders on the chain, each once
+  int length;  // folders on the chain, each once
   uint16_t rows[kViewMaxRows];
-  bool closed;                 // the last folder leads back to the first
+  bool closed;  // the last folder leads back to the first
 };
 
 // Follows the chain; a link outside the table, a folder without tracks on
@@ -116,10 +120,10 @@ constexpr int kViewMaxTrackRecordBytes = 1216;
 struct TrackRecord {
   uint8_t raw[kViewMaxTrackRecordBytes];
   char shortName[14];
-  char number[3];     // two digits, terminated
-  char title[34];     // text field, fill spaces at the end removed
-  int imageWidth;     // model 8
-  int imageLayout;    // model 8
+  char number[3];   // two digits, terminated
+  char title[34];   // text field, fill spaces at the end removed
+  int imageWidth;   // model 8
+  int imageLayout;  // model 8
 };
 
 struct TrackList {
@@ -168,10 +172,10 @@ constexpr int kIndexRecordBytes = 512;
 
 struct IndexGroupRecord {
   uint8_t raw[kIndexRecordBytes];
-  char character[9];       // terminated
+  char character[9];  // terminated
   int folderCount;
-  int firstPosition;       // among the folder records, from 0
-  int firstFolderRecord;   // record number stored at offset 75
+  int firstPosition;      // among the folder records, from 0
+  int firstFolderRecord;  // record number stored at offset 75
 };
 
 struct IndexFolderRecord {

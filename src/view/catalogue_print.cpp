@@ -29,7 +29,10 @@ void PrintTrackCount(int n) {
 }
 
 void PrintImageShape(const CardModel& model, int layout, int width) {
-  if (model.model == 8) ConsolePrintf("  [layout %d, %d columns]", layout, width);
+  // Only one-line titles have a width and a layout of their own.
+  if (model.profile != nullptr && model.profile->titles == TitleLayout::kOneLine) {
+    ConsolePrintf("  [layout %d, %d columns]", layout, width);
+  }
 }
 
 void PrintFolderLine(const CardContents& card, int row, int depth) {

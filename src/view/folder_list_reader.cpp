@@ -2,7 +2,6 @@
 // its links and its random play chain.
 #include <cstring>
 
-#include "scan/model_files.h"
 #include "view/card_reader.h"
 #include "view/card_reading.h"
 #include "view/messages.h"
@@ -26,8 +25,9 @@ void DecodeFolderRecord(const CardModel& model, FolderRecord& f) {
   f.nextRandom = U16(raw, 82);
   f.trackCount = U8(raw, 84);
   TextField(raw, 85, 33, f.displayName);
-  f.imageWidth = model.model == 8 ? U16(raw, 118) : 0;
-  f.imageLayout = model.model == 8 ? U8(raw, 120) : 0;
+  const bool oneLine = model.profile != nullptr && model.profile->titles == TitleLayout::kOneLine;
+  f.imageWidth = oneLine ? U16(raw, 118) : 0;
+  f.imageLayout = oneLine ? U8(raw, 120) : 0;
 }
 
 // Walks up the parent links from row; true when they reach the root. A
@@ -57,8 +57,9 @@ int RowsWithTracks(const FolderList& list) {
 }
 
 bool ReadFolderList(const CardModel& model, FolderList& list, ProblemList& problems) {
-  list.fileName = DirectoryListFileName(model.model);
-  list.recordSize = DirectoryRecordSize(model.model);
+  const ModelProfile& profile = ModelProfileOf(model.model);
+  list.fileName = profile.folderList;
+  list.recordSize = profile.folderRecord;
   list.rowCount = 0;
   list.headerRows = 0;
   list.headerRandomCount = 0;
@@ -74,8 +75,8 @@ bool ReadFolderList(const CardModel& model, FolderList& list, ProblemList& probl
   const long records = in.size / size;
   int rows = static_cast<int>(records > kViewMaxRows + 1 ? kViewMaxRows + 1 : records) - 1;
   if (records - 1 > kViewMaxRows) {
-    AddProblem(problems, kMsgTooManyRows, list.fileName, static_cast<int>(records - 1), kViewMaxRows,
-               kViewMaxRows);
+    AddProblem(problems, kMsgTooManyRows, list.fileName, static_cast<int>(records - 1),
+               kViewMaxRows, kViewMaxRows);
   }
 
   uint8_t header[kViewMaxFolderRecordBytes];

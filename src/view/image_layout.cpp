@@ -3,8 +3,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "scan/model_files.h"
-
 namespace {
 
 constexpr int kTwoLinePages = 3;
@@ -23,8 +21,8 @@ constexpr MenuBlockPlace kMenu12[] = {{0, 3}, {384, 3}, {768, 2}, {1024, 3}, {14
 // Model 8 records: title planes first, the strip behind them.
 bool RecordImageGrid(const CardModel& model, const uint8_t* images, int width, int layout,
                      TitleImage which, PixelGrid& grid) {
-  if (!IsGraphicModel(model.model)) return false;
-  if (model.model == 8) {
+  if (model.profile == nullptr || model.profile->titles == TitleLayout::kText) return false;
+  if (model.profile->titles == TitleLayout::kOneLine) {
     if (which == TitleImage::kStrip) {
       StripImageGrid(images + 2 * kOledPlaneColumns, grid);
     } else {
@@ -77,23 +75,48 @@ bool FolderImageGrid(const CardModel& model, const FolderRecord& folder, TitleIm
 
 bool TrackImageGrid(const CardModel& model, const TrackRecord& track, TitleImage which,
                     PixelGrid& grid) {
-  return RecordImageGrid(model, track.raw + kTrackImageOffset, track.imageWidth,
-                         track.imageLayout, which, grid);
+  return RecordImageGrid(model, track.raw + kTrackImageOffset, track.imageWidth, track.imageLayout,
+                         which, grid);
 }
 
 void IndexEntryGrid(const uint8_t* record, PixelGrid& grid) {
   TwoLineImageGrid(record + kIndexImageOffset, grid);
 }
 
+// The blocks of the model's menu file, by its name; null without one.
+const MenuBlockPlace* MenuBlocks(const CardModel& model, int& count) {
+  count = 0;
+  const char* file = model.profile != nullptr ? model.profile->menuFile : nullptr;
+  if (file == nullptr) return nullptr;
+  if (std::strcmp(file, "MNUDAT10.DAT") == 0) {
+    count = static_cast<int>(std::size(kMenu10));
+    return kMenu10;
+  }
+  if (std::strcmp(file, "MNUDAT12.DAT") == 0) {
+    count = static_cast<int>(std::size(kMenu12));
+    return kMenu12;
+  }
+  return nullptr;
+}
+
 int MenuBlockCount(const CardModel& model) {
-  if (model.model == 10) return static_cast<int>(std::size(kMenu10));
-  if (model.model == 12) return static_cast<int>(std::size(kMenu12));
-  return 0;
+  int count;
+  MenuBlocks(model, count);
+  return count;
+}
+
+int MenuFileBytes(const CardModel& model) {
+  int count;
+  const MenuBlockPlace* blocks = MenuBlocks(model, count);
+  if (count == 0) return 0;
+  return blocks[count - 1].offset + blocks[count - 1].pages * kTwoLineColumns;
 }
 
 bool MenuBlockGrid(const CardModel& model, const uint8_t* file, int block, PixelGrid& grid) {
-  if (block < 0 || block >= MenuBlockCount(model)) return false;
-  const MenuBlockPlace& place = model.model == 10 ? kMenu10[block] : kMenu12[block];
+  int count;
+  const MenuBlockPlace* blocks = MenuBlocks(model, count);
+  if (block < 0 || block >= count) return false;
+  const MenuBlockPlace& place = blocks[block];
   DecodePages(file + place.offset, place.pages, kTwoLineColumns, kTwoLineColumns, grid);
   return true;
 }

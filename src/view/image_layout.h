@@ -51,6 +51,8 @@ void IndexEntryGrid(const uint8_t* record, PixelGrid& grid);
 // Menu blocks of MNUDAT10/12.DAT: 128 columns, 24 rows (item A above item
 // B), or 16 rows for a short block.
 int MenuBlockCount(const CardModel& model);
+// The menu file's size: its blocks end to end (0 for a model without one).
+int MenuFileBytes(const CardModel& model);
 bool MenuBlockGrid(const CardModel& model, const uint8_t* file, int block, PixelGrid& grid);
 
 // Message k (0..3) of MSGIMG08.DAT: one page of 50 columns.

@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "scan/model_files.h"
 #include "view/card_reader.h"
 #include "view/card_reading.h"
 #include "view/messages.h"
@@ -14,8 +13,9 @@ void DecodeTrackRecord(const CardModel& model, TrackRecord& t) {
   TextField(raw, 0, 13, t.shortName);
   TextField(raw, 13, 2, t.number);
   PaddedField(raw, 16, 33, t.title);
-  t.imageWidth = model.model == 8 ? U16(raw, 49) : 0;
-  t.imageLayout = model.model == 8 ? U8(raw, 51) : 0;
+  const bool oneLine = model.profile != nullptr && model.profile->titles == TitleLayout::kOneLine;
+  t.imageWidth = oneLine ? U16(raw, 49) : 0;
+  t.imageLayout = oneLine ? U8(raw, 51) : 0;
 }
 
 // Folder path + "\" + name into out (kViewPathBytes).
@@ -25,13 +25,13 @@ void FolderFilePath(const FolderRecord& folder, const char* name, char* out) {
 
 }  // namespace
 
-const char* TrackListName(const CardModel& model) { return TrackListFileName(model.model); }
+const char* TrackListName(const CardModel& model) { return ModelProfileOf(model.model).trackList; }
 
 bool ReadTrackList(const CardModel& model, const FolderRecord& folder, TrackList& list,
                    ProblemList* problems) {
   list.present = false;
   list.count = 0;
-  list.recordSize = TrackRecordSize(model.model);
+  list.recordSize = ModelProfileOf(model.model).trackRecord;
   list.fileName[0] = 0;
   if (!FolderPathUsable(folder)) return false;  // said by CheckFolderLinks
   FolderFilePath(folder, TrackListName(model), list.fileName);
@@ -71,9 +71,16 @@ int ReadVolumeFiles(const CardModel& model, const FolderRecord& folder, VolumeFi
                     ProblemList* problems) {
   if (!FolderPathUsable(folder)) return 0;
   // The files the model's run writes; the first is the one it tests for.
-  const char* names[2] = {VolumeFileName(model.model), nullptr};
-  if (model.fourOrSix) names[1] = "VOLUME06.DAT";
-  if (model.model == 8) names[1] = "VOLUME09.DAT";
+  // A model told apart from another by nothing on the card may have the
+  // other's instead.
+  const ModelProfile& profile = ModelProfileOf(model.model);
+  const char* names[2] = {profile.volumeFile, profile.secondVolumeFile};
+  for (const ModelProfile& other : kModelProfiles) {
+    if (model.fourOrSix && &other != &profile &&
+        std::strcmp(other.folderList, profile.folderList) == 0) {
+      names[1] = other.volumeFile;
+    }
+  }
   int found = 0;
   bool firstFound = false;
   for (int i = 0; i < 2 && names[i] != nullptr; ++i) {
