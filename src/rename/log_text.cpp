@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "platform/host.h"
+#include "text/utf.h"
 
 namespace {
-
-constexpr char16_t kReplacement = 0xFFFD;
 
 void Push(LogReader& reader, char16_t unit) { reader.pending[reader.pendingCount++] = unit; }
 
@@ -33,49 +32,28 @@ bool DecodeUtf16le(LogReader& reader, char16_t& unit) {
   return true;
 }
 
+// Keeps at least the 4 bytes of a UTF-8 character in the buffer while the
+// file has them.
+void Refill(LogReader& reader) {
+  if (reader.file == nullptr || reader.end - reader.at >= 4) return;
+  int left = reader.end - reader.at;
+  std::memmove(reader.bytes, reader.bytes + reader.at, static_cast<size_t>(left));
+  reader.at = 0;
+  reader.end = left + static_cast<int>(std::fread(reader.bytes + left, 1,
+                                                  sizeof reader.bytes - left, reader.file));
+}
+
 // One character from a UTF-8 file as one or two units (a pair is pushed
 // low half first, so that the high half comes out first). A malformed
 // sequence gives U+FFFD.
-bool DecodeUtf8(LogReader& reader, char16_t& unit) {
-  int b = NextByte(reader);
-  if (b == EOF) return false;
-  int extra;
+bool NextUtf8Unit(LogReader& reader, char16_t& unit) {
+  Refill(reader);
+  if (reader.at == reader.end) return false;
   uint32_t cp;
-  if (b < 0x80) {
-    unit = static_cast<char16_t>(b);
-    return true;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    extra = 1;
-    cp = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    extra = 2;
-    cp = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    extra = 3;
-    cp = b & 0x07;
-  } else {
-    unit = kReplacement;
-    return true;
-  }
-  for (int i = 0; i < extra; ++i) {
-    int c = NextByte(reader);
-    if (c == EOF || (c & 0xC0) != 0x80) {
-      if (c != EOF) --reader.at;  // read again as the start of the next character
-      unit = kReplacement;
-      return true;
-    }
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  bool overlong = (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
-  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    unit = kReplacement;
-  } else if (cp >= 0x10000) {
-    cp -= 0x10000;
-    Push(reader, static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    unit = static_cast<char16_t>(0xD800 + (cp >> 10));
-  } else {
-    unit = static_cast<char16_t>(cp);
-  }
+  reader.at += DecodeUtf8(reader.bytes + reader.at, reader.end - reader.at, &cp);
+  char16_t units[2];
+  if (EncodeUtf16(cp, units) == 2) Push(reader, units[1]);
+  unit = units[0];
   return true;
 }
 
@@ -84,7 +62,7 @@ bool NextRawUnit(LogReader& reader, char16_t& unit) {
     unit = reader.pending[--reader.pendingCount];
     return true;
   }
-  if (reader.encoding == LogEncoding::kUtf8) return DecodeUtf8(reader, unit);
+  if (reader.encoding == LogEncoding::kUtf8) return NextUtf8Unit(reader, unit);
   return DecodeUtf16le(reader, unit);
 }
 
@@ -134,29 +112,14 @@ void PutByte(Sink& sink, unsigned value) {
 }
 
 void PutTextUtf8(Sink& sink, const char16_t* text) {
-  for (int i = 0; text[i] != 0; ++i) {
-    uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = kReplacement;
-    }
-    if (cp < 0x80) {
-      PutByte(sink, cp);
-    } else if (cp < 0x800) {
-      PutByte(sink, 0xC0 | (cp >> 6));
-      PutByte(sink, 0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      PutByte(sink, 0xE0 | (cp >> 12));
-      PutByte(sink, 0x80 | ((cp >> 6) & 0x3F));
-      PutByte(sink, 0x80 | (cp & 0x3F));
-    } else {
-      PutByte(sink, 0xF0 | (cp >> 18));
-      PutByte(sink, 0x80 | ((cp >> 12) & 0x3F));
-      PutByte(sink, 0x80 | ((cp >> 6) & 0x3F));
-      PutByte(sink, 0x80 | (cp & 0x3F));
-    }
+  int units = 0;
+  while (text[units] != 0) ++units;
+  for (int i = 0; i < units;) {
+    uint32_t cp;
+    i += DecodeUtf16(text + i, units - i, &cp);
+    char bytes[4];
+    int n = EncodeUtf8(cp, bytes);
+    for (int k = 0; k < n; ++k) PutByte(sink, static_cast<unsigned char>(bytes[k]));
   }
 }
 
@@ -244,7 +207,8 @@ std::FILE* Unbuffered(std::FILE* file) {
 }  // namespace
 
 void StartLogReader(LogReader& reader, std::FILE* file) {
-  StartLogReaderOnHead(reader, static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file)));
+  StartLogReaderOnHead(reader,
+                       static_cast<int>(std::fread(reader.bytes, 1, sizeof reader.bytes, file)));
   reader.file = file;
 }
 
