@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "platform/host_internal.h"
 #include "text/sjis.h"
+#include "text/utf.h"
 
 // --- Names -------------------------------------------------------------------
 
@@ -175,8 +176,9 @@ int EncodeWideChar(const char16_t* text, int* used, uint8_t out[2]) {
   }
   if (c >= 0xD800 && c <= 0xDFFF) {
     // Characters beyond the basic plane are not in code page 932: one '?'
-    // for a whole surrogate pair.
-    if (c < 0xDC00 && text[1] >= 0xDC00 && text[1] <= 0xDFFF) *used = 2;
+    // for a whole surrogate pair (the text is terminated: text[1] is there).
+    uint32_t cp;
+    *used = DecodeUtf16(text, 2, &cp);
     out[0] = '?';
     return 1;
   }
