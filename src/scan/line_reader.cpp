@@ -32,16 +32,14 @@ namespace {
 // Units of a line kept for conversion: far more than a display line shows.
 constexpr int kLineUnits = 1024;
 
-// True when the rest of the file is well-formed UTF-8 with at least one
-// character of more than one byte. Read in pieces; a sequence cut by a
-// piece's end is finished with the next.
-bool RestIsMultiByteUtf8(std::FILE* file) {
-  unsigned char bytes[4096 + 4];
-  int kept = 0;
+// True when the file is well-formed UTF-8 with at least one character of
+// more than one byte. bytes holds its first end bytes (room for 4 more);
+// the rest is read in pieces of that size, a sequence cut by a piece's end
+// finished with the next.
+bool IsMultiByteUtf8(std::FILE* file, unsigned char* bytes, int room, int end) {
   bool multiByte = false;
-  for (;;) {
-    int end = kept + static_cast<int>(std::fread(bytes + kept, 1, 4096, file));
-    if (end == kept) return kept == 0 && multiByte;
+  int kept = 0;
+  while (end > kept) {
     int pos = 0;
     while (pos < end) {
       if (bytes[pos] < 0x80) {
@@ -57,7 +55,9 @@ bool RestIsMultiByteUtf8(std::FILE* file) {
     }
     kept = end - pos;
     std::memmove(bytes, bytes + pos, static_cast<size_t>(kept));
+    end = kept + static_cast<int>(std::fread(bytes + kept, 1, static_cast<size_t>(room), file));
   }
+  return kept == 0 && multiByte;
 }
 
 // The next line of a UTF-8 file as units, without its line end; what does
@@ -105,21 +105,28 @@ bool ReadUtf16Line(std::FILE* file, bool bigEndian, char16_t* units) {
 }  // namespace
 
 TextEncoding FindTextEncoding(std::FILE* file) {
-  unsigned char head[3] = {0, 0, 0};
-  size_t n = std::fread(head, 1, sizeof head, file);
-  if (n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) return TextEncoding::kUtf8;
-  if (n >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
-    std::fseek(file, 2, SEEK_SET);
-    return TextEncoding::kUtf16le;
+  // One pass from the start finds the mark or reads the file for UTF-8; a
+  // file of one piece (most are) takes one read and one seek more than
+  // reading its lines alone.
+  constexpr int kPiece = 4096;
+  unsigned char bytes[kPiece + 4];
+  int end = static_cast<int>(std::fread(bytes, 1, kPiece, file));
+  TextEncoding encoding = TextEncoding::kCp932;
+  long start = 0;
+  if (end >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    encoding = TextEncoding::kUtf8;
+    start = 3;
+  } else if (end >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    encoding = TextEncoding::kUtf16le;
+    start = 2;
+  } else if (end >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+    encoding = TextEncoding::kUtf16be;
+    start = 2;
+  } else if (IsMultiByteUtf8(file, bytes, kPiece, end)) {
+    encoding = TextEncoding::kUtf8;
   }
-  if (n >= 2 && head[0] == 0xFE && head[1] == 0xFF) {
-    std::fseek(file, 2, SEEK_SET);
-    return TextEncoding::kUtf16be;
-  }
-  std::fseek(file, 0, SEEK_SET);
-  bool utf8 = RestIsMultiByteUtf8(file);
-  std::fseek(file, 0, SEEK_SET);
-  return utf8 ? TextEncoding::kUtf8 : TextEncoding::kCp932;
+  std::fseek(file, start, SEEK_SET);
+  return encoding;
 }
 
 bool ReadDisplayTextLine(std::FILE* file, TextEncoding encoding, char* buf, int size) {
