@@ -122,6 +122,7 @@ uint16_t BestFitCp932(uint32_t cp) {
 }
 
 uint32_t ComposePair(uint32_t first, uint32_t second) {
+  if (second < 0x300) return 0;  // no composition ends below the combining marks
   if (first >= kLeadBase && first < kLeadBase + kLeadCount && second >= kVowelBase &&
       second < kVowelBase + kVowelCount) {
     return kHangulBase + ((first - kLeadBase) * kVowelCount + (second - kVowelBase)) * kTrailCount;
