@@ -71,6 +71,11 @@ SEEDS = {
         "sjis": sjis("日本の歌.mp3\t日本の歌（ライブ）\nａｂｃ.mp3\tｱｲｳ half kana\n"),
         "long_line": b"a" * 140 + b"\t" + b"T" * 300 + b"\n",
         "bad_sjis": b"x.mp3\t\x81\x00\x82\xff\xfc\xfc\x85\n\x82\tlead byte first\n",
+        "utf8_mark": b"\xef\xbb\xbf" + "Caf\u00e9.mp3\tCaf\u00e9 \u301c\n".encode(),
+        "utf8_nfd": "\u30ab\u3099\u30a4\u30c9.mp3\t\u30ac\u30a4\u30c9\r\n".encode(),
+        "utf8_cut": "\u30ac.mp3\t\u30ac".encode()[:-1],
+        "utf16le": b"\xff\xfe" + "A.mp3\t\u00c4\u0308\r\n".encode("utf-16-le") + b"\x41",
+        "utf16be": b"\xfe\xff" + "B.mp3\t\U0001F3B5\n".encode("utf-16-be"),
     },
     "file_rename_log": {
         "utf16": utf16("001.MP3\tMy Song.mp3\n002.MP3\t日本の歌.mp3\n001.MP3\tlater run.mp3\n"),

@@ -40,3 +40,35 @@ TEST(RenumberedTitles, TracksMovedOnByLaterRunsKeepTheTitlesOfTheirFirstNames) {
   EXPECT_EQ(Track(list, 0) + "|" + Track(list, 1) + "|" + Track(list, 2),
             "001.MP3 A.mp3|002.MP3 0015.mp3|003.MP3 C.mp3");
 }
+
+// Names a Mac wrote decomposed (NFD), with a display-name file Notepad saved (UTF-8, no mark):
+// titles show composed, a composed line finds its decomposed name, characters without a code of
+// their own take their best fit, and the folder is filed under its composed first letter (ガ).
+TEST(RenumberedTitles, DecomposedNamesShowComposedAndMatchTheirDisplayNameLines) {
+  TempCard card;
+  WriteTestFontSet();
+  const std::string folder =
+      "\u30AB\u3099\u30A4\u30C8\u3099\u30D5\u3099\u30C3\u30AF";  // ガイドブック
+  card.WriteFile(folder + "/Cafe\u0301 Noir.mp3", "one");
+  card.WriteFile(folder + "/\u30AB\u3099\u30A4\u30C8\u3099.mp3", "two");  // ガイド.mp3
+  card.WriteFile(folder + "/表示名04.txt", "ガイド.mp3\tガイドの歌\r\n");
+  ToolResult r = RunOn(card, "go\n10\n0\n");
+  ASSERT_EQ(r.status, 0) << r.output;
+  std::string list, index = card.ReadFile("INDEX10.DAT");
+  for (const auto& [path, content] : TakeSnapshot(card)) {
+    if (path.ends_with("/SNDLST10.DAT")) list = content;
+  }
+  ASSERT_EQ(list.size(), 2 * kRecordBytes);
+  EXPECT_EQ(Track(list, 0) + "|" + Track(list, 1),
+            "001.MP3 001.MP3|002.MP3 " + ToCp932("ガイドの歌"));
+  r = RunOn(card, "go\n10\n1\n");  // titles from the names themselves
+  ASSERT_EQ(r.status, 0) << r.output;
+  for (const auto& [path, content] : TakeSnapshot(card)) {
+    if (path.ends_with("/SNDLST10.DAT")) list = content;
+  }
+  EXPECT_EQ(Track(list, 0) + "|" + Track(list, 1),
+            "001.MP3 Cafe Noir.mp3|002.MP3 " + ToCp932("ガイド.mp3"));
+  EXPECT_NE(index.find(ToCp932("ガイドブック")), std::string::npos);
+  // The index group's title field: its letter, padded.
+  EXPECT_NE(index.find(ToCp932("ガ") + std::string(31, ' ')), std::string::npos);
+}

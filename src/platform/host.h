@@ -201,7 +201,9 @@ int HostCp932ToWide(const char* text, char16_t* out, int units);
 
 // UTF-16 to code page 932, at most size - 1 bytes and a terminator, never
 // cutting a double-byte character; a character code page 932 lacks
-// becomes '?'. Returns the bytes written, without the terminator.
+// becomes '?'. Returns the bytes written, without the terminator. This is
+// the exact conversion for names the program uses as paths or shows as
+// such; titles are display text (DisplayTextFromWide: composed, best fit).
 int HostWideToCp932(const char16_t* text, char* out, int size);
 
 // --- Console ----------------------------------------------------------------

@@ -1,12 +1,14 @@
 // Host-independent parts of the host layer: name rules, listing order,
-// pattern matching, the code page 932 character walk and UTF-8 helpers.
+// pattern matching and the code page 932 character walk.
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/host.h"
 #include "platform/host_internal.h"
+#include "text/sjis.h"
+#include "text/utf.h"
 
 // --- Names -------------------------------------------------------------------
 
@@ -16,8 +18,15 @@ bool HostIsFatInvalidName(const char16_t* name, int units) {
     char16_t c = name[i];
     if (c < 0x20) return true;
     switch (c) {
-      case u'\\': case u'/': case u':': case u'*': case u'?':
-      case u'"': case u'<': case u'>': case u'|':
+      case u'\\':
+      case u'/':
+      case u':':
+      case u'*':
+      case u'?':
+      case u'"':
+      case u'<':
+      case u'>':
+      case u'|':
         return true;
       default:
         break;
@@ -29,7 +38,7 @@ bool HostIsFatInvalidName(const char16_t* name, int units) {
 bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits) {
   if (aUnits != bUnits) return false;
   for (int i = 0; i < aUnits; ++i) {
-    if (HostFoldAscii(a[i]) != HostFoldAscii(b[i])) return false;
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   }
   return true;
 }
@@ -40,8 +49,8 @@ bool HostIsDotName(const char16_t* name, int units) {
 
 int HostCompareListingNames(const char16_t* a, const char16_t* b) {
   int i = 0;
-  while (a[i] != 0 && HostFoldAscii(a[i]) == HostFoldAscii(b[i])) ++i;
-  int folded = static_cast<int>(HostFoldAscii(a[i])) - static_cast<int>(HostFoldAscii(b[i]));
+  while (a[i] != 0 && AsciiUpper(a[i]) == AsciiUpper(b[i])) ++i;
+  int folded = static_cast<int>(AsciiUpper(a[i])) - static_cast<int>(AsciiUpper(b[i]));
   if (folded != 0) return folded;
   // Same apart from letter case: plain unit order decides.
   i = 0;
@@ -60,7 +69,7 @@ bool MatchWildcard(const char16_t* pattern, const char16_t* name) {
     if (*pattern == u'*') {
       starPattern = ++pattern;
       starName = name;
-    } else if (*pattern == u'?' || (*pattern != 0 && HostFoldAscii(*pattern) == HostFoldAscii(*name))) {
+    } else if (*pattern == u'?' || (*pattern != 0 && AsciiUpper(*pattern) == AsciiUpper(*name))) {
       ++pattern;
       ++name;
     } else if (starPattern != nullptr) {
@@ -77,8 +86,8 @@ bool MatchWildcard(const char16_t* pattern, const char16_t* name) {
 }  // namespace
 
 bool HostMatchPattern(const char16_t* pattern, const char16_t* name) {
-  if (pattern[0] == u'*' && (pattern[1] == 0 || (pattern[1] == u'.' && pattern[2] == u'*' &&
-                                                 pattern[3] == 0))) {
+  if (pattern[0] == u'*' &&
+      (pattern[1] == 0 || (pattern[1] == u'.' && pattern[2] == u'*' && pattern[3] == 0))) {
     return true;
   }
   // "*.EXT" (no other wildcard): the text after the name's last dot is EXT.
@@ -96,7 +105,7 @@ bool HostMatchPattern(const char16_t* pattern, const char16_t* name) {
       if (dot == nullptr) return false;
       const char16_t* a = dot + 1;
       const char16_t* b = ext;
-      while (*a != 0 && *b != 0 && HostFoldAscii(*a) == HostFoldAscii(*b)) ++a, ++b;
+      while (*a != 0 && *b != 0 && AsciiUpper(*a) == AsciiUpper(*b)) ++a, ++b;
       return *a == 0 && *b == 0;
     }
   }
@@ -107,7 +116,6 @@ bool HostMatchPattern(const char16_t* pattern, const char16_t* name) {
 
 namespace {
 
-bool IsLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool IsTrail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 bool IsHalfKana(uint8_t b) { return b >= 0xA1 && b <= 0xDF; }
 
@@ -124,7 +132,7 @@ int HostDecodeCp932Char(const char* text, char16_t* out) {
     *out = static_cast<char16_t>(0xFF61 + (b - 0xA1));
     return 1;
   }
-  if (IsLead(b)) {
+  if (IsSjisLeadByte(b)) {
     uint8_t t = static_cast<uint8_t>(text[1]);
     if (IsTrail(t)) {
       if (!HostMapDoubleByte(b, t, out)) *out = u'?';
@@ -168,8 +176,9 @@ int EncodeWideChar(const char16_t* text, int* used, uint8_t out[2]) {
   }
   if (c >= 0xD800 && c <= 0xDFFF) {
     // Characters beyond the basic plane are not in code page 932: one '?'
-    // for a whole surrogate pair.
-    if (c < 0xDC00 && text[1] >= 0xDC00 && text[1] <= 0xDFFF) *used = 2;
+    // for a whole surrogate pair (the text is terminated: text[1] is there).
+    uint32_t cp;
+    *used = DecodeUtf16(text, 2, &cp);
     out[0] = '?';
     return 1;
   }
@@ -179,7 +188,7 @@ int EncodeWideChar(const char16_t* text, int* used, uint8_t out[2]) {
   // 0x5C, U+301C to 0x8160 ...) do not map back and become '?', so both
   // hosts give the same bytes.
   char16_t back;
-  if (n == 2 && IsLead(bytes[0]) && IsTrail(bytes[1]) &&
+  if (n == 2 && IsSjisLeadByte(bytes[0]) && IsTrail(bytes[1]) &&
       HostMapDoubleByte(bytes[0], bytes[1], &back) && back == c) {
     out[0] = bytes[0];
     out[1] = bytes[1];
@@ -257,67 +266,6 @@ bool HostExistsA(const char* path) {
 std::FILE* HostOpen(const char* path, const char* mode) {
   char16_t wide[1024];
   return ToWidePath(path, wide, 1024) ? HostOpenW(wide, mode) : nullptr;
-}
-
-// --- UTF-8 -------------------------------------------------------------------
-
-int HostEncodeUtf8(uint32_t cp, char* out) {
-  if (cp < 0x80) {
-    out[0] = static_cast<char>(cp);
-    return 1;
-  }
-  if (cp < 0x800) {
-    out[0] = static_cast<char>(0xC0 | (cp >> 6));
-    out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<char>(0xE0 | (cp >> 12));
-    out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<char>(0xF0 | (cp >> 18));
-  out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-  return 4;
-}
-
-int HostDecodeUtf8(const char* text, uint32_t* cp) {
-  const uint8_t* s = reinterpret_cast<const uint8_t*>(text);
-  uint8_t b = s[0];
-  if (b == 0) return 0;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  }
-  int extra;
-  uint32_t value;
-  uint32_t minimum;
-  if (b >= 0xC2 && b <= 0xDF) {
-    extra = 1; value = b & 0x1F; minimum = 0x80;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    extra = 2; value = b & 0x0F; minimum = 0x800;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    extra = 3; value = b & 0x07; minimum = 0x10000;
-  } else {
-    *cp = 0xFFFD;
-    return 1;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    if ((s[k] & 0xC0) != 0x80) {
-      *cp = 0xFFFD;
-      return 1;
-    }
-    value = (value << 6) | (s[k] & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    *cp = 0xFFFD;
-    return 1;
-  }
-  *cp = value;
-  return extra + 1;
 }
 
 // --- Name pool ---------------------------------------------------------------

@@ -6,16 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "text/ascii.h"
+
 // --- Names -------------------------------------------------------------------
 
 // True when a single name (no separators expected) cannot be held by FAT:
 // empty, or containing a control character or one of \ / : * ? " < > |.
 bool HostIsFatInvalidName(const char16_t* name, int units);
-
-// ASCII letters folded to upper case; every other unit as it is.
-inline char16_t HostFoldAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
-}
 
 // Equality of two unit runs ignoring ASCII letter case.
 bool HostEqualsIgnoreAsciiCase(const char16_t* a, int aUnits, const char16_t* b, int bUnits);
@@ -51,16 +48,6 @@ bool ToWidePath(const char* cp932, char16_t* out, int units);
 // Keeps the temporary directory's shown form (code page 932, '?' for what
 // the code page lacks) and the host's own (UTF-16, ending with a separator).
 void HostKeepTempDirectory(const char* shown, const char16_t* wide);
-
-// --- UTF-8 (POSIX names on disk, console) ---------------------------------
-
-// Appends the UTF-8 form of the code point to out (at most 4 bytes).
-// Returns the bytes written.
-int HostEncodeUtf8(uint32_t cp, char* out);
-
-// Decodes one UTF-8 sequence at text; an ill-formed byte gives U+FFFD and
-// consumes one byte. Returns the bytes consumed, 0 at the terminator.
-int HostDecodeUtf8(const char* text, uint32_t* cp);
 
 // --- Sorted name pool ------------------------------------------------------
 

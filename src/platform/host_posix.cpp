@@ -2,6 +2,8 @@
 // paths are resolved below it as FAT would resolve them
 // (host_posix_names.cpp), files are opened and moved in host_posix_files.cpp,
 // listed in host_posix_listing.cpp. Names on disk are UTF-8.
+#include "platform/host_posix.h"
+
 #include <fcntl.h>
 #include <iconv.h>
 #include <unistd.h>
@@ -12,7 +14,7 @@
 #include <cstring>
 
 #include "platform/host_internal.h"
-#include "platform/host_posix.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -194,7 +196,7 @@ void HostPrint(const char* text) {
       std::fwrite(buf, 1, static_cast<size_t>(n), stdout);
       n = 0;
     }
-    n += HostEncodeUtf8(c, buf + n);
+    n += EncodeUtf8(c, buf + n);
   }
   std::fwrite(buf, 1, static_cast<size_t>(n), stdout);
   // Each line shows at once on a terminal; into a file or a pipe the lines

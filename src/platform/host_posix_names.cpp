@@ -9,21 +9,16 @@
 
 #include "platform/host_internal.h"
 #include "platform/host_posix.h"
+#include "text/utf.h"
 
 // --- UTF-16 <-> UTF-8 ---------------------------------------------------------
 
 bool PosixAppendUtf8(const char16_t* units, int count, char* out, int size, int* pos) {
-  for (int i = 0; i < count; ++i) {
-    uint32_t cp = units[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
+  for (int i = 0; i < count;) {
+    uint32_t cp;
+    i += DecodeUtf16(units + i, count - i, &cp);
     if (*pos + 4 >= size) return false;
-    *pos += HostEncodeUtf8(cp, out + *pos);
+    *pos += EncodeUtf8(cp, out + *pos);
   }
   out[*pos] = 0;
   return true;
@@ -34,20 +29,14 @@ bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
   int pos = 0;
   for (;;) {
     uint32_t cp;
-    int used = HostDecodeUtf8(text + pos, &cp);
+    int used = DecodeUtf8(text + pos, &cp);
     if (used == 0) break;
     int need = cp >= 0x10000 ? 2 : 1;
     if (n + need > units - 1) {
       out[n] = 0;
       return false;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
-      out[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out[n++] = static_cast<char16_t>(cp);
-    }
+    n += EncodeUtf16(cp, out + n);
     pos += used;
   }
   out[n] = 0;
@@ -57,7 +46,7 @@ bool PosixUtf8ToWide(const char* text, char16_t* out, int units) {
 bool PosixIsCardName(const char* utf8, const char16_t* wide, int units) {
   for (int pos = 0;;) {
     uint32_t cp;
-    int used = HostDecodeUtf8(utf8 + pos, &cp);
+    int used = DecodeUtf8(utf8 + pos, &cp);
     if (used == 0) break;
     if (cp == 0xFFFD && used == 1) return false;  // a byte that is no UTF-8
     pos += used;
@@ -73,8 +62,7 @@ namespace {
 // whose bytes would come back as another name, equals none.
 bool NameMatches(const char* disk, const char* name) {
   for (int i = 0;; ++i) {
-    if (HostFoldAscii(static_cast<uint8_t>(disk[i])) !=
-        HostFoldAscii(static_cast<uint8_t>(name[i]))) {
+    if (AsciiUpper(static_cast<uint8_t>(disk[i])) != AsciiUpper(static_cast<uint8_t>(name[i]))) {
       return false;
     }
     if (disk[i] == 0) return true;

@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "platform/host.h"
+#include "text/utf.h"
 
 namespace {
-
-constexpr char16_t kReplacement = 0xFFFD;
 
 void Push(LogReader& reader, char16_t unit) { reader.pending[reader.pendingCount++] = unit; }
 
@@ -33,58 +32,35 @@ bool DecodeUtf16le(LogReader& reader, char16_t& unit) {
   return true;
 }
 
-// A byte of a UTF-8 file that is no part of a well-formed character, as a
-// unit no well-formed text decodes to (a lone low surrogate), so that the
-// byte is known as such and written back as it was.
-char16_t EscapedByte(int byte) { return static_cast<char16_t>(kEscapeBase + byte); }
+// Keeps at least the 4 bytes of a UTF-8 character in the buffer while the
+// file has them.
+void Refill(LogReader& reader) {
+  if (reader.file == nullptr || reader.end - reader.at >= 4) return;
+  int left = reader.end - reader.at;
+  std::memmove(reader.bytes, reader.bytes + reader.at, static_cast<size_t>(left));
+  reader.at = 0;
+  reader.end = left + static_cast<int>(std::fread(reader.bytes + left, 1,
+                                                  sizeof reader.bytes - left, reader.file));
+}
 
 // One character from a UTF-8 file as one or two units (a pair is pushed
 // low half first, so that the high half comes out first). Each byte of a
-// malformed sequence gives its escape (see EscapedByte).
-bool DecodeUtf8(LogReader& reader, char16_t& unit) {
-  int b = NextByte(reader);
-  if (b == EOF) return false;
-  int extra;
+// malformed sequence gives its escape (kEscapeBase + byte), so that it is
+// known as such and can be written back as it was.
+bool NextUtf8Unit(LogReader& reader, char16_t& unit) {
+  Refill(reader);
+  if (reader.at == reader.end) return false;
   uint32_t cp;
-  if (b < 0x80) {
-    unit = static_cast<char16_t>(b);
-    return true;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    extra = 1;
-    cp = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    extra = 2;
-    cp = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    extra = 3;
-    cp = b & 0x07;
-  } else {
-    unit = EscapedByte(b);
+  const unsigned char* at = reader.bytes + reader.at;
+  const int taken = DecodeUtf8(at, reader.end - reader.at, &cp);
+  reader.at += taken;
+  if (cp == kReplacementChar && taken == 1) {  // not the character itself
+    unit = static_cast<char16_t>(kEscapeBase + at[0]);
     return true;
   }
-  int seen[3];
-  int count = 0;
-  for (; count < extra; ++count) {
-    int c = NextByte(reader);
-    if (c == EOF || (c & 0xC0) != 0x80) {
-      if (c != EOF) --reader.at;  // read again as the start of the next character
-      break;
-    }
-    seen[count] = c;
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  bool overlong = (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
-  if (count < extra || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    // Continuation bytes never begin a character: each is escaped alone.
-    for (int i = count - 1; i >= 0; --i) Push(reader, EscapedByte(seen[i]));
-    unit = EscapedByte(b);
-  } else if (cp >= 0x10000) {
-    cp -= 0x10000;
-    Push(reader, static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    unit = static_cast<char16_t>(0xD800 + (cp >> 10));
-  } else {
-    unit = static_cast<char16_t>(cp);
-  }
+  char16_t units[2];
+  if (EncodeUtf16(cp, units) == 2) Push(reader, units[1]);
+  unit = units[0];
   return true;
 }
 
@@ -93,7 +69,7 @@ bool NextRawUnit(LogReader& reader, char16_t& unit) {
     unit = reader.pending[--reader.pendingCount];
     return true;
   }
-  if (reader.encoding == LogEncoding::kUtf8) return DecodeUtf8(reader, unit);
+  if (reader.encoding == LogEncoding::kUtf8) return NextUtf8Unit(reader, unit);
   return DecodeUtf16le(reader, unit);
 }
 
@@ -147,7 +123,7 @@ void PutTextUtf8(Sink& sink, const char16_t* text) {
   while (text[count] != 0) ++count;
   unsigned char bytes[4];
   for (int i = 0; i < count;) {
-    int n = EncodeUtf8(text, count, i, bytes);
+    int n = EncodeLogUtf8(text, count, i, bytes);
     for (int k = 0; k < n; ++k) PutByte(sink, bytes[k]);
   }
 }
@@ -235,36 +211,15 @@ std::FILE* Unbuffered(std::FILE* file) {
 
 }  // namespace
 
-int EncodeUtf8(const char16_t* units, int count, int& i, unsigned char* out) {
-  uint32_t cp = units[i++];
-  if (cp >= 0xD800 && cp <= 0xDBFF && i < count && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
-    cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i++] - 0xDC00);
-  } else if (IsEscapedByte(cp)) {
-    out[0] = static_cast<unsigned char>(cp - kEscapeBase);
-    return 1;
-  } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-    cp = kReplacement;
-  }
-  if (cp < 0x80) {
-    out[0] = static_cast<unsigned char>(cp);
+int EncodeLogUtf8(const char16_t* units, int count, int& i, unsigned char* out) {
+  // Walked from the start, a low half here has no high half before it.
+  if (IsEscapedByte(units[i])) {
+    out[0] = static_cast<unsigned char>(units[i++] - kEscapeBase);
     return 1;
   }
-  if (cp < 0x800) {
-    out[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
-    out[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
-    out[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-    out[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
-  out[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
-  out[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
-  out[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
-  return 4;
+  uint32_t cp;
+  i += DecodeUtf16(units + i, count - i, &cp);
+  return EncodeUtf8(cp, reinterpret_cast<char*>(out));
 }
 
 void StartLogReader(LogReader& reader, std::FILE* file) {

@@ -18,7 +18,7 @@ inline bool IsEscapedByte(char16_t unit) { return unit >= 0xDC80 && unit <= 0xDC
 // The UTF-8 bytes (at most 4) of the character at units[i], i < count: a
 // pair of surrogates is one character, an escaped byte its byte, another
 // lone surrogate U+FFFD. Advances i past what it took.
-int EncodeUtf8(const char16_t* units, int count, int& i, unsigned char* out);
+int EncodeLogUtf8(const char16_t* units, int count, int& i, unsigned char* out);
 
 struct LogReader {
   std::FILE* file;

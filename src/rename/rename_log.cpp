@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"
+#include "text/display_text.h"
 #include "text/sjis.h"
 
 namespace {
@@ -102,8 +103,10 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
     // A last line without its line end was cut short as it was written,
     // before its move: it names nothing.
     if (IsUnendedLastLine(reader, line)) break;
+    // The old name is a title (and the first column a display-name line
+    // must match), never a path: display text.
     char text[256];
-    HostWideToCp932(line, text, sizeof text);
+    DisplayTextFromWide(line, text, sizeof text);
     AddRenameRow(state, text);
   }
   if (file != nullptr) std::fclose(file);
@@ -138,7 +141,7 @@ void ReadFolderRenameLog(const char* folderPath, char* out) {
   ReadLogLine(reader, line, 128);
   if (IsUnendedLastLine(reader, line)) return;  // cut short as it was written
   char text[129];
-  HostWideToCp932(line, text, sizeof text);
+  DisplayTextFromWide(line, text, sizeof text);  // the folder's title
   if (char* lf = std::strchr(text, '\n')) *lf = 0;
   // The title field takes 32 bytes; the cut counts bytes, not characters.
   int n = BoundedLength(text, 32);

@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "text/ascii.h"
 #include "text/sjis.h"
 #include "text/wide.h"
 
@@ -19,8 +20,7 @@ template <typename Unit>
 bool Spells(const Unit* name, int units, const char* word) {
   for (int i = 0; i < units; ++i) {
     char16_t c = static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(name[i]));
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
-    if (c != static_cast<char16_t>(word[i])) return false;
+    if (AsciiUpper(c) != static_cast<char16_t>(word[i])) return false;
   }
   return true;
 }
@@ -174,9 +174,7 @@ bool FindFreeFolderName(const char16_t* parentPath, char16_t* candidate, bool nu
 bool IsSystemFolderName(const char16_t* name) {
   const char16_t* system = u"SYSTEM";
   for (int i = 0; i < 6; ++i) {
-    char16_t c = name[i];
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
-    if (c != system[i]) return false;
+    if (AsciiUpper(name[i]) != system[i]) return false;
   }
   return true;
 }

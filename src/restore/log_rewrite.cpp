@@ -93,7 +93,7 @@ void PutUnits(LogEncoding encoding, const char16_t* text, int count, unsigned ch
               int& used) {
   for (int i = 0; i < count;) {
     if (encoding == LogEncoding::kUtf8) {
-      used += EncodeUtf8(text, count, i, bytes + used);
+      used += EncodeLogUtf8(text, count, i, bytes + used);
       continue;
     }
     bytes[used++] = static_cast<unsigned char>(text[i] & 0xFF);

@@ -12,6 +12,7 @@
 #include "scan/messages.h"
 #include "scan/model_files.h"
 #include "scan/track_scan.h"
+#include "text/ascii.h"
 #include "text/sjis.h"
 
 namespace {
@@ -37,9 +38,7 @@ int LastBackslash(const char* text) {
 bool StartsWithSystem(const char* name) {
   const char* word = "system";
   for (int i = 0; i < 6; ++i) {
-    char c = name[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
+    if (AsciiUpper(name[i]) != AsciiUpper(word[i])) return false;
   }
   return true;
 }
@@ -188,7 +187,7 @@ void MakeSortKey(const char* displayName, char* sortKey) {
       i += 2;
       continue;
     }
-    sortKey[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    sortKey[i] = AsciiUpper(c);
     ++i;
   }
   sortKey[kTitleBytes] = 0;

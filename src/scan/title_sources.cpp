@@ -36,10 +36,16 @@ bool ReadDisplayNameFile(RunState& state, const char* folderPath) {
   std::FILE* file = HostOpen(path, "rb");
   if (file == nullptr) return false;
 
+  // The stream's own buffer (it is closed before the next folder's file),
+  // so that it need not ask the system for a buffer size first.
+  static char buffer[8192];
+  std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
+  // Shift-JIS as it stands, or UTF-8 or UTF-16 as display text: a first
+  // column then reads as the old name from the log does, composed.
+  TextEncoding encoding = FindTextEncoding(file);
   char line[256];  // at most 255 bytes of a line are used
-  bool tooLong = false;
   bool full = false;
-  while (ReadTextLine(file, line, sizeof line, tooLong)) {
+  while (ReadDisplayTextLine(file, encoding, line, sizeof line)) {
     char* tab = std::strchr(line, '\t');
     if (tab == nullptr) continue;
     if (state.displayNameCount >= kNameTableRows) {

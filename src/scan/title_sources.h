@@ -4,7 +4,9 @@
 
 struct RunState;
 
-// Loads folderPath\表示名04.txt into displayNameTable; false when absent.
+// Loads folderPath\表示名04.txt (Shift-JIS, UTF-8 with or without its mark, or
+// UTF-16 with its mark) into displayNameTable as display text; false when
+// absent.
 bool ReadDisplayNameFile(RunState& state, const char* folderPath);
 
 // For a track's short name: title (257 bytes) from the display-name file

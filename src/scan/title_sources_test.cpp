@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
+#include "rename/rename_log.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
 
@@ -33,6 +34,48 @@ TEST(DisplayNameFile, CutsLongColumnsAndNeverSplitsALongLine) {
     rows.push_back(std::string(s.displayNameTable[i].longName) + "|" + s.displayNameTable[i].title);
   EXPECT_EQ(rows, (std::vector<std::string>{std::string(128, 'n') + "|Long",
                                             "x.mp3|" + std::string(249, 'T'), "last.mp3|Last"}));
+}
+
+// The rows of a file in each encoding users save in: Shift-JIS, UTF-8 with or without its mark
+// (here with a character across the first 4 KiB read), UTF-16 with its mark. First columns compare
+// composed: a composed line finds a name a Mac wrote decomposed, and the reverse.
+TEST(DisplayNameFile, ReadsEachEncodingAndMatchesFirstColumnsComposed) {
+  const std::string text =
+      "\u30AB\u3099\u30A4\u30C9.mp3\t\u30AC\u30A4\u30C9\u306E\u6B4C\r\n"
+      "Cafe\u0301.mp3\t  Caf\u00E9\n";
+  auto utf16 = [&text](bool big) {
+    std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : ToUtf16(text)) {
+      char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+      out += big ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+  };
+  const std::string padding = std::string(4094, '#') + "\n";  // a line without TAB: no row
+  const std::string sjis = ToCp932("ガイド.mp3\tガイドの歌\r\nCafe.mp3\tCafe\n");
+  const std::vector<std::string> rows = {ToCp932("ガイド.mp3|ガイドの歌"), "Cafe.mp3|Cafe"};
+  for (const std::string& file : {"\xEF\xBB\xBF" + text, padding + text, utf16(false), utf16(true),
+                                  sjis, std::string(5000, '#') + "\n" + sjis}) {
+    ScanCard scan(10);
+    scan.card().WriteFile("A/表示名04.txt", file);
+    scan.card().WriteFile("A/RENFIL04.LOG",
+                          Utf16Log("001.MP3\tカ\u3099イド.mp3\n002.MP3\tCafé.mp3\n"));
+    const RunState& s = scan.state();
+    ASSERT_TRUE(ReadDisplayNameFile(scan.state(), ScanCard::ListedPath("A").c_str()));
+    std::vector<std::string> read;
+    for (int i = 0; i < s.displayNameCount; ++i)
+      read.push_back(std::string(s.displayNameTable[i].longName) + "|" +
+                     s.displayNameTable[i].title);
+    EXPECT_EQ(read, rows) << file.substr(0, 8);
+    testing::internal::CaptureStdout();
+    ReadFileRenameLog(scan.state(), ScanCard::ListedPath("A").c_str());
+    GetCapturedConsole();
+    char title[257], oldName[257];
+    EXPECT_EQ(LookUpTrackNames(s, "001.MP3", title, oldName), 1);
+    EXPECT_EQ(std::string(title) + "|" + oldName, ToCp932("ガイドの歌|ガイド.mp3"));
+    EXPECT_EQ(LookUpTrackNames(s, "002.MP3", title, oldName), 1);
+    EXPECT_EQ(std::string(title) + "|" + oldName, "Cafe|Cafe.mp3");
+  }
 }
 
 class TagTitle : public testing::Test {

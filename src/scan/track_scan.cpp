@@ -14,6 +14,7 @@
 #include "scan/messages.h"
 #include "scan/model_files.h"
 #include "scan/title_sources.h"
+#include "text/ascii.h"
 #include "text/record.h"
 #include "text/sjis.h"
 
@@ -39,9 +40,7 @@ TrackEntry tracks[kMaxTracks];
 
 bool EqualsIgnoreAsciiCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    char x = AsciiUpper(*a), y = AsciiUpper(*b);
     if (x != y) return false;
     if (x == 0) return true;
   }
@@ -89,7 +88,8 @@ bool FillTrack(RunState& state, const char* listedPath, const char* name, int n)
 }
 
 // Removes the leading bytes that every title shares, unless the first title
-// is that part alone. Bytes, not characters.
+// is that part alone. The part ends at a character boundary: shared bytes
+// that end on the lead byte of a double-byte character stop before it.
 void RemoveCommonPrefix(int count) {
   int p = 0;
   for (; p < kTitleBytes; ++p) {
@@ -99,6 +99,9 @@ void RemoveCommonPrefix(int count) {
     for (int k = 1; k < count && !differs; ++k) differs = tracks[k].title[p] != c;
     if (differs) break;
   }
+  // Every title holds the same bytes before p, so the first one's characters
+  // are every title's.
+  p = SjisCutLength(tracks[0].title, p);
   if (p == 0 || p == kTitleBytes) return;
   for (int k = 0; k < count; ++k) {
     char* title = tracks[k].title;

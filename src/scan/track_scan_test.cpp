@@ -54,6 +54,30 @@ TEST(TrackScan, VolumeFileOfTheModelIsKeptWholeInAnyCaseAndWrittenAnewWhenCutSho
   }
 }
 
+// The part all titles of a folder share goes, up to a character boundary: bytes shared up to a
+// lead byte (katakana, full-width digits) keep the character; ASCII parts go as before.
+TEST(TrackScan, CommonLeadingPartEndsAtACharacterBoundary) {
+  ScanCard scan(10, 1);  // titles from the names before renaming
+  const std::pair<std::string, std::string> given[] = {
+      {"A", "001.MP3\t０１ さくら.mp3\n002.MP3\t０２ 花.mp3\n"},
+      {"B", "001.MP3\tオープニング テーマ\n002.MP3\tエンディング テーマ\n"},
+      {"C", "001.MP3\tTrack 01.mp3\n002.MP3\tTrack 02.mp3\n"}};
+  Strings titles;
+  for (const auto& [folder, log] : given) {
+    scan.card().WriteFile(folder + "/001.MP3", "");
+    scan.card().WriteFile(folder + "/002.MP3", "");
+    scan.card().WriteFile(folder + "/RENFIL04.LOG", Utf16Log(log));
+    ASSERT_EQ(Scan(scan, folder), 2);
+    std::string list = scan.card().ReadFile(folder + "/SNDLST10.DAT");
+    for (size_t at : {16u, 448u + 16u}) {
+      std::string title = list.substr(at, 32);
+      titles.push_back(FromCp932(title.erase(title.find_last_not_of(' ') + 1)));
+    }
+  }
+  EXPECT_EQ(titles, (Strings{"１ さくら.mp3", "２ 花.mp3", "オープニング テーマ",
+                             "エンディング テーマ", "1.mp3", "2.mp3"}));
+}
+
 // (A track list that cannot be made is met by the catalogue-faults test.)
 TEST(TrackScan, AVolumeFileThatCannotBeCreatedIsReportedAndTheRunGoesOn) {
   ScanCard scan(4);

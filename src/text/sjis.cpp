@@ -2,20 +2,6 @@
 
 #include <cstring>
 
-bool IsLeadByteAt(const char* text, int pos) {
-  int i = 0;
-  while (i < pos) {
-    uint8_t b = static_cast<uint8_t>(text[i]);
-    if (b == 0) return false;
-    if (IsSjisLeadByte(b) && text[i + 1] != 0) {
-      i += 2;
-    } else {
-      i += 1;
-    }
-  }
-  return i == pos && IsSjisLeadByte(static_cast<uint8_t>(text[pos]));
-}
-
 namespace {
 
 // JIS X 0201 to JIS X 0208 for 0x20..0x7E.

@@ -10,11 +10,6 @@ inline bool IsSjisLeadByte(uint8_t byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// True when text[pos] is the lead byte of a double-byte character, judged
-// by walking the text from its start (a trail byte in the lead range is
-// never taken for a lead byte). pos must lie within the terminated text.
-bool IsLeadByteAt(const char* text, int pos);
-
 // The full-width (JIS X 0208) counterpart of a half-width byte: ASCII
 // 0x20..0x7E and katakana 0xA1..0xDF; every other byte is returned as is.
 uint16_t MbbToMbc(uint8_t byte);

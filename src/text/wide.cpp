@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text/ascii.h"
+
 int WideLength(const char16_t* text) {
   int n = 0;
   while (text[n] != 0) ++n;
@@ -43,14 +45,10 @@ int WideCompareOrdinal(const char16_t* a, const char16_t* b) {
          static_cast<int>(static_cast<uint16_t>(b[i]));
 }
 
-static char16_t FoldAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-}
-
 bool WideEqualsIgnoreAsciiCase(const char16_t* a, const char16_t* b) {
   int i = 0;
   for (; a[i] != 0 && b[i] != 0; ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   }
   return a[i] == b[i];
 }
