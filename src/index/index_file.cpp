@@ -6,7 +6,7 @@
 
 #include "base/console.h"
 #include "driver/run_state.h"
-#include "font/renderers.h"
+#include "font/title_render.h"
 #include "index/index_steps.h"
 #include "index/messages.h"
 #include "platform/host.h"
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr char kIndexFileName[] = "INDEX10.DAT";
 constexpr int kRecordBytes = 512;
 constexpr int kImageBytes = 128;  // one page of a title image
 constexpr int kPathFieldBytes = 61;
@@ -28,14 +27,9 @@ void WriteRecord(IndexFile& out, const uint8_t* record) {
   if (std::fwrite(record, 1, kRecordBytes, out.file) != kRecordBytes) out.failed = true;
 }
 
-// Clears the first page of the three image planes and renders text into
-// them as two 12-row lines.
-void RenderTitle(RunState& state, const char* text) {
-  std::memset(state.imagePlaneA, 0, kImageBytes);
-  std::memset(state.imagePlaneB, 0, kImageBytes);
-  std::memset(state.imagePlaneC, 0, kImageBytes);
-  MakeTwoLineDataOfString(state, state.imagePlaneA, state.imagePlaneB, state.imagePlaneC,
-                          kImageBytes, text);
+// The index's titles are two-line images, whatever the model's own.
+void RenderIndexTitle(RunState& state, const char* text) {
+  RenderTitle(state, TitleLayout::kTwoLines, text, nullptr);
 }
 
 void PutTitleImages(Record& r, const RunState& state) {
@@ -74,7 +68,7 @@ void WriteTopRecord(IndexFile& out, int groups) {
 void WriteGroupRecord(IndexFile& out, RunState& state, int k) {
   const IndexGroup& group = state.indexGroups[k];
   ConsolePrintf(kMsgIndexCharacter, group.character);
-  RenderTitle(state, group.character);
+  RenderIndexTitle(state, group.character);
 
   uint8_t buf[kRecordBytes];
   Record r = StartRecord(buf, kRecordBytes);
@@ -101,7 +95,7 @@ void WriteGroupRecord(IndexFile& out, RunState& state, int k) {
 }
 
 void WriteFolderRecord(IndexFile& out, RunState& state, const DirectoryEntry& row) {
-  RenderTitle(state, row.displayName);
+  RenderIndexTitle(state, row.displayName);
 
   uint8_t buf[kRecordBytes];
   Record r = StartRecord(buf, kRecordBytes);
@@ -130,9 +124,11 @@ void BuildIndexFile(RunState& state) {
   ExtendNamesakeTitles(state);
   const int folders = BuildIndexGroups(state);
 
-  IndexFile out{HostOpen(kIndexFileName, "wb"), false};
+  const char* fileName = ModelProfileOf(state.playerModel).indexFile;
+  if (fileName == nullptr) return;
+  IndexFile out{HostOpen(fileName, "wb"), false};
   if (out.file == nullptr) {
-    ConsolePrintf(kMsgCannotCreate, kIndexFileName);
+    ConsolePrintf(kMsgCannotCreate, fileName);
     state.writeFailed = 1;
     return;
   }
@@ -151,7 +147,7 @@ void BuildIndexFile(RunState& state) {
   }
   if (std::fclose(out.file) != 0) out.failed = true;
   if (out.failed) {
-    ConsolePrintf(kMsgCannotWrite, kIndexFileName);
+    ConsolePrintf(kMsgCannotWrite, fileName);
     state.writeFailed = 1;
   }
 }

@@ -31,6 +31,7 @@ TEST(IndexFile, SaysSoWhenTheFileCannotBeCreated) {
   TempCard card;
   card.MakeDir("INDEX10.DAT");
   auto state = std::make_unique<RunState>();
+  state->playerModel = 10;
   state->directoryCount = 2;  // the root and a folder with a track
   std::strcpy(state->directories[1].displayName, "ABC");
   MakeSortKey(state->directories[1].displayName, state->directories[1].sortKey);

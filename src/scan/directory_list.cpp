@@ -5,11 +5,10 @@
 
 #include "base/console.h"
 #include "driver/run_state.h"
-#include "font/oled_render.h"
-#include "font/renderers.h"
+#include "font/title_render.h"
+#include "model/model_profile.h"
 #include "platform/host.h"
 #include "scan/messages.h"
-#include "scan/model_files.h"
 #include "text/record.h"
 
 namespace {
@@ -18,36 +17,15 @@ constexpr int kMaxRecordBytes = 1280;
 constexpr int kPathFieldBytes = 61;
 constexpr int kMaxChildCount = 255;
 
-// Renders the row's title into the image buffers for the model.
-void RenderFolderTitle(RunState& state, const DirectoryEntry& row, int32_t& layout,
-                       int32_t& width) {
-  int model = state.playerModel;
-  int length = static_cast<int>(std::strlen(row.displayName));
-  layout = 0;
-  width = 0;
-  if (model == 8) {
-    std::memset(state.imagePlaneA, 0, sizeof state.imagePlaneA);
-    std::memset(state.imagePlaneB, 0, sizeof state.imagePlaneB);
-    MakeOLEDdataOfString(state, row.displayName, length, layout, width);
-    std::memset(state.folderStripImage, 0, sizeof state.folderStripImage);
-    MakeStripDataOfString(state, state.folderStripImage, row.displayName, length);
-  } else if (IsTwoLineModel(model)) {
-    std::memset(state.imagePlaneA, 0, 128);
-    std::memset(state.imagePlaneB, 0, 128);
-    std::memset(state.imagePlaneC, 0, 128);
-    MakeTwoLineDataOfString(state, state.imagePlaneA, state.imagePlaneB, state.imagePlaneC, 128,
-                            row.displayName);
-  }
-}
-
 void BuildFolderRecord(RunState& state, const DirectoryEntry& row, Record& r) {
   int childCount = row.childCount;
   if (childCount > kMaxChildCount) {
     ConsolePrintf(kMsgSubfolderLimit, row.path, childCount);
     childCount = kMaxChildCount;
   }
-  int32_t layout = 0, width = 0;
-  RenderFolderTitle(state, row, layout, width);
+  const ModelProfile& profile = ModelProfileOf(state.playerModel);
+  const TitleImage image =
+      RenderTitle(state, profile.titles, row.displayName, state.folderStripImage);
 
   PutText(r, row.path, kPathFieldBytes);
   PutU8(r, static_cast<unsigned>(std::strlen(row.path)));
@@ -62,15 +40,14 @@ void BuildFolderRecord(RunState& state, const DirectoryEntry& row, Record& r) {
   PutText(r, row.displayName, 32);
   PutU8(r, 0);
 
-  int model = state.playerModel;
-  if (model == 8) {
-    PutU16LE(r, static_cast<unsigned>(width) & 0xFFFF);
-    PutU8(r, static_cast<unsigned>(layout));
+  if (profile.titles == TitleLayout::kOneLine) {
+    PutU16LE(r, static_cast<unsigned>(image.width) & 0xFFFF);
+    PutU8(r, static_cast<unsigned>(image.layout));
     PutZeros(r, 7);
     PutBytes(r, state.imagePlaneA, 512);
     PutBytes(r, state.imagePlaneB, 512);
     PutBytes(r, state.folderStripImage, 128);
-  } else if (IsTwoLineModel(model)) {
+  } else if (profile.titles == TitleLayout::kTwoLines) {
     PutZeros(r, 10);
     PutBytes(r, state.imagePlaneA, 128);
     PutBytes(r, state.imagePlaneB, 128);
@@ -83,8 +60,9 @@ void BuildFolderRecord(RunState& state, const DirectoryEntry& row, Record& r) {
 }  // namespace
 
 int WriteDirectoryList(RunState& state) {
-  const char* fileName = DirectoryListFileName(state.playerModel);
-  int size = DirectoryRecordSize(state.playerModel);
+  const ModelProfile& profile = ModelProfileOf(state.playerModel);
+  const char* fileName = profile.folderList;
+  int size = profile.folderRecord;
   std::FILE* file = HostOpen(fileName, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, fileName);

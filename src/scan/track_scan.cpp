@@ -5,14 +5,13 @@
 
 #include "base/console.h"
 #include "driver/run_state.h"
-#include "font/oled_render.h"
-#include "font/renderers.h"
+#include "font/title_render.h"
+#include "model/model_profile.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "rename/short_name.h"
 #include "scan/line_reader.h"
 #include "scan/messages.h"
-#include "scan/model_files.h"
 #include "scan/title_sources.h"
 #include "text/ascii.h"
 #include "text/record.h"
@@ -74,7 +73,8 @@ bool FillTrack(RunState& state, const char* listedPath, const char* name, int n)
   LookUpTrackNames(state, name, displayTitle, preRenameName);
   if (displayTitle[0] == 0) ReadTagTitle(state, listedPath, name, displayTitle);
   bool usable = displayTitle[0] != 0 &&
-                (IsGraphicModel(state.playerModel) || !HasDoubleByteChar(displayTitle));
+                (ModelProfileOf(state.playerModel).titles != TitleLayout::kText ||
+                 !HasDoubleByteChar(displayTitle));
   if (state.titleRule == 1 && preRenameName[0] != 0) {
     CopyTitle(track.title, preRenameName);
     return true;
@@ -112,37 +112,23 @@ void RemoveCommonPrefix(int count) {
 
 // Renders the track's title for the model and builds its record.
 void BuildTrackRecord(RunState& state, TrackEntry& track, Record& r) {
-  int model = state.playerModel;
-  int length = static_cast<int>(std::strlen(track.title));
-  if (model == 8) {
-    std::memset(state.imagePlaneA, 0, sizeof state.imagePlaneA);
-    std::memset(state.imagePlaneB, 0, sizeof state.imagePlaneB);
-    int32_t layout = 0, width = 0;
-    MakeOLEDdataOfString(state, track.title, length, layout, width);
-    track.imageWidth = static_cast<uint16_t>(width);
-    track.imageLayout = static_cast<uint8_t>(layout);
-    std::memset(state.trackStripImage, 0, sizeof state.trackStripImage);
-    MakeStripDataOfString(state, state.trackStripImage, track.title, length);
-  } else if (IsTwoLineModel(model)) {
-    std::memset(state.imagePlaneA, 0, 128);
-    std::memset(state.imagePlaneB, 0, 128);
-    std::memset(state.imagePlaneC, 0, 128);
-    MakeTwoLineDataOfString(state, state.imagePlaneA, state.imagePlaneB, state.imagePlaneC, 128,
-                            track.title);
-  }
+  const TitleLayout titles = ModelProfileOf(state.playerModel).titles;
+  const TitleImage image = RenderTitle(state, titles, track.title, state.trackStripImage);
+  track.imageWidth = static_cast<uint16_t>(image.width);
+  track.imageLayout = static_cast<uint8_t>(image.layout);
 
   PutBytes(r, track.shortName, 13);
   PutBytes(r, track.trackNumber, 3);
   for (int i = 0; i < kTextFieldBytes; ++i) PutU8(r, track.title[i] == 0 ? ' ' : track.title[i]);
   PutU8(r, 0);
-  if (model == 8) {
+  if (titles == TitleLayout::kOneLine) {
     PutU16LE(r, track.imageWidth);
     PutU8(r, track.imageLayout);
     PutZeros(r, 12);
     PutBytes(r, state.imagePlaneA, 512);
     PutBytes(r, state.imagePlaneB, 512);
     PutBytes(r, state.trackStripImage, 128);
-  } else if (IsTwoLineModel(model)) {
+  } else if (titles == TitleLayout::kTwoLines) {
     PutZeros(r, 15);
     PutBytes(r, state.imagePlaneA, 128);
     PutBytes(r, state.imagePlaneB, 128);
@@ -160,9 +146,10 @@ uint8_t trackListBytes[kMaxTracks * kMaxRecordBytes];
 // Writes the track list. False (after one line) when it could not be
 // written whole.
 bool WriteTrackList(RunState& state, const char* listedPath, int count) {
+  const ModelProfile& profile = ModelProfileOf(state.playerModel);
   char path[kPathTextBytes + 16];
-  JoinPathText(path, sizeof path, listedPath, TrackListFileName(state.playerModel));
-  int size = TrackRecordSize(state.playerModel);
+  JoinPathText(path, sizeof path, listedPath, profile.trackList);
+  int size = profile.trackRecord;
   for (int k = 0; k < count; ++k) {
     Record r = StartRecord(trackListBytes + k * size, size);
     BuildTrackRecord(state, tracks[k], r);
@@ -232,11 +219,12 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
   if (fromNames && count >= 2) RemoveCommonPrefix(count);
   if (!WriteTrackList(state, listedPath, count)) return 0;
 
-  // Model 8's second volume file goes with its first.
-  const char* volumeName = VolumeFileName(state.playerModel);
-  if (count > 0 && !HasWholeVolumeFile(listedPath, volumeName)) {
-    if (!WriteDefaultVolumeFile(volumeName, listedPath)) state.writeFailed = 1;
-    if (state.playerModel == 8 && !WriteDefaultVolumeFile("VOLUME09.DAT", listedPath)) {
+  // A second volume file goes with the first.
+  const ModelProfile& profile = ModelProfileOf(state.playerModel);
+  if (count > 0 && !HasWholeVolumeFile(listedPath, profile.volumeFile)) {
+    if (!WriteDefaultVolumeFile(profile.volumeFile, listedPath)) state.writeFailed = 1;
+    if (profile.secondVolumeFile != nullptr &&
+        !WriteDefaultVolumeFile(profile.secondVolumeFile, listedPath)) {
       state.writeFailed = 1;
     }
   }
