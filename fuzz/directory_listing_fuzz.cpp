@@ -9,7 +9,7 @@
 #include "index/index_file.h"
 #include "scan/directory_list.h"
 #include "scan/directory_scan.h"
-#include "scan/model_files.h"
+#include "model/model_profile.h"
 #include "scan/random_order.h"
 
 namespace {
@@ -77,9 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckRandomChain(state);
   WriteDirectoryList(state);
   std::error_code ec;
-  auto bytes = std::filesystem::file_size(DirectoryListFileName(state.playerModel), ec);
+  auto bytes = std::filesystem::file_size(ModelProfileOf(state.playerModel).folderList, ec);
   FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(state.directoryCount + 1) *
-                                 DirectoryRecordSize(state.playerModel));
+                                 ModelProfileOf(state.playerModel).folderRecord);
   if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
   return 0;
 }

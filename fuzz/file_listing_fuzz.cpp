@@ -6,7 +6,7 @@
 #include "driver/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "rename/rename_log.h"
-#include "scan/model_files.h"
+#include "model/model_profile.h"
 #include "scan/title_sources.h"
 #include "scan/track_scan.h"
 
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(count <= 255);
   std::error_code ec;
   auto bytes =
-      std::filesystem::file_size(std::string("M/") + TrackListFileName(state.playerModel), ec);
+      std::filesystem::file_size(std::string("M/") + ModelProfileOf(state.playerModel).trackList, ec);
   FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(count) * TrackRecordSize(state.playerModel));
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "driver/run_state.h"
 #include "font/font_file.h"
 #include "font/glyph_columns.h"
+#include "model/model_profile.h"
 
 namespace {
 
@@ -43,8 +44,10 @@ int NonNegative(int value) { return value < 0 ? 0 : value; }
 }  // namespace
 
 void WriteCharacterImages(RunState& state) {
+  const char* fileName = ModelProfileOf(state.playerModel).characterImageFile;
+  if (fileName == nullptr) return;
   CardFile out;
-  if (!CreateCardFile(out, "CHRIMG10.DAT")) {
+  if (!CreateCardFile(out, fileName)) {
     state.writeFailed = 1;
     return;
   }

@@ -23,6 +23,7 @@ class DisplayFiles : public testing::Test {
 
 // A full strip goes on at column 0 in the lower page's high bits; a third pass never starts.
 TEST_F(DisplayFiles, AFullCharacterStripGoesOnInTheLowerPageAndStopsWhenFullAgain) {
+  state_->playerModel = 10;
   state_->half12Font = state_->half16Font;
   const uint8_t* space = FindGlyph(state_->half16Font, ' ');
   for (auto [fullWidth, columns, secondPassFirst] :
@@ -42,9 +43,10 @@ TEST_F(DisplayFiles, AFullCharacterStripGoesOnInTheLowerPageAndStopsWhenFullAgai
 
 TEST_F(DisplayFiles, FilesThatCannotBeCreatedAreReportedAndSkipped) {
   for (const char* name : {"MSGIMG08.DAT", "CHRIMG10.DAT", "MNUDAT10.DAT"}) card_.MakeDir(name);
-  state_->playerModel = 10;
   testing::internal::CaptureStdout();
+  state_->playerModel = 8;
   WriteMessageImages(*state_);
+  state_->playerModel = 10;
   WriteCharacterImages(*state_);
   WriteMenuData(*state_);
   EXPECT_EQ(GetCapturedConsole(), "ファイル作成エラー MSGIMG08.DAT\nファイル作成エラー CHRIMG10.DAT\n"

@@ -7,6 +7,7 @@
 #include "display/messages.h"
 #include "driver/run_state.h"
 #include "font/renderers.h"
+#include "model/model_profile.h"
 
 namespace {
 
@@ -78,9 +79,9 @@ void WriteMenu(RunState& state, const char* fileName, const MenuBlock (&blocks)[
 }  // namespace
 
 void WriteMenuData(RunState& state) {
-  if (state.playerModel == 10) {
-    WriteMenu(state, "MNUDAT10.DAT", kModel10Menu);
-  } else if (state.playerModel == 12) {
-    WriteMenu(state, "MNUDAT12.DAT", kModel12Menu);
-  }
+  // The blocks of the model's menu file, known by its name.
+  const char* fileName = ModelProfileOf(state.playerModel).menuFile;
+  if (fileName == nullptr) return;
+  if (std::strcmp(fileName, "MNUDAT10.DAT") == 0) WriteMenu(state, fileName, kModel10Menu);
+  if (std::strcmp(fileName, "MNUDAT12.DAT") == 0) WriteMenu(state, fileName, kModel12Menu);
 }

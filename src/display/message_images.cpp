@@ -6,11 +6,12 @@
 #include "display/card_file.h"
 #include "driver/run_state.h"
 #include "font/renderers.h"
+#include "model/model_profile.h"
 
 namespace {
 
-constexpr int kImageBytes = 512;   // what the renderer may draw
-constexpr int kRecordBytes = 50;   // columns the player shows
+constexpr int kImageBytes = 512;  // what the renderer may draw
+constexpr int kRecordBytes = 50;  // columns the player shows
 constexpr const char* kMessages[] = {
     " RANDOM    ",
     " SELECT    ",
@@ -21,8 +22,10 @@ constexpr const char* kMessages[] = {
 }  // namespace
 
 void WriteMessageImages(RunState& state) {
+  const char* fileName = ModelProfileOf(state.playerModel).messageImageFile;
+  if (fileName == nullptr) return;
   CardFile out;
-  if (!CreateCardFile(out, "MSGIMG08.DAT")) {
+  if (!CreateCardFile(out, fileName)) {
     state.writeFailed = 1;
     return;
   }

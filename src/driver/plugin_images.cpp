@@ -1,6 +1,7 @@
 #include "driver/plugin_images.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "driver/plugin_check.h"
 #include "platform/host.h"
@@ -46,17 +47,19 @@ static_assert(PluginCrc32(kSpeanaWords, kSpeanaCount) == 0xB197D1AEu,
 
 }  // namespace
 
-void GetDecoderPluginImage(int model, const char*& fileName, const uint16_t*& words, int& count) {
+void GetDecoderPluginImage(const char* name, const char*& fileName, const uint16_t*& words,
+                           int& count) {
   fileName = nullptr;
   words = nullptr;
   count = 0;
-  if (model == 4) {
+  if (name == nullptr) return;
+  if (std::strcmp(name, kPshftName) == 0) {
     fileName = kPshftName;
 #if CARDPREP_HAVE_PSHFT131
     words = kPshftWords;
     count = kPshftCount;
 #endif
-  } else if (model == 8) {
+  } else if (std::strcmp(name, kSpeanaName) == 0) {
     fileName = kSpeanaName;
 #if CARDPREP_HAVE_SPEANA
     words = kSpeanaWords;

@@ -7,6 +7,7 @@
 #include "driver/messages.h"
 #include "driver/plugin_images.h"
 #include "driver/run_state.h"
+#include "model/model_profile.h"
 #include "platform/host.h"
 #include "text/record.h"
 
@@ -25,7 +26,7 @@ void WriteDecoderPluginFile(RunState& state) {
   const char* fileName;
   const uint16_t* words;
   int count;
-  GetDecoderPluginImage(state.playerModel, fileName, words, count);
+  GetDecoderPluginImage(ModelProfileOf(state.playerModel).pluginFile, fileName, words, count);
   if (fileName == nullptr) return;
   if (words == nullptr) {
     // A wrong image must never reach the player's decoder: without the
@@ -46,21 +47,21 @@ void WriteHistoryFile(RunState& state) {
   PutU16LE(r, 0xFFFF);
   PutU32LE(r, 0);
   PutU16LE(r, state.directories[0].nextRandom);
-  if (!WriteWholeFile("HIST04.DAT", bytes, sizeof bytes)) {
-    ConsolePrintf(kMsgCannotCreate, "HIST04.DAT");
+  if (!WriteWholeFile(kHistoryFile, bytes, sizeof bytes)) {
+    ConsolePrintf(kMsgCannotCreate, kHistoryFile);
     state.writeFailed = 1;
   }
 }
 
 void WriteErrorLogFiles(RunState& state) {
   static const uint8_t kZeros[8000] = {};
-  if (!WriteWholeFile("ERRLOG04.DAT", kZeros, sizeof kZeros)) {
-    ConsolePrintf(kMsgCannotCreate, "ERRLOG04.DAT");
+  if (!WriteWholeFile(kErrorLogFile, kZeros, sizeof kZeros)) {
+    ConsolePrintf(kMsgCannotCreate, kErrorLogFile);
     state.writeFailed = 1;
     return;
   }
-  if (!HostCopyFile("ERRLOG04.DAT", "ERRLOG04_BK.DAT")) {
-    ConsolePrintf(kMsgCannotCopy, "ERRLOG04.DAT", "ERRLOG04_BK.DAT");
+  if (!HostCopyFile(kErrorLogFile, kErrorLogCopyFile)) {
+    ConsolePrintf(kMsgCannotCopy, kErrorLogFile, kErrorLogCopyFile);
     state.writeFailed = 1;
   }
 }

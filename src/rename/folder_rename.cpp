@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "driver/run_state.h"
+#include "model/model_profile.h"
 #include "platform/host.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"
@@ -137,7 +138,7 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
     ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, name));
     return;
   }
-  if ((state.playerModel == 4 || state.playerModel == 6) && nonAscii) {
+  if (ModelProfileOf(state.playerModel).asciiFolderNames && nonAscii) {
     ReportRenameFailure(state, kMsgFolderMultibyte, ReportText(a, oldPath));
     return;
   }

@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "base/console.h"
+#include "model/model_profile.h"
 #include "driver/run_state.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "rename/short_name.h"
 #include "scan/line_reader.h"
 #include "scan/messages.h"
-#include "scan/model_files.h"
 #include "scan/track_scan.h"
 #include "text/ascii.h"
 #include "text/sjis.h"
@@ -91,7 +91,7 @@ void LinkToParent(RunState& state, uint16_t i) {
 void ChooseFolderTitle(const RunState& state, DirectoryEntry& row) {
   char oldName[kTitleBytes + 1] = {};
   ReadFolderRenameLog(row.listedPath, oldName);
-  bool graphic = IsGraphicModel(state.playerModel);
+  bool graphic = ModelProfileOf(state.playerModel).titles != TitleLayout::kText;
   std::memset(row.displayName, 0, sizeof row.displayName);
   if (oldName[0] != 0 && (graphic || !HasDoubleByteChar(oldName))) {
     std::memcpy(row.displayName, oldName, kTitleBytes);
