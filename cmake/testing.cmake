@@ -76,7 +76,7 @@ file(GLOB e2e_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/tests/*_test.cpp"
 # cards both builds prepare.
 if(WIN32)
   list(FILTER e2e_sources INCLUDE REGEX
-       "/(faults|catalogue_faults|volume_files|hostile_names|renumbered_titles|killed_runs|unlisted_folder|other_systems_names|one_run_per_card|card_root_guard)_test\\.cpp$")
+       "/(faults|catalogue_faults|hostile_names|renumbered_titles|killed_runs|unlisted_folder|other_systems_names|one_run_per_card|card_root_guard)_test\\.cpp$")
 endif()
 if(e2e_sources)
   add_executable(e2e_test ${e2e_sources})

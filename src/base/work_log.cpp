@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "driver/run_state.h"
-#include "platform/host.h"
 
 void WriteWorkLog(RunState& state, const char* text) {
   if (state.workLog == nullptr) return;
@@ -11,10 +10,4 @@ void WriteWorkLog(RunState& state, const char* text) {
     if (*p == '\n') std::fputc('\r', state.workLog);
     std::fputc(static_cast<unsigned char>(*p), state.workLog);
   }
-}
-
-void WriteWorkLogWide(RunState& state, const char16_t* text) {
-  char buf[1024];
-  HostWideToCp932(text, buf, sizeof buf);
-  WriteWorkLog(state, buf);
 }

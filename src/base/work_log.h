@@ -7,6 +7,3 @@ struct RunState;
 // Writes code page 932 text to the work log, '\n' becoming CR LF. Does
 // nothing when the log is not open.
 void WriteWorkLog(RunState& state, const char* text);
-
-// The same for a UTF-16 message, converted to code page 932 first.
-void WriteWorkLogWide(RunState& state, const char16_t* text);

@@ -158,8 +158,6 @@ GlyphSourcePtr OpenGlyphSource(const std::string& path, int pixelSize, std::stri
   return source;
 }
 
-int SourceAscent(const GlyphSource& source) { return source.ascent; }
-
 GlyphCopy CopyGlyph(GlyphSource& source, uint32_t code, int cellWidth, int cellHeight,
                     int xOffset, BitmapGlyph& glyph) {
   glyph = BitmapGlyph{};

@@ -24,9 +24,6 @@ using GlyphSourcePtr = std::unique_ptr<GlyphSource, GlyphSourceDeleter>;
 // reason in error, when the file cannot be used.
 GlyphSourcePtr OpenGlyphSource(const std::string& path, int pixelSize, std::string& error);
 
-// Rows of the source's cell above the baseline (the font's ascent).
-int SourceAscent(const GlyphSource& source);
-
 enum class GlyphCopy {
   kCopied,
   kMissing,      // the font has no glyph for the code
@@ -38,6 +35,6 @@ enum class GlyphCopy {
 
 // Copies the glyph of code into glyph (cleared first), a cellWidth x
 // cellHeight cell: the source's drawing origin lies xOffset columns right
-// of the cell's left edge, its baseline SourceAscent rows below the top.
+// of the cell's left edge, its baseline the font's ascent rows below the top.
 GlyphCopy CopyGlyph(GlyphSource& source, uint32_t code, int cellWidth, int cellHeight,
                     int xOffset, BitmapGlyph& glyph);

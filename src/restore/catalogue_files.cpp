@@ -63,9 +63,7 @@ constexpr Layout kCommonRootFiles[] = {
 bool FindLayout(const char16_t* name, bool atRoot, Layout& found) {
   auto is = [name](const char* known) {
     char16_t wide[16];
-    int n = 0;
-    for (; known[n] != 0 && n < 15; ++n) wide[n] = static_cast<char16_t>(known[n]);
-    wide[n] = 0;
+    WideFromAscii(wide, 16, known);
     // Spelled as cardprep spells it, in any case (FAT holds one of them).
     return WideEqualsIgnoreAsciiCase(wide, name);
   };
@@ -262,9 +260,7 @@ void ReadCatalogueEvidence(const char16_t* root, CatalogueEvidence& e) {
       continue;
     }
     char16_t name[16];
-    int n = 0;
-    for (; p.folderList[n] != 0 && n < 15; ++n) name[n] = static_cast<char16_t>(p.folderList[n]);
-    name[n] = 0;
+    WideFromAscii(name, 16, p.folderList);
     e.listProven[m] = listFound[m] && ListNamesFoldersPresent(root, name, p.folderRecord, e.unsure);
     e.prepared = e.prepared || e.listProven[m];
   }

@@ -11,7 +11,8 @@
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 #include "view/png_writer.h"
-#include "view/prepared_cards.h"
+#include "testing/view/png_reader.h"
+#include "testing/view/prepared_cards.h"
 
 namespace fs = std::filesystem;
 

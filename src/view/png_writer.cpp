@@ -14,7 +14,7 @@ constexpr int kMaxPictureWidth = kGridMaxColumns * kStep + kPngGapPixels;
 struct Rgb {
   uint8_t r, g, b;
 };
-constexpr Rgb kLit = {0xE8, 0xF4, 0xFF};
+constexpr Rgb kLit = {kPngLit[0], kPngLit[1], kPngLit[2]};
 constexpr Rgb kDark = {0x26, 0x2A, 0x30};
 constexpr Rgb kGap = {0x00, 0x00, 0x00};
 
@@ -79,28 +79,4 @@ bool WriteGridPng(const char* path, const PixelGrid& grid) {
   bool ok = WritePicture(file, grid, PngPictureSize(columns), PngPictureSize(rows));
   if (std::fclose(file) != 0) ok = false;
   return ok;
-}
-
-bool ReadPng(const char* path, PngPicture& picture) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&image, path) == 0) return false;
-  image.format = PNG_FORMAT_RGB;
-  picture.width = static_cast<int>(image.width);
-  picture.height = static_cast<int>(image.height);
-  picture.rgb.assign(PNG_IMAGE_SIZE(image), 0);
-  if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) == 0) {
-    png_image_free(&image);
-    return false;
-  }
-  return true;
-}
-
-bool PictureShowsLit(const PngPicture& picture, int x, int y) {
-  const int px = x * kStep + kPngGapPixels + kPngCellPixels / 2;
-  const int py = y * kStep + kPngGapPixels + kPngCellPixels / 2;
-  if (px >= picture.width || py >= picture.height) return false;
-  const size_t at = (static_cast<size_t>(py) * picture.width + px) * 3;
-  return picture.rgb[at] == kLit.r && picture.rgb[at + 1] == kLit.g && picture.rgb[at + 2] == kLit.b;
 }

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "view/image_layout.h"
 
 constexpr int kPngCellPixels = 4;  // side of one display pixel's square
 constexpr int kPngGapPixels = 1;   // grid line between the squares and around them
+constexpr uint8_t kPngLit[3] = {0xE8, 0xF4, 0xFF};  // a lit pixel's colour (RGB)
 
 // Picture pixels for a grid dimension: n squares, n + 1 grid lines. An
 // empty grid still gets one (dark) square.
@@ -18,16 +18,3 @@ int PngPictureSize(int gridSize);
 // Writes the grid to path, a path of the host (not of the card). False
 // when the file cannot be written.
 bool WriteGridPng(const char* path, const PixelGrid& grid);
-
-// A picture read back as 8-bit RGB, three bytes a pixel, row after row.
-struct PngPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-};
-
-// Reads any PNG file as RGB. False when it is no readable PNG.
-bool ReadPng(const char* path, PngPicture& picture);
-
-// True when the square of grid pixel (x, y) is drawn lit in the picture.
-bool PictureShowsLit(const PngPicture& picture, int x, int y);

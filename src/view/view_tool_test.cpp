@@ -9,7 +9,7 @@
 #include "testing/temp_card.h"
 #include "view/card_reader.h"
 #include "view/catalogue_print.h"
-#include "view/prepared_cards.h"
+#include "testing/view/prepared_cards.h"
 
 namespace fs = std::filesystem;
 

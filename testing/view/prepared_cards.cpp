@@ -1,4 +1,4 @@
-#include "view/prepared_cards.h"
+#include "testing/view/prepared_cards.h"
 
 #include <gtest/gtest.h>
 
