@@ -1,7 +1,10 @@
 // The host layer: everything cardprep takes from the operating system.
-// One implementation for POSIX (host_posix.cpp) and one for Win32
-// (host_win32.cpp); the build picks one. No other file includes system
-// headers.
+// One implementation for POSIX (host_posix*.cpp: the base, names, files,
+// listings, paths, interrupts and the card's lock and root) and one for
+// Win32 (host_win32*.cpp: the base, files, and the card's lock and root);
+// the build picks one. host_common.cpp holds what both share (code page
+// 932, the temporary directory's names, the test seam). No other file
+// includes system headers.
 //
 // Names and paths are code page 932 bytes or UTF-16 units, with backslash
 // as the separator. A path that begins with a backslash is relative to the
@@ -92,7 +95,10 @@ int HostCompareListingNames(const char16_t* a, const char16_t* b);
 
 // --- Wide listing for the rename pass -----------------------------------
 
-constexpr int kHostNameUnits = 260;
+constexpr int kHostNameUnits = 260;  // a bare name and its terminator
+// A path in a buffer of the host layer: a card path or a host path (the
+// current or temporary directory) and its terminator.
+constexpr int kHostPathUnits = 1024;
 
 struct HostFindEntry {
   char16_t name[kHostNameUnits];  // bare name, terminated

@@ -227,7 +227,7 @@ namespace {
 // names it: a path that begins with the shown text is reached through the
 // host's own, which may hold characters code page 932 lacks.
 char tempShown[1024];
-char16_t tempTrue[1024];
+char16_t tempTrue[kHostPathUnits];
 
 }  // namespace
 
@@ -259,12 +259,12 @@ bool ToWidePath(const char* cp932, char16_t* out, int units) {
 
 // The code page 932 forms of the wide calls.
 bool HostExistsA(const char* path) {
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   return ToWidePath(path, wide, 1024) && HostExists(wide);
 }
 
 std::FILE* HostOpen(const char* path, const char* mode) {
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   return ToWidePath(path, wide, 1024) ? HostOpenW(wide, mode) : nullptr;
 }
 

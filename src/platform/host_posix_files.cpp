@@ -45,7 +45,7 @@ bool HostExists(const char16_t* path) {
 }
 
 long HostFileSize(const char* path) {
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   if (!ToWidePath(path, wide, 1024) || wide[0] == 0) return -1;
   Resolve(wide, target);
   long size = -1;
@@ -233,7 +233,7 @@ std::FILE* HostOpenW(const char16_t* path, const char* mode) {
 }
 
 int HostWriteFile(const char* path, const void* bytes, int size) {
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   bool made;
   const char* place = ToWidePath(path, wide, 1024) ? PlaceOf(wide, false, &made) : nullptr;
   if (place == nullptr) return 1;
@@ -256,7 +256,7 @@ int HostWriteFile(const char* path, const void* bytes, int size) {
 }
 
 int HostReadFileHead(const char* path, void* buf, int size) {
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   if (!ToWidePath(path, wide, 1024)) return -1;
   // Tried as spelled first; looked up only when that is not there. The
   // open does not wait: a pipe in a file's place gives nothing.

@@ -214,7 +214,7 @@ bool HostWriteFolderListing(const char* workFile) {
 bool HostWriteFileListing(const char* folderPath, const char* workFile) {
   WorkFile out;
   if (!OpenWorkFile(workFile, out)) return false;
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   bool ok = true;
   if (ToWidePath(folderPath, wide, 1024)) {
     HostNamePool& pool = HostListingPool();

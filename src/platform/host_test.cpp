@@ -24,7 +24,7 @@ using Names = std::vector<std::string>;
 
 // A card path ("\A\B", UTF-8) as the stages write it (after the Windows folder), CP932 or UTF-16.
 std::string Card(const std::string& relative) {
-  char16_t wide[1024];
+  char16_t wide[kHostPathUnits];
   EXPECT_TRUE(HostGetCurrentDirectoryW(wide, 1024));
   std::u16string dir(wide);
   if (!dir.empty() && dir.back() == u'\\') dir.pop_back();

@@ -151,11 +151,11 @@ bool SystemPath(const char16_t* path, char16_t* out, int units) {
     return Put(out, units, pos, path, Length(path));
   }
   // The path made absolute from the current directory.
-  char16_t absolute[2 * kPathUnits + 2];
+  char16_t absolute[2 * kHostPathUnits + 2];
   const char16_t* full = path;
   if (!IsUncPath(path) && !IsDrivePath(path)) {
     int rootUnits = 0;
-    if (!CurrentDirectory(absolute, kPathUnits, rootUnits)) return false;
+    if (!CurrentDirectory(absolute, kHostPathUnits, rootUnits)) return false;
     int length = Length(absolute);
     const char16_t* rest = path;
     if (IsDriveLetter(path[0]) && path[1] == u':') {
@@ -169,7 +169,7 @@ bool SystemPath(const char16_t* path, char16_t* out, int units) {
     }
     absolute[length] = u'\\';
     int n = Length(rest);
-    if (n > kPathUnits) return false;
+    if (n > kHostPathUnits) return false;
     for (int i = 0; i <= n; ++i) absolute[length + 1 + i] = rest[i];
     full = absolute;
   }
@@ -217,9 +217,9 @@ int HostMapWideUnit(char16_t c, uint8_t out[2]) {
 
 bool HostGetCurrentDirectory(char* out, int size) {
   if (size <= 0) return false;
-  char16_t wide[kPathUnits];
-  DWORD n = GetCurrentDirectoryW(kPathUnits, Wide(wide));
-  if (n == 0 || n >= kPathUnits) return false;
+  char16_t wide[kHostPathUnits];
+  DWORD n = GetCurrentDirectoryW(kHostPathUnits, Wide(wide));
+  if (n == 0 || n >= kHostPathUnits) return false;
   HostWideToCp932(wide, out, size);
   return true;
 }
@@ -231,10 +231,10 @@ bool HostGetCurrentDirectoryW(char16_t* out, int units) {
 }
 
 bool HostGetTempDirectory(char* out, int size) {
-  char16_t wide[kPathUnits];
-  DWORD n = GetTempPathW(kPathUnits, Wide(wide));
-  if (n == 0 || n >= kPathUnits) return false;
-  char full[kPathUnits * 2];
+  char16_t wide[kHostPathUnits];
+  DWORD n = GetTempPathW(kHostPathUnits, Wide(wide));
+  if (n == 0 || n >= kHostPathUnits) return false;
+  char full[kHostPathUnits * 2];
   int bytes = HostWideToCp932(wide, full, sizeof full);
   if (bytes == 0 || bytes >= size || full[bytes - 1] != '\\') return false;
   std::memcpy(out, full, static_cast<size_t>(bytes) + 1);
@@ -261,9 +261,9 @@ void RemoveWork() {
 }  // namespace
 
 bool HostMakeWorkDirectory(const char* tempDir, char* out, int size) {
-  char16_t base[kPathUnits];
-  if (!ToWidePath(tempDir, base, kPathUnits - 64)) return false;
-  char16_t folder[kPathUnits];
+  char16_t base[kHostPathUnits];
+  if (!ToWidePath(tempDir, base, kHostPathUnits - 64)) return false;
+  char16_t folder[kHostPathUnits];
   unsigned long pid = GetCurrentProcessId();
   for (int k = 0; k < 1000; ++k) {
     wchar_t name[64];

@@ -8,7 +8,6 @@
 
 #include "platform/host.h"
 
-constexpr int kPathUnits = 1024;
 
 inline const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 inline wchar_t* Wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
@@ -26,8 +25,8 @@ bool HasFatInvalidName(const char16_t* path);
 bool Join(char16_t* out, int units, const char16_t* folder, const char16_t* name);
 
 // Room for a path in the form SystemPath gives: "\\?\UNC\" and a path of
-// kPathUnits.
-constexpr int kSystemPathUnits = kPathUnits + 16;
+// kHostPathUnits.
+constexpr int kSystemPathUnits = kHostPathUnits + 16;
 
 // The path as every call to the system takes it: absolute, in its "\\?\"
 // form ("\\?\E:\A\aux.mp3", "\\?\UNC\server\share\A"), so that no name

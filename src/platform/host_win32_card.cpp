@@ -33,13 +33,13 @@ void HoldForTests() {
 }  // namespace
 
 bool HostInCardRoot() {
-  wchar_t current[kPathUnits], volume[kPathUnits], windows[kPathUnits], system[kPathUnits];
-  DWORD n = GetCurrentDirectoryW(kPathUnits, current);
-  if (n == 0 || n >= kPathUnits) return false;
-  if (!VolumeOf(current, volume, kPathUnits) || !SamePath(current, volume)) return false;
-  n = GetWindowsDirectoryW(windows, kPathUnits);
-  if (n == 0 || n >= kPathUnits) return true;
-  return !VolumeOf(windows, system, kPathUnits) || !SamePath(volume, system);
+  wchar_t current[kHostPathUnits], volume[kHostPathUnits], windows[kHostPathUnits], system[kHostPathUnits];
+  DWORD n = GetCurrentDirectoryW(kHostPathUnits, current);
+  if (n == 0 || n >= kHostPathUnits) return false;
+  if (!VolumeOf(current, volume, kHostPathUnits) || !SamePath(current, volume)) return false;
+  n = GetWindowsDirectoryW(windows, kHostPathUnits);
+  if (n == 0 || n >= kHostPathUnits) return true;
+  return !VolumeOf(windows, system, kHostPathUnits) || !SamePath(volume, system);
 }
 
 // Opened without sharing, so that no other run can open it while this one

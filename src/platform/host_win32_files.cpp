@@ -23,9 +23,9 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
 // Pushes the names of folder's entries (folders when wantFolders, else
 // files) onto the pool. Returns false when the folder cannot be read.
 bool PushEntries(HostNamePool& pool, const char16_t* folder, bool wantFolders) {
-  char16_t pattern[kPathUnits];
+  char16_t pattern[kHostPathUnits];
   char16_t system[kSystemPathUnits];
-  if (!Join(pattern, kPathUnits, folder, u"*") || !SystemPath(pattern, system, kSystemPathUnits)) {
+  if (!Join(pattern, kHostPathUnits, folder, u"*") || !SystemPath(pattern, system, kSystemPathUnits)) {
     return false;
   }
   WIN32_FIND_DATAW data;
@@ -56,7 +56,7 @@ bool ListFolders(std::FILE* out, char16_t* path, int len) {
     for (int k = first; k < last && ok; ++k) {
       const char16_t* name = HostPoolName(pool, k);
       int ln = Length(name);
-      if (len + 1 + ln + 1 > kPathUnits) continue;
+      if (len + 1 + ln + 1 > kHostPathUnits) continue;
       path[len] = u'\\';
       for (int u = 0; u <= ln; ++u) path[len + 1 + u] = name[u];
       ok = pass == 0 ? HostWriteListingLine(out, path) >= 0 : ListFolders(out, path, len + 1 + ln);
@@ -74,9 +74,9 @@ bool ListFolders(std::FILE* out, char16_t* path, int len) {
 bool HostWriteFolderListing(const char* workFile) {
   std::FILE* out = HostOpen(workFile, "wb");
   if (out == nullptr) return false;
-  static char16_t path[kPathUnits];
-  DWORD n = GetCurrentDirectoryW(kPathUnits, Wide(path));
-  bool ok = n != 0 && n < kPathUnits;
+  static char16_t path[kHostPathUnits];
+  DWORD n = GetCurrentDirectoryW(kHostPathUnits, Wide(path));
+  bool ok = n != 0 && n < kHostPathUnits;
   if (ok) {
     int len = static_cast<int>(n);
     if (len > 0 && path[len - 1] == u'\\') path[--len] = 0;  // "E:\" lists as "E:\A"
@@ -89,9 +89,9 @@ bool HostWriteFolderListing(const char* workFile) {
 bool HostWriteFileListing(const char* folderPath, const char* workFile) {
   std::FILE* out = HostOpen(workFile, "wb");
   if (out == nullptr) return false;
-  char16_t folder[kPathUnits];
+  char16_t folder[kHostPathUnits];
   bool ok = true;
-  if (ToWidePath(folderPath, folder, kPathUnits) && !HasFatInvalidName(folder)) {
+  if (ToWidePath(folderPath, folder, kHostPathUnits) && !HasFatInvalidName(folder)) {
     HostNamePool& pool = HostListingPool();
     int first = pool.nameCount;
     PushEntries(pool, folder, false);
@@ -137,9 +137,9 @@ bool HostFindFirst(HostFind& find, const char16_t* folderPath, const char16_t* p
   }
   find.pattern[len] = 0;
   if (HasFatInvalidName(folderPath)) return false;
-  char16_t search[kPathUnits];
+  char16_t search[kHostPathUnits];
   char16_t system[kSystemPathUnits];
-  if (!Join(search, kPathUnits, folderPath, u"*") ||
+  if (!Join(search, kHostPathUnits, folderPath, u"*") ||
       !SystemPath(search, system, kSystemPathUnits)) {
     return false;
   }
@@ -179,9 +179,9 @@ bool HostExists(const char16_t* path) {
 }
 
 long HostFileSize(const char* path) {
-  char16_t wide[kPathUnits];
+  char16_t wide[kHostPathUnits];
   char16_t system[kSystemPathUnits];
-  if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide) ||
+  if (!ToWidePath(path, wide, kHostPathUnits) || wide[0] == 0 || HasFatInvalidName(wide) ||
       !SystemPath(wide, system, kSystemPathUnits)) {
     return -1;
   }
@@ -339,9 +339,9 @@ int HostReadFileHead(const char* path, void* buf, int size) {
 }
 
 bool HostCopyFile(const char* from, const char* to) {
-  char16_t wideFrom[kPathUnits];
-  char16_t wideTo[kPathUnits];
-  if (!ToWidePath(from, wideFrom, kPathUnits) || !ToWidePath(to, wideTo, kPathUnits)) {
+  char16_t wideFrom[kHostPathUnits];
+  char16_t wideTo[kHostPathUnits];
+  if (!ToWidePath(from, wideFrom, kHostPathUnits) || !ToWidePath(to, wideTo, kHostPathUnits)) {
     return false;
   }
   if (HasFatInvalidName(wideFrom) || HasFatInvalidName(wideTo)) return false;

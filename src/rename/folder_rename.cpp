@@ -14,8 +14,7 @@
 
 namespace {
 
-constexpr int kPathUnits = 256;       // paths of at most 255 units
-constexpr int kInsideUnits = 2 * kPathUnits;  // a file inside a folder of such a path
+constexpr int kInsideUnits = 2 * kRenamePathUnits;  // a file inside a folder of such a path
 constexpr int kFolderNameUnits = 9;
 constexpr char16_t kFolderLogName[] = u"RENDIR04.LOG";
 constexpr int kFolderLogUnits = sizeof kFolderLogName / sizeof kFolderLogName[0] - 1;
@@ -133,8 +132,8 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
   if (IsAcceptableShortName(name)) return;
   bool nonAscii = HasNonAsciiChar(name);
   ReportArg a;
-  char16_t oldPath[kPathUnits];
-  if (!WideJoinPath(oldPath, kPathUnits, folder, name)) {
+  char16_t oldPath[kRenamePathUnits];
+  if (!WideJoinPath(oldPath, kRenamePathUnits, folder, name)) {
     ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, name));
     return;
   }
@@ -145,13 +144,13 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
   char16_t candidate[kFolderNameUnits];
   bool numeric = MakeFolderShortName(name, folderNumber, candidate);
   // The moved folder must still hold its RENDIR04.LOG.
-  if (WideLength(folder) + 1 + WideLength(candidate) + 1 + kFolderLogUnits >= kPathUnits) {
+  if (WideLength(folder) + 1 + WideLength(candidate) + 1 + kFolderLogUnits >= kRenamePathUnits) {
     ReportRenameFailure(state, kMsgPathTooLong, ReportText(a, oldPath));
     return;
   }
-  char16_t newPath[kPathUnits];
+  char16_t newPath[kRenamePathUnits];
   if (!FindFreeFolderName(folder, candidate, numeric, folderNumber, HostExists, newPath,
-                          kPathUnits - 1 - kFolderLogUnits)) {
+                          kRenamePathUnits - 1 - kFolderLogUnits)) {
     ReportRenameFailure(state, kMsgFolderRenameFailed, HostErrorAlreadyExists(),
                         ReportText(a, oldPath));
     return;

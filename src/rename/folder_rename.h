@@ -2,6 +2,9 @@
 // to, and the logs that keep its old name inside it.
 #pragma once
 
+// The paths of the rename pass: at most 255 units and a terminator.
+constexpr int kRenamePathUnits = 256;
+
 #include <cstdint>
 
 struct RunState;

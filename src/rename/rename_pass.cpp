@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kPathUnits = 256;  // paths of at most 255 units
 constexpr int kNameUnits = 128;  // names of at most 127 units
 constexpr int kMaxListed = 255;  // MP3 files or kept subfolders of a folder
 constexpr int kTrackNameUnits = 16;
@@ -120,8 +119,8 @@ void NoteSubfolder(const HostFindEntry& entry) {
 
 bool TrackPaths(const char16_t* folder, const char16_t* old, const char16_t* newName,
                 char16_t* oldPath, char16_t* newPath) {
-  return WideJoinPath(oldPath, kPathUnits, folder, old) &&
-         WideJoinPath(newPath, kPathUnits, folder, newName);
+  return WideJoinPath(oldPath, kRenamePathUnits, folder, old) &&
+         WideJoinPath(newPath, kRenamePathUnits, folder, newName);
 }
 
 // Whether some file of the sorted table is not yet named for its place.
@@ -190,8 +189,8 @@ void RenameTracks(RunState& state, const char16_t* folder, const char16_t* shown
     char16_t newName[kTrackNameUnits];
     MakeTrackShortName(k + 1, newName, kTrackNameUnits);
     if (WideEqualsIgnoreAsciiCase(old, newName)) continue;
-    char16_t oldPath[kPathUnits];
-    char16_t newPath[kPathUnits];
+    char16_t oldPath[kRenamePathUnits];
+    char16_t newPath[kRenamePathUnits];
     if (!TrackPaths(folder, old, newName, oldPath, newPath)) {
       ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, old));
       continue;
@@ -282,8 +281,8 @@ int ListKeptFolders(RunState& state, const char16_t* folder, NameTable& table) {
     ReportRenameFailure(state, kMsgFolderNotListed, ReportText(a, shownFolder));
     return false;
   }
-  char16_t logPath[kPathUnits];
-  bool logFits = WideJoinPath(logPath, kPathUnits, folder, kFileLogName);
+  char16_t logPath[kRenamePathUnits];
+  bool logFits = WideJoinPath(logPath, kRenamePathUnits, folder, kFileLogName);
   if (!logFits) {
     ReportArg a;
     ReportRenameFailure(state, kMsgPathTooLong, ReportPath(a, folder, kFileLogName));
@@ -322,8 +321,8 @@ void Descend(RunState& state, const char16_t* folder) {
           IsSystemsOwnFolder(entry.name)) {
         continue;
       }
-      char16_t child[kPathUnits];
-      if (entry.tooLong || !WideJoinPath(child, kPathUnits, folder, entry.name)) {
+      char16_t child[kRenamePathUnits];
+      if (entry.tooLong || !WideJoinPath(child, kRenamePathUnits, folder, entry.name)) {
         ReportNotEntered(state, folder, entry.name);
         continue;
       }
@@ -336,8 +335,8 @@ void Descend(RunState& state, const char16_t* folder) {
 // The visit of one folder: its MP3 files, its subfolders, then each
 // subfolder's own visit.
 void Visit(RunState& state, const char16_t* folderPath, bool root) {
-  char16_t folder[kPathUnits];
-  if (!WideCopy(folder, kPathUnits, folderPath)) {
+  char16_t folder[kRenamePathUnits];
+  if (!WideCopy(folder, kRenamePathUnits, folderPath)) {
     ReportNotEntered(state, folderPath, u"");
     return;
   }

@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr int kPathUnits = kRestorePathUnits;
 constexpr int kRowUnits = 64;       // a row's path: at most 47 bytes
 constexpr int kMaxRows = 3 * 1000;  // three lists of at most 1000 rows
 constexpr int kMaxRecordBytes = 1280;
@@ -110,8 +109,8 @@ int U16(const uint8_t* raw, int at) { return raw[at] | (raw[at + 1] << 8); }
 
 // The file at folder\name, opened for reading, or null.
 std::FILE* OpenIn(const char16_t* folder, const char16_t* name) {
-  char16_t path[kPathUnits];
-  return WideJoinPath(path, kPathUnits, folder, name) ? HostOpenW(path, "rb") : nullptr;
+  char16_t path[kRestorePathUnits];
+  return WideJoinPath(path, kRestorePathUnits, folder, name) ? HostOpenW(path, "rb") : nullptr;
 }
 
 long SizeOf(std::FILE* file) { return std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1; }
@@ -275,8 +274,8 @@ bool IsCatalogueFolder(const CatalogueEvidence& e, const char16_t* root, const c
   for (int r = 0; r < rows.count; ++r) {
     if (WideEqualsIgnoreAsciiCase(rows.paths[r], listed)) return true;
   }
-  char16_t log[kPathUnits];
-  return renamedHere && WideJoinPath(log, kPathUnits, folderPath, u"RENFIL04.LOG") &&
+  char16_t log[kRestorePathUnits];
+  return renamedHere && WideJoinPath(log, kRestorePathUnits, folderPath, u"RENFIL04.LOG") &&
          HostExists(log);
 }
 

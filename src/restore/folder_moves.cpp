@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kPathUnits = kRestorePathUnits;
-
 // True when the file at notePath holds exactly what the rename pass writes
 // into a folder it renamed, under the folder's old name: the byte-order
 // mark, the folder's new name in UTF-16LE, CR LF. The name is compared in
@@ -72,8 +70,8 @@ void RemoveOrSay(RestoreRun& run, const char16_t* path) {
 }  // namespace
 
 bool IsRenamedFolder(const char16_t* folderPath, const char16_t* name) {
-  char16_t logPath[kPathUnits];
-  if (!WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG") || !HostExists(logPath)) {
+  char16_t logPath[kRestorePathUnits];
+  if (!WideJoinPath(logPath, kRestorePathUnits, folderPath, u"RENDIR04.LOG") || !HostExists(logPath)) {
     return false;
   }
   if (IsGivenFolderName(name)) return true;
@@ -83,10 +81,10 @@ bool IsRenamedFolder(const char16_t* folderPath, const char16_t* name) {
 
 void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   ReportArg a, b;
-  char16_t logPath[kPathUnits];
+  char16_t logPath[kRestorePathUnits];
   char16_t oldName[kRestoreNameUnits];
   int nameAt = NameStart(folderPath);
-  if (nameAt < 0 || !WideJoinPath(logPath, kPathUnits, folderPath, u"RENDIR04.LOG")) {
+  if (nameAt < 0 || !WideJoinPath(logPath, kRestorePathUnits, folderPath, u"RENDIR04.LOG")) {
     if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportText(a, folderPath));
     ++run.left;
     return;
@@ -101,20 +99,20 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   // a cardprep run ended after it wrote the folder's log and note: both go.
   if (WideCompareOrdinal(oldName, name) == 0) {
     if (run.dryRun) return;
-    char16_t leftNote[kPathUnits];
-    if (WideJoinPath(leftNote, kPathUnits, folderPath, name) && IsFolderNote(leftNote)) {
+    char16_t leftNote[kRestorePathUnits];
+    if (WideJoinPath(leftNote, kRestorePathUnits, folderPath, name) && IsFolderNote(leftNote)) {
       RemoveOrSay(run, leftNote);
     }
     RemoveOrSay(run, logPath);
     return;
   }
-  char16_t parent[kPathUnits];
-  WideCopy(parent, kPathUnits, folderPath);
+  char16_t parent[kRestorePathUnits];
+  WideCopy(parent, kRestorePathUnits, folderPath);
   parent[nameAt - 1] = 0;
-  char16_t oldPath[kPathUnits];
-  char16_t notePath[kPathUnits];
-  if (!WideJoinPath(oldPath, kPathUnits, parent, oldName) ||
-      !WideJoinPath(notePath, kPathUnits, folderPath, oldName)) {
+  char16_t oldPath[kRestorePathUnits];
+  char16_t notePath[kRestorePathUnits];
+  if (!WideJoinPath(oldPath, kRestorePathUnits, parent, oldName) ||
+      !WideJoinPath(notePath, kRestorePathUnits, folderPath, oldName)) {
     if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportText(a, folderPath));
     ++run.left;
     return;
@@ -135,6 +133,6 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   ++run.folders;
   // Stopped before this, a rerun finds the folder under the name its log
   // holds and only removes the log.
-  char16_t movedLog[kPathUnits];
-  if (WideJoinPath(movedLog, kPathUnits, oldPath, u"RENDIR04.LOG")) RemoveOrSay(run, movedLog);
+  char16_t movedLog[kRestorePathUnits];
+  if (WideJoinPath(movedLog, kRestorePathUnits, oldPath, u"RENDIR04.LOG")) RemoveOrSay(run, movedLog);
 }

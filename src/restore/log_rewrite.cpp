@@ -11,11 +11,9 @@
 
 namespace {
 
-constexpr int kPathUnits = kRestorePathUnits;
-
 bool Paths(const char16_t* folder, char16_t* logPath, char16_t* sidePath) {
-  return WideJoinPath(logPath, kPathUnits, folder, u"RENFIL04.LOG") &&
-         WideJoinPath(sidePath, kPathUnits, folder, kSideFileName);
+  return WideJoinPath(logPath, kRestorePathUnits, folder, u"RENFIL04.LOG") &&
+         WideJoinPath(sidePath, kRestorePathUnits, folder, kSideFileName);
 }
 
 bool Keeps(const FileLog& log, int i) { return !log.undone[i] && log.lines[i].ended; }
@@ -132,8 +130,8 @@ bool WriteSideFile(const char16_t* path, const FileLog& log) {
 }  // namespace
 
 bool RecoverFileLog(const char16_t* folder) {
-  char16_t logPath[kPathUnits];
-  char16_t sidePath[kPathUnits];
+  char16_t logPath[kRestorePathUnits];
+  char16_t sidePath[kRestorePathUnits];
   if (!Paths(folder, logPath, sidePath)) return false;
   if (!HostExists(sidePath)) return true;
   std::FILE* side = HostOpenW(sidePath, "rb");
@@ -150,8 +148,8 @@ bool RecoverFileLog(const char16_t* folder) {
 }
 
 Rewrite RewriteFileLog(const char16_t* folder, FileLog& log) {
-  char16_t logPath[kPathUnits];
-  char16_t sidePath[kPathUnits];
+  char16_t logPath[kRestorePathUnits];
+  char16_t sidePath[kRestorePathUnits];
   if (!Paths(folder, logPath, sidePath)) return Rewrite::kFailed;
   int kept = 0;
   for (int i = 0; i < log.count; ++i) kept += Keeps(log, i) ? 1 : 0;

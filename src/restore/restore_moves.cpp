@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kPathUnits = kRestorePathUnits;
-
 // One log at a time; about 1.2 MiB, so never on the stack.
 FileLog fileLog;
 
@@ -46,8 +44,8 @@ bool ExistsAfterPlannedMoves(const FileLog& log, int line, const char16_t* folde
     if (WideEqualsIgnoreAsciiCase(otherOld, newName)) return true;
     if (WideEqualsIgnoreAsciiCase(otherNew, newName)) return false;
   }
-  char16_t path[kPathUnits];
-  return WideJoinPath(path, kPathUnits, folder, newName) && HostExists(path);
+  char16_t path[kRestorePathUnits];
+  return WideJoinPath(path, kRestorePathUnits, folder, newName) && HostExists(path);
 }
 
 // True when a line undone since the log was last written had the new name
@@ -97,10 +95,10 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
     Left(run);
     return true;
   }
-  char16_t newPath[kPathUnits];
-  char16_t oldPath[kPathUnits];
-  if (!WideJoinPath(newPath, kPathUnits, folder, newName) ||
-      !WideJoinPath(oldPath, kPathUnits, folder, oldName)) {
+  char16_t newPath[kRestorePathUnits];
+  char16_t oldPath[kRestorePathUnits];
+  if (!WideJoinPath(newPath, kRestorePathUnits, folder, newName) ||
+      !WideJoinPath(oldPath, kRestorePathUnits, folder, oldName)) {
     if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, newName));
     Left(run);
     return true;
@@ -153,9 +151,9 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
 // interrupt waits until the move at hand is made, and the log is rewritten
 // before it ends the run.
 void RestoreFileNames(RestoreRun& run, const char16_t* folder) {
-  char16_t logPath[kPathUnits];
+  char16_t logPath[kRestorePathUnits];
   ReportArg a;
-  if (!WideJoinPath(logPath, kPathUnits, folder, u"RENFIL04.LOG")) {
+  if (!WideJoinPath(logPath, kRestorePathUnits, folder, u"RENFIL04.LOG")) {
     if (SaysLeft(run)) ConsolePrintf(kMsgPathTooLong, ReportPath(a, folder, u"RENFIL04.LOG"));
     Left(run);
     return;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kPathUnits = kRestorePathUnits;
-
 struct Walk {
   RestoreRun& run;
   const char16_t* root;
@@ -27,15 +25,15 @@ struct Walk {
   bool keepFolderNames;
   // The folder at hand; a subfolder's name is put after it while the walk
   // is below it, so that no frame of the walk holds a path of its own.
-  char16_t path[kPathUnits];
+  char16_t path[kRestorePathUnits];
 };
 
 // False when the file could not be removed (reported).
 [[gnu::noinline]] bool RemoveCatalogueFile(RestoreRun& run, const char16_t* folder,
                                            const char16_t* name) {
-  char16_t path[kPathUnits];
+  char16_t path[kRestorePathUnits];
   ReportArg a;
-  if (!WideJoinPath(path, kPathUnits, folder, name)) return true;
+  if (!WideJoinPath(path, kRestorePathUnits, folder, name)) return true;
   if (run.dryRun) {
     if (run.printPlan) ConsolePrintf(kMsgPlannedRemoval, ReportText(a, path));
     ++run.removed;
@@ -104,7 +102,7 @@ void RemoveProofs(Walk& walk) {
 // fit (said so, when say, and left).
 [[gnu::noinline]] bool EnterName(Walk& walk, int length, const char16_t* name, bool say) {
   int units = WideLength(name);
-  if (length + 1 + units + 1 > kPathUnits) {
+  if (length + 1 + units + 1 > kRestorePathUnits) {
     ReportArg a;
     if (say && SaysLeft(walk.run)) ConsolePrintf(kMsgPathTooLong, ReportPath(a, walk.path, name));
     walk.run.left += say ? 1 : 0;
@@ -116,8 +114,8 @@ void RemoveProofs(Walk& walk) {
 }
 
 [[gnu::noinline]] bool HoldsFileLog(const char16_t* folder) {
-  char16_t log[kPathUnits];
-  return WideJoinPath(log, kPathUnits, folder, u"RENFIL04.LOG") && HostExists(log);
+  char16_t log[kRestorePathUnits];
+  return WideJoinPath(log, kRestorePathUnits, folder, u"RENFIL04.LOG") && HostExists(log);
 }
 
 [[gnu::noinline]] void SayUnreadable(Walk& walk) {
@@ -212,7 +210,7 @@ void RestoreNames(Walk& walk, int length, bool atRoot, bool renamedHere) {
 
 void RestoreCard(RestoreRun& run, const char16_t* root) {
   Walk walk{run, root, {}, {}, 0, 0, false, {}};
-  WideCopy(walk.path, kPathUnits, root);
+  WideCopy(walk.path, kRestorePathUnits, root);
   const int length = WideLength(walk.path);
   // The files cardprep made go first, while the folder lists still name the
   // folders by the names they vouch for, and the logs are all there.
