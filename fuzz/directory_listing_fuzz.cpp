@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "index/index_file.h"
 #include "scan/directory_list.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "scan/messages.h"
 #include "scan/title_sources.h"

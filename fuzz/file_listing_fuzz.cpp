@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "rename/rename_log.h"
 #include "model/model_profile.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "rename/rename_log.h"
 

@@ -7,7 +7,7 @@
 
 #include "display/character_images.h"
 #include "display/menu_data.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/oled_render.h"
 #include "font/renderers.h"

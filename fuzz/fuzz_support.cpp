@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_set.h"
 #include "platform/host.h"
 #include "scan/messages.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "scan/title_sources.h"
 

@@ -2,7 +2,7 @@
 // root; it asks three questions and does the rest.
 #include "driver/command_line.h"
 #include "driver/run_driver.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 namespace {
 // About 1.3 MiB: too large for a Windows stack, so it lives here.

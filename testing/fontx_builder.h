@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_set.h"
 
 // Row (0 = top) of code's glyph as its file bytes read big-endian: the leftmost pixel in the top

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "rename/rename_pass.h"
 #include "testing/temp_card.h"
 

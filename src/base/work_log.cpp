@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 void WriteWorkLog(RunState& state, const char* text) {
   if (state.workLog == nullptr) return;

@@ -6,7 +6,7 @@
 #include "display/character_images.h"
 #include "display/menu_data.h"
 #include "display/message_images.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_file.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"

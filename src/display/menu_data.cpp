@@ -5,7 +5,7 @@
 
 #include "display/card_file.h"
 #include "display/messages.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/renderers.h"
 #include "model/model_profile.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "display/card_file.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/renderers.h"
 #include "model/model_profile.h"
 

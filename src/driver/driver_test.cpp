@@ -8,7 +8,7 @@
 #include "driver/plugin_check.h"
 #include "driver/plugin_images.h"
 #include "driver/run_driver.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "driver/state_files.h"
 #include "testing/temp_card.h"
 

@@ -9,7 +9,7 @@
 #include "display/menu_data.h"
 #include "display/message_images.h"
 #include "driver/messages.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "driver/state_files.h"
 #include "font/font_set.h"
 #include "index/index_file.h"

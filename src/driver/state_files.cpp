@@ -6,7 +6,7 @@
 #include "base/console.h"
 #include "driver/messages.h"
 #include "driver/plugin_images.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "model/model_profile.h"
 #include "platform/host.h"
 #include "text/record.h"

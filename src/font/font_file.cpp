@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/messages.h"
 #include "text/sjis.h"
 

@@ -1,7 +1,7 @@
 #include "font/font_set.h"
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/messages.h"
 #include "platform/host.h"

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 
 // Columns a renderer copies per glyph of font.
 inline int GlyphColumnCount(const FontRecord& font) {

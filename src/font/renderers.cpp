@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/glyph_columns.h"
 #include "font/messages.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/oled_render.h"
 #include "font/renderers.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <tuple>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/font_set.h"
 #include "font_output.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/title_render.h"
 #include "index/index_steps.h"
 #include "index/messages.h"

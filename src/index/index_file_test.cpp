@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "scan/directory_scan.h"
 #include "testing/temp_card.h"
 

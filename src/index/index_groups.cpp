@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "index/index_steps.h"
 #include "index/messages.h"
 #include "text/sjis.h"

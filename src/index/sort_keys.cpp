@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "index/index_file.h"
 #include "index/index_steps.h"
 #include "text/sjis.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "model/model_profile.h"
 #include "platform/host.h"
 #include "rename/log_text.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"

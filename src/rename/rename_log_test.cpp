@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "testing/rename_card.h"
 
 namespace {

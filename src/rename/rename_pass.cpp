@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/folder_rename.h"
 #include "rename/log_text.h"

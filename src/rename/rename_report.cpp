@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/work_log.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/messages.h"
 #include "text/sjis.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "testing/rename_card.h"
 
 namespace {

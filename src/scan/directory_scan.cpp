@@ -5,7 +5,7 @@
 
 #include "base/console.h"
 #include "model/model_profile.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "rename/short_name.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "platform/host.h"
 #include "testing/rename_card.h"
 

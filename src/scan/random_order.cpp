@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "scan/messages.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "base/console.h"
 #include "base/work_log.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "scan/line_reader.h"

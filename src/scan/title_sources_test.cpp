@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "rename/rename_log.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "font/title_render.h"
 #include "model/model_profile.h"
 #include "platform/host.h"

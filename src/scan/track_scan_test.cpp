@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "state/run_state.h"
 #include "testing/rename_card.h"
 
 namespace {

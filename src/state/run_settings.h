@@ -1,0 +1,20 @@
+// What the user answered, where the run works, and how its stages ended.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+struct RunSettings {
+  int32_t playerModel;
+  int32_t titleRule;
+  char tempDir[260];
+  char workDir[260];  // this run's own folder in tempDir for its work files
+  int32_t renameFailed;
+  int32_t listingFailed;  // a folder's file listing could not be written
+  int32_t writeFailed;    // a catalogue file could not be written whole
+};
+
+// CARDPREP.LOG, opened in binary mode: lines end CR LF.
+struct WorkLogFile {
+  std::FILE* workLog;
+};
