@@ -316,8 +316,8 @@ int HostReadAt(HostReader& reader, int64_t offset, void* buf, int size) {
                       static_cast<off_t>(offset + got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
-    if (n == 0) break;
     got += static_cast<int>(n);
+    if (n == 0 || got < size) break;  // a file read short is at its end
   }
   return got;
 }

@@ -369,8 +369,8 @@ int HostReadAt(HostReader& reader, int64_t offset, void* buf, int size) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
       return -1;
     }
-    if (n == 0) break;
     got += static_cast<int>(n);
+    if (n == 0 || got < size) break;  // a file read short is at its end
   }
   return got;
 }
