@@ -124,6 +124,9 @@ void TitleFromUnits(char16_t* units, int count, char* title) {
 // Single-byte text up to its first zero: when every character is one that
 // code page 932 assigns, the bytes are display text as they stand (Japanese
 // taggers write it so); otherwise each byte is an ISO-8859-1 character.
+// Shift-JIS is kept as it is rather than taken through UTF-16: composing 45
+// of the code page's own characters (the angstrom sign, the compatibility
+// ideographs of NEC's and IBM's rows) would give other codes or '?'.
 void TitleFromSingleBytes(const uint8_t* text, int n, char* title) {
   int length = 0;
   while (length < n && text[length] != 0) ++length;
