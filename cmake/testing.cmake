@@ -100,6 +100,16 @@ endif()
 add_executable(write_test_fonts ${PROJECT_SOURCE_DIR}/testing/tools/write_test_fonts.cpp)
 target_link_libraries(write_test_fonts PRIVATE cardprep_testing)
 
+# The tag corpus: files tagged by Debian's taggers, made at test time, whose titles must be the
+# ones mutagen reads (Debian's python3 and its python3-mutagen).
+if(NOT CMAKE_CROSSCOMPILING)
+  add_executable(print_tag_titles ${PROJECT_SOURCE_DIR}/testing/tools/print_tag_titles.cpp)
+  target_link_libraries(print_tag_titles PRIVATE cardprep_scan)
+  add_test(NAME tag_corpus COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tests/tag_corpus/corpus_test.py
+                                   $<TARGET_FILE:print_tag_titles>)
+  set_tests_properties(tag_corpus PROPERTIES LABELS e2e TIMEOUT 600)
+endif()
+
 # Under Wine: the wait of a double-clicked cardprep.exe, in a terminal of
 # its own (its console), and never with input or output redirected.
 if(CMAKE_CROSSCOMPILING)

@@ -61,9 +61,17 @@ SEEDS = {
         "v23_latin1": mp3(3, [("TALB", b"\0Album\0", None), ("TIT2", b"\0Hello", None)]),
         "v23_utf16": mp3(3, [("TIT2", b"\x01\xff\xfe" + "日本の歌".encode("utf-16-le"), None)]),
         "v23_size300": mp3(3, [("TIT2", b"\0" + b"L" * 299, 300)]),
+        "v23_chapter": mp3(3, [("CHAP", b"ch1\0" + bytes(16) + b"TIT2\0\0\0\x03\0\0\0C1", None),
+                               ("TIT2", b"\0Episode", None)]),
+        "v23_unsync": b"ID3\x03\x00\x80\x00\x00\x00\x1c" + b"TIT2\0\0\0\x0b\0\0\x01\xff\x00\xfe"
+                      + b"\xff\x00\x00A\0\0\0" + bytes(4) + b"\xff\xfb\x90\x64" + bytes(64),
         "v22_latin1": mp3(2, [("TAL", b"\0Album\0", None), ("TT2", b"\0Song A\0", None)]),
         "v22_utf16_be": mp3(2, [("TT2", b"\x01\xfe\xff" + "Song".encode("utf-16-be") + b"\0\0", None)]),
-        "v24": mp3(4, [("TIT2", b"\0Four", None)]),
+        "v24_utf8": mp3(4, [("TIT2", b"\x03" + "日本の歌".encode(), None)]),
+        # Frame flags 00 03: unsynchronised, with a data length.
+        "v24_unsync_dli": (lambda f: f[:19] + b"\x03" + f[20:])(
+            mp3(4, [("TIT2", b"\0\0\0\x07\x01\xff\x00\xfeA\0", None)])),
+        "v1_only": mp3() + b"TAG" + "日本の歌".encode("cp932") + bytes(117),
         "no_tag": mp3(),
     },
     "display_name": {

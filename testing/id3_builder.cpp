@@ -1,17 +1,37 @@
 #include "testing/id3_builder.h"
 
-std::vector<uint8_t> BuildId3(uint8_t major, const std::vector<Id3Frame>& frames) {
-  std::vector<uint8_t> body;
+std::vector<uint8_t> Id3FrameBytes(uint8_t major, const Id3Frame& f) {
+  std::vector<uint8_t> out(f.id.begin(), f.id.end());
+  std::vector<uint8_t> body = major == 4 && (f.format & 0x02) ? Unsynchronise(f.body) : f.body;
+  uint64_t size = f.size >= 0 ? static_cast<uint64_t>(f.size) : body.size();
   int sizeBytes = major == 2 ? 3 : 4;
+  int bits = major == 4 ? 7 : 8;
+  for (int i = sizeBytes - 1; i >= 0; --i)
+    out.push_back(static_cast<uint8_t>((size >> (bits * i)) & ((1u << bits) - 1)));
+  if (major != 2) out.insert(out.end(), {0, f.format});
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+std::vector<uint8_t> Unsynchronise(const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    out.push_back(bytes[i]);
+    if (bytes[i] == 0xFF && (i + 1 == bytes.size() || bytes[i + 1] == 0 || bytes[i + 1] >= 0xE0))
+      out.push_back(0);
+  }
+  return out;
+}
+
+std::vector<uint8_t> BuildId3(uint8_t major, const std::vector<Id3Frame>& frames, uint8_t flags) {
+  std::vector<uint8_t> body;
   for (const Id3Frame& f : frames) {
-    body.insert(body.end(), f.id.begin(), f.id.end());
-    uint64_t size = f.size >= 0 ? static_cast<uint64_t>(f.size) : f.body.size();
-    for (int i = sizeBytes - 1; i >= 0; --i) body.push_back(static_cast<uint8_t>(size >> (8 * i)));
-    if (major != 2) body.resize(body.size() + 2, 0);  // flags
-    body.insert(body.end(), f.body.begin(), f.body.end());
+    std::vector<uint8_t> bytes = Id3FrameBytes(major, f);
+    body.insert(body.end(), bytes.begin(), bytes.end());
   }
   body.resize(body.size() + 16, 0);
-  std::vector<uint8_t> tag = {'I', 'D', '3', major, 0, 0};
+  if (major < 4 && (flags & 0x80)) body = Unsynchronise(body);
+  std::vector<uint8_t> tag = {'I', 'D', '3', major, 0, flags};
   for (int shift = 21; shift >= 0; shift -= 7)
     tag.push_back(static_cast<uint8_t>((body.size() >> shift) & 0x7F));
   tag.insert(tag.end(), body.begin(), body.end());

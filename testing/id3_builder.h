@@ -10,6 +10,7 @@ struct Id3Frame {
   std::string id;             // "TT2" (2.2) or "TIT2" (2.3 and later)
   std::vector<uint8_t> body;  // encoding byte and text, exactly as stored
   int64_t size = -1;          // the size field; -1 = the body's length
+  uint8_t format = 0;         // the second flag byte (2.3, 2.4); 0x02 in 2.4: body unsynchronised
 };
 
 inline Id3Frame Id3TextFrame(const std::string& id, const std::vector<uint8_t>& encodedText,
@@ -25,8 +26,17 @@ enum class Bom { kLittleEndian, kBigEndian, kNone };
 std::vector<uint8_t> Utf16Text(const std::u16string& text, Bom bom = Bom::kLittleEndian,
                                bool terminated = true);
 
-// A tag of a major version: syncsafe size, 6-byte frame headers for 2 (else 10), 16 zero bytes.
-std::vector<uint8_t> BuildId3(uint8_t major, const std::vector<Id3Frame>& frames);
+// A frame as a tag of the major version holds it: 6-byte header for 2, else 10 (syncsafe size
+// for 4), then the body.
+std::vector<uint8_t> Id3FrameBytes(uint8_t major, const Id3Frame& frame);
+
+// Every 0xFF followed by a zero byte or a byte from 0xE0 gets a zero byte after it.
+std::vector<uint8_t> Unsynchronise(const std::vector<uint8_t>& bytes);
+
+// A tag of a major version: syncsafe size, the frames, 16 zero bytes. With 0x80 in flags and a
+// major below 4, frames and padding are unsynchronised as a whole.
+std::vector<uint8_t> BuildId3(uint8_t major, const std::vector<Id3Frame>& frames,
+                              uint8_t flags = 0);
 inline std::vector<uint8_t> BuildId3v22(const std::vector<Id3Frame>& f) { return BuildId3(2, f); }
 inline std::vector<uint8_t> BuildId3v23(const std::vector<Id3Frame>& f) { return BuildId3(3, f); }
 

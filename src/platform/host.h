@@ -185,6 +185,27 @@ bool HostCutFile(std::FILE* file, long size);
 // shorter file), or -1 when the file cannot be opened.
 int HostReadFileHead(const char* path, void* buf, int size);
 
+// A file open for reading at offsets (the tag reader's), owned by the
+// caller: only what is asked for is read, and nothing else is kept.
+struct HostReader {
+  intptr_t handle;  // the system's handle or descriptor; -1 when closed
+};
+
+// Opens the file at path for reading, found as HostOpen finds it; it never
+// waits (a pipe in a file's place opens, but reading it fails, as reading a
+// folder does). False when it cannot be opened.
+bool HostOpenReader(HostReader& reader, const char* path);
+
+// Reads at most size bytes from offset into buf. Returns how many it read
+// (fewer at the end of the file, 0 past it), or -1 when reading fails.
+int HostReadAt(HostReader& reader, int64_t offset, void* buf, int size);
+
+// The size of the open file in bytes, or -1 when the system cannot tell.
+int64_t HostReaderSize(HostReader& reader);
+
+// Closes the file (nothing when it is closed already).
+void HostCloseReader(HostReader& reader);
+
 // Copies a file of at most kHostCopyBytes byte for byte, replacing the
 // target as HostWriteFile does. False on failure.
 constexpr int kHostCopyBytes = 65536;

@@ -287,6 +287,52 @@ int HostReadFileHead(const char* path, void* buf, int size) {
   return got;
 }
 
+bool HostOpenReader(HostReader& reader, const char* path) {
+  reader.handle = -1;
+  char16_t wide[1024];
+  if (!ToWidePath(path, wide, 1024)) return false;
+  // Opened as HostReadFileHead opens.
+  constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+  Resolve(wide, target, false);
+  if (target.fatInvalid || target.tooLong) return false;
+  int fd = open(target.path, kFlags);
+  if (fd < 0) {
+    bool made;
+    const char* place = PlaceOf(wide, true, &made);
+    fd = place != nullptr ? open(place, kFlags) : -1;
+    if (fd < 0) return false;
+  }
+  reader.handle = fd;
+  return true;
+}
+
+int HostReadAt(HostReader& reader, int64_t offset, void* buf, int size) {
+  if (reader.handle < 0 || offset < 0) return -1;
+  int fd = static_cast<int>(reader.handle);
+  int got = 0;
+  while (got < size) {
+    // pread fails on a pipe (ESPIPE) and on a folder (EISDIR).
+    ssize_t n = pread(fd, static_cast<char*>(buf) + got, static_cast<size_t>(size - got),
+                      static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    got += static_cast<int>(n);
+    if (n == 0 || got < size) break;  // a file read short is at its end
+  }
+  return got;
+}
+
+int64_t HostReaderSize(HostReader& reader) {
+  struct stat st;
+  if (reader.handle < 0 || fstat(static_cast<int>(reader.handle), &st) != 0) return -1;
+  return S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+void HostCloseReader(HostReader& reader) {
+  if (reader.handle >= 0) close(static_cast<int>(reader.handle));
+  reader.handle = -1;
+}
+
 bool HostCutFile(std::FILE* file, long size) {
   if (std::fflush(file) != 0 || ftruncate(fileno(file), size) != 0) return false;
   return std::fseek(file, size, SEEK_SET) == 0;

@@ -141,6 +141,10 @@ TEST(HostFindTest, ListingsShowEntriesAsTheyAreNow) {
   EXPECT_EQ(HostOpen(Card("\\A\\PIPE.MP3").c_str(), "rb"), nullptr);
   char head[16];
   EXPECT_EQ(HostReadFileHead(Card("\\A\\PIPE.MP3").c_str(), head, sizeof head), -1);
+  HostReader pipe;
+  EXPECT_TRUE(!HostOpenReader(pipe, Card("\\A\\PIPE.MP3").c_str()) ||
+              HostReadAt(pipe, 0, head, sizeof head) < 0);
+  HostCloseReader(pipe);
 #endif
 }
 
@@ -164,6 +168,18 @@ TEST(HostFiles, OpenIsBinaryFindsAnyCaseAndJapaneseNamesAndRefusesFolders) {
   EXPECT_EQ(HostWriteFile(Card("\\A\\SNDLST10.DAT").c_str(), "xy", 2), 0);
   EXPECT_EQ(card.ReadFile("A/sndlst10.dat"), "xy");
   EXPECT_EQ(HostWriteFile(Card("\\DIR").c_str(), "x", 1), 1);
+  // The reader: any case, at offsets, the size; a folder gives nothing to read.
+  HostReader reader;
+  ASSERT_TRUE(HostOpenReader(reader, Card("\\日本の歌\\表示名04.TXT").c_str()));
+  char bytes[8] = {};
+  EXPECT_EQ(HostReadAt(reader, 1, bytes, sizeof bytes), 2);
+  EXPECT_STREQ(bytes, "bc");
+  EXPECT_EQ(HostReadAt(reader, 9, bytes, 1), 0);
+  EXPECT_EQ(HostReaderSize(reader), 3);
+  HostCloseReader(reader);
+  EXPECT_TRUE(!HostOpenReader(reader, Card("\\DIR").c_str()) ||
+              HostReadAt(reader, 0, bytes, 1) < 0);
+  HostCloseReader(reader);
 #if !defined(_WIN32)
   // A disk name that is no UTF-8 is no card name: not found as the character its byte shows as.
   card.WriteFile("bad\xff.mp3", "x");

@@ -338,6 +338,56 @@ int HostReadFileHead(const char* path, void* buf, int size) {
   return static_cast<int>(got);
 }
 
+bool HostOpenReader(HostReader& reader, const char* path) {
+  reader.handle = -1;
+  char16_t wide[kPathUnits];
+  char16_t system[kSystemPathUnits];
+  if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide) ||
+      !SystemPath(wide, system, kSystemPathUnits)) {
+    return false;
+  }
+  // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
+  HANDLE h = CreateFileW(Wide(system), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  reader.handle = reinterpret_cast<intptr_t>(h);
+  return true;
+}
+
+int HostReadAt(HostReader& reader, int64_t offset, void* buf, int size) {
+  if (reader.handle == -1 || offset < 0) return -1;
+  HANDLE h = reinterpret_cast<HANDLE>(reader.handle);
+  int got = 0;
+  while (got < size) {
+    OVERLAPPED at{};
+    uint64_t position = static_cast<uint64_t>(offset + got);
+    at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    DWORD n = 0;
+    if (!ReadFile(h, static_cast<char*>(buf) + got, static_cast<DWORD>(size - got), &n, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return -1;
+    }
+    got += static_cast<int>(n);
+    if (n == 0 || got < size) break;  // a file read short is at its end
+  }
+  return got;
+}
+
+int64_t HostReaderSize(HostReader& reader) {
+  LARGE_INTEGER size;
+  if (reader.handle == -1 || !GetFileSizeEx(reinterpret_cast<HANDLE>(reader.handle), &size)) {
+    return -1;
+  }
+  return static_cast<int64_t>(size.QuadPart);
+}
+
+void HostCloseReader(HostReader& reader) {
+  if (reader.handle != -1) CloseHandle(reinterpret_cast<HANDLE>(reader.handle));
+  reader.handle = -1;
+}
+
 bool HostCopyFile(const char* from, const char* to) {
   char16_t wideFrom[kHostPathUnits];
   char16_t wideTo[kHostPathUnits];

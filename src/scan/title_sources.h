@@ -1,5 +1,5 @@
 // Where a track's title comes from: the display-name file, the rename log
-// and the ID3v2 tag.
+// and the ID3 tags.
 #pragma once
 
 struct RunState;
@@ -15,6 +15,7 @@ bool ReadDisplayNameFile(RunState& state, const char* folderPath);
 int LookUpTrackNames(const RunState& state, const char* shortName, char* title,
                      char* preRenameName);
 
-// The title (257 bytes) from the ID3v2 tag of folderPath\fileName, or
-// empty; unreadable files and missing titles go to the work log.
+// The title (257 bytes) from the ID3 tags of folderPath\fileName (ID3v2,
+// else ID3v1), or empty; unreadable files and missing titles go to the
+// work log.
 void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title);
