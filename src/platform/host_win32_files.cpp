@@ -340,9 +340,9 @@ int HostReadFileHead(const char* path, void* buf, int size) {
 
 bool HostOpenReader(HostReader& reader, const char* path) {
   reader.handle = -1;
-  char16_t wide[kPathUnits];
+  char16_t wide[kHostPathUnits];
   char16_t system[kSystemPathUnits];
-  if (!ToWidePath(path, wide, kPathUnits) || wide[0] == 0 || HasFatInvalidName(wide) ||
+  if (!ToWidePath(path, wide, kHostPathUnits) || wide[0] == 0 || HasFatInvalidName(wide) ||
       !SystemPath(wide, system, kSystemPathUnits)) {
     return false;
   }
