@@ -13,6 +13,7 @@ const std::string kModelPrompt =
 const std::string kRulePrompt =
     "タイトル表示名決定ルール：0(タグ情報優先), 1([名前変更前]ファイル名優先)：";
 const std::string kConfirm = "(\"go\" + Enterで続行、その他で中止)：";
+const std::string kStopped = "中止しました。何も変更していません (Stopped: nothing was changed)\n";
 
 int Count(const std::string& text, const std::string& part) {
   int n = 0;
@@ -51,7 +52,7 @@ TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
     EXPECT_EQ(Count(r.output, kRulePrompt), c.rulePrompts) << c.input;
     EXPECT_EQ(card.Exists("CARDPREP.LOG"), c.prepared) << c.input;
     EXPECT_EQ(r.output.find("フォント"), std::string::npos) << c.input;
-    EXPECT_TRUE(c.modelPrompts > 0 || r.output.ends_with(kConfirm)) << c.input;
+    EXPECT_TRUE(c.modelPrompts > 0 || r.output.ends_with(kConfirm + kStopped)) << c.input;
   }
 }
 

@@ -15,6 +15,7 @@
 #include "index/index_file.h"
 #include "platform/host.h"
 #include "rename/rename_pass.h"
+#include "rename/rename_report.h"
 #include "scan/directory_list.h"
 #include "scan/directory_scan.h"
 #include "scan/model_files.h"
@@ -28,8 +29,23 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The digit at p and its length in bytes, or -1: '0'..'9', or a full-width
+// digit as a Japanese input method types it, in code page 932 (a Windows
+// console) or UTF-8 (a POSIX terminal).
+int DigitAt(const char* p, int* bytes) {
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  *bytes = 1;
+  if (u[0] >= '0' && u[0] <= '9') return u[0] - '0';
+  *bytes = 2;
+  if (u[0] == 0x82 && u[1] >= 0x4F && u[1] <= 0x58) return u[1] - 0x4F;
+  *bytes = 3;
+  if (u[0] == 0xEF && u[1] == 0xBC && u[2] >= 0x90 && u[2] <= 0x99) return u[2] - 0x90;
+  return -1;
+}
+
 // Asks for the player model until the answer is one of the five; 9 is 8.
-// Returns false at end of input.
+// Another answer gets the line naming the answers before the prompt
+// repeats. Returns false at end of input.
 bool AskPlayerModel(RunState& state) {
   char line[kAnswerBytes];
   for (;;) {
@@ -41,11 +57,13 @@ bool AskPlayerModel(RunState& state) {
       state.playerModel = model;
       return true;
     }
+    HostPrint(kMsgModelHint);
   }
 }
 
-// A wrong title rule is asked again without a new prompt; a line without
-// a number is rule 0. Returns false at end of input.
+// A wrong title rule is asked again by the hint alone (the prompt is not
+// repeated); a line without a number is rule 0. Returns false at end of
+// input.
 bool AskTitleRule(RunState& state) {
   char line[kAnswerBytes];
   HostPrint(kMsgTitleRulePrompt);
@@ -56,7 +74,49 @@ bool AskTitleRule(RunState& state) {
       state.titleRule = rule;
       return true;
     }
+    HostPrint(kMsgTitleRuleHint);
   }
+}
+
+// The last lines of a rename pass that could not rename everything: what it
+// did, then for each cause what helps. Renaming by hand is advised only for
+// names the pass could not take or give.
+void SayWhyRenamingStopped(const RunState& state) {
+  ConsolePrintf(kMsgRenameStopped, state.renamedCount, state.renamedCount);
+  const int causes = state.renameCauses;
+  if (causes & kCauseTooMany) HostPrint(kMsgCauseTooMany);
+  if (causes & kCauseCardFull) HostPrint(kMsgCauseCardFull);
+  if (causes & kCauseNumberTaken) HostPrint(kMsgCauseNumberTaken);
+  if (causes & kCauseUnreadable) HostPrint(kMsgCauseUnreadable);
+  if (causes & kCauseByHand) {
+    HostPrint(kMsgRenameByHand);
+    if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);
+    HostPrint(kMsgRunAgain);
+  }
+}
+
+// The summary of a finished run. Status 1 when a folder was left out of the
+// catalogue or a card file could not be written (each had its line); an
+// empty catalogue is said, with where the card's root is.
+int SayHowTheRunEnded(const RunState& state, const char* currentDir) {
+  int folders = state.directoryCount > 0 ? state.directoryCount - 1 : 0;
+  int tracks = 0;
+  for (int i = 1; i < state.directoryCount && i < kMaxDirectories; ++i) {
+    tracks += state.directories[i].trackCount;
+  }
+  const int renamed = state.renamedCount;
+  if (state.foldersLeftOut > 0) {
+    const int left = state.foldersLeftOut;
+    ConsolePrintf(kMsgFinishedLeftOut, left, folders, tracks, renamed, left, folders, tracks,
+                  renamed);
+  } else if (tracks == 0) {
+    ConsolePrintf(kMsgEmptyCatalogue, currentDir, currentDir);
+  } else {
+    ConsolePrintf(kMsgFinished, folders, tracks, renamed, folders, tracks, renamed);
+  }
+  // A later run with room completes the card.
+  if (state.writeFailed) HostPrint(kMsgNotAllWritten);
+  return state.writeFailed || state.foldersLeftOut > 0 ? 1 : 0;
 }
 
 void CloseWorkLog(RunState& state) {
@@ -80,9 +140,7 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   RenameToShortNames(state, currentDirW);
   HostDeferInterrupts(false);
   if (state.renameFailed == 1) {
-    HostPrint(kMsgRenameByHand);
-    if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);
-    HostPrint(kMsgRunAgain);
+    SayWhyRenamingStopped(state);
     CloseWorkLog(state);
     return 1;
   }
@@ -106,9 +164,7 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   CloseWorkLog(state);
   if (IsTwoLineModel(state.playerModel)) WriteMenuData(state);
   if (state.playerModel == 10) WriteCharacterImages(state);
-  // Each file that could not be written has had its line; a later run with
-  // room completes the card.
-  return state.writeFailed ? 1 : 0;
+  return SayHowTheRunEnded(state, currentDir);
 }
 
 }  // namespace
@@ -119,8 +175,8 @@ int ParseLeadingNumber(const char* line) {
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   long long value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    if (value <= INT_MAX) value = value * 10 + (*p - '0');
+  for (int digit, bytes; (digit = DigitAt(p, &bytes)) >= 0; p += bytes) {
+    if (value <= INT_MAX) value = value * 10 + digit;
   }
   if (negative) value = -value;
   if (value > INT_MAX) return INT_MAX;
@@ -146,6 +202,11 @@ int PrepareInWorkDirectory(RunState& state, const char* currentDir, const char16
   int status = PrepareCard(state, currentDir, currentDirW);
   HostRemoveWorkDirectory();
   return status;
+}
+
+int Stopped() {
+  HostPrint(kMsgStopped);
+  return 0;
 }
 
 // Ends the run with the line naming the card when another run holds it.
@@ -179,17 +240,18 @@ int RunDialogueAndPrepare(RunState& state, bool anyFolder) {
   }
   HostPrint(kMsgConfirm);
 
+  // Stopped at a prompt (any answer but "go" at the first, end of input at
+  // any): nothing has changed yet, and the run says so.
   char line[kAnswerBytes];
-  if (!ConsoleReadAnswer(line)) return 0;
-  if (std::strncmp(line, "go", 2) != 0) return 0;
+  if (!ConsoleReadAnswer(line) || std::strncmp(line, "go", 2) != 0) return Stopped();
 
-  if (!AskPlayerModel(state)) return 0;
+  if (!AskPlayerModel(state)) return Stopped();
   if (IsGraphicModel(state.playerModel)) {
     if (!LoadFonts(state)) {
       HostPrint(kMsgFontError);
       return 1;
     }
-    if (!AskTitleRule(state)) return 0;
+    if (!AskTitleRule(state)) return Stopped();
   }
 
   // One run per card, from before anything is written until the end.

@@ -84,6 +84,9 @@ struct RunState {
   int32_t renameFailed;
   int32_t listingFailed;  // a folder's file listing could not be written
   int32_t writeFailed;    // a catalogue file could not be written whole
+  int32_t renameCauses;   // RenameCause bits of the rename pass's failures
+  int32_t renamedCount;   // folders and files the rename pass gave a new name
+  int32_t foldersLeftOut;  // folders the folder list cannot hold, each named on the console
   std::FILE* workLog;  // CARDPREP.LOG, opened in binary mode: lines end CR LF
 
   uint8_t imagePlaneA[kImagePlaneBytes];

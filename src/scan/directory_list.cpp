@@ -40,10 +40,24 @@ void RenderFolderTitle(RunState& state, const DirectoryEntry& row, int32_t& layo
   }
 }
 
-void BuildFolderRecord(RunState& state, const DirectoryEntry& row, Record& r) {
+// Names each subfolder of row rowIndex past the first kMaxChildCount: the
+// player reaches none of them.
+void ReportChildrenLeftOut(RunState& state, int rowIndex) {
+  int seen = 0;
+  for (int k = 1; k < state.directoryCount && k < kMaxDirectories; ++k) {
+    if (k == rowIndex || state.directories[k].parent != rowIndex) continue;
+    if (++seen <= kMaxChildCount) continue;
+    ConsolePrintf(kMsgChildLeftOut, state.directories[k].listedPath);
+    ++state.foldersLeftOut;
+  }
+}
+
+void BuildFolderRecord(RunState& state, int rowIndex, Record& r) {
+  const DirectoryEntry& row = state.directories[rowIndex];
   int childCount = row.childCount;
   if (childCount > kMaxChildCount) {
     ConsolePrintf(kMsgSubfolderLimit, row.path, childCount);
+    ReportChildrenLeftOut(state, rowIndex);
     childCount = kMaxChildCount;
   }
   int32_t layout = 0, width = 0;
@@ -107,7 +121,7 @@ int WriteDirectoryList(RunState& state) {
   int rows = state.directoryCount > kMaxDirectories ? kMaxDirectories : state.directoryCount;
   for (int r = 0; r < rows; ++r) {
     Record record = StartRecord(buf, size);
-    BuildFolderRecord(state, state.directories[r], record);
+    BuildFolderRecord(state, r, record);
     put(buf);
   }
   if (std::fclose(file) != 0) ok = false;
