@@ -63,7 +63,8 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
       EXPECT_TRUE(RunKeeping("stderr", p, {help}).output.empty()) << p.name;
       // cardprep's: Japanese first, then English.
       if (p.name == "cardprep") {
-        EXPECT_LT(r.output.find("メモリカードを準備する"), r.output.find("Prepares the memory card"));
+        EXPECT_LT(r.output.find("メモリカードを準備する"),
+                  r.output.find("Prepares the memory card"));
       }
     }
   }

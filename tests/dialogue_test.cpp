@@ -133,7 +133,8 @@ TEST(Dialogue, ACardRootThatCannotTakeTheWorkLogStopsBeforeRenaming) {
 
 namespace {
 
-const std::string kModelHint = "4, 6, 8, 9, 10, 12 のどれかを入力すること (Type 4, 6, 8, 9, 10 or 12)\n";
+const std::string kModelHint =
+    "4, 6, 8, 9, 10, 12 のどれかを入力すること (Type 4, 6, 8, 9, 10 or 12)\n";
 const std::string kRuleHint = "0 か 1 を入力すること (Type 0 or 1)：";
 const std::string kRunAgain = "その後で本PGを再実行する\n";
 
@@ -222,12 +223,18 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
            "カードにログを書き込めない(空きがない?)。空きを作ってから本PGを再実行する (A rename "
            "log could not be written on the card (full?): make room, then run this program "
            "again)\n"},
-      {"256 MP3 files in a folder", {}, "go\n6\n", 1,
+      {"256 MP3 files in a folder",
+       {},
+       "go\n6\n",
+       1,
        RenameStopped(0) +
            "1つのフォルダのMP3ファイルとサブフォルダはそれぞれ255個まで。多すぎるフォルダ(上の行)"
            "を分けてから本PGを再実行する (A folder holds at most 255 MP3 files and 255 subfolders: "
            "split the folders named above, then run this program again)\n"},
-      {"a font file cut short", {{"A/x.mp3", "x"}}, "go\n12\n0\n", 1,
+      {"a font file cut short",
+       {{"A/x.mp3", "x"}},
+       "go\n12\n0\n",
+       1,
        "_FONT\\DRUG12Z1.FEF: ファイルがヘッダの示す長さより短い(壊れている)。作り直すこと "
        "(_FONT\\DRUG12Z1.FEF is shorter than its header says: the file is broken, make it again)\n"
        "GetFontMetrics error _FONT\\DRUG12Z1.FEF\nフォントデータの取得でエラー\n"},
@@ -255,18 +262,21 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
     ToolResult r = RunOn(card, c.input);
     std::string ending = c.ending;
     if (ending == "<empty>") {
-      ending = "カタログが空: MP3ファイルのあるフォルダがない。カードのルートは現在のフォルダ " +
-               card.root().string() +
-               " なので、MP3のフォルダはそこに置くこと (The catalogue is empty: no folder holds MP3 "
-               "files. The card's root is the current folder, " +
-               card.root().string() + ": the folders of MP3 files go there)\n";
+      ending =
+          "カタログが空: MP3ファイルのあるフォルダがない。カードのルートは現在のフォルダ " +
+          card.root().string() +
+          " なので、MP3のフォルダはそこに置くこと (The catalogue is empty: no folder holds MP3 "
+          "files. The card's root is the current folder, " +
+          card.root().string() + ": the folders of MP3 files go there)\n";
     } else if (ending == "<deep>") {
       const std::string line = "パスが47バイトを超えるのでカタログに入らない " + Shown(card, deep) +
                                " (Left out of the catalogue: its path is longer than 47 bytes)\n";
       EXPECT_EQ(Count(r.output, line), 1);
       ending =
-          "完了。ただしカタログに入らなかったフォルダ 1 (上の行): フォルダ 6、曲 1、名前を変えたもの 1 "
-          "(Done, but folders left out of the catalogue, named above: 1; folders 6, tracks 1, names "
+          "完了。ただしカタログに入らなかったフォルダ 1 (上の行): フォルダ 6、曲 "
+          "1、名前を変えたもの 1 "
+          "(Done, but folders left out of the catalogue, named above: 1; folders 6, tracks 1, "
+          "names "
           "changed 1)\n";
     }
     EXPECT_EQ(r.status, c.status) << r.output;
@@ -275,7 +285,8 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
       EXPECT_EQ(r.output.find("手で名前変更"), std::string::npos) << r.output;
     }
     if (ending.ends_with(kStopped)) EXPECT_FALSE(card.Exists("CARDPREP.LOG"));
-    if (c.input == "go\n１０\n１\n") EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), "x.mp3  ");
+    if (c.input == "go\n１０\n１\n")
+      EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), "x.mp3  ");
   }
 }
 
@@ -285,8 +296,8 @@ TEST(Dialogue, AFolderGivenAsTheArgumentIsTheCardsRoot) {
   TempCard card;
   card.WriteFile("A/Long Name.mp3", "x");
   TempCard elsewhere;
-  ToolResult r = RunTool(CARDPREP_EXE, {"--here", card.root().string()}, elsewhere.root().string(),
-                         "go\n4\n");
+  ToolResult r =
+      RunTool(CARDPREP_EXE, {"--here", card.root().string()}, elsewhere.root().string(), "go\n4\n");
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("【カレントディレクトリを確認すること】:" + card.root().string() + "\n"),
             std::string::npos)

@@ -111,14 +111,16 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   EXPECT_EQ(TakeSnapshot(card), prepared) << "a dry run changed the card";
   EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos) << dry.output;
   EXPECT_NE(dry.output.find("[\\MyAlbum] → [My Album]"), std::string::npos) << dry.output;
-  EXPECT_TRUE(dry.output.ends_with("ドライラン: 何も変更していない (Dry run: nothing was changed)\n"))
+  EXPECT_TRUE(
+      dry.output.ends_with("ドライラン: 何も変更していない (Dry run: nothing was changed)\n"))
       << dry.output;
 
   ToolResult r = Restore(card);
   EXPECT_EQ(r.status, 1);
   // The files it removed are counted, as the plan counted them.
   std::smatch planned;
-  ASSERT_TRUE(std::regex_search(r.output, planned, std::regex("削除するcardprepのファイル: ([0-9]+)")));
+  ASSERT_TRUE(
+      std::regex_search(r.output, planned, std::regex("削除するcardprepのファイル: ([0-9]+)")));
   EXPECT_GT(std::stoi(planned[1]), 0);
   EXPECT_NE(r.output.find("削除したcardprepのファイル: " + planned[1].str() +
                           " (Files of cardprep's removed: " + planned[1].str() + ")\n"),
