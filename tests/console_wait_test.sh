@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# A cardprep.exe whose console was made for it alone (double-clicked) asks for Enter before its
-# window closes, however the run ends; in a console others share, or with its input or output
-# redirected, it never does. Runs under Wine in a terminal of its own (script(1) makes one, which
+# A cardprep.exe whose console was made for it alone (double-clicked, or a folder dropped onto it)
+# says how the run ended and asks for Enter before its window closes, however the run ends; in a
+# console others share, or with its input or output redirected, it never asks. Runs under Wine in a terminal of its own (script(1) makes one, which
 # Wine turns into the program's console); CARDPREP_CONSOLE_PROCESSES tells how many share it.
 #
 #   tests/console_wait_test.sh CARDPREP.EXE
