@@ -136,6 +136,8 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   // An interrupt during the pass ends the run between moves, never between
   // a move and its log line.
   state.renameFailed = 0;
+  state.renameCauses = 0;
+  state.renamedCount = 0;
   HostDeferInterrupts(true);
   RenameToShortNames(state, currentDirW);
   HostDeferInterrupts(false);
@@ -204,6 +206,7 @@ int PrepareInWorkDirectory(RunState& state, const char* currentDir, const char16
   return status;
 }
 
+// The end of a run stopped at a prompt, before anything changed.
 int Stopped() {
   HostPrint(kMsgStopped);
   return 0;
