@@ -71,12 +71,12 @@ foreach(dir text platform driver rename scan index font display)
 endforeach()
 
 file(GLOB e2e_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/tests/*_test.cpp")
-# On Windows the fault tests only, as one program (see cardprep_add_tests):
-# the other runs hold code both hosts share, and scripts/test compares the
-# cards both builds prepare.
+# On Windows the fault tests and the dialogue (console bytes and statuses),
+# as one program (see cardprep_add_tests): the other runs hold code both
+# hosts share, and scripts/test compares the cards both builds prepare.
 if(WIN32)
   list(FILTER e2e_sources INCLUDE REGEX
-       "/(faults|catalogue_faults|hostile_names|renumbered_titles|killed_runs|unlisted_folder|other_systems_names|one_run_per_card|card_root_guard)_test\\.cpp$")
+       "/(faults|catalogue_faults|hostile_names|renumbered_titles|killed_runs|unlisted_folder|other_systems_names|one_run_per_card|card_root_guard|dialogue)_test\\.cpp$")
 endif()
 if(e2e_sources)
   add_executable(e2e_test ${e2e_sources})

@@ -80,6 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto bytes = std::filesystem::file_size(ModelProfileOf(state.playerModel).folderList, ec);
   FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(state.directoryCount + 1) *
                                  ModelProfileOf(state.playerModel).folderRecord);
-  if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
+  if (ModelProfileOf(state.playerModel).indexFile != nullptr) BuildIndexFile(state);
   return 0;
 }

@@ -22,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::error_code ec;
   auto bytes =
       std::filesystem::file_size(std::string("M/") + ModelProfileOf(state.playerModel).trackList, ec);
-  FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(count) * TrackRecordSize(state.playerModel));
+  FUZZ_CHECK(!ec && bytes == static_cast<uintmax_t>(count) * ModelProfileOf(state.playerModel).trackRecord);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -22,12 +23,18 @@ fs::path Utf8Path(const std::string& relative) {
 }  // namespace
 
 TempCard::TempCard() {
-  static std::atomic<int> counter{0};
-  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count() % 1000000;
-  root_ = fs::temp_directory_path() /
-          ("cardprep-test-" + std::to_string(std::random_device()()) + "-" +
-           std::to_string(stamp) + "-" + std::to_string(counter++));
-  fs::create_directories(root_);
+  static std::atomic<unsigned> counter{0};
+  // A short name of its own: on Windows a card's folder paths count from the drive's root, and
+  // the player's folder list takes at most 47 bytes of them.
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(now) ^ counter++};
+  const fs::path temp = fs::temp_directory_path();
+  fs::create_directories(temp);
+  do {
+    char name[16];
+    std::snprintf(name, sizeof name, "cp%08x", static_cast<unsigned>(random()));
+    root_ = temp / name;
+  } while (!fs::create_directory(root_));
   previous_ = fs::current_path();
   fs::current_path(root_);
   HostForgetFolderNames();

@@ -125,7 +125,10 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
     ToolResult r = RunOn(card, Answers(plan));
     ASSERT_TRUE(r.status == 0 || r.status == 1) << r.output;
     if (r.status == 1) {
-      EXPECT_NE(r.output.find("手で名前変更すること"), std::string::npos) << r.output;
+      // What helps, or the folder left out.
+      EXPECT_TRUE(r.output.find("本PGを再実行する") != std::string::npos ||
+                  r.output.find("カタログに入らない") != std::string::npos)
+          << r.output;
     }
     EXPECT_EQ(Untraced(before, card), "") << r.output;
     if (seed % 3 == 0) {  // run again, as after renaming by hand what could not be renamed

@@ -13,6 +13,7 @@ const std::string kModelPrompt =
 const std::string kRulePrompt =
     "タイトル表示名決定ルール：0(タグ情報優先), 1([名前変更前]ファイル名優先)：";
 const std::string kConfirm = "(\"go\" + Enterで続行、その他で中止)：";
+const std::string kStopped = "中止しました。何も変更していません (Stopped: nothing was changed)\n";
 
 int Count(const std::string& text, const std::string& part) {
   int n = 0;
@@ -51,7 +52,7 @@ TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
     EXPECT_EQ(Count(r.output, kRulePrompt), c.rulePrompts) << c.input;
     EXPECT_EQ(card.Exists("CARDPREP.LOG"), c.prepared) << c.input;
     EXPECT_EQ(r.output.find("フォント"), std::string::npos) << c.input;
-    EXPECT_TRUE(c.modelPrompts > 0 || r.output.ends_with(kConfirm)) << c.input;
+    EXPECT_TRUE(c.modelPrompts > 0 || r.output.ends_with(kConfirm + kStopped)) << c.input;
   }
 }
 
@@ -128,4 +129,200 @@ TEST(Dialogue, ACardRootThatCannotTakeTheWorkLogStopsBeforeRenaming) {
   EXPECT_NE(r.output.find(card.root().string()), std::string::npos);
   EXPECT_TRUE(card.Exists("Music Folder/b.mp3"));
   EXPECT_FALSE(card.Exists("HIST04.DAT"));
+}
+
+namespace {
+
+const std::string kModelHint =
+    "4, 6, 8, 9, 10, 12 のどれかを入力すること (Type 4, 6, 8, 9, 10 or 12)\n";
+const std::string kRuleHint = "0 か 1 を入力すること (Type 0 or 1)：";
+const std::string kRunAgain = "その後で本PGを再実行する\n";
+
+std::string Done(int folders, int tracks, int renamed) {
+  const std::string f = std::to_string(folders), t = std::to_string(tracks),
+                    n = std::to_string(renamed);
+  return "完了: フォルダ " + f + "、曲 " + t + "、名前を変えたもの " + n + " (Done: folders " + f +
+         ", tracks " + t + ", names changed " + n + ")\n";
+}
+
+std::string RenameStopped(int renamed) {
+  const std::string n = std::to_string(renamed);
+  return "名前変更できないものがあるので中止: 名前を変えたもの " + n +
+         "、カタログは書いていない (Stopped: some names could not be changed; names changed " + n +
+         ", no catalogue written)\n";
+}
+
+// A card path as the tool shows it: the listing's line (with the drive and the card's folder on
+// Windows), or the card path itself.
+std::string Shown([[maybe_unused]] const TempCard& card, std::string relative) {
+  for (char& c : relative) c = c == '/' ? '\\' : c;
+#ifdef _WIN32
+  return card.root().string() + "\\" + relative;
+#else
+  return "\\" + relative;
+#endif
+}
+
+}  // namespace
+
+// Every way a run ends has its line and a true status: stopped at each prompt (nothing changed,
+// 0), finished (a summary, 0), an empty catalogue (said, with the card's root, 0), a folder left
+// out (named, 1), a rename pass that could not rename everything (what it renamed, then what
+// helps for each cause: renaming by hand only where that helps, 1), a font cut short (named, 1).
+// Full-width digits answer; a wrong answer gets the line naming the answers.
+TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
+  const std::string deep = "DEEPFOLD/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH";
+  const struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;  // "" content: a folder
+    std::string input;
+    int status;
+    std::string ending;  // the exact end of the console
+  } cases[] = {
+      {"stopped at the first prompt", {}, "Go\n", 0, kConfirm + kStopped},
+      {"end of input at the first prompt", {}, "", 0, kConfirm + kStopped},
+      {"stopped at the model", {}, "go\n", 0, kModelPrompt + kStopped},
+      {"wrong models, then a full-width 10, stopped at the rule",
+       {},
+       "go\n11\n\n１０\n",
+       0,
+       kModelPrompt + kModelHint + kModelPrompt + kModelHint + kModelPrompt + kRulePrompt +
+           kStopped},
+      {"a wrong rule, stopped", {}, "go\n10\n2\n", 0, kRulePrompt + kRuleHint + kStopped},
+      {"finished, rule １", {{"A/x.mp3", "x"}}, "go\n１０\n１\n", 0, Done(1, 1, 1)},
+      {"finished", {{"A/x.mp3", "x"}, {"B/Long Name.mp3", "y"}}, "go\n4\n", 0, Done(2, 2, 2)},
+      {"empty catalogue", {{"Folder", ""}}, "go\n6\n", 0, "<empty>"},
+      {"a folder too deep", {{deep + "/x.mp3", "x"}, {"A/001.MP3", "a"}}, "go\n6\n", 1, "<deep>"},
+      {"a kana folder on model 4",
+       {{"ｱﾆﾒ/x.mp3", "x"}},
+       "go\n4\n",
+       1,
+       RenameStopped(1) +
+           "名前変更出来ないディレクトリまたはMP3ファイルについては手で名前変更すること!\n"
+           "TOKI_04, TOKI_06ではディレクトリ名を半角の英字、数字と記号 ! # $ % & ' ( ) - @ ^ _ ` { "
+           "} ~ だけにする(カナは半角も不可)。 (Models 4 and 6: folder names of ASCII letters, "
+           "digits and these signs only; no kana, not even half-width)\n" +
+           kRunAgain},
+      {"a file added before 001.MP3",
+       {{"A/001.MP3", "a"}, {"A/00 Intro.mp3", "b"}},
+       "go\n6\n",
+       1,
+       RenameStopped(1) +
+           "後から入れたファイルが番号の名前(001.MP3 など)より前に並ぶので、番号がふさがっている。"
+           "cardprep-restore で元の名前に戻すか、後から入れたファイルを番号の名前より後に並ぶ名前に"
+           "してから本PGを再実行する (A file added later sorts before the numbered names (001.MP3, "
+           "...), which are taken: give the card its old names back with cardprep-restore, or give "
+           "the added file a name that sorts after the numbered ones, then run this program "
+           "again)\n"},
+      {"a rename log that cannot be written",
+       {{"B/RENFIL04.LOG", ""}, {"B/b.mp3", "b"}},
+       "go\n6\n",
+       1,
+       RenameStopped(0) +
+           "カードにログを書き込めない(空きがない?)。空きを作ってから本PGを再実行する (A rename "
+           "log could not be written on the card (full?): make room, then run this program "
+           "again)\n"},
+      {"256 MP3 files in a folder",
+       {},
+       "go\n6\n",
+       1,
+       RenameStopped(0) +
+           "1つのフォルダのMP3ファイルとサブフォルダはそれぞれ255個まで。多すぎるフォルダ(上の行)"
+           "を分けてから本PGを再実行する (A folder holds at most 255 MP3 files and 255 subfolders: "
+           "split the folders named above, then run this program again)\n"},
+      {"a font file cut short",
+       {{"A/x.mp3", "x"}},
+       "go\n12\n0\n",
+       1,
+       "_FONT\\DRUG12Z1.FEF: ファイルがヘッダの示す長さより短い(壊れている)。作り直すこと "
+       "(_FONT\\DRUG12Z1.FEF is shorter than its header says: the file is broken, make it again)\n"
+       "GetFontMetrics error _FONT\\DRUG12Z1.FEF\nフォントデータの取得でエラー\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempCard card;
+    if (c.input.find("1") != std::string::npos || c.input.find("１") != std::string::npos) {
+      WriteTestFontSet();
+    }
+    for (const auto& [path, content] : c.files) {
+      if (content.empty()) {
+        card.MakeDir(path);
+      } else {
+        card.WriteFile(path, content);
+      }
+    }
+    if (std::string(c.name) == "256 MP3 files in a folder") {
+      for (int i = 0; i < 256; ++i) card.WriteFile("M/t" + std::to_string(i) + ".mp3", "t");
+    }
+    if (std::string(c.name) == "a font file cut short") {
+      std::string font = card.ReadFile("_FONT/DRUG12Z1.FEF");
+      card.WriteFile("_FONT/DRUG12Z1.FEF", font.substr(0, font.size() / 2));
+    }
+    ToolResult r = RunOn(card, c.input);
+    std::string ending = c.ending;
+    if (ending == "<empty>") {
+      ending =
+          "カタログが空: MP3ファイルのあるフォルダがない。カードのルートは現在のフォルダ " +
+          card.root().string() +
+          " なので、MP3のフォルダはそこに置くこと (The catalogue is empty: no folder holds MP3 "
+          "files. The card's root is the current folder, " +
+          card.root().string() + ": the folders of MP3 files go there)\n";
+    } else if (ending == "<deep>") {
+      // Listed paths start at the drive's root: below it (Windows) the card's own path counts.
+      std::string path = Shown(card, "DEEPFOLD");
+      const size_t drive = path.size() > 1 && path[1] == ':' ? 2 : 0;
+      int left = 0, kept = 1;  // A
+      for (int level = 0; level <= 5; ++level) {
+        if (level > 0) path += "\\ABCDEFGH";
+        if (path.size() - drive <= 47) {
+          ++kept;
+          continue;
+        }
+        ++left;
+        EXPECT_EQ(Count(r.output, "パスが47バイトを超えるのでカタログに入らない " + path +
+                                      " (Left out of the catalogue: its path is longer than 47 "
+                                      "bytes)\n"),
+                  1);
+      }
+      const std::string l = std::to_string(left), k = std::to_string(kept);
+      ending = "完了。ただしカタログに入らなかったフォルダ " + l + " (上の行): フォルダ " + k +
+               "、曲 1、名前を変えたもの 1 (Done, but folders left out of the catalogue, named above: " +
+               l + "; folders " + k + ", tracks 1, names changed 1)\n";
+    }
+    EXPECT_EQ(r.status, c.status) << r.output;
+    EXPECT_TRUE(r.output.ends_with(ending)) << r.output;
+    if (c.status == 0 || c.ending.starts_with("_FONT")) {
+      EXPECT_EQ(r.output.find("手で名前変更"), std::string::npos) << r.output;
+    }
+    if (ending.ends_with(kStopped)) {
+      EXPECT_FALSE(card.Exists("CARDPREP.LOG"));
+    }
+    if (c.input == "go\n１０\n１\n") {
+      EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), "x.mp3  ");
+    }
+  }
+}
+
+// A folder given as the one argument (a folder dropped onto cardprep.exe) is the card's root:
+// shown, then prepared after "go"; the folder guard holds for it as for the current directory.
+TEST(Dialogue, AFolderGivenAsTheArgumentIsTheCardsRoot) {
+  TempCard card;
+  card.WriteFile("A/Long Name.mp3", "x");
+  TempCard elsewhere;
+  ToolResult r =
+      RunTool(CARDPREP_EXE, {"--here", card.root().string()}, elsewhere.root().string(), "go\n4\n");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("【カレントディレクトリを確認すること】:" + card.root().string() + "\n"),
+            std::string::npos)
+      << r.output;
+  EXPECT_TRUE(r.output.ends_with(Done(1, 1, 1))) << r.output;
+  EXPECT_EQ(card.ReadFile("A/001.MP3"), "x");
+  EXPECT_FALSE(elsewhere.Exists("CARDPREP.LOG"));
+
+  TempCard other;
+  other.WriteFile("B/Long Name.mp3", "y");
+  r = RunTool(CARDPREP_EXE, {other.root().string()}, elsewhere.root().string(), "go\n4\n");
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("ここはカードのルートではない"), std::string::npos) << r.output;
+  EXPECT_TRUE(other.Exists("B/Long Name.mp3"));
 }

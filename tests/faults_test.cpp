@@ -105,7 +105,10 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
 #endif
   EXPECT_NE(r.output.find("ディレクトリ　マルチバイト文字含む " + listed), std::string::npos) << r.output;
   EXPECT_TRUE(r.output.ends_with(kRenameByHand +
-                                 "TOKI_04, TOKI_06ではディレクトリ名を半角英数カナに変更する。\n"
+                                 "TOKI_04, TOKI_06ではディレクトリ名を半角の英字、数字と記号 "
+                                 "! # $ % & ' ( ) - @ ^ _ ` { } ~ だけにする(カナは半角も不可)。 "
+                                 "(Models 4 and 6: folder names of ASCII letters, digits and "
+                                 "these signs only; no kana, not even half-width)\n"
                                  "その後で本PGを再実行する\n"))
       << r.output;
   // The pass still went into the folder and renamed its track.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -201,7 +202,10 @@ TEST(LimitsCard, EveryTableLimitIsReportedAndKeptAndASecondRunChangesNothing) {
   // A second run rewrites the catalogue with the same bytes and prints the same.
   const std::string third = RunFixedClock(card, 3);
   EXPECT_EQ(Differences(prepared, TakeSnapshot(card)), "");
-  EXPECT_EQ(third.substr(third.find('\n')), second.substr(second.find('\n')));
+  // (but for the count of names changed in the summary: none the third time).
+  const std::regex renamed("名前を変えたもの [0-9]+|names changed [0-9]+");
+  EXPECT_EQ(std::regex_replace(third.substr(third.find('\n')), renamed, ""),
+            std::regex_replace(second.substr(second.find('\n')), renamed, ""));
 
   // The play order from the root: 20 folders with tracks keep the listing order, 21 are shuffled.
   for (int n : {20, 21}) {

@@ -3,7 +3,8 @@
 
 The constants are code page 932 byte strings written as escapes; the comment
 line right above each holds its readable text, with C escapes: in quotes
-(a note may follow them) or the whole comment. The readable text is the
+(a note may follow them) or the whole comment; a text of many lines stands
+above it as a block of comment lines indented by three spaces. The readable text is the
 source: encoded to code page 932 it must give exactly the constant's bytes.
 A constant written without escapes is plain ASCII and reads as it is.
 
@@ -84,8 +85,18 @@ def check(path):
         if not m or not above.startswith('//'):
             faults.append(f'{path}:{start + 1}: {name}: no readable text in the line above')
             continue
+        # A text of many lines stands above as a block indented by three
+        # spaces, each line of it a line of the text.
+        block = []
+        k = start - 1
+        while k >= 0 and (lines[k] == '//' or lines[k].startswith('//   ')):
+            block.insert(0, lines[k][5:])
+            k -= 1
         try:
-            want = readable_bytes(above[2:])
+            if block:
+                want = ''.join(line + '\n' for line in block).encode('cp932')
+            else:
+                want = readable_bytes(above[2:])
         except UnicodeEncodeError as error:
             faults.append(f'{path}:{start}: {name}: not code page 932 text ({error})')
             continue

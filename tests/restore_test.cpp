@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "testing/rename_card.h"
 #include "tests/e2e_card.h"
@@ -134,9 +135,21 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos)
       << dry.output;
   EXPECT_NE(dry.output.find("[\\MyAlbum] → [My Album]"), std::string::npos) << dry.output;
+  EXPECT_TRUE(
+      dry.output.ends_with("ドライラン: 何も変更していない (Dry run: nothing was changed)\n"))
+      << dry.output;
 
   ToolResult r = Restore(card);
   EXPECT_EQ(r.status, 1);
+  // The files it removed are counted, as the plan counted them.
+  std::smatch planned;
+  ASSERT_TRUE(
+      std::regex_search(r.output, planned, std::regex("削除するcardprepのファイル: ([0-9]+)")));
+  EXPECT_GT(std::stoi(planned[1]), 0);
+  EXPECT_NE(r.output.find("削除したcardprepのファイル: " + planned[1].str() +
+                          " (Files of cardprep's removed: " + planned[1].str() + ")\n"),
+            std::string::npos)
+      << r.output;
   EXPECT_NE(r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]"),
             std::string::npos)
       << r.output;

@@ -15,9 +15,10 @@
 #include "index/index_file.h"
 #include "platform/host.h"
 #include "rename/rename_pass.h"
+#include "rename/rename_report.h"
 #include "scan/directory_list.h"
 #include "scan/directory_scan.h"
-#include "scan/model_files.h"
+#include "model/model_profile.h"
 #include "scan/random_order.h"
 
 namespace {
@@ -28,24 +29,41 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Asks for the player model until the answer is one of the five; 9 is 8.
-// Returns false at end of input.
+// The digit at p and its length in bytes, or -1: '0'..'9', or a full-width
+// digit as a Japanese input method types it, in code page 932 (a Windows
+// console) or UTF-8 (a POSIX terminal).
+int DigitAt(const char* p, int* bytes) {
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  *bytes = 1;
+  if (u[0] >= '0' && u[0] <= '9') return u[0] - '0';
+  *bytes = 2;
+  if (u[0] == 0x82 && u[1] >= 0x4F && u[1] <= 0x58) return u[1] - 0x4F;
+  *bytes = 3;
+  if (u[0] == 0xEF && u[1] == 0xBC && u[2] >= 0x90 && u[2] <= 0x99) return u[2] - 0x90;
+  return -1;
+}
+
+// Asks for the player model until the answer picks a model's profile (9
+// is 8).
+// Another answer gets the line naming the answers before the prompt
+// repeats. Returns false at end of input.
 bool AskPlayerModel(RunState& state) {
   char line[kAnswerBytes];
   for (;;) {
     HostPrint(kMsgModelPrompt);
     if (!ConsoleReadAnswer(line)) return false;
-    int model = ParseLeadingNumber(line);
-    if (model == 9) model = 8;
-    if (model == 4 || model == 6 || model == 8 || model == 10 || model == 12) {
-      state.playerModel = model;
+    const ModelProfile* profile = FindModelProfile(ParseLeadingNumber(line));
+    if (profile != nullptr) {
+      state.playerModel = profile->number;
       return true;
     }
+    HostPrint(kMsgModelHint);
   }
 }
 
-// A wrong title rule is asked again without a new prompt; a line without
-// a number is rule 0. Returns false at end of input.
+// A wrong title rule is asked again by the hint alone (the prompt is not
+// repeated); a line without a number is rule 0. Returns false at end of
+// input.
 bool AskTitleRule(RunState& state) {
   char line[kAnswerBytes];
   HostPrint(kMsgTitleRulePrompt);
@@ -56,7 +74,49 @@ bool AskTitleRule(RunState& state) {
       state.titleRule = rule;
       return true;
     }
+    HostPrint(kMsgTitleRuleHint);
   }
+}
+
+// The last lines of a rename pass that could not rename everything: what it
+// did, then for each cause what helps. Renaming by hand is advised only for
+// names the pass could not take or give.
+void SayWhyRenamingStopped(const RunState& state) {
+  ConsolePrintf(kMsgRenameStopped, state.renamedCount, state.renamedCount);
+  const int causes = state.renameCauses;
+  if (causes & kCauseTooMany) HostPrint(kMsgCauseTooMany);
+  if (causes & kCauseCardFull) HostPrint(kMsgCauseCardFull);
+  if (causes & kCauseNumberTaken) HostPrint(kMsgCauseNumberTaken);
+  if (causes & kCauseUnreadable) HostPrint(kMsgCauseUnreadable);
+  if (causes & kCauseByHand) {
+    HostPrint(kMsgRenameByHand);
+    if (ModelProfileOf(state.playerModel).asciiFolderNames) HostPrint(kMsgOldModels);
+    HostPrint(kMsgRunAgain);
+  }
+}
+
+// The summary of a finished run. Status 1 when a folder was left out of the
+// catalogue or a card file could not be written (each had its line); an
+// empty catalogue is said, with where the card's root is.
+int SayHowTheRunEnded(const RunState& state, const char* currentDir) {
+  int folders = state.directoryCount > 0 ? state.directoryCount - 1 : 0;
+  int tracks = 0;
+  for (int i = 1; i < state.directoryCount && i < kMaxDirectories; ++i) {
+    tracks += state.directories[i].trackCount;
+  }
+  const int renamed = state.renamedCount;
+  if (state.foldersLeftOut > 0) {
+    const int left = state.foldersLeftOut;
+    ConsolePrintf(kMsgFinishedLeftOut, left, folders, tracks, renamed, left, folders, tracks,
+                  renamed);
+  } else if (tracks == 0) {
+    ConsolePrintf(kMsgEmptyCatalogue, currentDir, currentDir);
+  } else {
+    ConsolePrintf(kMsgFinished, folders, tracks, renamed, folders, tracks, renamed);
+  }
+  // A later run with room completes the card.
+  if (state.writeFailed) HostPrint(kMsgNotAllWritten);
+  return state.writeFailed || state.foldersLeftOut > 0 ? 1 : 0;
 }
 
 void CloseWorkLog(RunState& state) {
@@ -76,13 +136,13 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   // An interrupt during the pass ends the run between moves, never between
   // a move and its log line.
   state.renameFailed = 0;
+  state.renameCauses = 0;
+  state.renamedCount = 0;
   HostDeferInterrupts(true);
   RenameToShortNames(state, currentDirW);
   HostDeferInterrupts(false);
   if (state.renameFailed == 1) {
-    HostPrint(kMsgRenameByHand);
-    if (state.playerModel == 4 || state.playerModel == 6) HostPrint(kMsgOldModels);
-    HostPrint(kMsgRunAgain);
+    SayWhyRenamingStopped(state);
     CloseWorkLog(state);
     return 1;
   }
@@ -96,19 +156,19 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
     CloseWorkLog(state);
     return 1;
   }
+  // The stages the model's profile names; each writes what its row holds.
+  const ModelProfile& profile = ModelProfileOf(state.playerModel);
   MakeRandomOrder(state);
   WriteDirectoryList(state);
-  if (IsTwoLineModel(state.playerModel)) BuildIndexFile(state);
+  if (profile.indexFile != nullptr) BuildIndexFile(state);
   WriteDecoderPluginFile(state);
   WriteHistoryFile(state);
-  if (state.playerModel == 8) WriteMessageImages(state);
+  if (profile.messageImageFile != nullptr) WriteMessageImages(state);
   WriteErrorLogFiles(state);
   CloseWorkLog(state);
-  if (IsTwoLineModel(state.playerModel)) WriteMenuData(state);
-  if (state.playerModel == 10) WriteCharacterImages(state);
-  // Each file that could not be written has had its line; a later run with
-  // room completes the card.
-  return state.writeFailed ? 1 : 0;
+  if (profile.menuFile != nullptr) WriteMenuData(state);
+  if (profile.characterImageFile != nullptr) WriteCharacterImages(state);
+  return SayHowTheRunEnded(state, currentDir);
 }
 
 }  // namespace
@@ -119,8 +179,8 @@ int ParseLeadingNumber(const char* line) {
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   long long value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    if (value <= INT_MAX) value = value * 10 + (*p - '0');
+  for (int digit, bytes; (digit = DigitAt(p, &bytes)) >= 0; p += bytes) {
+    if (value <= INT_MAX) value = value * 10 + digit;
   }
   if (negative) value = -value;
   if (value > INT_MAX) return INT_MAX;
@@ -146,6 +206,12 @@ int PrepareInWorkDirectory(RunState& state, const char* currentDir, const char16
   int status = PrepareCard(state, currentDir, currentDirW);
   HostRemoveWorkDirectory();
   return status;
+}
+
+// The end of a run stopped at a prompt, before anything changed.
+int Stopped() {
+  HostPrint(kMsgStopped);
+  return 0;
 }
 
 // Ends the run with the line naming the card when another run holds it.
@@ -179,17 +245,18 @@ int RunDialogueAndPrepare(RunState& state, bool anyFolder) {
   }
   HostPrint(kMsgConfirm);
 
+  // Stopped at a prompt (any answer but "go" at the first, end of input at
+  // any): nothing has changed yet, and the run says so.
   char line[kAnswerBytes];
-  if (!ConsoleReadAnswer(line)) return 0;
-  if (std::strncmp(line, "go", 2) != 0) return 0;
+  if (!ConsoleReadAnswer(line) || std::strncmp(line, "go", 2) != 0) return Stopped();
 
-  if (!AskPlayerModel(state)) return 0;
-  if (IsGraphicModel(state.playerModel)) {
+  if (!AskPlayerModel(state)) return Stopped();
+  if (ModelProfileOf(state.playerModel).needsFonts) {
     if (!LoadFonts(state)) {
       HostPrint(kMsgFontError);
       return 1;
     }
-    if (!AskTitleRule(state)) return 0;
+    if (!AskTitleRule(state)) return Stopped();
   }
 
   // One run per card, from before anything is written until the end.

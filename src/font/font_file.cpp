@@ -65,11 +65,19 @@ void ConvertDoubleByteGlyph(const uint8_t* bitmap, int bytesPerRow, int height, 
   }
 }
 
-int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName) {
+// A file shorter than its header says would leave glyphs blank without a
+// word (every title drawn empty): it is named and refused.
+int RefuseShortFile(const char* fileName) {
+  ConsolePrintf(kMsgFontFileTooShort, fileName, fileName);
+  return 0;
+}
+
+int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName, long fileBytes) {
   if (font.width > kMaxSingleByteWidth) {
     ConsolePrintf(kMsgSingleByteTooWide, fileName, font.width);
     return 0;
   }
+  if (fileBytes < kHeaderBytes + 256L * font.height) return RefuseShortFile(fileName);
   font.bytesPerRow = 1;
   font.fileGlyphBytes = font.height;
   font.slotBytes = kSingleByteSlotBytes;
@@ -83,13 +91,13 @@ int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName) 
   font.blocks[0] = CodeBlock{0, 255, 256, memory + sizeof(CodeBlock)};
   uint8_t rows[kMaxFileGlyphBytes];
   for (int code = 0; code < 256; ++code) {
-    if (ReadZeroFilled(file, rows, sizeof rows, font.fileGlyphBytes) == 0) break;  // the rest stays blank
+    ReadZeroFilled(file, rows, sizeof rows, font.fileGlyphBytes);
     ConvertSingleByteGlyph(rows, font.height, font.blocks[0].glyphs + code * kSingleByteSlotBytes);
   }
   return 1;
 }
 
-int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) {
+int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName, long fileBytes) {
   if (font.width > kMaxDoubleByteWidth) {
     ConsolePrintf(kMsgDoubleByteTooWide, fileName, font.width);
     return 0;
@@ -104,13 +112,12 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) 
   font.fileGlyphBytes = font.height * font.bytesPerRow;
   font.slotBytes = kDoubleByteSlotBytes;
 
-  // A block whose entry is cut off by the end of the file, or whose last
-  // code lies before its first, holds no glyphs.
+  // A block whose last code lies before its first holds no glyphs.
   CodeBlock table[255] = {};
   int glyphTotal = 0;
   for (int i = 0; i < font.blockCount; ++i) {
     uint8_t entry[4];
-    if (ReadZeroFilled(file, entry, 4, 4) < 4) break;
+    if (ReadZeroFilled(file, entry, 4, 4) < 4) return RefuseShortFile(fileName);
     table[i].firstCode = static_cast<uint16_t>(entry[0] | entry[1] << 8);
     table[i].lastCode = static_cast<uint16_t>(entry[2] | entry[3] << 8);
     if (table[i].lastCode >= table[i].firstCode) {
@@ -121,6 +128,10 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) 
   if (glyphTotal > kMaxGlyphs) {
     ConsolePrintf(kMsgTooManyGlyphs, fileName, glyphTotal);
     return 0;
+  }
+  const long tableEnd = kHeaderBytes + 1L + 4L * font.blockCount;
+  if (fileBytes - tableEnd < static_cast<long>(glyphTotal) * font.fileGlyphBytes) {
+    return RefuseShortFile(fileName);
   }
 
   uint8_t* memory = AllocateFontMemory(font.blockCount, glyphTotal, kDoubleByteSlotBytes);
@@ -146,11 +157,10 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) 
     font.firstBlock[high] = static_cast<uint8_t>(i);
   }
 
-  // Glyphs past the end of a truncated file stay blank.
   uint8_t bitmap[kMaxFileGlyphBytes];
   for (int i = 0; i < font.blockCount; ++i) {
     for (int g = 0; g < font.blocks[i].glyphCount; ++g) {
-      if (ReadZeroFilled(file, bitmap, sizeof bitmap, font.fileGlyphBytes) == 0) return 1;
+      ReadZeroFilled(file, bitmap, sizeof bitmap, font.fileGlyphBytes);
       ConvertDoubleByteGlyph(bitmap, font.bytesPerRow, font.height,
                              font.blocks[i].glyphs + g * kDoubleByteSlotBytes);
     }
@@ -159,6 +169,8 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName) 
 }
 
 int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
+  std::fseek(file, 0, SEEK_END);
+  const long fileBytes = std::ftell(file);
   std::rewind(file);
   uint8_t header[kHeaderBytes];
   if (ReadZeroFilled(file, header, kHeaderBytes, kHeaderBytes) < kHeaderBytes ||
@@ -174,8 +186,8 @@ int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
     ConsolePrintf(kMsgFontTooHigh, fileName, read.height);
     return 0;
   }
-  int ok = read.codeType == 0 ? ReadSingleByteFont(file, read, fileName)
-                              : ReadDoubleByteFont(file, read, fileName);
+  int ok = read.codeType == 0 ? ReadSingleByteFont(file, read, fileName, fileBytes)
+                              : ReadDoubleByteFont(file, read, fileName, fileBytes);
   if (ok) font = read;
   return ok;
 }

@@ -107,23 +107,28 @@ TEST_F(FontFile, OneByteARowFillsTheUpperPageOnly) {
   EXPECT_EQ(Slot(font, 0x8140), Runs(32, {{0, 8, 0xFF}}));
 }
 
-TEST_F(FontFile, KeepsWhatATruncatedFileHoldsAndNoMore) {
-  Bytes bytes = BuildFontx(Design(16, 16, 1, AllLit, {{0x8140, 0x8143}}));
-  bytes.resize(18 + 4 + 32 + 16);  // glyph 0x8140 whole, 0x8141 down to row 7
-  ASSERT_EQ(Read(bytes), 1);
-  EXPECT_EQ(Slot(font, 0x8140), Bytes(32, 0xFF));
-  EXPECT_EQ(Slot(font, 0x8141), Runs(32, {{0, 16, 0xFF}}));
-  EXPECT_EQ(Slot(font, 0x8143), Bytes(32, 0));  // blank, but there
-
-  // A block table cut inside its third entry: the cut blocks hold nothing (not even code 0); a
-  // block whose last code lies before its first is empty.
-  Bytes cut = BuildFontx(Design(
-      16, 16, 1, AllLit, {{0xFFFF, 0}, {0x8140, 0x8140}, {0x8240, 0x8240}, {0x8340, 0x8340}}));
-  cut.resize(18 + 8 + 2);
-  ASSERT_EQ(Read(cut), 1);
-  EXPECT_EQ(font.blockCount, 4);
-  EXPECT_EQ(Slot(font, 0x8140), Bytes(32, 0));
-  for (uint16_t code : {0x0000, 0x8000, 0xFFFF, 0x8240}) EXPECT_EQ(FindGlyph(font, code), nullptr);
+// A file cut anywhere short of what its header says (glyphs, the block table, single-byte rows)
+// is named and refused; one byte more than it says is read.
+TEST_F(FontFile, RefusesAFileShorterThanItsHeaderSays) {
+  Bytes full = BuildFontx(Design(16, 16, 1, AllLit, {{0x8140, 0x8143}}));
+  Bytes table = BuildFontx(Design(16, 16, 1, AllLit, {{0x8140, 0x8140}, {0x8240, 0x8240}}));
+  Bytes single = BuildFontx(Design(8, 16, 0, AllLit));
+  for (Bytes bytes : {full, table, single}) {
+    bytes.push_back(0);
+    EXPECT_EQ(Read(bytes), 1);
+    EXPECT_EQ(console, "");
+  }
+  full.resize(18 + 4 + 32 + 16);
+  table.resize(18 + 4 + 2);
+  single.pop_back();
+  for (const Bytes& bytes : {full, table, single}) {
+    font = FontRecord{};
+    EXPECT_EQ(Read(bytes), 0);
+    EXPECT_EQ(console,
+              "TEST.FNT: ファイルがヘッダの示す長さより短い(壊れている)。作り直すこと "
+              "(TEST.FNT is shorter than its header says: the file is broken, make it again)\n");
+    EXPECT_EQ(font.blocks, nullptr);
+  }
 }
 
 TEST_F(FontFile, HalfWidthFontTakesFullWidthCounterpartsOfAsciiAndKatakana) {

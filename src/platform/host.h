@@ -32,6 +32,13 @@ bool HostGetCurrentDirectory(char* out, int size);
 // on Windows ("E:\" or "C:\CARD"), "\" on POSIX.
 bool HostGetCurrentDirectoryW(char16_t* out, int units);
 
+// Makes the folder given as the program's argument number index the
+// current directory (a folder dropped onto the program); text is that
+// argument as main received it. On Windows the argument is read again from
+// the wide command line, so a name outside the ANSI code page is reached.
+// False when it names no folder that can be entered.
+bool HostEnterArgumentFolder(int index, const char* text);
+
 // The temporary directory, ending with a separator ("C:\...\Temp\" on
 // Windows, "/tmp/" or $TMPDIR on POSIX), code page 932: a character the
 // code page lacks shows as '?'. The host keeps its own form, so that the

@@ -112,6 +112,8 @@ bool HostGetCurrentDirectoryW(char16_t* out, int units) {
   return true;
 }
 
+bool HostEnterArgumentFolder(int /*index*/, const char* text) { return chdir(text) == 0; }
+
 bool HostGetTempDirectory(char* out, int size) {
   const char* dir = std::getenv("TMPDIR");
   if (dir == nullptr || dir[0] == 0) dir = "/tmp";

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>  // needs windows.h, which host_win32.h includes first
 
 #include <cstring>
 #include <cwchar>
@@ -228,6 +229,15 @@ bool HostGetCurrentDirectoryW(char16_t* out, int units) {
   if (units <= 0) return false;
   DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(units), Wide(out));
   return n != 0 && n < static_cast<DWORD>(units);
+}
+
+bool HostEnterArgumentFolder(int index, const char* /*text*/) {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (args == nullptr) return false;
+  bool entered = index < count && SetCurrentDirectoryW(args[index]) != 0;
+  LocalFree(args);
+  return entered;
 }
 
 bool HostGetTempDirectory(char* out, int size) {

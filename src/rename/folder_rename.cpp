@@ -164,5 +164,7 @@ void RenameFolder(RunState& state, const char16_t* folder, const char16_t* name,
   if (error != 0) {
     TakeBackFolderLogs(logs);
     ReportRenameFailure(state, kMsgFolderRenameFailed, error, ReportText(a, oldPath));
+  } else {
+    ++state.renamedCount;
   }
 }

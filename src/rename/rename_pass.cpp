@@ -144,7 +144,7 @@ bool MoveTrack(RunState& state, LogWriter& log, const char16_t* logPath, const c
                const char16_t* newName, const char16_t* oldPath, const char16_t* newPath) {
   ReportArg a, b;
   if (HostExists(newPath)) {
-    ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
+    ReportNumberTaken(state, ReportText(a, oldPath));
     return true;
   }
   long before = log.size;
@@ -158,6 +158,8 @@ bool MoveTrack(RunState& state, LogWriter& log, const char16_t* logPath, const c
   if (error != 0) {
     CutLog(log, before);
     ReportRenameFailure(state, kMsgMp3RenameFailed, ReportText(a, oldPath));
+  } else {
+    ++state.renamedCount;
   }
   return true;
 }

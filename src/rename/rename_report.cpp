@@ -14,6 +14,53 @@ namespace {
 
 constexpr int kConsoleLineBytes = 255;
 
+// The cause a message stands for; messages are told apart by their text,
+// each translation unit having its own copy of them.
+RenameCause CauseOf(const char* format) {
+  const struct {
+    const char* message;
+    RenameCause cause;
+  } kCauses[] = {{kMsgTooManyMp3, kCauseTooMany},
+                 {kMsgTooManyFolders, kCauseTooMany},
+                 {kMsgFileLogUnwritable, kCauseCardFull},
+                 {kMsgFileLogWriteFailed, kCauseCardFull},
+                 {kMsgFolderLogWriteFailed, kCauseCardFull},
+                 {kMsgFolderNotListed, kCauseUnreadable}};
+  for (const auto& c : kCauses) {
+    if (std::strcmp(format, c.message) == 0) return c.cause;
+  }
+  return kCauseByHand;
+}
+
+void Report(RunState& state, RenameCause cause, const char* format, va_list args) {
+  char message[2 * kReportArgBytes + 256];
+  std::vsnprintf(message, sizeof message, format, args);
+  WriteWorkLog(state, message);
+
+  char line[kConsoleLineBytes + 1];
+  int length = static_cast<int>(std::strlen(message));
+  if (length <= kConsoleLineBytes) {
+    std::memcpy(line, message, static_cast<size_t>(length) + 1);
+  } else {
+    // Cut at a character boundary and keep the line end, so the next
+    // line does not run on.
+    int cut = SjisCutLength(message, kConsoleLineBytes - 1);
+    std::memcpy(line, message, static_cast<size_t>(cut));
+    line[cut] = '\n';
+    line[cut + 1] = 0;
+  }
+  HostPrint(line);
+  state.renameFailed = 1;
+  state.renameCauses |= cause;
+}
+
+void ReportAs(RunState& state, RenameCause cause, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  Report(state, cause, format, args);
+  va_end(args);
+}
+
 }  // namespace
 
 const char* ReportText(ReportArg& arg, const char16_t* wide) {
@@ -31,25 +78,12 @@ const char* ReportPath(ReportArg& arg, const char16_t* folder, const char16_t* n
 }
 
 void ReportRenameFailure(RunState& state, const char* format, ...) {
-  char message[2 * kReportArgBytes + 256];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(message, sizeof message, format, args);
+  Report(state, CauseOf(format), format, args);
   va_end(args);
-  WriteWorkLog(state, message);
+}
 
-  char line[kConsoleLineBytes + 1];
-  int length = static_cast<int>(std::strlen(message));
-  if (length <= kConsoleLineBytes) {
-    std::memcpy(line, message, static_cast<size_t>(length) + 1);
-  } else {
-    // Cut at a character boundary and keep the line end, so the next
-    // line does not run on.
-    int cut = SjisCutLength(message, kConsoleLineBytes - 1);
-    std::memcpy(line, message, static_cast<size_t>(cut));
-    line[cut] = '\n';
-    line[cut + 1] = 0;
-  }
-  HostPrint(line);
-  state.renameFailed = 1;
+void ReportNumberTaken(RunState& state, const char* path) {
+  ReportAs(state, kCauseNumberTaken, kMsgMp3RenameFailed, path);
 }

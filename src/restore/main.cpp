@@ -37,7 +37,7 @@ constexpr char kHelp[] =
     "                      index, images, volume and state files, CARDPREP.LOG)\n"
     "  --here              work in this folder although it is not the root of\n"
     "                      a drive\n"
-    "  --help              show this text\n"
+    "  --help, -h, /?      show this text\n"
     "  --version           show the version\n"
     "Exit status: 0 when every name was given back or it stopped at the\n"
     "question, 1 when something was left, 2 for an unknown argument.\n";
@@ -60,7 +60,7 @@ int ParseArguments(int argc, char** argv, RestoreRun& run, bool* anyFolder) {
     } else if (std::strcmp(arg, "--here") == 0) {
       *anyFolder = true;
     } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
-               std::strcmp(arg, "--version") == 0) {
+               std::strcmp(arg, "/?") == 0 || std::strcmp(arg, "--version") == 0) {
       if (alone == nullptr) alone = arg;
     } else {
       return Unknown(arg);
@@ -99,7 +99,10 @@ int Restore(RestoreRun& options, bool anyFolder) {
   RestoreCard(plan, root);
   ConsolePrintf(kMsgCounts, plan.folders, plan.files);
   if (options.removeCatalogue) ConsolePrintf(kMsgCatalogueCount, plan.removed);
-  if (options.dryRun) return plan.left > 0 ? 1 : 0;
+  if (options.dryRun) {
+    HostPrint(kMsgDryRunDone);
+    return plan.left > 0 ? 1 : 0;
+  }
 
   HostPrint(kMsgConfirm);
   char line[kAnswerBytes];
@@ -118,6 +121,7 @@ int Restore(RestoreRun& options, bool anyFolder) {
   HostDeferInterrupts(false);
   HostUnlockCard();
   ConsolePrintf(kMsgDone, run.folders, run.files);
+  if (run.removeCatalogue) ConsolePrintf(kMsgRemovedCount, run.removed, run.removed);
   if (run.left > 0) {
     HostPrint(kMsgSomeLeft);
     return 1;

@@ -17,10 +17,24 @@ constexpr int kMaxRecordBytes = 1280;
 constexpr int kPathFieldBytes = 61;
 constexpr int kMaxChildCount = 255;
 
-void BuildFolderRecord(RunState& state, const DirectoryEntry& row, Record& r) {
+// Names each subfolder of row rowIndex past the first kMaxChildCount: the
+// player reaches none of them.
+void ReportChildrenLeftOut(RunState& state, int rowIndex) {
+  int seen = 0;
+  for (int k = 1; k < state.directoryCount && k < kMaxDirectories; ++k) {
+    if (k == rowIndex || state.directories[k].parent != rowIndex) continue;
+    if (++seen <= kMaxChildCount) continue;
+    ConsolePrintf(kMsgChildLeftOut, state.directories[k].listedPath);
+    ++state.foldersLeftOut;
+  }
+}
+
+void BuildFolderRecord(RunState& state, int rowIndex, Record& r) {
+  const DirectoryEntry& row = state.directories[rowIndex];
   int childCount = row.childCount;
   if (childCount > kMaxChildCount) {
     ConsolePrintf(kMsgSubfolderLimit, row.path, childCount);
+    ReportChildrenLeftOut(state, rowIndex);
     childCount = kMaxChildCount;
   }
   const ModelProfile& profile = ModelProfileOf(state.playerModel);
@@ -85,7 +99,7 @@ int WriteDirectoryList(RunState& state) {
   int rows = state.directoryCount > kMaxDirectories ? kMaxDirectories : state.directoryCount;
   for (int r = 0; r < rows; ++r) {
     Record record = StartRecord(buf, size);
-    BuildFolderRecord(state, state.directories[r], record);
+    BuildFolderRecord(state, r, record);
     put(buf);
   }
   if (std::fclose(file) != 0) ok = false;

@@ -109,13 +109,20 @@ void RecordFolder(RunState& state, const char* line, uint16_t& i, int& rootBytes
   if (line[0] != 0 && line[1] == ':') p = line + 2;  // the drive
   int slash = LastBackslash(p);
   if (slash >= 0 && rootBytes < 0) rootBytes = slash;
-  if (std::strlen(p) > static_cast<size_t>(kMaxPathBytes)) return;
   if (slash < 0) return;
   const char* name = p + slash + 1;
   if (name[0] == 0 || name[0] == '_' || StartsWithSystem(name)) return;
   if (slash >= rootBytes && IsInSystemsOwnFolder(p, rootBytes)) return;
+  // A folder the folder list cannot hold is named, and the run's status
+  // tells that music was left out.
+  if (std::strlen(p) > static_cast<size_t>(kMaxPathBytes)) {
+    ConsolePrintf(kMsgPathLeftOut, line);
+    ++state.foldersLeftOut;
+    return;
+  }
   if (i >= kMaxDirectories) {
     ConsolePrintf(kMsgFolderLimit, line);
+    ++state.foldersLeftOut;
     return;
   }
 
@@ -160,6 +167,7 @@ int ReadDirectoryListing(RunState& state, const char* workFile) {
 
   state.randomCount = 0;
   state.listingFailed = 0;
+  state.foldersLeftOut = 0;
   state.directories[0].firstChild = 1;
   uint16_t i = 1;
   char line[kPathTextBytes];
