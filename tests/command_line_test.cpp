@@ -61,10 +61,13 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
       EXPECT_EQ(r.output.rfind("usage: " + p.name + " ", 0), 0u) << r.output;
       EXPECT_NE(r.output.find("--version"), std::string::npos) << r.output;
       EXPECT_TRUE(RunKeeping("stderr", p, {help}).output.empty()) << p.name;
-      // cardprep's: Japanese first, then English.
+      // cardprep's and cardprep-restore's: Japanese first, then English.
       if (p.name == "cardprep") {
         EXPECT_LT(r.output.find("メモリカードを準備する"),
                   r.output.find("Prepares the memory card"));
+      }
+      if (p.name == "cardprep-restore") {
+        EXPECT_LT(r.output.find("元に戻す"), r.output.find("Gives a card"));
       }
     }
   }

@@ -130,6 +130,11 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   card.WriteFile("MyAlbum/My Album", "edited by the user");
 
   Snapshot prepared = TakeSnapshot(card);
+  ToolResult stopped = RunTool(CARDPREP_RESTORE_EXE, {"--here"}, card.root().string(), "no\n");
+  EXPECT_EQ(stopped.status, 0);
+  EXPECT_TRUE(stopped.output.ends_with(
+      "中止しました。何も変更していません (Stopped: nothing was changed)\n"))
+      << stopped.output;
   ToolResult dry = Restore(card, {"--dry-run", "--remove-catalogue"});
   EXPECT_EQ(TakeSnapshot(card), prepared) << "a dry run changed the card";
   EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos)
@@ -231,8 +236,8 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
     std::filesystem::remove(card.root() / "DIRLST04.DAT");
     ToolResult r = Restore(card);
     EXPECT_EQ(r.status, 1) << r.output;
-    for (const char* name : {"CARDPREP.LOG", "HIST04.DAT", "MyAlbum\\SNDLST04.DAT",
-                             "MyAlbum\\VOLUME04.DAT"}) {
+    for (const char* name :
+         {"CARDPREP.LOG", "HIST04.DAT", "MyAlbum\\SNDLST04.DAT", "MyAlbum\\VOLUME04.DAT"}) {
       EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
     }
     EXPECT_EQ(card.ReadFile("My Album/song two.mp3"), "two");

@@ -4,12 +4,7 @@
 // stage's text of the same name).
 #pragma once
 
-// ファイル作成エラー %s\n
-constexpr char kMsgCannotCreate[] =
-    "\x83t\x83@\x83" "C\x83\x8B\x8D\xEC\x90\xAC\x83G\x83\x89\x81[ %s\n";
-// ファイル書き込みエラー %s\n
-constexpr char kMsgCannotWrite[] =
-    "\x83t\x83@\x83" "C\x83\x8B\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x83G\x83\x89\x81[ %s\n";
+#include "base/messages.h"
 
 // Menu items.
 // "フォルダ    " (four trailing spaces)

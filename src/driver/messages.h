@@ -2,12 +2,10 @@
 // in the comment above each.
 #pragma once
 
+#include "base/messages.h"
+
 // "ディレクトリ名とファイル名を一括して8.3形式に変更\n"
 constexpr char kMsgTitle[] = "\x83" "f\x83" "B\x83\x8C\x83N\x83g\x83\x8A\x96\xBC\x82\xC6\x83t\x83@\x83" "C\x83\x8B\x96\xBC\x82\xF0\x88\xEA\x8A\x87\x82\xB5\x82\xC4" "8.3\x8C`\x8E\xAE\x82\xC9\x95\xCF\x8DX\n";
-// "【カレントディレクトリを確認すること】:%s\n"
-constexpr char kMsgCheckDir[] = "\x81y\x83J\x83\x8C\x83\x93\x83g\x83" "f\x83" "B\x83\x8C\x83N\x83g\x83\x8A\x82\xF0\x8Am\x94" "F\x82\xB7\x82\xE9\x82\xB1\x82\xC6\x81z:%s\n";
-// "(\"go\" + Enterで続行、その他で中止)："
-constexpr char kMsgConfirm[] = "(\"go\" + Enter\x82\xC5\x91\xB1\x8Ds\x81" "A\x82\xBB\x82\xCC\x91\xBC\x82\xC5\x92\x86\x8E~)\x81" "F";
 // "MP3プレーヤのバージョン : 4(TOKI_04), 6(TOKI_06), 8(TOKI_08/09), 10(TOKI_10), 12(TOKI_12)："
 constexpr char kMsgModelPrompt[] = "MP3\x83v\x83\x8C\x81[\x83\x84\x82\xCC\x83o\x81[\x83W\x83\x87\x83\x93 : 4(TOKI_04), 6(TOKI_06), 8(TOKI_08/09), 10(TOKI_10), 12(TOKI_12)\x81" "F";
 // "フォントデータの取得でエラー\n"
@@ -26,8 +24,6 @@ constexpr char kMsgRunAgain[] = "\x82\xBB\x82\xCC\x8C\xE3\x82\xC5\x96{PG\x82\xF0
 // Lines of our own for failures the dialogue does not cover.
 // "作業ログ CARDPREP.LOG を作成できない(カードに書き込めない?): %s\n"
 constexpr char kMsgNoWorkLog[] = "\x8D\xEC\x8B\xC6\x83\x8D\x83O CARDPREP.LOG \x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xC8\x82\xA2(\x83J\x81[\x83h\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xC8\x82\xA2?): %s\n";
-// "カレントディレクトリを取得できない\n"
-constexpr char kMsgNoCurrentDir[] = "\x83J\x83\x8C\x83\x93\x83g\x83" "f\x83" "B\x83\x8C\x83N\x83g\x83\x8A\x82\xF0\x8E\xE6\x93\xBE\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
 // "一時ディレクトリを取得できない\n"
 constexpr char kMsgNoTempDir[] = "\x88\xEA\x8E\x9E\x83" "f\x83" "B\x83\x8C\x83N\x83g\x83\x8A\x82\xF0\x8E\xE6\x93\xBE\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
 // "%s は書き込まない: デコーダプラグインのイメージがこのcardprepに組み込まれていない\n"
@@ -41,23 +37,9 @@ constexpr char kMsgCannotCreate[] = "%s \x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB
 // "%s を %s にコピーできない\n"
 constexpr char kMsgCannotCopy[] = "%s \x82\xF0 %s \x82\xC9\x83R\x83s\x81[\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
 
-// The last line in a console window made for this run alone, which closes
-// when the run ends: the user reads the result first.
-// "\n終了するには Enter キーを押してください (Press Enter to close this window)"
-constexpr char kMsgPressEnter[] = "\n\x8FI\x97\xB9\x82\xB7\x82\xE9\x82\xC9\x82\xCD Enter \x83L\x81[\x82\xF0\x89\x9F\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 (Press Enter to close this window)";
-
-// Where a run does not start: not a card's root (without --here), or a card
-// another run holds.
-// "ここはカードのルートではない。カードのルートで実行するか、このフォルダのままなら --here を付けて実行すること\n"
-constexpr char kMsgNotCardRoot[] = "\x82\xB1\x82\xB1\x82\xCD\x83J\x81[\x83h\x82\xCC\x83\x8B\x81[\x83g\x82\xC5\x82\xCD\x82\xC8\x82\xA2\x81" "B\x83J\x81[\x83h\x82\xCC\x83\x8B\x81[\x83g\x82\xC5\x8E\xC0\x8Ds\x82\xB7\x82\xE9\x82\xA9\x81" "A\x82\xB1\x82\xCC\x83t\x83H\x83\x8B\x83_\x82\xCC\x82\xDC\x82\xDC\x82\xC8\x82\xE7 --here \x82\xF0\x95t\x82\xAF\x82\xC4\x8E\xC0\x8Ds\x82\xB7\x82\xE9\x82\xB1\x82\xC6\n";
-// "%s のカードは別の cardprep か cardprep-restore が使用中。その終了後に再実行すること\n"
-constexpr char kMsgCardInUse[] = "%s \x82\xCC\x83J\x81[\x83h\x82\xCD\x95\xCA\x82\xCC cardprep \x82\xA9 cardprep-restore \x82\xAA\x8Eg\x97p\x92\x86\x81" "B\x82\xBB\x82\xCC\x8FI\x97\xB9\x8C\xE3\x82\xC9\x8D\xC4\x8E\xC0\x8Ds\x82\xB7\x82\xE9\x82\xB1\x82\xC6\n";
-
-// How each run ends, in Japanese then English: stopped at a prompt, a hint
-// before a prompt repeats, the summary of a finished run, and the cause of a
-// rename pass that could not rename everything.
-// "中止しました。何も変更していません (Stopped: nothing was changed)\n"
-constexpr char kMsgStopped[] = "\x92\x86\x8e~\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81" "B\x89\xbd\x82\xe0\x95\xcf\x8dX\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1 (Stopped: nothing was changed)\n";
+// How each run ends, in Japanese then English: a hint before a prompt
+// repeats, the summary of a finished run, and the cause of a rename pass
+// that could not rename everything (a run stopped at a prompt: base).
 // "4, 6, 8, 9, 10, 12 のどれかを入力すること (Type 4, 6, 8, 9, 10 or 12)\n"
 constexpr char kMsgModelHint[] = "4, 6, 8, 9, 10, 12 \x82\xcc\x82\xc7\x82\xea\x82\xa9\x82\xf0\x93\xfc\x97\xcd\x82\xb7\x82\xe9\x82\xb1\x82\xc6 (Type 4, 6, 8, 9, 10 or 12)\n";
 // "0 か 1 を入力すること (Type 0 or 1)："

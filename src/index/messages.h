@@ -4,6 +4,8 @@
 // stage's text of the same name).
 #pragma once
 
+#include "base/messages.h"
+
 // displaynameuc=%s %s matched\n
 constexpr char kMsgKeyMatched[] = "displaynameuc=%s %s matched\n";
 // displaynameuc=%s %s\n
@@ -17,12 +19,6 @@ constexpr char kMsgIndexCount[] =
     "\x83" "C\x83\x93\x83" "f\x83" "b\x83N\x83X\x90\x94=%d\n";
 // INDEX CHA=%s\n
 constexpr char kMsgIndexCharacter[] = "INDEX CHA=%s\n";
-// ファイル作成エラー %s\n
-constexpr char kMsgCannotCreate[] =
-    "\x83t\x83@\x83" "C\x83\x8B\x8D\xEC\x90\xAC\x83G\x83\x89\x81[ %s\n";
-// ファイル書き込みエラー %s\n
-constexpr char kMsgCannotWrite[] =
-    "\x83t\x83@\x83" "C\x83\x8B\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x83G\x83\x89\x81[ %s\n";
 // インデックス文字 %s のフォルダが%d個を超えた: 同じ文字の次のグループに続ける\n
 constexpr char kMsgGroupSplit[] =
     "\x83" "C\x83\x93\x83" "f\x83" "b\x83N\x83X\x95\xB6\x8E\x9A %s \x82\xCC\x83t\x83H\x83\x8B"

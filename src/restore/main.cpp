@@ -19,9 +19,10 @@
 
 namespace {
 
-constexpr char kHelp[] =
+constexpr char kUsage[] =
     "usage: cardprep-restore [--dry-run] [--remove-catalogue] [--here]\n"
-    "       cardprep-restore --help | --version\n"
+    "       cardprep-restore --help | --version\n";
+constexpr char kHelp[] =
     "Gives a card that cardprep prepared its old names back. Run it in the root\n"
     "of the card: it shows the folder it works on and how many folders and files\n"
     "it would give their old names, and goes on after \"go\". Each folder's\n"
@@ -43,7 +44,8 @@ constexpr char kHelp[] =
     "question, 1 when something was left, 2 for an unknown argument.\n";
 
 int Unknown(const char* arg) {
-  std::fprintf(stderr, "cardprep-restore: unknown argument: %s (see cardprep-restore --help)\n", arg);
+  std::fprintf(stderr, "cardprep-restore: unknown argument: %s (see cardprep-restore --help)\n",
+               arg);
   return 2;
 }
 
@@ -68,8 +70,14 @@ int ParseArguments(int argc, char** argv, RestoreRun& run, bool* anyFolder) {
   }
   if (alone == nullptr) return -1;
   if (argc > 2) return Unknown(alone);
-  std::fputs(std::strcmp(alone, "--version") == 0 ? "cardprep-restore " CARDPREP_VERSION "\n" : kHelp,
-             stdout);
+  if (std::strcmp(alone, "--version") == 0) {
+    std::fputs("cardprep-restore " CARDPREP_VERSION "\n", stdout);
+    return 0;
+  }
+  // Japanese first, as the other messages, through the console.
+  HostPrint(kUsage);
+  HostPrint(kHelpJapanese);
+  HostPrint(kHelp);
   return 0;
 }
 
@@ -106,7 +114,10 @@ int Restore(RestoreRun& options, bool anyFolder) {
 
   HostPrint(kMsgConfirm);
   char line[kAnswerBytes];
-  if (!ConsoleReadAnswer(line) || std::strncmp(line, "go", 2) != 0) return 0;
+  if (!ConsoleReadAnswer(line) || std::strncmp(line, "go", 2) != 0) {
+    HostPrint(kMsgStopped);
+    return 0;
+  }
 
   // One run per card while names change; the plan and a dry run only read.
   // A root that takes no lock file is left to the moves to report.
