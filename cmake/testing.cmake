@@ -56,10 +56,10 @@ endfunction()
 
 # One test program per source folder, from the *_test.cpp files beside the
 # code; end-to-end tests (which run the real binary) from tests/.
-foreach(dir text platform driver rename scan index font display)
+foreach(dir text platform base driver rename scan index font display)
   file(GLOB test_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/src/${dir}/*_test.cpp")
   if(test_sources)
-    if(dir STREQUAL "text" OR dir STREQUAL "platform")
+    if(dir STREQUAL "text" OR dir STREQUAL "platform" OR dir STREQUAL "base")
       set(lib cardprep_base)
     else()
       set(lib cardprep_${dir})

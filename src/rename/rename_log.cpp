@@ -8,7 +8,7 @@
 #include "platform/host.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"
-#include "text/display_text.h"
+#include "base/display_text.h"
 #include "text/sjis.h"
 
 namespace {

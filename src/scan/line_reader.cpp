@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "text/display_text.h"
+#include "base/display_text.h"
 #include "text/utf.h"
 
 bool ReadTextLine(std::FILE* file, char* buf, int size, bool& tooLong) {

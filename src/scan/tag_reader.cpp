@@ -5,7 +5,7 @@
 
 #include "platform/host.h"
 #include "text/cp932_assigned.h"
-#include "text/display_text.h"
+#include "base/display_text.h"
 #include "text/sjis.h"
 #include "text/utf.h"
 

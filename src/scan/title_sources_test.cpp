@@ -11,7 +11,7 @@
 #include "rename/rename_log.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
-#include "text/display_text.h"
+#include "base/display_text.h"
 
 namespace {
 

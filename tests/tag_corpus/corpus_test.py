@@ -3,7 +3,7 @@
 temporary folder and compares, for each file, the title cardprep reads with the one mutagen reads,
 converted to code page 932 as cardprep converts: single-byte text that is code page 932 taken as
 it stands; other text composed (NFC), then each character by Windows' best fit (the table the
-program carries, src/text/best_fit_table.inc), else its own code, else '?'; at most 256 bytes,
+program carries, src/base/best_fit_table.inc), else its own code, else '?'; at most 256 bytes,
 never half a character. At least 98% of the files must match exactly."""
 import os
 import re
@@ -27,7 +27,7 @@ def is_cp932(raw):
 
 
 def best_fit():
-    table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "text",
+    table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "base",
                          "best_fit_table.inc")
     pairs = re.findall(r"\{0x([0-9A-F]+), 0x([0-9A-F]+)\}", open(table).read())
     return {chr(int(c, 16)): (bytes([int(b, 16)]) if int(b, 16) < 0x100 else

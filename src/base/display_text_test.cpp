@@ -1,4 +1,4 @@
-#include "text/display_text.h"
+#include "base/display_text.h"
 
 #include <gtest/gtest.h>
 

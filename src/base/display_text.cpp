@@ -1,4 +1,4 @@
-#include "text/display_text.h"
+#include "base/display_text.h"
 
 #include <algorithm>
 #include <iterator>
@@ -12,7 +12,7 @@ struct Composition {
   uint16_t first, second, composed;
 };
 constexpr Composition kCompositions[] = {
-#include "text/composition_table.inc"
+#include "base/composition_table.inc"
 };
 
 struct ClassRun {
@@ -20,14 +20,14 @@ struct ClassRun {
   uint8_t combiningClass;
 };
 constexpr ClassRun kClassRuns[] = {
-#include "text/combining_class_table.inc"
+#include "base/combining_class_table.inc"
 };
 
 struct BestFit {
   uint16_t character, code;
 };
 constexpr BestFit kBestFit[] = {
-#include "text/best_fit_table.inc"
+#include "base/best_fit_table.inc"
 };
 
 // Hangul syllables are composed by rule: leading consonant + vowel, then
