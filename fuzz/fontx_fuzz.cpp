@@ -24,7 +24,7 @@ void Render(RunState& state, const char* text) {
   std::memset(state.imagePlaneB, 0, sizeof state.imagePlaneB);
   int32_t layout = -1;
   int32_t width = -1;
-  MakeOLEDdataOfString(state, text, length, layout, width);
+  MakeOLEDdataOfString(state, state, text, length, layout, width);
   FUZZ_CHECK(layout >= 0 && layout <= 3);
   FUZZ_CHECK(width >= 0 && width <= kImagePlaneBytes);
 

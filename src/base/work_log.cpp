@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "state/run_state.h"
+#include "state/run_settings.h"
 
-void WriteWorkLog(RunState& state, const char* text) {
-  if (state.workLog == nullptr) return;
+void WriteWorkLog(WorkLogFile& log, const char* text) {
+  if (log.workLog == nullptr) return;
   for (const char* p = text; *p != 0; ++p) {
-    if (*p == '\n') std::fputc('\r', state.workLog);
-    std::fputc(static_cast<unsigned char>(*p), state.workLog);
+    if (*p == '\n') std::fputc('\r', log.workLog);
+    std::fputc(static_cast<unsigned char>(*p), log.workLog);
   }
 }

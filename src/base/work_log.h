@@ -2,8 +2,8 @@
 // every host. Stages write whole messages ending in '\n'.
 #pragma once
 
-struct RunState;
+struct WorkLogFile;
 
 // Writes code page 932 text to the work log, '\n' becoming CR LF. Does
 // nothing when the log is not open.
-void WriteWorkLog(RunState& state, const char* text);
+void WriteWorkLog(WorkLogFile& log, const char* text);

@@ -1,8 +1,8 @@
 // The seven font files of the card's _FONT folder.
 #pragma once
 
-struct RunState;
+struct FontSet;
 
 // Loads the font slots in their fixed order and builds half6x8Font.
 // Returns 1, or 0 at the first file that is missing or bad.
-int LoadFonts(RunState& state);
+int LoadFonts(FontSet& fonts);

@@ -3,10 +3,11 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/glyph_columns.h"
 #include "font/messages.h"
+#include "state/image_buffers.h"
+#include "state/loaded_fonts.h"
 #include "text/sjis.h"
 
 namespace {
@@ -31,16 +32,17 @@ bool HasDoubleByteChar(const char* text, int length) {
   return false;
 }
 
-Layout ChooseLayout(const RunState& state, const char* text, int length) {
-  if (length <= 12) return {0, &state.half16Font, &state.full16Font, 0, 0xFF};
-  if (length <= 16) return {0, &state.half12Font, &state.full12Font, 2, 0x0F};
-  if (HasDoubleByteChar(text, length)) return {1, &state.half12Font, &state.full12Font, 2, 0x0F};
-  if (length <= 24) return {2, &state.half8Font, nullptr, 0, 0};
-  return {3, &state.half6x8Font, nullptr, 0, 0};
+Layout ChooseLayout(const FontSet& fonts, const char* text, int length) {
+  if (length <= 12) return {0, &fonts.half16Font, &fonts.full16Font, 0, 0xFF};
+  if (length <= 16) return {0, &fonts.half12Font, &fonts.full12Font, 2, 0x0F};
+  if (HasDoubleByteChar(text, length)) return {1, &fonts.half12Font, &fonts.full12Font, 2, 0x0F};
+  if (length <= 24) return {2, &fonts.half8Font, nullptr, 0, 0};
+  return {3, &fonts.half6x8Font, nullptr, 0, 0};
 }
 
 // Two pages: planes A and B hold the band's rows 0..7 and 8..15.
-int RenderTwoPages(RunState& state, const Layout& layout, const char* text, int length) {
+int RenderTwoPages(const FontSet& fonts, ImageBuffers& images, const Layout& layout,
+                   const char* text, int length) {
   int column = 0;
   int pos = 0;
   while (pos < length && column < kMaxColumns) {
@@ -69,8 +71,8 @@ int RenderTwoPages(RunState& state, const Layout& layout, const char* text, int 
       for (int k = 0; k < columns && column < kMaxColumns; ++k) {
         unsigned upper = GlyphUpper(glyph, k);
         unsigned lower = keepLower ? GlyphLower(*font, glyph, k) & layout.lowerMask : 0;
-        state.imagePlaneA[column] = static_cast<uint8_t>(upper << layout.shift);
-        state.imagePlaneB[column] =
+        images.imagePlaneA[column] = static_cast<uint8_t>(upper << layout.shift);
+        images.imagePlaneB[column] =
             static_cast<uint8_t>(upper >> (8 - layout.shift) | lower << layout.shift);
         ++column;
       }
@@ -78,8 +80,8 @@ int RenderTwoPages(RunState& state, const Layout& layout, const char* text, int 
     pos += step;
   }
   if (column < kMinTwoPageColumns) {
-    std::memset(state.imagePlaneA + column, 0, static_cast<size_t>(kMinTwoPageColumns - column));
-    std::memset(state.imagePlaneB + column, 0, static_cast<size_t>(kMinTwoPageColumns - column));
+    std::memset(images.imagePlaneA + column, 0, static_cast<size_t>(kMinTwoPageColumns - column));
+    std::memset(images.imagePlaneB + column, 0, static_cast<size_t>(kMinTwoPageColumns - column));
     return kMinTwoPageColumns;
   }
   return column;
@@ -87,7 +89,8 @@ int RenderTwoPages(RunState& state, const Layout& layout, const char* text, int 
 
 // One page in plane A; every byte is a single-byte character and a glyph
 // that would pass the last column is left out whole.
-int RenderOnePage(RunState& state, const Layout& layout, const char* text, int length) {
+int RenderOnePage(const FontSet& fonts, ImageBuffers& images, const Layout& layout,
+                  const char* text, int length) {
   const FontRecord& font = *layout.half;
   int columns = GlyphColumnCount(font);
   int column = 0;
@@ -99,23 +102,23 @@ int RenderOnePage(RunState& state, const Layout& layout, const char* text, int l
       ConsolePrintf(kMsgHalfGlyphMissing, pos, byte);
       continue;
     }
-    std::memcpy(state.imagePlaneA + column, glyph, static_cast<size_t>(columns));
+    std::memcpy(images.imagePlaneA + column, glyph, static_cast<size_t>(columns));
     column += columns;
   }
-  std::memset(state.imagePlaneA + column, 0, static_cast<size_t>(kMaxColumns - column));
-  std::memset(state.imagePlaneB, 0, sizeof state.imagePlaneB);
+  std::memset(images.imagePlaneA + column, 0, static_cast<size_t>(kMaxColumns - column));
+  std::memset(images.imagePlaneB, 0, sizeof images.imagePlaneB);
   return column;
 }
 
 }  // namespace
 
-void MakeOLEDdataOfString(RunState& state, const char* text, int length, int32_t& layoutCode,
-                          int32_t& width) {
+void MakeOLEDdataOfString(const FontSet& fonts, ImageBuffers& images, const char* text, int length,
+                          int32_t& layoutCode, int32_t& width) {
   ConsolePrintf(kMsgMakeOled, text, length);
   if (length < 0) length = 0;
-  Layout layout = ChooseLayout(state, text, length);
+  Layout layout = ChooseLayout(fonts, text, length);
   layoutCode = layout.code;
-  width = layout.full != nullptr ? RenderTwoPages(state, layout, text, length)
-                                 : RenderOnePage(state, layout, text, length);
+  width = layout.full != nullptr ? RenderTwoPages(fonts, images, layout, text, length)
+                                 : RenderOnePage(fonts, images, layout, text, length);
   ConsolePrintf(kMsgImageWidth, width);
 }

@@ -3,9 +3,10 @@
 
 #include <cstdint>
 
-struct RunState;
+struct FontSet;
+struct ImageBuffers;
 
 // Renders text (length bytes) into imagePlaneA/B, which the caller has
 // cleared, and reports the layout code (0..3) and the width in columns.
-void MakeOLEDdataOfString(RunState& state, const char* text, int length, int32_t& layoutCode,
-                          int32_t& width);
+void MakeOLEDdataOfString(const FontSet& fonts, ImageBuffers& images, const char* text, int length,
+                          int32_t& layoutCode, int32_t& width);

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/glyph_columns.h"
 #include "font/messages.h"
+#include "state/loaded_fonts.h"
 #include "text/sjis.h"
 
 namespace {
@@ -17,7 +17,7 @@ constexpr int kHalfWidthImageColumns = 512;
 
 // Line 1 takes the band's rows 0..11: page 0 and the low nibble of page 1.
 // Line 2 takes rows 12..23: the high nibble of page 1 and page 2.
-int MakeTwoLineDataOfString(const RunState& state, uint8_t* page0, uint8_t* page1, uint8_t* page2,
+int MakeTwoLineDataOfString(const FontSet& fonts, uint8_t* page0, uint8_t* page1, uint8_t* page2,
                             int capacity, const char* text) {
   if (capacity < 0) capacity = 0;
   std::memset(page0, 0, static_cast<size_t>(capacity));
@@ -26,7 +26,7 @@ int MakeTwoLineDataOfString(const RunState& state, uint8_t* page0, uint8_t* page
   const int length = static_cast<int>(std::strlen(text));
   // Every line keeps room for one more full-width character, so the fit
   // test counts full-width columns whatever the glyph.
-  const int fitWidth = state.full12Font.width;
+  const int fitWidth = fonts.full12Font.width;
   int line = 1;
   int column = 0;
   int pos = 0;
@@ -37,11 +37,11 @@ int MakeTwoLineDataOfString(const RunState& state, uint8_t* page0, uint8_t* page
     if (IsSjisLeadByte(byte)) {
       // A lead byte at the very end pairs with the terminator.
       uint16_t code = static_cast<uint16_t>(byte << 8 | static_cast<uint8_t>(text[pos + 1]));
-      font = &state.full12Font;
+      font = &fonts.full12Font;
       glyph = FindGlyph(*font, code);
       pos += 2;
     } else {
-      font = &state.half12Font;
+      font = &fonts.half12Font;
       glyph = FindGlyph(*font, byte);
       pos += 1;
     }
@@ -72,7 +72,7 @@ int MakeTwoLineDataOfString(const RunState& state, uint8_t* page0, uint8_t* page
   return column;
 }
 
-void MakeStripDataOfString(const RunState& state, uint8_t* dest, const char* text, int length) {
+void MakeStripDataOfString(const FontSet& fonts, uint8_t* dest, const char* text, int length) {
   int column = 0;
   int pos = 0;
   while (pos < length && column < kStripBytes) {
@@ -81,11 +81,11 @@ void MakeStripDataOfString(const RunState& state, uint8_t* dest, const char* tex
     const uint8_t* glyph;
     if (IsSjisLeadByte(byte)) {
       uint8_t trail = pos + 1 < length ? static_cast<uint8_t>(text[pos + 1]) : 0;
-      font = &state.full8Font;
+      font = &fonts.full8Font;
       glyph = FindGlyph(*font, static_cast<uint16_t>(byte << 8 | trail));
       pos += 2;
     } else {
-      font = &state.half6x8Font;
+      font = &fonts.half6x8Font;
       glyph = FindGlyph(*font, byte);
       pos += 1;
     }
@@ -96,9 +96,9 @@ void MakeStripDataOfString(const RunState& state, uint8_t* dest, const char* tex
   std::memset(dest + column, 0, static_cast<size_t>(kStripBytes - column));
 }
 
-void MakeHalfWidthDataOfString(const RunState& state, uint8_t* dest, const char* text,
+void MakeHalfWidthDataOfString(const FontSet& fonts, uint8_t* dest, const char* text,
                                int32_t& width) {
-  const FontRecord& font = state.half6x8Font;
+  const FontRecord& font = fonts.half6x8Font;
   int columns = GlyphColumnCount(font);
   int column = 0;
   for (int pos = 0; text[pos] != 0 && column < kHalfWidthImageColumns; ++pos) {

@@ -116,7 +116,7 @@ TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
     FillPlanes();
     int32_t layout = -1, width = -1;
     testing::internal::CaptureStdout();
-    MakeOLEDdataOfString(*state, c.text.c_str(), static_cast<int>(c.text.size()), layout, width);
+    MakeOLEDdataOfString(*state, *state, c.text.c_str(), static_cast<int>(c.text.size()), layout, width);
     const std::string console = GetCapturedConsole();
     EXPECT_EQ(layout, c.layout) << c.text;
     EXPECT_EQ(width, c.width) << c.text;
@@ -135,7 +135,7 @@ TEST(RenderersWithoutFonts, DrawNothingAndReportMissingHalfWidthGlyphs) {
   std::memset(state->imagePlaneA, 0xEE, kImagePlaneBytes);
   int32_t layout = -1, width = -1;
   testing::internal::CaptureStdout();
-  MakeOLEDdataOfString(*state, "A\x93\xFA", 3, layout, width);
+  MakeOLEDdataOfString(*state, *state, "A\x93\xFA", 3, layout, width);
   EXPECT_EQ(width, 100);
   EXPECT_EQ(Bytes(state->imagePlaneA, 0, 100), std::string(100, '\0'));
   MakeHalfWidthDataOfString(*state, state->imagePlaneA, "OK", width);

@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#include "state/run_state.h"
 #include "font/oled_render.h"
 #include "font/renderers.h"
+#include "state/image_buffers.h"
+#include "state/loaded_fonts.h"
 
 namespace {
 
@@ -12,22 +13,23 @@ constexpr int kTwoLineColumns = 128;  // of each plane a two-line title takes
 
 }  // namespace
 
-TitleImage RenderTitle(RunState& state, TitleLayout titles, const char* text, uint8_t* strip) {
+TitleImage RenderTitle(const FontSet& fonts, ImageBuffers& images, TitleLayout titles,
+                       const char* text, uint8_t* strip) {
   TitleImage image{0, 0};
   const int length = static_cast<int>(std::strlen(text));
   if (titles == TitleLayout::kOneLine) {
-    std::memset(state.imagePlaneA, 0, sizeof state.imagePlaneA);
-    std::memset(state.imagePlaneB, 0, sizeof state.imagePlaneB);
-    MakeOLEDdataOfString(state, text, length, image.layout, image.width);
+    std::memset(images.imagePlaneA, 0, sizeof images.imagePlaneA);
+    std::memset(images.imagePlaneB, 0, sizeof images.imagePlaneB);
+    MakeOLEDdataOfString(fonts, images, text, length, image.layout, image.width);
     if (strip != nullptr) {
       std::memset(strip, 0, kStripBytes);
-      MakeStripDataOfString(state, strip, text, length);
+      MakeStripDataOfString(fonts, strip, text, length);
     }
   } else if (titles == TitleLayout::kTwoLines) {
-    std::memset(state.imagePlaneA, 0, kTwoLineColumns);
-    std::memset(state.imagePlaneB, 0, kTwoLineColumns);
-    std::memset(state.imagePlaneC, 0, kTwoLineColumns);
-    MakeTwoLineDataOfString(state, state.imagePlaneA, state.imagePlaneB, state.imagePlaneC,
+    std::memset(images.imagePlaneA, 0, kTwoLineColumns);
+    std::memset(images.imagePlaneB, 0, kTwoLineColumns);
+    std::memset(images.imagePlaneC, 0, kTwoLineColumns);
+    MakeTwoLineDataOfString(fonts, images.imagePlaneA, images.imagePlaneB, images.imagePlaneC,
                             kTwoLineColumns, text);
   }
   return image;

@@ -29,7 +29,7 @@ void WriteRecord(IndexFile& out, const uint8_t* record) {
 
 // The index's titles are two-line images, whatever the model's own.
 void RenderIndexTitle(RunState& state, const char* text) {
-  RenderTitle(state, TitleLayout::kTwoLines, text, nullptr);
+  RenderTitle(state, state, TitleLayout::kTwoLines, text, nullptr);
 }
 
 void PutTitleImages(Record& r, const RunState& state) {

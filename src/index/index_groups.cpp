@@ -1,9 +1,9 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "index/index_steps.h"
 #include "index/messages.h"
+#include "state/folder_table.h"
 #include "text/sjis.h"
 
 namespace {
@@ -38,17 +38,17 @@ void IndexCharacterOf(const char* key, char (&out)[8]) {
 
 }  // namespace
 
-void MarkNamesakes(RunState& state) {
-  const int rows = DirectoryRowsInUse(state);
+void MarkNamesakes(FolderTable& folders) {
+  const int rows = DirectoryRowsInUse(folders);
   int previous = -1;  // the last row with tracks
   for (int i = 0; i < rows; ++i) {
-    DirectoryEntry& row = state.sortedDirectories[i];
+    DirectoryEntry& row = folders.sortedDirectories[i];
     if (row.trackCount == 0) continue;
-    const char* previousKey = previous >= 0 ? state.sortedDirectories[previous].sortKey : "";
-    if (previous >= 0 && SameKey(row, state.sortedDirectories[previous])) {
+    const char* previousKey = previous >= 0 ? folders.sortedDirectories[previous].sortKey : "";
+    if (previous >= 0 && SameKey(row, folders.sortedDirectories[previous])) {
       ConsolePrintf(kMsgKeyMatched, row.sortKey, previousKey);
       row.namesake = 1;
-      state.sortedDirectories[previous].namesake = 1;
+      folders.sortedDirectories[previous].namesake = 1;
     } else {
       ConsolePrintf(kMsgKey, row.sortKey, previousKey);
     }
@@ -56,10 +56,10 @@ void MarkNamesakes(RunState& state) {
   }
 }
 
-void ExtendNamesakeTitles(RunState& state) {
-  const int rows = DirectoryRowsInUse(state);
+void ExtendNamesakeTitles(FolderTable& folders) {
+  const int rows = DirectoryRowsInUse(folders);
   for (int i = 0; i < rows; ++i) {
-    DirectoryEntry& row = state.sortedDirectories[i];
+    DirectoryEntry& row = folders.sortedDirectories[i];
     if (row.trackCount == 0 || row.namesake != 1) continue;
     char* title = row.displayName;
     const int n = TextLength(title, kTitleBytes);
@@ -75,13 +75,13 @@ void ExtendNamesakeTitles(RunState& state) {
   }
 }
 
-int BuildIndexGroups(RunState& state) {
-  const int rows = DirectoryRowsInUse(state);
-  state.indexCount = 0;
+int BuildIndexGroups(FolderTable& folders) {
+  const int rows = DirectoryRowsInUse(folders);
+  folders.indexCount = 0;
   int placed = 0;
   int leftOut = 0;
   for (int i = 0; i < rows; ++i) {
-    DirectoryEntry& row = state.sortedDirectories[i];
+    DirectoryEntry& row = folders.sortedDirectories[i];
     if (row.trackCount == 0) continue;
     ConsolePrintf(kMsgIndexDisplayName, row.sortKey);
     if (leftOut > 0) {  // the table is full: every later folder stays out
@@ -90,8 +90,10 @@ int BuildIndexGroups(RunState& state) {
     }
     char character[8];
     IndexCharacterOf(row.sortKey, character);
-    IndexGroup* last = state.indexCount > 0 ? &state.indexGroups[state.indexCount - 1] : nullptr;
-    bool continues = last != nullptr && std::memcmp(last->character, character, sizeof character) == 0;
+    IndexGroup* last =
+        folders.indexCount > 0 ? &folders.indexGroups[folders.indexCount - 1] : nullptr;
+    bool continues =
+        last != nullptr && std::memcmp(last->character, character, sizeof character) == 0;
     if (continues && last->folderCount >= kMaxGroupFolders) {
       ConsolePrintf(kMsgGroupSplit, character, kMaxGroupFolders);
       continues = false;
@@ -99,16 +101,16 @@ int BuildIndexGroups(RunState& state) {
     if (continues) {
       ++last->folderCount;
     } else {
-      if (state.indexCount >= kMaxIndexGroups) {
+      if (folders.indexCount >= kMaxIndexGroups) {
         leftOut = 1;
         continue;
       }
-      IndexGroup& group = state.indexGroups[state.indexCount++];
+      IndexGroup& group = folders.indexGroups[folders.indexCount++];
       std::memcpy(group.character, character, sizeof character);
       group.folderCount = 1;
       group.firstPosition = static_cast<uint16_t>(placed);
     }
-    row.indexGroup = static_cast<uint8_t>(state.indexCount - 1);
+    row.indexGroup = static_cast<uint8_t>(folders.indexCount - 1);
     ++placed;
   }
   if (leftOut > 0) ConsolePrintf(kMsgTooManyGroups, kMaxIndexGroups, leftOut);

@@ -3,23 +3,23 @@
 // itself is never changed.
 #pragma once
 
-struct RunState;
+struct FolderTable;
 
 // Rows of the directory table in use, never more than the table holds.
-int DirectoryRowsInUse(const RunState& state);
+int DirectoryRowsInUse(const FolderTable& folders);
 
 // Copies the directory table into sortedDirectories and sorts the rows in
 // use by CompareSortKeys; equal keys keep their row order, so a card always
 // gives the same index.
-void SortDirectoryCopy(RunState& state);
+void SortDirectoryCopy(FolderTable& folders);
 
 // Marks the folders with tracks whose sortKey equals another such folder's
 // (namesake 1, else 0) and prints one key line per folder.
-void MarkNamesakes(RunState& state);
+void MarkNamesakes(FolderTable& folders);
 
 // Gives each namesake the title "title|parent title" (at most 32 bytes);
 // titles of 31 bytes or more stay as they are. One line per namesake.
-void ExtendNamesakeTitles(RunState& state);
+void ExtendNamesakeTitles(FolderTable& folders);
 
 // Groups the folders with tracks by their index character, filling
 // indexGroups, indexCount and each folder's indexGroup. A group holds at
@@ -28,4 +28,4 @@ void ExtendNamesakeTitles(RunState& state);
 // table are left out of the index (one line says how many); as the rows are
 // sorted they are always the last ones. Returns the number of folders with
 // tracks that the index holds.
-int BuildIndexGroups(RunState& state);
+int BuildIndexGroups(FolderTable& folders);

@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "state/run_state.h"
 #include "index/index_file.h"
 #include "index/index_steps.h"
+#include "state/folder_table.h"
 #include "text/sjis.h"
 
 namespace {
@@ -61,21 +61,21 @@ int CompareSortKeys(const DirectoryEntry& a, const DirectoryEntry& b) {
   }
 }
 
-int DirectoryRowsInUse(const RunState& state) {
-  return std::min<int>(state.directoryCount, kMaxDirectories);
+int DirectoryRowsInUse(const FolderTable& folders) {
+  return std::min<int>(folders.directoryCount, kMaxDirectories);
 }
 
-void SortDirectoryCopy(RunState& state) {
-  const int rows = DirectoryRowsInUse(state);
+void SortDirectoryCopy(FolderTable& folders) {
+  const int rows = DirectoryRowsInUse(folders);
   uint16_t order[kMaxDirectories];
   for (int i = 0; i < rows; ++i) order[i] = static_cast<uint16_t>(i);
-  std::sort(order, order + rows, [&state](uint16_t x, uint16_t y) {
-    int c = CompareSortKeys(state.directories[x], state.directories[y]);
+  std::sort(order, order + rows, [&folders](uint16_t x, uint16_t y) {
+    int c = CompareSortKeys(folders.directories[x], folders.directories[y]);
     return c != 0 ? c < 0 : x < y;
   });
   for (int i = 0; i < kMaxDirectories; ++i) {
-    DirectoryEntry& row = state.sortedDirectories[i];
-    row = state.directories[i < rows ? order[i] : i];
+    DirectoryEntry& row = folders.sortedDirectories[i];
+    row = folders.directories[i < rows ? order[i] : i];
     Terminate(row.path);
     Terminate(row.shortName);
     Terminate(row.displayName);

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
+#include "base/display_text.h"
 #include "platform/host.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"
-#include "base/display_text.h"
+#include "state/name_tables.h"
 #include "text/sjis.h"
 
 namespace {
@@ -29,12 +29,12 @@ int BoundedLength(const char* text, int maxBytes) {
 // short name's length), or -1. Rows hold their short names zero-filled
 // (AddRenameRow), so the name is zero-filled alike and each row is
 // compared whole, in one memcmp.
-int FindRow(const RunState& state, const char* name, int bytes) {
+int FindRow(const NameTables& names, const char* name, int bytes) {
   char wanted[sizeof(NameRecord::shortName)] = {};
   std::memcpy(wanted, name, static_cast<size_t>(bytes));
-  int count = state.fileRenameCount < kNameTableRows ? state.fileRenameCount : kNameTableRows;
+  int count = names.fileRenameCount < kNameTableRows ? names.fileRenameCount : kNameTableRows;
   for (int i = 0; i < count; ++i) {
-    if (std::memcmp(state.fileRenameTable[i].shortName, wanted, sizeof wanted) == 0) return i;
+    if (std::memcmp(names.fileRenameTable[i].shortName, wanted, sizeof wanted) == 0) return i;
   }
   return -1;
 }
@@ -46,7 +46,7 @@ int FindRow(const RunState& state, const char* name, int bytes) {
 // name, which was followed back the same way when it was read. A line
 // without a TAB, or whose first column is too long for a short name, is
 // skipped, and so is a new short name once the table is full.
-void AddRenameRow(RunState& state, char* text) {
+void AddRenameRow(NameTables& names, char* text) {
   if (char* lf = std::strchr(text, '\n')) *lf = 0;
   char* tab = std::strchr(text, '\t');
   if (tab == nullptr) return;
@@ -54,19 +54,19 @@ void AddRenameRow(RunState& state, char* text) {
   if (shortBytes > kShortNameBytes) return;
   const char* old = tab + 1;
   int oldBytes = BoundedLength(old, kLongNameBytes);
-  int earlier = oldBytes <= kShortNameBytes ? FindRow(state, old, oldBytes) : -1;
+  int earlier = oldBytes <= kShortNameBytes ? FindRow(names, old, oldBytes) : -1;
   if (earlier >= 0) {
-    old = state.fileRenameTable[earlier].longName;
+    old = names.fileRenameTable[earlier].longName;
     oldBytes = BoundedLength(old, kLongNameBytes);
   }
   char firstName[kLongNameBytes];  // old may be the very row replaced below
   std::memcpy(firstName, old, static_cast<size_t>(oldBytes));
-  int row = FindRow(state, text, shortBytes);
+  int row = FindRow(names, text, shortBytes);
   if (row < 0) {
-    if (state.fileRenameCount == kNameTableRows) return;
-    row = state.fileRenameCount++;
+    if (names.fileRenameCount == kNameTableRows) return;
+    row = names.fileRenameCount++;
   }
-  NameRecord& record = state.fileRenameTable[row];
+  NameRecord& record = names.fileRenameTable[row];
   std::memset(&record, 0, sizeof record);
   std::memcpy(record.shortName, text, static_cast<size_t>(shortBytes));
   std::memcpy(record.longName, firstName, static_cast<size_t>(oldBytes));
@@ -74,8 +74,8 @@ void AddRenameRow(RunState& state, char* text) {
 
 }  // namespace
 
-bool ReadFileRenameLog(RunState& state, const char* folderPath) {
-  state.fileRenameCount = 0;
+bool ReadFileRenameLog(NameTables& names, const char* folderPath) {
+  names.fileRenameCount = 0;
   // Most logs fit the reader's buffer and are read in one piece; a longer
   // one is read again as a stream.
   LogReader reader;
@@ -107,22 +107,22 @@ bool ReadFileRenameLog(RunState& state, const char* folderPath) {
     // must match), never a path: display text.
     char text[256];
     DisplayTextFromWide(line, text, sizeof text);
-    AddRenameRow(state, text);
+    AddRenameRow(names, text);
   }
   if (file != nullptr) std::fclose(file);
   return true;
 }
 
-bool FindPreRenameName(const RunState& state, const char* shortName, char* out) {
+bool FindPreRenameName(const NameTables& names, const char* shortName, char* out) {
   int row = -1;
   int wantedBytes = BoundedLength(shortName, kShortNameBytes + 1);
-  if (wantedBytes <= kShortNameBytes) row = FindRow(state, shortName, wantedBytes);
+  if (wantedBytes <= kShortNameBytes) row = FindRow(names, shortName, wantedBytes);
   if (row < 0) {
     SjisCopyCut(out, shortName, kFoundNameBytes);
     return false;
   }
-  int n = BoundedLength(state.fileRenameTable[row].longName, kLongNameBytes);
-  std::memcpy(out, state.fileRenameTable[row].longName, static_cast<size_t>(n));
+  int n = BoundedLength(names.fileRenameTable[row].longName, kLongNameBytes);
+  std::memcpy(out, names.fileRenameTable[row].longName, static_cast<size_t>(n));
   out[n] = 0;
   return true;
 }

@@ -39,7 +39,7 @@ void BuildFolderRecord(RunState& state, int rowIndex, Record& r) {
   }
   const ModelProfile& profile = ModelProfileOf(state.playerModel);
   const TitleImage image =
-      RenderTitle(state, profile.titles, row.displayName, state.folderStripImage);
+      RenderTitle(state, state, profile.titles, row.displayName, state.folderStripImage);
 
   PutText(r, row.path, kPathFieldBytes);
   PutU8(r, static_cast<unsigned>(std::strlen(row.path)));

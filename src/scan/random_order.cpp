@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "scan/messages.h"
+#include "state/folder_table.h"
 
 namespace {
 
@@ -71,9 +71,9 @@ void NextSwap(Generator& g, const Modulus& mod, int& a, int& b) {
 
 }  // namespace
 
-int MakeRandomOrderSeeded(RunState& state, uint32_t seed) {
+int MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed) {
   ConsolePrintf("%s", kMsgRandomOrderStart);
-  int n = state.randomCount;
+  int n = folders.randomCount;
   if (n > kMaxDirectories) n = kMaxDirectories;
   long swaps = n > kShuffleThreshold ? static_cast<long>(n) * kSwapsPerFolder : 0;
 
@@ -82,20 +82,20 @@ int MakeRandomOrderSeeded(RunState& state, uint32_t seed) {
   for (long s = 0; s < swaps; ++s) {
     int a = 0, b = 0;
     NextSwap(g, mod, a, b);
-    uint16_t t = state.randomList[a];
-    state.randomList[a] = state.randomList[b];
-    state.randomList[b] = t;
+    uint16_t t = folders.randomList[a];
+    folders.randomList[a] = folders.randomList[b];
+    folders.randomList[b] = t;
   }
 
   uint16_t previous = 0;  // the root
   for (int k = 0; k < n; ++k) {
-    state.directories[previous].nextRandom = state.randomList[k];
-    previous = state.randomList[k];
+    folders.directories[previous].nextRandom = folders.randomList[k];
+    previous = folders.randomList[k];
   }
-  state.directories[previous].nextRandom = state.directories[0].nextRandom;
+  folders.directories[previous].nextRandom = folders.directories[0].nextRandom;
   return 1;
 }
 
-int MakeRandomOrder(RunState& state) {
-  return MakeRandomOrderSeeded(state, static_cast<uint32_t>(std::time(nullptr)));
+int MakeRandomOrder(FolderTable& folders) {
+  return MakeRandomOrderSeeded(folders, static_cast<uint32_t>(std::time(nullptr)));
 }

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-struct RunState;
+struct FolderTable;
 
 // Seeds from the clock and builds the chain. Returns 1.
-int MakeRandomOrder(RunState& state);
+int MakeRandomOrder(FolderTable& folders);
 
 // The same with a chosen seed, so a draw can be repeated.
-int MakeRandomOrderSeeded(RunState& state, uint32_t seed);
+int MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed);

@@ -5,12 +5,13 @@
 
 #include "base/console.h"
 #include "base/work_log.h"
-#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "scan/line_reader.h"
 #include "scan/messages.h"
 #include "scan/tag_reader.h"
+#include "state/name_tables.h"
+#include "state/run_settings.h"
 #include "text/sjis.h"
 
 namespace {
@@ -27,8 +28,8 @@ const char* SkipBlanks(const char* p) {
 
 }  // namespace
 
-bool ReadDisplayNameFile(RunState& state, const char* folderPath) {
-  state.displayNameCount = 0;
+bool ReadDisplayNameFile(NameTables& names, const char* folderPath) {
+  names.displayNameCount = 0;
   char path[kPathTextBytes + 32];
   JoinPathText(path, sizeof path, folderPath, kDisplayNameFile);
   std::FILE* file = HostOpen(path, "rb");
@@ -46,30 +47,30 @@ bool ReadDisplayNameFile(RunState& state, const char* folderPath) {
   while (ReadDisplayTextLine(file, encoding, line, sizeof line)) {
     char* tab = std::strchr(line, '\t');
     if (tab == nullptr) continue;
-    if (state.displayNameCount >= kNameTableRows) {
+    if (names.displayNameCount >= kNameTableRows) {
       if (!full) ConsolePrintf(kMsgDisplayNameLimit, folderPath);
       full = true;
       continue;
     }
-    NameRecord& row = state.displayNameTable[state.displayNameCount];
+    NameRecord& row = names.displayNameTable[names.displayNameCount];
     std::memset(&row, 0, sizeof row);
     size_t nameLength = static_cast<size_t>(tab - line);
     if (nameLength > kLongNameBytes) nameLength = kLongNameBytes;
     std::memcpy(row.longName, line, nameLength);
     const char* title = SkipBlanks(tab + 1);
     std::memcpy(row.title, title, std::strlen(title));  // at most 254 bytes
-    ++state.displayNameCount;
+    ++names.displayNameCount;
   }
   std::fclose(file);
   return true;
 }
 
-int LookUpTrackNames(const RunState& state, const char* shortName, char* title,
+int LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
                      char* preRenameName) {
   title[0] = 0;
-  if (!FindPreRenameName(state, shortName, preRenameName)) return 0;
-  for (int i = 0; i < state.displayNameCount; ++i) {
-    const NameRecord& row = state.displayNameTable[i];
+  if (!FindPreRenameName(names, shortName, preRenameName)) return 0;
+  for (int i = 0; i < names.displayNameCount; ++i) {
+    const NameRecord& row = names.displayNameTable[i];
     if (std::strcmp(row.longName, preRenameName) == 0) {
       std::memcpy(title, row.title, sizeof row.title);
       title[kTitleBytes] = 0;
@@ -79,17 +80,17 @@ int LookUpTrackNames(const RunState& state, const char* shortName, char* title,
   return 0;
 }
 
-void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title) {
+void ReadTagTitle(WorkLogFile& log, const char* folderPath, const char* fileName, char* title) {
   char path[2 * kPathTextBytes + 2];
   JoinPathText(path, sizeof path, folderPath, fileName, 127);
   char line[sizeof path + 64];
   if (!ReadId3Title(path, title)) {
     std::snprintf(line, sizeof line, kMsgTagOpenError, folderPath, fileName);
-    WriteWorkLog(state, line);
+    WriteWorkLog(log, line);
     return;
   }
   if (title[0] == 0) {
     std::snprintf(line, sizeof line, kMsgTagNoTitle, folderPath);
-    WriteWorkLog(state, line);
+    WriteWorkLog(log, line);
   }
 }

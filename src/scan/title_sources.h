@@ -2,20 +2,21 @@
 // and the ID3 tags.
 #pragma once
 
-struct RunState;
+struct NameTables;
+struct WorkLogFile;
 
 // Loads folderPath\表示名04.txt (Shift-JIS, UTF-8 with or without its mark, or
 // UTF-16 with its mark) into displayNameTable as display text; false when
 // absent.
-bool ReadDisplayNameFile(RunState& state, const char* folderPath);
+bool ReadDisplayNameFile(NameTables& names, const char* folderPath);
 
 // For a track's short name: title (257 bytes) from the display-name file
 // or empty, preRenameName (257 bytes) from the rename log or the short
 // name itself. Returns 1 when a title was found.
-int LookUpTrackNames(const RunState& state, const char* shortName, char* title,
+int LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
                      char* preRenameName);
 
 // The title (257 bytes) from the ID3 tags of folderPath\fileName (ID3v2,
 // else ID3v1), or empty; unreadable files and missing titles go to the
 // work log.
-void ReadTagTitle(RunState& state, const char* folderPath, const char* fileName, char* title);
+void ReadTagTitle(WorkLogFile& log, const char* folderPath, const char* fileName, char* title);

@@ -113,7 +113,7 @@ void RemoveCommonPrefix(int count) {
 // Renders the track's title for the model and builds its record.
 void BuildTrackRecord(RunState& state, TrackEntry& track, Record& r) {
   const TitleLayout titles = ModelProfileOf(state.playerModel).titles;
-  const TitleImage image = RenderTitle(state, titles, track.title, state.trackStripImage);
+  const TitleImage image = RenderTitle(state, state, titles, track.title, state.trackStripImage);
   track.imageWidth = static_cast<uint16_t>(image.width);
   track.imageLayout = static_cast<uint8_t>(image.layout);
 

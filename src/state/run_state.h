@@ -7,8 +7,8 @@
 #pragma once
 
 #include "state/folder_table.h"
-#include "state/loaded_fonts.h"
 #include "state/image_buffers.h"
+#include "state/loaded_fonts.h"
 #include "state/name_tables.h"
 #include "state/run_limits.h"
 #include "state/run_settings.h"
