@@ -41,8 +41,7 @@ Layout ChooseLayout(const FontSet& fonts, const char* text, int length) {
 }
 
 // Two pages: planes A and B hold the band's rows 0..7 and 8..15.
-int RenderTwoPages(const FontSet& fonts, ImageBuffers& images, const Layout& layout,
-                   const char* text, int length) {
+int RenderTwoPages(ImageBuffers& images, const Layout& layout, const char* text, int length) {
   int column = 0;
   int pos = 0;
   while (pos < length && column < kMaxColumns) {
@@ -89,8 +88,7 @@ int RenderTwoPages(const FontSet& fonts, ImageBuffers& images, const Layout& lay
 
 // One page in plane A; every byte is a single-byte character and a glyph
 // that would pass the last column is left out whole.
-int RenderOnePage(const FontSet& fonts, ImageBuffers& images, const Layout& layout,
-                  const char* text, int length) {
+int RenderOnePage(ImageBuffers& images, const Layout& layout, const char* text, int length) {
   const FontRecord& font = *layout.half;
   int columns = GlyphColumnCount(font);
   int column = 0;
@@ -118,7 +116,7 @@ void MakeOLEDdataOfString(const FontSet& fonts, ImageBuffers& images, const char
   if (length < 0) length = 0;
   Layout layout = ChooseLayout(fonts, text, length);
   layoutCode = layout.code;
-  width = layout.full != nullptr ? RenderTwoPages(fonts, images, layout, text, length)
-                                 : RenderOnePage(fonts, images, layout, text, length);
+  width = layout.full != nullptr ? RenderTwoPages(images, layout, text, length)
+                                 : RenderOnePage(images, layout, text, length);
   ConsolePrintf(kMsgImageWidth, width);
 }

@@ -176,6 +176,10 @@ unsigned long HostMoveBack(const char16_t* from, const char16_t* to);
 unsigned long HostRemoveFile(const char16_t* path);
 unsigned long HostErrorAlreadyExists();
 unsigned long HostErrorInvalidName();
+// The system's own text for an error code a host call returned, as one
+// line of code page 932 (in the system's language on Windows), or "" when
+// the system has none. Valid until the next call.
+const char* HostErrorText(unsigned long error);
 
 // Opens a file in binary mode ("rb", "wb", "ab", "r+b", "a+b"); the mode is
 // always binary whatever is passed. An existing file or folder is found in

@@ -57,6 +57,13 @@ long HostFileSize(const char* path) {
 // --- Moves ------------------------------------------------------------------------
 
 unsigned long HostErrorAlreadyExists() { return EEXIST; }
+
+const char* HostErrorText(unsigned long error) {
+  static char text[256];
+  const char* said = std::strerror(static_cast<int>(error));
+  std::snprintf(text, sizeof text, "%s", said != nullptr ? said : "");
+  return text;
+}
 unsigned long HostErrorInvalidName() { return EINVAL; }
 
 namespace {

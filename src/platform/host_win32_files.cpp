@@ -197,6 +197,18 @@ long HostFileSize(const char* path) {
 void HostForgetFolderNames() {}
 
 unsigned long HostErrorAlreadyExists() { return ERROR_ALREADY_EXISTS; }
+
+const char* HostErrorText(unsigned long error) {
+  static char text[512];
+  wchar_t wide[256];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           error, 0, wide, 256, nullptr);
+  // One line: the system's text ends with CR LF (and often a stop).
+  while (n > 0 && (wide[n - 1] == L'\r' || wide[n - 1] == L'\n' || wide[n - 1] == L' ')) --n;
+  wide[n] = 0;
+  HostWideToCp932(reinterpret_cast<const char16_t*>(wide), text, sizeof text);
+  return text;
+}
 unsigned long HostErrorInvalidName() { return ERROR_INVALID_NAME; }
 
 namespace {

@@ -63,7 +63,7 @@ void RemoveOrSay(RestoreRun& run, const char16_t* path) {
   unsigned long error = HostRemoveFile(path);
   if (error == 0) return;
   ReportArg a;
-  ConsolePrintf(kMsgCannotRemove, error, ReportText(a, path));
+  ConsolePrintf(kMsgCannotRemove, error, ReportText(a, path), HostErrorText(error));
   ++run.left;
 }
 
@@ -126,7 +126,8 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   if (IsCardprepNote(notePath, name)) RemoveOrSay(run, notePath);
   unsigned long error = HostMoveBack(folderPath, oldPath);
   if (error != 0) {
-    ConsolePrintf(kMsgNotRestored, error, ReportText(a, folderPath), ReportText(b, oldName));
+    ConsolePrintf(kMsgNotRestored, error, ReportText(a, folderPath), ReportText(b, oldName),
+                  HostErrorText(error));
     ++run.left;
     return;
   }

@@ -127,7 +127,8 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   }
   unsigned long error = HostMoveBack(newPath, oldPath);
   if (error != 0) {
-    ConsolePrintf(kMsgNotRestored, error, ReportText(a, newPath), ReportText(b, oldName));
+    ConsolePrintf(kMsgNotRestored, error, ReportText(a, newPath), ReportText(b, oldName),
+                  HostErrorText(error));
     Left(run);
     return true;
   }

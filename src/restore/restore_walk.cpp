@@ -41,7 +41,7 @@ struct Walk {
   }
   unsigned long error = HostRemoveFile(path);
   if (error != 0) {
-    ConsolePrintf(kMsgCannotRemove, error, ReportText(a, path));
+    ConsolePrintf(kMsgCannotRemove, error, ReportText(a, path), HostErrorText(error));
     ++run.left;
     return false;
   }
