@@ -17,6 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t length = BoundedLength(title.get(), 257);
   FUZZ_CHECK(length <= 256);
   // Never half a double-byte character at the end.
-  FUZZ_CHECK(length == 0 || !IsLeadByteAt(title.get(), static_cast<int>(length) - 1));
+  FUZZ_CHECK(SjisCutLength(title.get(), static_cast<int>(length)) == static_cast<int>(length));
   return 0;
 }

@@ -48,7 +48,7 @@ void WriteCharacterImages(RunState& state) {
   if (fileName == nullptr) return;
   CardFile out;
   if (!CreateCardFile(out, fileName)) {
-    state.writeFailed = 1;
+    state.writeFailed = true;
     return;
   }
 
@@ -73,5 +73,5 @@ void WriteCharacterImages(RunState& state) {
 
   WriteCardBytes(out, strip.upper, strip.column);
   WriteCardBytes(out, strip.lower, strip.column);
-  if (!CloseCardFile(out)) state.writeFailed = 1;
+  if (!CloseCardFile(out)) state.writeFailed = true;
 }

@@ -69,11 +69,11 @@ template <size_t N>
 void WriteMenu(RunState& state, const char* fileName, const MenuBlock (&blocks)[N]) {
   CardFile out;
   if (!CreateCardFile(out, fileName)) {
-    state.writeFailed = 1;
+    state.writeFailed = true;
     return;
   }
   for (const MenuBlock& block : blocks) WriteMenuBlock(state, out, block);
-  if (!CloseCardFile(out)) state.writeFailed = 1;
+  if (!CloseCardFile(out)) state.writeFailed = true;
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ void WriteMessageImages(RunState& state) {
   if (fileName == nullptr) return;
   CardFile out;
   if (!CreateCardFile(out, fileName)) {
-    state.writeFailed = 1;
+    state.writeFailed = true;
     return;
   }
   for (const char* text : kMessages) {
@@ -36,5 +36,5 @@ void WriteMessageImages(RunState& state) {
     MakeHalfWidthDataOfString(state, image, text, width);
     WriteCardBytes(out, image, kRecordBytes);
   }
-  if (!CloseCardFile(out)) state.writeFailed = 1;
+  if (!CloseCardFile(out)) state.writeFailed = true;
 }

@@ -135,13 +135,13 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
 
   // An interrupt during the pass ends the run between moves, never between
   // a move and its log line.
-  state.renameFailed = 0;
+  state.renameFailed = false;
   state.renameCauses = 0;
   state.renamedCount = 0;
   HostDeferInterrupts(true);
   RenameToShortNames(state, currentDirW);
   HostDeferInterrupts(false);
-  if (state.renameFailed == 1) {
+  if (state.renameFailed) {
     SayWhyRenamingStopped(state);
     CloseWorkLog(state);
     return 1;
@@ -150,7 +150,7 @@ int PrepareCard(RunState& state, const char* currentDir, const char16_t* current
   // Without the folder listing, or a folder's file listing, the catalogue
   // would come out emptier and replace the one the card has: the card
   // files are left as they are.
-  state.writeFailed = 0;
+  state.writeFailed = false;
   if (!ReadDirectoryStructure(state)) {
     HostPrint(state.listingFailed ? kMsgNoFileListing : kMsgNoFolderListing);
     CloseWorkLog(state);

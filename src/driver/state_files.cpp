@@ -36,7 +36,7 @@ void WriteDecoderPluginFile(RunState& state) {
   }
   if (!WritePluginImage(fileName, words, count)) {
     ConsolePrintf(kMsgCannotCreate, fileName);
-    state.writeFailed = 1;
+    state.writeFailed = true;
   }
 }
 
@@ -49,7 +49,7 @@ void WriteHistoryFile(RunState& state) {
   PutU16LE(r, state.directories[0].nextRandom);
   if (!WriteWholeFile(kHistoryFile, bytes, sizeof bytes)) {
     ConsolePrintf(kMsgCannotCreate, kHistoryFile);
-    state.writeFailed = 1;
+    state.writeFailed = true;
   }
 }
 
@@ -57,11 +57,11 @@ void WriteErrorLogFiles(RunState& state) {
   static const uint8_t kZeros[8000] = {};
   if (!WriteWholeFile(kErrorLogFile, kZeros, sizeof kZeros)) {
     ConsolePrintf(kMsgCannotCreate, kErrorLogFile);
-    state.writeFailed = 1;
+    state.writeFailed = true;
     return;
   }
   if (!HostCopyFile(kErrorLogFile, kErrorLogCopyFile)) {
     ConsolePrintf(kMsgCannotCopy, kErrorLogFile, kErrorLogCopyFile);
-    state.writeFailed = 1;
+    state.writeFailed = true;
   }
 }

@@ -67,15 +67,15 @@ void ConvertDoubleByteGlyph(const uint8_t* bitmap, int bytesPerRow, int height, 
 
 // A file shorter than its header says would leave glyphs blank without a
 // word (every title drawn empty): it is named and refused.
-int RefuseShortFile(const char* fileName) {
+bool RefuseShortFile(const char* fileName) {
   ConsolePrintf(kMsgFontFileTooShort, fileName, fileName);
-  return 0;
+  return false;
 }
 
-int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName, long fileBytes) {
+bool ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName, long fileBytes) {
   if (font.width > kMaxSingleByteWidth) {
     ConsolePrintf(kMsgSingleByteTooWide, fileName, font.width);
-    return 0;
+    return false;
   }
   if (fileBytes < kHeaderBytes + 256L * font.height) return RefuseShortFile(fileName);
   font.bytesPerRow = 1;
@@ -85,7 +85,7 @@ int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName, 
   uint8_t* memory = AllocateFontMemory(1, 256, kSingleByteSlotBytes);
   if (memory == nullptr) {
     ConsolePrintf(kMsgNoFontMemory, fileName);
-    return 0;
+    return false;
   }
   font.blocks = reinterpret_cast<CodeBlock*>(memory);
   font.blocks[0] = CodeBlock{0, 255, 256, memory + sizeof(CodeBlock)};
@@ -94,18 +94,18 @@ int ReadSingleByteFont(std::FILE* file, FontRecord& font, const char* fileName, 
     ReadZeroFilled(file, rows, sizeof rows, font.fileGlyphBytes);
     ConvertSingleByteGlyph(rows, font.height, font.blocks[0].glyphs + code * kSingleByteSlotBytes);
   }
-  return 1;
+  return true;
 }
 
-int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName, long fileBytes) {
+bool ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName, long fileBytes) {
   if (font.width > kMaxDoubleByteWidth) {
     ConsolePrintf(kMsgDoubleByteTooWide, fileName, font.width);
-    return 0;
+    return false;
   }
   uint8_t tnum = 0;
   if (std::fread(&tnum, 1, 1, file) != 1) {
     ConsolePrintf(kMsgNotFontx);
-    return 0;
+    return false;
   }
   font.blockCount = tnum;
   font.bytesPerRow = (font.width + 7) / 8;
@@ -127,7 +127,7 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName, 
   }
   if (glyphTotal > kMaxGlyphs) {
     ConsolePrintf(kMsgTooManyGlyphs, fileName, glyphTotal);
-    return 0;
+    return false;
   }
   const long tableEnd = kHeaderBytes + 1L + 4L * font.blockCount;
   if (fileBytes - tableEnd < static_cast<long>(glyphTotal) * font.fileGlyphBytes) {
@@ -137,7 +137,7 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName, 
   uint8_t* memory = AllocateFontMemory(font.blockCount, glyphTotal, kDoubleByteSlotBytes);
   if (memory == nullptr) {
     ConsolePrintf(kMsgNoFontMemory, fileName);
-    return 0;
+    return false;
   }
   font.blocks = reinterpret_cast<CodeBlock*>(memory);
   uint8_t* slot = memory + sizeof(CodeBlock) * static_cast<size_t>(font.blockCount);
@@ -165,10 +165,10 @@ int ReadDoubleByteFont(std::FILE* file, FontRecord& font, const char* fileName, 
                              font.blocks[i].glyphs + g * kDoubleByteSlotBytes);
     }
   }
-  return 1;
+  return true;
 }
 
-int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
+bool ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
   std::fseek(file, 0, SEEK_END);
   const long fileBytes = std::ftell(file);
   std::rewind(file);
@@ -176,7 +176,7 @@ int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
   if (ReadZeroFilled(file, header, kHeaderBytes, kHeaderBytes) < kHeaderBytes ||
       std::memcmp(header, "FONTX2", 6) != 0) {
     ConsolePrintf(kMsgNotFontx);
-    return 0;
+    return false;
   }
   FontRecord read{};
   read.width = header[14];
@@ -184,7 +184,7 @@ int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
   read.codeType = header[16];
   if (read.height > kMaxHeight) {
     ConsolePrintf(kMsgFontTooHigh, fileName, read.height);
-    return 0;
+    return false;
   }
   int ok = read.codeType == 0 ? ReadSingleByteFont(file, read, fileName, fileBytes)
                               : ReadDoubleByteFont(file, read, fileName, fileBytes);
@@ -194,7 +194,7 @@ int ReadFont(std::FILE* file, FontRecord& font, const char* fileName) {
 
 }  // namespace
 
-int GetFontMetrics(std::FILE* file, FontRecord& font, const char* fileName) {
+bool GetFontMetrics(std::FILE* file, FontRecord& font, const char* fileName) {
   int ok = ReadFont(file, font, fileName);
   std::fclose(file);
   return ok;
@@ -241,9 +241,9 @@ const uint8_t* FindGlyph(const FontRecord& font, uint16_t code) {
   return nullptr;
 }
 
-int MakeHalfWidthFont(const FontRecord& source, FontRecord& target) {
+bool MakeHalfWidthFont(const FontRecord& source, FontRecord& target) {
   uint8_t* memory = AllocateFontMemory(1, 256, kSingleByteSlotBytes);
-  if (memory == nullptr) return 0;
+  if (memory == nullptr) return false;
   FontRecord made{};
   // A single-byte slot holds eight columns, so a wider source gives its
   // left eight columns.
@@ -269,5 +269,5 @@ int MakeHalfWidthFont(const FontRecord& source, FontRecord& target) {
     std::memcpy(slot + 8, glyph + sourcePage, static_cast<size_t>(columns));
   }
   target = made;
-  return 1;
+  return true;
 }

@@ -23,24 +23,24 @@ constexpr FontFile kFontFiles[] = {
 
 }  // namespace
 
-int LoadFonts(FontSet& fonts) {
+bool LoadFonts(FontSet& fonts) {
   for (const FontFile& file : kFontFiles) {
     std::FILE* f = HostOpen(file.path, "rb");
     if (f == nullptr) {
       ConsolePrintf(kMsgFontOpenError);
       ConsolePrintf(kMsgGetFontMetricsError, file.path);
-      return 0;
+      return false;
     }
     if (!GetFontMetrics(f, fonts.*file.slot, file.path)) {
       ConsolePrintf(kMsgGetFontMetricsError, file.path);
-      return 0;
+      return false;
     }
     if (file.slot == &FontSet::full6x8Font &&
         !MakeHalfWidthFont(fonts.full6x8Font, fonts.half6x8Font)) {
       ConsolePrintf(kMsgNoFontMemory, file.path);
       ConsolePrintf(kMsgGetFontMetricsError, file.path);
-      return 0;
+      return false;
     }
   }
-  return 1;
+  return true;
 }

@@ -4,5 +4,5 @@
 struct FontSet;
 
 // Loads the font slots in their fixed order and builds half6x8Font.
-// Returns 1, or 0 at the first file that is missing or bad.
-int LoadFonts(FontSet& fonts);
+// True, or false at the first file that is missing or bad.
+bool LoadFonts(FontSet& fonts);

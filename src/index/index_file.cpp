@@ -129,7 +129,7 @@ void BuildIndexFile(RunState& state) {
   IndexFile out{HostOpen(fileName, "wb"), false};
   if (out.file == nullptr) {
     ConsolePrintf(kMsgFileCreateError, fileName);
-    state.writeFailed = 1;
+    state.writeFailed = true;
     return;
   }
   ConsolePrintf(kMsgIndexCount, state.indexCount);
@@ -148,6 +148,6 @@ void BuildIndexFile(RunState& state) {
   if (std::fclose(out.file) != 0) out.failed = true;
   if (out.failed) {
     ConsolePrintf(kMsgFileWriteError, fileName);
-    state.writeFailed = 1;
+    state.writeFailed = true;
   }
 }

@@ -50,7 +50,7 @@ void Report(RunState& state, RenameCause cause, const char* format, va_list args
     line[cut + 1] = 0;
   }
   HostPrint(line);
-  state.renameFailed = 1;
+  state.renameFailed = true;
   state.renameCauses |= cause;
 }
 

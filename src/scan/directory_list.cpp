@@ -73,15 +73,15 @@ void BuildFolderRecord(RunState& state, int rowIndex, Record& r) {
 
 }  // namespace
 
-int WriteDirectoryList(RunState& state) {
+bool WriteDirectoryList(RunState& state) {
   const ModelProfile& profile = ModelProfileOf(state.playerModel);
   const char* fileName = profile.folderList;
   int size = profile.folderRecord;
   std::FILE* file = HostOpen(fileName, "wb");
   if (file == nullptr) {
     ConsolePrintf(kMsgCannotCreate, fileName);
-    state.writeFailed = 1;
-    return 1;
+    state.writeFailed = true;
+    return false;
   }
   uint8_t buf[kMaxRecordBytes];
   bool ok = true;
@@ -105,7 +105,7 @@ int WriteDirectoryList(RunState& state) {
   if (std::fclose(file) != 0) ok = false;
   if (!ok) {
     ConsolePrintf(kMsgCannotWrite, fileName);
-    state.writeFailed = 1;
+    state.writeFailed = true;
   }
-  return 1;
+  return ok;
 }

@@ -3,5 +3,6 @@
 
 struct RunState;
 
-// Writes the header and one record per directory row. Returns 1.
-int WriteDirectoryList(RunState& state);
+// Writes the header and one record per directory row. False (after one
+// line, and writeFailed set) when the file could not be written whole.
+bool WriteDirectoryList(RunState& state);

@@ -11,7 +11,7 @@ namespace {
 
 std::string WriteAndRead(ScanCard& scan, const std::string& fileName, std::string* out = nullptr) {
   testing::internal::CaptureStdout();
-  EXPECT_EQ(WriteDirectoryList(scan.state()), 1);
+  EXPECT_EQ(WriteDirectoryList(scan.state()), out == nullptr);
   std::string printed = GetCapturedConsole();
   if (out != nullptr) *out = printed;
   return scan.card().ReadFile(fileName);
@@ -25,6 +25,7 @@ TEST(DirectoryList, AnUnreadListingGivesTheHeaderAloneAndAFolderInTheWayALine) {
   std::string out;
   WriteAndRead(scan, "DIRLST04.DAT", &out);
   EXPECT_EQ(out, "DIRLST10.DATの作成でエラー\n");
+  EXPECT_TRUE(scan.state().writeFailed);
 }
 
 }  // namespace

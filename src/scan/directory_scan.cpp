@@ -147,26 +147,26 @@ void RecordFolder(RunState& state, const char* line, uint16_t& i, int& rootBytes
 
 }  // namespace
 
-int ReadDirectoryStructure(RunState& state) {
+bool ReadDirectoryStructure(RunState& state) {
   ConsolePrintf("%s", kMsgReadDirectoryStructure);
   char workFile[sizeof state.workDir + 16];
   std::snprintf(workFile, sizeof workFile, "%s%s", state.workDir, "\\DIRLSTWK.TXT");
   if (!HostWriteFolderListing(workFile)) {
     ConsolePrintf("%s", kMsgCannotOpenInput);
-    return 0;
+    return false;
   }
   return ReadDirectoryListing(state, workFile);
 }
 
-int ReadDirectoryListing(RunState& state, const char* workFile) {
+bool ReadDirectoryListing(RunState& state, const char* workFile) {
   std::FILE* file = HostOpen(workFile, "rb");
   if (file == nullptr) {
     ConsolePrintf("%s", kMsgCannotOpenInput);
-    return 0;
+    return false;
   }
 
   state.randomCount = 0;
-  state.listingFailed = 0;
+  state.listingFailed = false;
   state.foldersLeftOut = 0;
   state.directories[0].firstChild = 1;
   uint16_t i = 1;
@@ -183,7 +183,7 @@ int ReadDirectoryListing(RunState& state, const char* workFile) {
   }
   std::fclose(file);
   state.directoryCount = i;
-  return state.listingFailed ? 0 : 1;
+  return !state.listingFailed;
 }
 
 void MakeSortKey(const char* displayName, char* sortKey) {

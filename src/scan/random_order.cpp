@@ -71,7 +71,7 @@ void NextSwap(Generator& g, const Modulus& mod, int& a, int& b) {
 
 }  // namespace
 
-int MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed) {
+void MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed) {
   ConsolePrintf("%s", kMsgRandomOrderStart);
   int n = folders.randomCount;
   if (n > kMaxDirectories) n = kMaxDirectories;
@@ -93,9 +93,8 @@ int MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed) {
     previous = folders.randomList[k];
   }
   folders.directories[previous].nextRandom = folders.directories[0].nextRandom;
-  return 1;
 }
 
-int MakeRandomOrder(FolderTable& folders) {
-  return MakeRandomOrderSeeded(folders, static_cast<uint32_t>(std::time(nullptr)));
+void MakeRandomOrder(FolderTable& folders) {
+  MakeRandomOrderSeeded(folders, static_cast<uint32_t>(std::time(nullptr)));
 }

@@ -5,8 +5,8 @@
 
 struct FolderTable;
 
-// Seeds from the clock and builds the chain. Returns 1.
-int MakeRandomOrder(FolderTable& folders);
+// Seeds from the clock and builds the chain.
+void MakeRandomOrder(FolderTable& folders);
 
 // The same with a chosen seed, so a draw can be repeated.
-int MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed);
+void MakeRandomOrderSeeded(FolderTable& folders, uint32_t seed);

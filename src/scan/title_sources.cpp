@@ -65,19 +65,19 @@ bool ReadDisplayNameFile(NameTables& names, const char* folderPath) {
   return true;
 }
 
-int LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
+bool LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
                      char* preRenameName) {
   title[0] = 0;
-  if (!FindPreRenameName(names, shortName, preRenameName)) return 0;
+  if (!FindPreRenameName(names, shortName, preRenameName)) return false;
   for (int i = 0; i < names.displayNameCount; ++i) {
     const NameRecord& row = names.displayNameTable[i];
     if (std::strcmp(row.longName, preRenameName) == 0) {
       std::memcpy(title, row.title, sizeof row.title);
       title[kTitleBytes] = 0;
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
 void ReadTagTitle(WorkLogFile& log, const char* folderPath, const char* fileName, char* title) {

@@ -12,8 +12,8 @@ bool ReadDisplayNameFile(NameTables& names, const char* folderPath);
 
 // For a track's short name: title (257 bytes) from the display-name file
 // or empty, preRenameName (257 bytes) from the rename log or the short
-// name itself. Returns 1 when a title was found.
-int LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
+// name itself. True when a title was found.
+bool LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
                      char* preRenameName);
 
 // The title (257 bytes) from the ID3 tags of folderPath\fileName (ID3v2,

@@ -157,7 +157,7 @@ bool WriteTrackList(RunState& state, const char* listedPath, int count) {
   int result = HostWriteFile(path, trackListBytes, count * size);
   if (result != 0) {
     ConsolePrintf(result == 1 ? kMsgCannotCreate : kMsgCannotWrite, path);
-    state.writeFailed = 1;
+    state.writeFailed = true;
   }
   return result == 0;
 }
@@ -181,7 +181,7 @@ uint16_t ScanFolderTracks(RunState& state, const char* listedPath) {
   if (!HostWriteFileListing(listedPath, workFile)) {
     // Reading on would take the previous folder's names for this one's.
     ConsolePrintf(kMsgCannotCreate, workFile);
-    state.listingFailed = 1;
+    state.listingFailed = true;
     return 0;
   }
   ReadDisplayNameFile(state, listedPath);
@@ -222,10 +222,10 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
   // A second volume file goes with the first.
   const ModelProfile& profile = ModelProfileOf(state.playerModel);
   if (count > 0 && !HasWholeVolumeFile(listedPath, profile.volumeFile)) {
-    if (!WriteDefaultVolumeFile(profile.volumeFile, listedPath)) state.writeFailed = 1;
+    if (!WriteDefaultVolumeFile(profile.volumeFile, listedPath)) state.writeFailed = true;
     if (profile.secondVolumeFile != nullptr &&
         !WriteDefaultVolumeFile(profile.secondVolumeFile, listedPath)) {
-      state.writeFailed = 1;
+      state.writeFailed = true;
     }
   }
   return static_cast<uint16_t>(count);

@@ -9,9 +9,9 @@ struct RunSettings {
   int32_t titleRule;
   char tempDir[260];
   char workDir[260];  // this run's own folder in tempDir for its work files
-  int32_t renameFailed;
-  int32_t listingFailed;   // a folder's file listing could not be written
-  int32_t writeFailed;     // a catalogue file could not be written whole
+  bool renameFailed;
+  bool listingFailed;   // a folder's file listing could not be written
+  bool writeFailed;     // a catalogue file could not be written whole
   int32_t renameCauses;    // RenameCause bits of the rename pass's failures
   int32_t renamedCount;    // folders and files the rename pass gave a new name
   int32_t foldersLeftOut;  // folders the folder list cannot hold, each named on the console
