@@ -11,7 +11,9 @@ namespace {
 const char* const kLatin1Titles[] = {"Caf\xe9 au Lait", "Na\xefve Melody", "Se\xf1orita",
                                      "\xc9t\xe9 Indien", "M\xfcnchen"};
 
-void Append(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+void Append(Bytes& out, const std::string& text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
 
 void AppendUtf16(Bytes& out, const std::u16string& text, bool bom, bool terminator) {
   if (bom) {
@@ -33,7 +35,8 @@ void AppendBigEndian(Bytes& out, uint32_t value, int bytes) {
 }
 
 void AppendSyncsafe(Bytes& out, uint32_t value) {
-  for (int shift = 21; shift >= 0; shift -= 7) out.push_back(static_cast<uint8_t>((value >> shift) & 0x7F));
+  for (int shift = 21; shift >= 0; shift -= 7)
+    out.push_back(static_cast<uint8_t>((value >> shift) & 0x7F));
 }
 
 // One text frame of a version 2.2 (three-letter id) or 2.3 (four-letter

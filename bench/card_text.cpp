@@ -11,29 +11,37 @@
 namespace {
 
 const char* const kAsciiWords[] = {
-    "Blue",    "Night",  "River",   "Morning", "Silver", "Golden", "Summer", "Winter",
-    "Light",   "Dream",  "Ocean",   "Shadow",  "Fire",   "Rain",   "Wind",   "Star",
-    "Moon",    "City",   "Heart",   "Road",    "Sky",    "Garden", "Echo",   "Storm",
-    "Velvet",  "Paper",  "Crystal", "Electric", "Quiet", "Wild",   "Lonely", "Happy"};
+    "Blue",   "Night", "River",   "Morning",  "Silver", "Golden", "Summer", "Winter",
+    "Light",  "Dream", "Ocean",   "Shadow",   "Fire",   "Rain",   "Wind",   "Star",
+    "Moon",   "City",  "Heart",   "Road",     "Sky",    "Garden", "Echo",   "Storm",
+    "Velvet", "Paper", "Crystal", "Electric", "Quiet",  "Wild",   "Lonely", "Happy"};
 const char* const kAsciiArtists[] = {
-    "The Blue Notes", "Orchestra Nova",  "Miles Ahead",  "Johann Sebastian Bach",
-    "Ludwig van Beethoven", "The Night Riders", "Sunset Boulevard Band", "Kyoto Strings",
-    "DJ Sample", "Quartet Aurora", "Los Amigos", "Ella & Friends"};
-const char* const kAsciiAlbums[] = {
-    "Greatest Hits Vol", "Live at Budokan", "Best of", "The Collection", "Unplugged Sessions",
-    "Symphony No", "Piano Works", "Early Years", "Remastered", "Acoustic Nights",
-    "Rock & Roll", "Songs for You"};
+    "The Blue Notes",        "Orchestra Nova",       "Miles Ahead",
+    "Johann Sebastian Bach", "Ludwig van Beethoven", "The Night Riders",
+    "Sunset Boulevard Band", "Kyoto Strings",        "DJ Sample",
+    "Quartet Aurora",        "Los Amigos",           "Ella & Friends"};
+const char* const kAsciiAlbums[] = {"Greatest Hits Vol", "Live at Budokan",    "Best of",
+                                    "The Collection",    "Unplugged Sessions", "Symphony No",
+                                    "Piano Works",       "Early Years",        "Remastered",
+                                    "Acoustic Nights",   "Rock & Roll",        "Songs for You"};
 const char* const kJapaneseWords[] = {
-    "さくら", "夏の歌", "故郷",   "風",     "海",     "空",   "星",     "夜明け",
-    "雨上がり", "東京", "大阪",   "京都",   "月",     "花火", "青春",   "旅立ち",
-    "約束",   "未来",   "思い出", "友達",   "恋",     "桜並木", "雪",   "山",
-    "川",     "光",     "影",     "夢",     "希望",   "声",   "ありがとう", "さよなら"};
+    "さくら",   "夏の歌", "故郷",   "風",   "海",   "空",     "星",         "夜明け",
+    "雨上がり", "東京",   "大阪",   "京都", "月",   "花火",   "青春",       "旅立ち",
+    "約束",     "未来",   "思い出", "友達", "恋",   "桜並木", "雪",         "山",
+    "川",       "光",     "影",     "夢",   "希望", "声",     "ありがとう", "さよなら"};
 const char* const kJapaneseArtists[] = {
-    "山田太郎", "鈴木花子", "東京交響楽団", "ザ・ブルーハーツ", "美空ひばり", "坂本龍一",
-    "サザンオールスターズ", "中島みゆき", "松任谷由実", "久石譲"};
-const char* const kJapaneseAlbums[] = {
-    "ベスト・アルバム", "ライブ", "名曲集", "全集", "コレクション", "シングルス",
-    "オリジナル・サウンドトラック", "四季", "日本の歌"};
+    "山田太郎",   "鈴木花子", "東京交響楽団",         "ザ・ブルーハーツ",
+    "美空ひばり", "坂本龍一", "サザンオールスターズ", "中島みゆき",
+    "松任谷由実", "久石譲"};
+const char* const kJapaneseAlbums[] = {"ベスト・アルバム",
+                                       "ライブ",
+                                       "名曲集",
+                                       "全集",
+                                       "コレクション",
+                                       "シングルス",
+                                       "オリジナル・サウンドトラック",
+                                       "四季",
+                                       "日本の歌"};
 
 std::string Number(int n) { return std::to_string(n); }
 

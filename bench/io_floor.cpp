@@ -39,8 +39,8 @@
 namespace {
 
 struct Folder {
-  std::string path;                // below the card, '/'-separated, "" for the root
-  std::vector<std::string> mp3s;   // names
+  std::string path;                  // below the card, '/'-separated, "" for the root
+  std::vector<std::string> mp3s;     // names
   std::vector<std::string> folders;  // names of subfolders
 };
 
@@ -153,7 +153,8 @@ bool WritePlan(const char* path, const std::vector<Written>& written) {
     for (size_t f = 0; f < folder.sizes.size(); ++f) {
       std::fprintf(file, f ? " %ld" : "%ld", folder.sizes[f]);
     }
-    if (folder.logSize >= 0) std::fprintf(file, folder.sizes.empty() ? "L%ld" : " L%ld", folder.logSize);
+    if (folder.logSize >= 0)
+      std::fprintf(file, folder.sizes.empty() ? "L%ld" : " L%ld", folder.logSize);
     std::fputc('\n', file);
   }
   return std::fclose(file) == 0;
@@ -197,10 +198,11 @@ int main(int argc, char** argv) {
   bool plan = argc == 4 && std::strcmp(argv[1], "--plan") == 0;
   bool fromPlan = argc == 4 && std::strcmp(argv[1], "--from") == 0;
   if (argc != 3 && !plan && !fromPlan) {
-    std::fputs("usage: bench-io-floor PREPARED-CARD FRESH-CARD\n"
-               "       bench-io-floor --plan PREPARED-CARD PLAN\n"
-               "       bench-io-floor --from PLAN FRESH-CARD\n",
-               stderr);
+    std::fputs(
+        "usage: bench-io-floor PREPARED-CARD FRESH-CARD\n"
+        "       bench-io-floor --plan PREPARED-CARD PLAN\n"
+        "       bench-io-floor --from PLAN FRESH-CARD\n",
+        stderr);
     return 2;
   }
   std::string fresh = argv[argc - 1];
@@ -309,7 +311,8 @@ int main(int argc, char** argv) {
       left -= line;
     }
     if (log >= 0) {
-      if (moves == 0 && logSize > 0 && write(log, data.data(), static_cast<size_t>(logSize)) != logSize) {
+      if (moves == 0 && logSize > 0 &&
+          write(log, data.data(), static_cast<size_t>(logSize)) != logSize) {
         std::perror("RENFIL04.LOG");
       }
       close(log);

@@ -25,10 +25,10 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Folder {
-  fs::path path;       // below the card
-  std::string album;   // for the tags
-  bool japanese;       // names and titles mostly Japanese
-  int tracks = 0;      // MP3 files to write
+  fs::path path;      // below the card
+  std::string album;  // for the tags
+  bool japanese;      // names and titles mostly Japanese
+  int tracks = 0;     // MP3 files to write
 };
 
 bool WriteFile(const fs::path& path, const void* data, size_t size) {
@@ -88,7 +88,8 @@ std::vector<Folder> PlanFolders(Random& rng, const Options& options) {
       if (rng.Chance(12)) {
         for (int d = 1; d <= 2 && static_cast<int>(folders.size()) < options.folders; ++d) {
           Folder c = b;
-          c.path = b.path / (rng.Chance(50) ? "Disc " + std::to_string(d) : "CD" + std::to_string(d));
+          c.path =
+              b.path / (rng.Chance(50) ? "Disc " + std::to_string(d) : "CD" + std::to_string(d));
           folders.push_back(c);
         }
         if (folders.size() > albumRow + 1) folders[albumRow].album.clear();  // holds discs only
@@ -103,8 +104,7 @@ std::vector<Folder> PlanFolders(Random& rng, const Options& options) {
 void PlanTracks(Random& rng, std::vector<Folder>& folders, int files) {
   std::vector<Folder*> leaves;
   for (size_t i = 0; i < folders.size(); ++i) {
-    bool hasChild = i + 1 < folders.size() &&
-                    folders[i + 1].path.parent_path() == folders[i].path;
+    bool hasChild = i + 1 < folders.size() && folders[i + 1].path.parent_path() == folders[i].path;
     bool artist = !folders[i].path.has_parent_path();
     if (!hasChild && !artist) leaves.push_back(&folders[i]);
   }
@@ -133,7 +133,8 @@ void PlanTracks(Random& rng, std::vector<Folder>& folders, int files) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fputs("usage: bench-make-card [--seed N] [--folders N(1..999)] [--files N] CARD\n", stderr);
+    std::fputs("usage: bench-make-card [--seed N] [--folders N(1..999)] [--files N] CARD\n",
+               stderr);
     return 2;
   }
   fs::path card = options.card;

@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <string>
 
-#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "index/index_file.h"
+#include "model/model_profile.h"
 #include "scan/directory_list.h"
 #include "scan/directory_scan.h"
-#include "model/model_profile.h"
 #include "scan/random_order.h"
+#include "state/run_state.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "scan/messages.h"
 #include "scan/title_sources.h"
+#include "state/run_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EnterPrivateCard("display_name");

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <memory>
 
-#include "state/run_state.h"
 #include "fuzz/fuzz_support.h"
 #include "rename/rename_log.h"
+#include "state/run_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EnterPrivateCard("file_rename_log");

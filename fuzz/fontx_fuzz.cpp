@@ -7,12 +7,12 @@
 
 #include "display/character_images.h"
 #include "display/menu_data.h"
-#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/oled_render.h"
 #include "font/renderers.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/host.h"
+#include "state/run_state.h"
 
 namespace {
 

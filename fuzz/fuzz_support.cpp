@@ -7,10 +7,10 @@
 #include <random>
 #include <vector>
 
-#include "state/run_state.h"
 #include "font/font_set.h"
 #include "platform/host.h"
 #include "scan/messages.h"
+#include "state/run_state.h"
 #include "testing/fontx_builder.h"
 #include "testing/id3_builder.h"
 

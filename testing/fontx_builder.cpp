@@ -114,9 +114,9 @@ void KeepFontMemory(const FontRecord& font) {
 }
 
 void KeepFontMemory(const RunState& state) {
-  for (const FontRecord* font : {&state.full16Font, &state.half16Font, &state.full6x8Font,
-                                 &state.half6x8Font, &state.full12Font, &state.half12Font,
-                                 &state.half8Font, &state.full8Font}) {
+  for (const FontRecord* font :
+       {&state.full16Font, &state.half16Font, &state.full6x8Font, &state.half6x8Font,
+        &state.full12Font, &state.half12Font, &state.half8Font, &state.full8Font}) {
     KeepFontMemory(*font);
   }
 }

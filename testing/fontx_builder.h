@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "state/run_state.h"
 #include "font/font_set.h"
+#include "state/run_state.h"
 
 // Row (0 = top) of code's glyph as its file bytes read big-endian: the leftmost pixel in the top
 // bit (bit 7 up to 8 pixels wide, else bit 15).

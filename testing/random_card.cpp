@@ -5,20 +5,80 @@
 
 namespace {
 
-const std::vector<std::string> kRandomFolderNames = {
-    "Album", "album", "ALBUM", "Best of 77 Live", "My Music", "MyMusic", "MYMUSIC", "MusicBox9",
-    "Music Box", "Rock & Roll", "---", "a.b.c", "ABC.DEFG", "x", "00001", "00002", "日本の歌",
-    "ラブソング", "ｱｲｳｴｵ", "Café", "🎵 Hits", "한국 노래", "Long Folder Name Number One",
-    "Long Folder Name Number Two", "  spaces  ", "Live.mp3", "dots...", "_Private", "_FONTS",
-    "System Volume Information", "SYSTEM", "Systematic", "READ ME", "001.MP3", "AC:DC", "What?",
-    "MusicBo1", "A B C D E F G H I", std::string(128, 'F')};
+const std::vector<std::string> kRandomFolderNames = {"Album",
+                                                     "album",
+                                                     "ALBUM",
+                                                     "Best of 77 Live",
+                                                     "My Music",
+                                                     "MyMusic",
+                                                     "MYMUSIC",
+                                                     "MusicBox9",
+                                                     "Music Box",
+                                                     "Rock & Roll",
+                                                     "---",
+                                                     "a.b.c",
+                                                     "ABC.DEFG",
+                                                     "x",
+                                                     "00001",
+                                                     "00002",
+                                                     "日本の歌",
+                                                     "ラブソング",
+                                                     "ｱｲｳｴｵ",
+                                                     "Café",
+                                                     "🎵 Hits",
+                                                     "한국 노래",
+                                                     "Long Folder Name Number One",
+                                                     "Long Folder Name Number Two",
+                                                     "  spaces  ",
+                                                     "Live.mp3",
+                                                     "dots...",
+                                                     "_Private",
+                                                     "_FONTS",
+                                                     "System Volume Information",
+                                                     "SYSTEM",
+                                                     "Systematic",
+                                                     "READ ME",
+                                                     "001.MP3",
+                                                     "AC:DC",
+                                                     "What?",
+                                                     "MusicBo1",
+                                                     "A B C D E F G H I",
+                                                     std::string(128, 'F')};
 
 const std::vector<std::string> kRandomFileNames = {
-    "song.mp3", "Song.MP3", "SONG.mp3", "001.MP3", "001.mp3", "000.mp3", "002.Mp3", "003.MP3",
-    "255.MP3", "a b c.mp3", "日本.mp3", "ラブソング.MP3", "🎵.mp3", "é.mp3", "x.y.z.mp3", ".mp3",
-    "mp3", "track.mp3.txt", "The Long Name Of A Track That Goes On And On.mp3", "cover.jpg",
-    "notes.txt", "表示名04.txt", "Intro.mp3", "intro.mp3", "01 Intro.mp3", "02 Intro.mp3",
-    "MyMusic", "00001", "Album", "what?.mp3", "a|b.mp3", "RENFIL04.TXT", "ｱｲｳ.mp3",
+    "song.mp3",
+    "Song.MP3",
+    "SONG.mp3",
+    "001.MP3",
+    "001.mp3",
+    "000.mp3",
+    "002.Mp3",
+    "003.MP3",
+    "255.MP3",
+    "a b c.mp3",
+    "日本.mp3",
+    "ラブソング.MP3",
+    "🎵.mp3",
+    "é.mp3",
+    "x.y.z.mp3",
+    ".mp3",
+    "mp3",
+    "track.mp3.txt",
+    "The Long Name Of A Track That Goes On And On.mp3",
+    "cover.jpg",
+    "notes.txt",
+    "表示名04.txt",
+    "Intro.mp3",
+    "intro.mp3",
+    "01 Intro.mp3",
+    "02 Intro.mp3",
+    "MyMusic",
+    "00001",
+    "Album",
+    "what?.mp3",
+    "a|b.mp3",
+    "RENFIL04.TXT",
+    "ｱｲｳ.mp3",
     std::string(130, 'L') + ".mp3"};
 
 }  // namespace
@@ -50,7 +110,8 @@ std::string UniqueContent(std::mt19937& rng, const std::string& name, int serial
   return content;
 }
 
-void AddFolder(std::mt19937& rng, RandomCard& card, const std::string& path, int depth, int& serial) {
+void AddFolder(std::mt19937& rng, RandomCard& card, const std::string& path, int depth,
+               int& serial) {
   card.folders.insert(path);
   const std::string prefix = path.empty() ? "" : path + "/";
   std::set<std::string> used;
@@ -82,4 +143,3 @@ RandomCard MakeRandomCard(uint32_t seed) {
   card.folders.erase("");
   return card;
 }
-

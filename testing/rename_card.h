@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "state/run_state.h"
 #include "rename/rename_pass.h"
+#include "state/run_state.h"
 #include "testing/temp_card.h"
 
 // What a work log stream holds so far; the stream stays open for writing.

@@ -32,8 +32,9 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
                    const std::string& tempDir) {
   ToolResult result;
   static int counter = 0;
-  fs::path base = fs::temp_directory_path() /
-                  ("cardprep-run-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
+  fs::path base =
+      fs::temp_directory_path() /
+      ("cardprep-run-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
   // Each run gets a temporary folder of its own: cardprep keeps its work
   // files under fixed names there, and test runs go on side by side.
   fs::path tmpDir = tempDir.empty() ? fs::path(base.string() + ".tmp") : fs::path(tempDir);
@@ -44,7 +45,8 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
 

@@ -91,11 +91,13 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   static int counter = 0;
   fs::path ownTemp;
   if (tempDir.empty()) {
-    ownTemp = fs::temp_directory_path() /
-              ("run-" + std::to_string(std::random_device{}() % 100000) + "-" + std::to_string(counter++));
+    ownTemp =
+        fs::temp_directory_path() / ("run-" + std::to_string(std::random_device{}() % 100000) +
+                                     "-" + std::to_string(counter++));
     fs::create_directories(ownTemp);
   }
-  std::wstring environment = EnvironmentWithTemp(tempDir.empty() ? ownTemp.wstring() : Widen(tempDir));
+  std::wstring environment =
+      EnvironmentWithTemp(tempDir.empty() ? ownTemp.wstring() : Widen(tempDir));
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE inRead, inWrite, outRead, outWrite;

@@ -56,7 +56,8 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   for (int f = 0; f < 12; ++f) {
     fs::path folder = root / ("Folder " + std::to_string(f));
     fs::create_directories(folder);
-    for (int t = 0; t < 3; ++t) std::ofstream(folder / ("track " + std::to_string(t) + ".mp3")) << t;
+    for (int t = 0; t < 3; ++t)
+      std::ofstream(folder / ("track " + std::to_string(t) + ".mp3")) << t;
   }
   ToolResult r = RunCardprep(root.string(), kModel4);
   ASSERT_EQ(r.status, 0) << r.output;

@@ -34,8 +34,9 @@ ToolResult RunKeeping(const char* stream, const Program& program, std::vector<st
   card.WriteFile("Long Folder Name/Long Track Name.mp3", "x");
   card.MakeDir("_FONT");
   const std::vector<std::string> before = card.Tree();
-  args.insert(args.begin(), {"-c", std::string("exec \"$0\" \"$@\" ") +
-                                       (stream == std::string("stdout") ? "2" : "1") + ">/dev/null",
+  args.insert(args.begin(), {"-c",
+                             std::string("exec \"$0\" \"$@\" ") +
+                                 (stream == std::string("stdout") ? "2" : "1") + ">/dev/null",
                              program.path});
   ToolResult r = RunTool("/bin/sh", args, card.root().string(), "go\n4\n");
   EXPECT_EQ(card.Tree(), before) << program.name;
@@ -48,7 +49,8 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
   std::ifstream in(CARDPREP_SOURCE_DIR "/CMakeLists.txt");
   const std::string cmake((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::smatch version;
-  ASSERT_TRUE(std::regex_search(cmake, version, std::regex(R"(project\(cardprep VERSION ([0-9.]+))")));
+  ASSERT_TRUE(
+      std::regex_search(cmake, version, std::regex(R"(project\(cardprep VERSION ([0-9.]+))")));
   for (const Program& p : Programs()) {
     ToolResult r = RunKeeping("stdout", p, {"--version"});
     EXPECT_EQ(r.status, 0) << p.name;

@@ -156,7 +156,8 @@ void UnlockFolders(const fs::path& root) {
 }
 
 bool SaysWhyItFailed(const std::string& output) {
-  for (const char* why : {"できない", "手で名前変更", "書き直さない", "読めない", "書けない", "使えない", "エラー"}) {
+  for (const char* why :
+       {"できない", "手で名前変更", "書き直さない", "読めない", "書けない", "使えない", "エラー"}) {
     if (output.find(why) != std::string::npos) return true;
   }
   return false;
@@ -203,7 +204,8 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
     bool locked = seed % 4 == 1 && folders.size() > 1 && NobodyCanReach(card);
     if (locked) {
       for (int i = RandomBetween(rng, 1, 2); i > 0; --i) {
-        fs::path folder = card.root() / fs::path(folders[RandomBetween(rng, 0, folders.size() - 2)]);
+        fs::path folder =
+            card.root() / fs::path(folders[RandomBetween(rng, 0, folders.size() - 2)]);
         std::error_code ec;
         fs::permissions(folder, seed % 8 == 1 ? fs::perms::none : fs::perms(0333), ec);
       }

@@ -31,11 +31,19 @@ TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
     int modelPrompts, rulePrompts;
     bool prepared;
   } cases[] = {
-      {"", 0, 0, false},          {"GO\n4\n", 0, 0, false},   {" go\n4\n", 0, 0, false},
-      {"g\n4\n", 0, 0, false},     {"Go\n4\n", 0, 0, false},   {"\n4\n", 0, 0, false},
+      {"", 0, 0, false},
+      {"GO\n4\n", 0, 0, false},
+      {" go\n4\n", 0, 0, false},
+      {"g\n4\n", 0, 0, false},
+      {"Go\n4\n", 0, 0, false},
+      {"\n4\n", 0, 0, false},
       {"go\n6\n", 1, 0, true},
-      {"gone\n6\n", 1, 0, true},  {"go on\n4\n", 1, 0, true},   {"go\n", 1, 0, false},
-      {"go\n7\n", 2, 0, false},   {"go\n10\n", 1, 1, false},    {"go\n10\n2\n", 1, 1, false},
+      {"gone\n6\n", 1, 0, true},
+      {"go on\n4\n", 1, 0, true},
+      {"go\n", 1, 0, false},
+      {"go\n7\n", 2, 0, false},
+      {"go\n10\n", 1, 1, false},
+      {"go\n10\n2\n", 1, 1, false},
       {"go\n7\n0\nx\n6\n", 4, 0, true},
       {"go\n" + std::string(150, '7') + std::string(50, '4') + "\n6\n", 2, 0, true},
   };
@@ -44,8 +52,9 @@ TEST(Dialogue, AnswersLeadToThePromptsAndTheRunTheyShould) {
     if (c.input.find("10") != std::string::npos) WriteTestFontSet();
     ToolResult r = RunOn(card, c.input);
     EXPECT_EQ(r.status, 0) << c.input;
-    EXPECT_TRUE(r.output.starts_with("ディレクトリ名とファイル名を一括して8.3形式に変更\n"
-                                     "【カレントディレクトリを確認すること】:"))
+    EXPECT_TRUE(
+        r.output.starts_with("ディレクトリ名とファイル名を一括して8.3形式に変更\n"
+                             "【カレントディレクトリを確認すること】:"))
         << r.output;
     EXPECT_NE(r.output.find(card.root().filename().string()), std::string::npos);
     EXPECT_EQ(Count(r.output, kModelPrompt), c.modelPrompts) << c.input;
@@ -80,8 +89,8 @@ TEST(Dialogue, Model9PluginFilesNotBuiltInAndWrongTitleRules) {
       EXPECT_FALSE(card.Exists(c.plugin));
     }
     if (c.answers[3] == '9') {
-      for (const char* file : {"DIRLST08.DAT", "MSGIMG08.DAT", "A/SNDLST08.DAT", "A/VOLUME08.DAT",
-                               "A/VOLUME09.DAT"}) {
+      for (const char* file :
+           {"DIRLST08.DAT", "MSGIMG08.DAT", "A/SNDLST08.DAT", "A/VOLUME08.DAT", "A/VOLUME09.DAT"}) {
         EXPECT_TRUE(card.Exists(file)) << file;
       }
     }
@@ -285,9 +294,10 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
                   1);
       }
       const std::string l = std::to_string(left), k = std::to_string(kept);
-      ending = "完了。ただしカタログに入らなかったフォルダ " + l + " (上の行): フォルダ " + k +
-               "、曲 1、名前を変えたもの 1 (Done, but folders left out of the catalogue, named above: " +
-               l + "; folders " + k + ", tracks 1, names changed 1)\n";
+      ending =
+          "完了。ただしカタログに入らなかったフォルダ " + l + " (上の行): フォルダ " + k +
+          "、曲 1、名前を変えたもの 1 (Done, but folders left out of the catalogue, named above: " +
+          l + "; folders " + k + ", tracks 1, names changed 1)\n";
     }
     EXPECT_EQ(r.status, c.status) << r.output;
     EXPECT_TRUE(r.output.ends_with(ending)) << r.output;

@@ -105,7 +105,8 @@ inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input
                                   const std::string& option = "") {
   std::vector<std::string> args = {tool, "--here"};
   if (!option.empty()) args.push_back(option);
-  if (geteuid() != 0) return RunTool(tool, {args.begin() + 1, args.end()}, card.root().string(), input);
+  if (geteuid() != 0)
+    return RunTool(tool, {args.begin() + 1, args.end()}, card.root().string(), input);
   const std::string tmp = card.root().string() + "-tmp";
   std::filesystem::create_directories(tmp);
   std::vector<std::filesystem::path> owned = {card.root(), tmp};

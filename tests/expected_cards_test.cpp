@@ -73,7 +73,8 @@ void WriteCardFiles(const Snapshot& files, const fs::path& to) {
   for (const auto& [path, bytes] : files) {
     fs::path file = to / fs::path(std::u8string(path.begin(), path.end()));
     fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 }
 

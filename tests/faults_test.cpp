@@ -99,11 +99,13 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
   ToolResult r = RunOn(card, "go\n4\n");
   EXPECT_EQ(r.status, 1);
 #ifdef _WIN32
-  const std::string listed = card.root().string() + "\\Caf? ?";  // with its drive and the card's folder
+  const std::string listed =
+      card.root().string() + "\\Caf? ?";  // with its drive and the card's folder
 #else
   const std::string listed = "\\Caf? ?";
 #endif
-  EXPECT_NE(r.output.find("ディレクトリ　マルチバイト文字含む " + listed), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("ディレクトリ　マルチバイト文字含む " + listed), std::string::npos)
+      << r.output;
   EXPECT_TRUE(r.output.ends_with(kRenameByHand +
                                  "TOKI_04, TOKI_06ではディレクトリ名を半角の英字、数字と記号 "
                                  "! # $ % & ' ( ) - @ ^ _ ` { } ~ だけにする(カナは半角も不可)。 "
@@ -128,10 +130,28 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   card.WriteFile("A/zz new.mp3", "three");
   // Line 1 fine, line 2 with a lone high surrogate, then a line cut inside
   // a unit (an odd byte count), as a run stopped mid-write leaves it.
-  const std::string cut("0\0" "0\0" "2\0" ".\0" "M\0" "P\0" "3\0" "\t\0" "\0\xD8" "x\0"
-                        "\r\0" "\n\0" "9\0" "9", 27);
+  const std::string cut(
+      "0\0"
+      "0\0"
+      "2\0"
+      ".\0"
+      "M\0"
+      "P\0"
+      "3\0"
+      "\t\0"
+      "\0\xD8"
+      "x\0"
+      "\r\0"
+      "\n\0"
+      "9\0"
+      "9",
+      27);
   card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tOld One.mp3\n") + cut);
-  card.WriteFile("A/RENDIR04.LOG", std::string("\xFF\xFE" "\x00\xDC" "A\x00" "\x3D", 7));
+  card.WriteFile("A/RENDIR04.LOG", std::string("\xFF\xFE"
+                                               "\x00\xDC"
+                                               "A\x00"
+                                               "\x3D",
+                                               7));
   card.WriteFile("A/" + std::string("表示名04.txt"),
                  ToCp932("Old One.mp3\t") + "\x82\xA0\x85\x40\xFF end \x82\n" +
                      ToCp932("zz new.mp3\t\t新しい歌\n") + "\x81");
@@ -222,7 +242,8 @@ TEST(Faults, AFileListingThatCannotBeWrittenLeavesTheCatalogueAlone) {
     TempCard card;
     card.WriteFile("Album/a.mp3", "a");
     ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
-    const std::string catalogue = card.ReadFile("DIRLST04.DAT") + card.ReadFile("Album/SNDLST04.DAT");
+    const std::string catalogue =
+        card.ReadFile("DIRLST04.DAT") + card.ReadFile("Album/SNDLST04.DAT");
     for (int i = 0; i < 200; ++i) card.WriteFile("Album/new " + std::to_string(i) + ".mp3", "n");
     ToolResult r;
     if (!RunWithFileListingBlocked(card, "go\n4\n", r)) continue;

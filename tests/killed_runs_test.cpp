@@ -164,9 +164,7 @@ void SweepRestore(Stop by) {
   });
 }
 
-TEST(KilledRuns, AFirstRunKilledAtEveryChangeLosesNoName) {
-  SweepPreparation(false, Stop::kKill);
-}
+TEST(KilledRuns, AFirstRunKilledAtEveryChangeLosesNoName) { SweepPreparation(false, Stop::kKill); }
 
 TEST(KilledRuns, AFirstRunInterruptedAtEveryChangeLosesNoName) {
   SweepPreparation(false, Stop::kInterrupt);

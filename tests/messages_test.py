@@ -4,7 +4,8 @@
 The constants are code page 932 byte strings written as escapes; the comment
 line right above each holds its readable text, with C escapes: in quotes
 (a note may follow them) or the whole comment; a text of many lines stands
-above it as a block of comment lines indented by three spaces. The readable text is the
+above it as a block of comment lines indented by three spaces, and a quoted
+text too long for a line goes on in the comment lines below its first. The readable text is the
 source: encoded to code page 932 it must give exactly the constant's bytes.
 A constant written without escapes is plain ASCII and reads as it is.
 
@@ -92,9 +93,19 @@ def check(path):
         while k >= 0 and (lines[k] == '//' or lines[k].startswith('//   ')):
             block.insert(0, lines[k][5:])
             k -= 1
+        # A quoted text too long for one line goes on in the lines below its
+        # first, broken at blanks.
+        comments = []
+        k = start - 1
+        while k >= 0 and lines[k].startswith('//'):
+            comments.insert(0, lines[k][3:])
+            k -= 1
+        first = max((i for i, line in enumerate(comments) if line.startswith('"')), default=-1)
         try:
             if block:
                 want = ''.join(line + '\n' for line in block).encode('cp932')
+            elif first >= 0:
+                want = readable_bytes(' '.join(comments[first:]))
             else:
                 want = readable_bytes(above[2:])
         except UnicodeEncodeError as error:

@@ -46,8 +46,7 @@ TEST(ModelProfiles, EachRowsRunWritesItsFilesAndNoneOfTheOthers) {
       EXPECT_EQ(r.status, 0) << r.output;
       for (const std::string& file : expected) EXPECT_TRUE(card.Exists(file)) << file;
       EXPECT_EQ(card.ReadFile(row.folderList).size() % row.folderRecord, 0u);
-      EXPECT_EQ(card.ReadFile(std::string("ALBUM/") + row.trackList).size(),
-                2u * row.trackRecord);
+      EXPECT_EQ(card.ReadFile(std::string("ALBUM/") + row.trackList).size(), 2u * row.trackRecord);
       for (const ModelProfile& other : kModelProfiles) {
         for (const std::string& file : FilesOf(other)) {
           if (!FilesOf(row).contains(file)) {

@@ -155,8 +155,9 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
                           " (Files of cardprep's removed: " + planned[1].str() + ")\n"),
             std::string::npos)
       << r.output;
-  EXPECT_NE(r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]: File exists\n"),
-            std::string::npos)
+  EXPECT_NE(
+      r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]: File exists\n"),
+      std::string::npos)
       << r.output;
   EXPECT_EQ(card.ReadFile("My Album/song two.mp3"), "the user's new file");
   EXPECT_EQ(card.ReadFile("My Album/002.MP3"), "two");

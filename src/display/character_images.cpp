@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "display/card_file.h"
-#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/glyph_columns.h"
 #include "model/model_profile.h"
+#include "state/run_state.h"
 
 namespace {
 

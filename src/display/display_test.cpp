@@ -6,8 +6,8 @@
 #include "display/character_images.h"
 #include "display/menu_data.h"
 #include "display/message_images.h"
-#include "state/run_state.h"
 #include "font/font_file.h"
+#include "state/run_state.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 
@@ -36,7 +36,8 @@ TEST_F(DisplayFiles, AFullCharacterStripGoesOnInTheLowerPageAndStopsWhenFullAgai
     for (int x = 0; x < 8; ++x) {
       EXPECT_EQ(static_cast<uint8_t>(file[x]), space[x]) << x;
       EXPECT_EQ(static_cast<uint8_t>(file[columns + x]),
-                static_cast<uint8_t>((space[8 + x] & 0x0F) | second[x] << 4)) << x;
+                static_cast<uint8_t>((space[8 + x] & 0x0F) | second[x] << 4))
+          << x;
     }
   }
 }
@@ -49,8 +50,9 @@ TEST_F(DisplayFiles, FilesThatCannotBeCreatedAreReportedAndSkipped) {
   state_->playerModel = 10;
   WriteCharacterImages(*state_);
   WriteMenuData(*state_);
-  EXPECT_EQ(GetCapturedConsole(), "ファイル作成エラー MSGIMG08.DAT\nファイル作成エラー CHRIMG10.DAT\n"
-                                  "ファイル作成エラー MNUDAT10.DAT\n");
+  EXPECT_EQ(GetCapturedConsole(),
+            "ファイル作成エラー MSGIMG08.DAT\nファイル作成エラー CHRIMG10.DAT\n"
+            "ファイル作成エラー MNUDAT10.DAT\n");
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include "display/card_file.h"
 #include "display/messages.h"
-#include "state/run_state.h"
 #include "font/renderers.h"
 #include "model/model_profile.h"
+#include "state/run_state.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "display/card_file.h"
-#include "state/run_state.h"
 #include "font/renderers.h"
 #include "model/model_profile.h"
+#include "state/run_state.h"
 
 namespace {
 

@@ -8,16 +8,29 @@
 #include "driver/plugin_check.h"
 #include "driver/plugin_images.h"
 #include "driver/run_driver.h"
-#include "state/run_state.h"
 #include "driver/state_files.h"
+#include "state/run_state.h"
 #include "testing/temp_card.h"
 
 TEST(ParseLeadingNumber, ReadsLikeAtoi) {
   const std::pair<const char*, int> cases[] = {
-      {"10\n", 10}, {"  \t8 and more", 8}, {"+12", 12}, {"-4", -4}, {"9x", 9}, {"a10", 0}, {"", 0},
-      {"- 4", 0}, {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1},
+      {"10\n", 10},
+      {"  \t8 and more", 8},
+      {"+12", 12},
+      {"-4", -4},
+      {"9x", 9},
+      {"a10", 0},
+      {"", 0},
+      {"- 4", 0},
+      {"99999999999999999999", 2147483647},
+      {"-99999999999999999999", -2147483647 - 1},
       // Full-width digits, code page 932 and UTF-8, mixed with ASCII ones: "１０", "１2", " ９".
-      {"\x82\x50\x82\x4F", 10}, {"\x82\x50" "2", 12}, {" \xEF\xBC\x99", 9}, {"\x82\x59", 0},
+      {"\x82\x50\x82\x4F", 10},
+      {"\x82\x50"
+       "2",
+       12},
+      {" \xEF\xBC\x99", 9},
+      {"\x82\x59", 0},
       {"\xEF\xBC\x9A", 0}};
   for (auto [text, number] : cases) EXPECT_EQ(ParseLeadingNumber(text), number) << text;
 }

@@ -23,8 +23,10 @@ constexpr PluginShape PluginShapeOf(const uint16_t* words, int count) {
     uint16_t n = words[i + 1];
     int body = n < 0x8000 ? n : 1;
     if (n == 0x8000 || i + 2 + body > count) return PluginShape{-1, 0, -1, 0};
-    if (reg < 32) shape.registers |= 1u << reg;
-    else shape.registers |= 1u << 31;  // an unexpected register
+    if (reg < 32)
+      shape.registers |= 1u << reg;
+    else
+      shape.registers |= 1u << 31;  // an unexpected register
     if (reg == 10) ++shape.registerTenUses;
     shape.lastRegister = reg;
     ++shape.records;

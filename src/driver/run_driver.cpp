@@ -9,17 +9,17 @@
 #include "display/menu_data.h"
 #include "display/message_images.h"
 #include "driver/messages.h"
-#include "state/run_state.h"
 #include "driver/state_files.h"
 #include "font/font_set.h"
 #include "index/index_file.h"
+#include "model/model_profile.h"
 #include "platform/host.h"
 #include "rename/rename_pass.h"
 #include "rename/rename_report.h"
 #include "scan/directory_list.h"
 #include "scan/directory_scan.h"
-#include "model/model_profile.h"
 #include "scan/random_order.h"
+#include "state/run_state.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "base/console.h"
 #include "driver/messages.h"
 #include "driver/plugin_images.h"
-#include "state/run_state.h"
 #include "model/model_profile.h"
 #include "platform/host.h"
+#include "state/run_state.h"
 #include "text/record.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "font/messages.h"
+#include "state/run_state.h"
 #include "text/sjis.h"
 
 namespace {

@@ -55,8 +55,11 @@ class FontFile : public testing::Test {
 TEST_F(FontFile, TakesTheGlyphOfTheFirstBlockThatHoldsTheCodeInAnyBlockOrder) {
   // An empty block, blocks out of order, one inside another, one across several high bytes.
   ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1, AllLit,
-                                   {{0x8400, 0x83FF}, {0x8240, 0x82FF}, {0x8140, 0x83FF},
-                                    {0x8300, 0x8310}, {0x8800, 0x8800}}))),
+                                   {{0x8400, 0x83FF},
+                                    {0x8240, 0x82FF},
+                                    {0x8140, 0x83FF},
+                                    {0x8300, 0x8310},
+                                    {0x8800, 0x8800}}))),
             1);
   auto in = [&](int block, uint16_t code) {
     return font.blocks[block].glyphs + (code - font.blocks[block].firstCode) * font.slotBytes;
@@ -158,10 +161,10 @@ TEST_F(FontFile, ReadsRealSingleAndDoubleByteFonts) {
                                     0x08, 0x0F, 0x01, 0x01, 0x01, 0x01, 0x0F, 0x08}));
   ASSERT_EQ(Read(real("ILGZ16XB.FNT")), 1);
   EXPECT_EQ(font.blockCount, 94);
-  EXPECT_EQ(Slot(font, 0x93FA), (Bytes{0, 0, 0, 0xFC, 0x84, 0x84, 0x84, 0x84,  //
-                                       0x84, 0x84, 0x84, 0x84, 0xFC, 0, 0, 0,  //
-                                       0, 0, 0, 0x3F, 0x10, 0x10, 0x10, 0x10,  //
-                                       0x10, 0x10, 0x10, 0x10, 0x3F, 0, 0, 0}));
+  EXPECT_EQ(Slot(font, 0x93FA), (Bytes{0,    0,    0,    0xFC, 0x84, 0x84, 0x84, 0x84,  //
+                                       0x84, 0x84, 0x84, 0x84, 0xFC, 0,    0,    0,     //
+                                       0,    0,    0,    0x3F, 0x10, 0x10, 0x10, 0x10,  //
+                                       0x10, 0x10, 0x10, 0x10, 0x3F, 0,    0,    0}));
   EXPECT_EQ(Slot(font, 0x8140), Bytes(32, 0));  // full-width space
 }
 

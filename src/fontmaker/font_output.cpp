@@ -48,7 +48,8 @@ FontWrite WriteFontFile(const std::string& folder, const std::string& fileName,
   fs::path target = fs::path(folder) / fileName;
   std::error_code ec;
   fs::file_status status = fs::symlink_status(target, ec);
-  if (!fs::exists(status)) return WriteNew(target, bytes, error) ? FontWrite::kWritten : FontWrite::kFailed;
+  if (!fs::exists(status))
+    return WriteNew(target, bytes, error) ? FontWrite::kWritten : FontWrite::kFailed;
   if (!fs::is_regular_file(status)) {
     error = target.string() + ": is not a plain file; left as it is";
     return FontWrite::kFailed;

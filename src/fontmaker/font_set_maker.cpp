@@ -37,15 +37,24 @@ namespace {
 // characters than the JIS standard mapping does; a font may carry either.
 uint32_t JisStandardUnicode(uint32_t cp932) {
   switch (cp932) {
-    case 0xFF3C: return 0x005C;  // reverse solidus
-    case 0xFF5E: return 0x301C;  // wave dash
-    case 0x2225: return 0x2016;  // double vertical line
-    case 0xFF0D: return 0x2212;  // minus sign
-    case 0xFFE0: return 0x00A2;  // cent sign
-    case 0xFFE1: return 0x00A3;  // pound sign
-    case 0xFFE2: return 0x00AC;  // not sign
-    case 0x2015: return 0x2014;  // horizontal bar / em dash
-    default: return 0;
+    case 0xFF3C:
+      return 0x005C;  // reverse solidus
+    case 0xFF5E:
+      return 0x301C;  // wave dash
+    case 0x2225:
+      return 0x2016;  // double vertical line
+    case 0xFF0D:
+      return 0x2212;  // minus sign
+    case 0xFFE0:
+      return 0x00A2;  // cent sign
+    case 0xFFE1:
+      return 0x00A3;  // pound sign
+    case 0xFFE2:
+      return 0x00AC;  // not sign
+    case 0x2015:
+      return 0x2014;  // horizontal bar / em dash
+    default:
+      return 0;
   }
 }
 
@@ -74,9 +83,12 @@ bool Open(Source& source, const std::string& path, int pixelSize, std::string& e
 
 const char* CopyProblem(GlyphCopy result) {
   switch (result) {
-    case GlyphCopy::kOutsideCell: return "has pixels outside the cell";
-    case GlyphCopy::kNotExact: return "is not drawn on the pixel grid";
-    default: return "cannot be loaded";
+    case GlyphCopy::kOutsideCell:
+      return "has pixels outside the cell";
+    case GlyphCopy::kNotExact:
+      return "is not drawn on the pixel grid";
+    default:
+      return "cannot be loaded";
   }
 }
 
@@ -136,9 +148,8 @@ bool MakeJisFont(MadeFont& made, const std::string& path, int size, std::string&
 
 // A single-byte font: ASCII from an ISO 8859-1 font, so 0x5C and 0x7E are
 // the backslash and the tilde; half-width katakana from a JIS X 0201 font.
-bool MakeSingleByteFont(MadeFont& made, const std::string& asciiPath,
-                       const std::string& kanaPath, int size,
-                       std::vector<std::string>& notes, std::string& error) {
+bool MakeSingleByteFont(MadeFont& made, const std::string& asciiPath, const std::string& kanaPath,
+                        int size, std::vector<std::string>& notes, std::string& error) {
   Source ascii;
   Source kana;
   if (!Open(ascii, asciiPath, size, error) || !Open(kana, kanaPath, size, error)) return false;
@@ -162,7 +173,9 @@ bool MakeSingleByteFont(MadeFont& made, const std::string& asciiPath,
 
 // The Unicode character of a half-width byte: ASCII as it stands, the
 // katakana 0xA1..0xDF at U+FF61..U+FF9F.
-uint32_t HalfWidthUnicode(int b) { return b <= 0x7E ? static_cast<uint32_t>(b) : 0xFF61u + (b - 0xA1); }
+uint32_t HalfWidthUnicode(int b) {
+  return b <= 0x7E ? static_cast<uint32_t>(b) : 0xFF61u + (b - 0xA1);
+}
 
 // K6X8X.FNT: at the full-width code of each half-width byte (MbbToMbc),
 // the Misaki 4x8 half-width glyph of that byte, one blank column left of
@@ -250,13 +263,12 @@ bool MakeFontSet(const FontSources& sources, std::vector<MadeFont>& fonts,
   fonts.push_back({"MISAKI.FNT", "", NewFont("MISAKI", 8, 8, true)});
   bool ok = MakeJisFont(fonts[0], dir + "shnmk16.pcf.gz", 16, error) &&
             MakeSingleByteFont(fonts[1], dir + "shnm8x16a.pcf.gz", dir + "shnm8x16r.pcf.gz", 16,
-                              notes, error) &&
+                               notes, error) &&
             MakeFull6x8Font(fonts[2], misaki, notes, error) &&
             MakeJisFont(fonts[3], dir + "shnmk12.pcf.gz", 12, error) &&
             MakeSingleByteFont(fonts[4], dir + "shnm6x12a.pcf.gz", dir + "shnm6x12r.pcf.gz", 12,
-                              notes, error) &&
-            MakeHalf8Font(fonts[5], misaki, notes, error) &&
-            MakeFull8Font(fonts[6], misaki, error);
+                               notes, error) &&
+            MakeHalf8Font(fonts[5], misaki, notes, error) && MakeFull8Font(fonts[6], misaki, error);
   if (!ok) fonts.clear();
   return ok;
 }

@@ -6,11 +6,11 @@
 #include <memory>
 #include <tuple>
 
-#include "state/run_state.h"
 #include "font/font_file.h"
 #include "font/font_set.h"
 #include "font_output.h"
 #include "glyph_source.h"
+#include "state/run_state.h"
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
 #include "text/sjis.h"
@@ -83,11 +83,13 @@ TEST_F(MadeFontSet, LoadsWithTheCardsLoaderAtTheExpectedSizes) {
   const RunState& s = *state_;
   const FontRecord* fonts[] = {&s.full16Font, &s.half16Font, &s.full6x8Font, &s.half6x8Font,
                                &s.full12Font, &s.half12Font, &s.half8Font,   &s.full8Font};
-  const int sizes[][3] = {{16, 16, 1}, {8, 16, 0}, {6, 8, 1}, {6, 8, 0},  // width, height, code type
-                          {12, 12, 1}, {6, 12, 0}, {8, 8, 0}, {8, 8, 1}};
+  const int sizes[][3] = {
+      {16, 16, 1}, {8, 16, 0}, {6, 8, 1}, {6, 8, 0},  // width, height, code type
+      {12, 12, 1}, {6, 12, 0}, {8, 8, 0}, {8, 8, 1}};
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(std::tuple(fonts[i]->width, fonts[i]->height, fonts[i]->codeType),
-              std::tuple(sizes[i][0], sizes[i][1], sizes[i][2])) << i;
+              std::tuple(sizes[i][0], sizes[i][1], sizes[i][2]))
+        << i;
   }
 }
 
@@ -117,8 +119,8 @@ TEST_F(MadeFontSet, SixByEightFontHoldsEveryFullWidthCounterpart) {
     if (b > 0x7E && b < 0xA1) continue;
     EXPECT_NE(FindGlyph(state_->full6x8Font, MbbToMbc(static_cast<uint8_t>(b))), nullptr) << b;
     if (b == 0x20) continue;  // every other character draws something in all single-byte fonts
-    for (const FontRecord* font : {&state_->half6x8Font, &state_->half8Font, &state_->half12Font,
-                                   &state_->half16Font}) {
+    for (const FontRecord* font :
+         {&state_->half6x8Font, &state_->half8Font, &state_->half12Font, &state_->half16Font}) {
       EXPECT_FALSE(SlotIsBlank(*font, static_cast<uint8_t>(b))) << b;
     }
   }

@@ -62,7 +62,8 @@ const BitmapGlyph* GlyphOf(const BitmapFont& font, uint16_t code) {
 bool EncodeFontx(const BitmapFont& font, std::vector<uint8_t>& out, std::string& error) {
   int maxWidth = font.doubleByte ? 16 : 8;
   if (font.width < 1 || font.width > maxWidth) {
-    error = "glyph width " + std::to_string(font.width) + " is outside 1.." + std::to_string(maxWidth);
+    error =
+        "glyph width " + std::to_string(font.width) + " is outside 1.." + std::to_string(maxWidth);
     return false;
   }
   if (font.height < 1 || font.height > 16) {

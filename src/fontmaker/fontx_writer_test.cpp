@@ -16,9 +16,12 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
-  const BitmapFont fonts[] = {{"", 9, 16, false, {}},          {"", 17, 16, true, {{0x8140, {}}}},
-                              {"", 16, 17, true, {{0x8140, {}}}}, {"", 8, 0, false, {}},
-                              {"", 8, 8, false, {{0x100, {}}}},   {"", 8, 8, true, {}}};
+  const BitmapFont fonts[] = {{"", 9, 16, false, {}},
+                              {"", 17, 16, true, {{0x8140, {}}}},
+                              {"", 16, 17, true, {{0x8140, {}}}},
+                              {"", 8, 0, false, {}},
+                              {"", 8, 8, false, {{0x100, {}}}},
+                              {"", 8, 8, true, {}}};
   for (const BitmapFont& font : fonts) {
     Bytes out;
     std::string error;

@@ -84,8 +84,7 @@ GlyphCopy CopyBitmapGlyph(GlyphSource& source, FT_UInt index, int cellWidth, int
     return GlyphCopy::kFailed;
   }
   FT_GlyphSlot slot = source.face->glyph;
-  if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
-      FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) {
+  if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) {
     return GlyphCopy::kFailed;
   }
   if (!IsUsableBitmap(slot->bitmap)) return GlyphCopy::kFailed;
@@ -99,8 +98,8 @@ GlyphCopy CopyBitmapGlyph(GlyphSource& source, FT_UInt index, int cellWidth, int
 // size, the two must agree.
 GlyphCopy CopyOutlineGlyph(GlyphSource& source, FT_UInt index, int cellWidth, int cellHeight,
                            int xOffset, BitmapGlyph& glyph) {
-  FT_Int32 flags = FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING | FT_LOAD_MONOCHROME |
-                   FT_LOAD_TARGET_MONO;
+  FT_Int32 flags =
+      FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING | FT_LOAD_MONOCHROME | FT_LOAD_TARGET_MONO;
   if (FT_Load_Glyph(source.face, index, flags) != 0) return GlyphCopy::kFailed;
   FT_GlyphSlot slot = source.face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return GlyphCopy::kFailed;
@@ -158,8 +157,8 @@ GlyphSourcePtr OpenGlyphSource(const std::string& path, int pixelSize, std::stri
   return source;
 }
 
-GlyphCopy CopyGlyph(GlyphSource& source, uint32_t code, int cellWidth, int cellHeight,
-                    int xOffset, BitmapGlyph& glyph) {
+GlyphCopy CopyGlyph(GlyphSource& source, uint32_t code, int cellWidth, int cellHeight, int xOffset,
+                    BitmapGlyph& glyph) {
   glyph = BitmapGlyph{};
   FT_UInt index = FT_Get_Char_Index(source.face, code);
   if (index == 0) return GlyphCopy::kMissing;

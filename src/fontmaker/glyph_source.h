@@ -36,5 +36,5 @@ enum class GlyphCopy {
 // Copies the glyph of code into glyph (cleared first), a cellWidth x
 // cellHeight cell: the source's drawing origin lies xOffset columns right
 // of the cell's left edge, its baseline the font's ascent rows below the top.
-GlyphCopy CopyGlyph(GlyphSource& source, uint32_t code, int cellWidth, int cellHeight,
-                    int xOffset, BitmapGlyph& glyph);
+GlyphCopy CopyGlyph(GlyphSource& source, uint32_t code, int cellWidth, int cellHeight, int xOffset,
+                    BitmapGlyph& glyph);

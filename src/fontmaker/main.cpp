@@ -114,8 +114,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!IsFontFolderName(options.folder)) {
-    std::printf("note: cardprep reads the fonts from the folder _FONT in the card's root; "
-                "%s is another folder\n", options.folder.c_str());
+    std::printf(
+        "note: cardprep reads the fonts from the folder _FONT in the card's root; "
+        "%s is another folder\n",
+        options.folder.c_str());
   }
 
   int failed = 0;
@@ -130,9 +132,15 @@ int main(int argc, char** argv) {
     FontWrite result = WriteFontFile(options.folder, made.fileName, bytes, options.replace, error);
     const char* outcome = "";
     switch (result) {
-      case FontWrite::kWritten: outcome = "written"; break;
-      case FontWrite::kUnchanged: outcome = "already there, unchanged"; break;
-      case FontWrite::kReplaced: outcome = "replaced"; break;
+      case FontWrite::kWritten:
+        outcome = "written";
+        break;
+      case FontWrite::kUnchanged:
+        outcome = "already there, unchanged";
+        break;
+      case FontWrite::kReplaced:
+        outcome = "replaced";
+        break;
       case FontWrite::kKept:
         outcome = "already there with other contents: left as it is (--replace replaces it)";
         ++kept;

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "font/title_render.h"
 #include "index/index_steps.h"
 #include "index/messages.h"
 #include "platform/host.h"
+#include "state/run_state.h"
 #include "text/record.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "state/run_state.h"
 #include "scan/directory_scan.h"
+#include "state/run_state.h"
 #include "testing/temp_card.h"
 
 namespace {

@@ -28,7 +28,6 @@ HANDLE ConsoleOutput() {
   return nullptr;
 }
 
-
 }  // namespace
 
 int Length(const char16_t* text) {

@@ -8,7 +8,6 @@
 
 #include "platform/host.h"
 
-
 inline const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 inline wchar_t* Wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const char16_t* Units(const wchar_t* text) {

@@ -33,7 +33,8 @@ void HoldForTests() {
 }  // namespace
 
 bool HostInCardRoot() {
-  wchar_t current[kHostPathUnits], volume[kHostPathUnits], windows[kHostPathUnits], system[kHostPathUnits];
+  wchar_t current[kHostPathUnits], volume[kHostPathUnits], windows[kHostPathUnits],
+      system[kHostPathUnits];
   DWORD n = GetCurrentDirectoryW(kHostPathUnits, current);
   if (n == 0 || n >= kHostPathUnits) return false;
   if (!VolumeOf(current, volume, kHostPathUnits) || !SamePath(current, volume)) return false;

@@ -1,12 +1,11 @@
 // The host layer on Windows: listings, existence, moves and opening files.
-#include "platform/host_win32.h"
-
 #include <io.h>
 
 #include <climits>
 #include <cstring>
 
 #include "platform/host_internal.h"
+#include "platform/host_win32.h"
 
 namespace {
 
@@ -25,7 +24,8 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
 bool PushEntries(HostNamePool& pool, const char16_t* folder, bool wantFolders) {
   char16_t pattern[kHostPathUnits];
   char16_t system[kSystemPathUnits];
-  if (!Join(pattern, kHostPathUnits, folder, u"*") || !SystemPath(pattern, system, kSystemPathUnits)) {
+  if (!Join(pattern, kHostPathUnits, folder, u"*") ||
+      !SystemPath(pattern, system, kSystemPathUnits)) {
     return false;
   }
   WIN32_FIND_DATAW data;

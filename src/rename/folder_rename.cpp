@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "state/run_state.h"
 #include "model/model_profile.h"
 #include "platform/host.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"
 #include "rename/rename_report.h"
 #include "rename/short_name.h"
+#include "state/run_state.h"
 #include "text/wide.h"
 
 namespace {

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/folder_rename.h"
 #include "rename/log_text.h"
 #include "rename/messages.h"
 #include "rename/rename_report.h"
 #include "rename/short_name.h"
+#include "state/run_state.h"
 #include "text/wide.h"
 
 namespace {

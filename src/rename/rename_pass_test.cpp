@@ -22,8 +22,8 @@ using Tree = std::vector<std::string>;
 TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
   RenameCard card;
   for (const char* folder : {"Music Box", "MusicBox9", "00001", "日本", "歌", "- - -", "!!!!!!!!!",
-                             "MY MUSIC", "my-music-", "AB", "A1", "A2", "A3", "A4", "A5", "A6",
-                             "A7", "A8", "A9", "A B"}) {
+                             "MY MUSIC",  "my-music-", "AB",    "A1",   "A2", "A3",    "A4",
+                             "A5",        "A6",        "A7",    "A8",   "A9", "A B"}) {
     card.MakeDir(folder);
   }
   char code[16];  // 'A:' is no FAT name
@@ -34,8 +34,8 @@ TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
   EXPECT_EQ(card.state().renameFailed, 1);
   // Unit order; '00001' is taken, and so is 'mymusic' in another case.
   std::map<std::string, std::string> expected = {
-      {"00002", "!!!!!!!!!"}, {"00003", "- - -"},     {"00004", "日本"},
-      {"00005", "歌"},        {"MYMUSIC", "MY MUSIC"}, {"MusicBox", "Music Box"},
+      {"00002", "!!!!!!!!!"},    {"00003", "- - -"},      {"00004", "日本"},
+      {"00005", "歌"},           {"MYMUSIC", "MY MUSIC"}, {"MusicBox", "Music Box"},
       {"MusicBo1", "MusicBox9"}, {"mymusi1", "my-music-"}};
   for (const auto& [now, before] : expected) {
     EXPECT_EQ(LogLines(card.ReadFile(now + "/RENDIR04.LOG")), Tree{before}) << now;

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "base/work_log.h"
-#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/messages.h"
+#include "state/run_state.h"
 #include "text/sjis.h"
 
 namespace {

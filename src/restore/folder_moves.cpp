@@ -71,7 +71,8 @@ void RemoveOrSay(RestoreRun& run, const char16_t* path) {
 
 bool IsRenamedFolder(const char16_t* folderPath, const char16_t* name) {
   char16_t logPath[kRestorePathUnits];
-  if (!WideJoinPath(logPath, kRestorePathUnits, folderPath, u"RENDIR04.LOG") || !HostExists(logPath)) {
+  if (!WideJoinPath(logPath, kRestorePathUnits, folderPath, u"RENDIR04.LOG") ||
+      !HostExists(logPath)) {
     return false;
   }
   if (IsGivenFolderName(name)) return true;
@@ -118,7 +119,8 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
     return;
   }
   if (run.dryRun) {
-    if (run.printPlan) ConsolePrintf(kMsgPlannedMove, ReportText(a, folderPath), ReportText(b, oldName));
+    if (run.printPlan)
+      ConsolePrintf(kMsgPlannedMove, ReportText(a, folderPath), ReportText(b, oldName));
     ++run.folders;
     return;
   }
@@ -135,5 +137,6 @@ void RestoreFolderName(RestoreRun& run, const char16_t* folderPath) {
   // Stopped before this, a rerun finds the folder under the name its log
   // holds and only removes the log.
   char16_t movedLog[kRestorePathUnits];
-  if (WideJoinPath(movedLog, kRestorePathUnits, oldPath, u"RENDIR04.LOG")) RemoveOrSay(run, movedLog);
+  if (WideJoinPath(movedLog, kRestorePathUnits, oldPath, u"RENDIR04.LOG"))
+    RemoveOrSay(run, movedLog);
 }

@@ -105,7 +105,8 @@ bool UndoLine(RestoreRun& run, const char16_t* folder, const char16_t* logPath, 
   }
   if (run.dryRun) {
     if (ExistsAfterPlannedMoves(log, i, folder, newName)) {
-      if (run.printPlan) ConsolePrintf(kMsgPlannedMove, ReportText(a, newPath), ReportText(b, oldName));
+      if (run.printPlan)
+        ConsolePrintf(kMsgPlannedMove, ReportText(a, newPath), ReportText(b, oldName));
       log.moved[i] = true;
       ++run.files;
     }

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "font/title_render.h"
 #include "model/model_profile.h"
 #include "platform/host.h"
 #include "scan/messages.h"
+#include "state/run_state.h"
 #include "text/record.h"
 
 namespace {

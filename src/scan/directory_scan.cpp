@@ -5,13 +5,13 @@
 
 #include "base/console.h"
 #include "model/model_profile.h"
-#include "state/run_state.h"
 #include "platform/host.h"
 #include "rename/rename_log.h"
 #include "rename/short_name.h"
 #include "scan/line_reader.h"
 #include "scan/messages.h"
 #include "scan/track_scan.h"
+#include "state/run_state.h"
 #include "text/ascii.h"
 #include "text/sjis.h"
 

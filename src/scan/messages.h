@@ -18,8 +18,7 @@ constexpr char kMsgFolderLimit[] =
 constexpr char kMsgTrackLimit[] =
     "MP3\x83\x74\x83\x40\x83\x43\x83\x8b\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
 // "%sの作成でエラー\n" (error while creating the file)
-constexpr char kMsgCannotCreate[] =
-    "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
+constexpr char kMsgCannotCreate[] = "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
 // "%sの書き込みでエラー\n" (error while writing the file)
 constexpr char kMsgCannotWrite[] =
     "%s\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
@@ -49,7 +48,18 @@ constexpr char kMsgSubfolderLimit[] =
 
 // Folders the folder list cannot hold (too deep, or one subfolder too many
 // for their parent), each named in its own line.
-// "パスが47バイトを超えるのでカタログに入らない %s (Left out of the catalogue: its path is longer than 47 bytes)\n"
-constexpr char kMsgPathLeftOut[] = "\x83p\x83X\x82\xaa" "47\x83o\x83" "C\x83g\x82\xf0\x92\xb4\x82\xa6\x82\xe9\x82\xcc\x82\xc5\x83J\x83^\x83\x8d\x83O\x82\xc9\x93\xfc\x82\xe7\x82\xc8\x82\xa2 %s (Left out of the catalogue: its path is longer than 47 bytes)\n";
-// "サブフォルダが255個を超えるのでカタログに入らない %s (Left out of the catalogue: its folder has more than 255 subfolders)\n"
-constexpr char kMsgChildLeftOut[] = "\x83T\x83u\x83t\x83H\x83\x8b\x83_\x82\xaa" "255\x8c\xc2\x82\xf0\x92\xb4\x82\xa6\x82\xe9\x82\xcc\x82\xc5\x83J\x83^\x83\x8d\x83O\x82\xc9\x93\xfc\x82\xe7\x82\xc8\x82\xa2 %s (Left out of the catalogue: its folder has more than 255 subfolders)\n";
+// "パスが47バイトを超えるのでカタログに入らない %s (Left out of the catalogue: its path is longer
+// than 47 bytes)\n"
+constexpr char kMsgPathLeftOut[] =
+    "\x83p\x83X\x82\xaa"
+    "47\x83o\x83"
+    "C\x83g\x82\xf0\x92\xb4\x82\xa6\x82\xe9\x82\xcc\x82\xc5\x83J\x83^"
+    "\x83\x8d\x83O\x82\xc9\x93\xfc\x82\xe7\x82\xc8\x82\xa2 %s (Left out of the catalogue: its path "
+    "is longer than 47 bytes)\n";
+// "サブフォルダが255個を超えるのでカタログに入らない %s (Left out of the catalogue: its folder has
+// more than 255 subfolders)\n"
+constexpr char kMsgChildLeftOut[] =
+    "\x83T\x83u\x83t\x83H\x83\x8b\x83_\x82\xaa"
+    "255\x8c\xc2\x82\xf0\x92\xb4\x82\xa6\x82\xe9\x82\xcc\x82\xc5\x83J\x83^"
+    "\x83\x8d\x83O\x82\xc9\x93\xfc\x82\xe7\x82\xc8\x82\xa2 %s (Left out of the catalogue: its "
+    "folder has more than 255 subfolders)\n";

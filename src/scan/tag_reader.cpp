@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/display_text.h"
 #include "platform/host.h"
 #include "text/cp932_assigned.h"
-#include "base/display_text.h"
 #include "text/sjis.h"
 #include "text/utf.h"
 

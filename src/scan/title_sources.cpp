@@ -66,7 +66,7 @@ bool ReadDisplayNameFile(NameTables& names, const char* folderPath) {
 }
 
 bool LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
-                     char* preRenameName) {
+                      char* preRenameName) {
   title[0] = 0;
   if (!FindPreRenameName(names, shortName, preRenameName)) return false;
   for (int i = 0; i < names.displayNameCount; ++i) {

@@ -14,7 +14,7 @@ bool ReadDisplayNameFile(NameTables& names, const char* folderPath);
 // or empty, preRenameName (257 bytes) from the rename log or the short
 // name itself. True when a title was found.
 bool LookUpTrackNames(const NameTables& names, const char* shortName, char* title,
-                     char* preRenameName);
+                      char* preRenameName);
 
 // The title (257 bytes) from the ID3 tags of folderPath\fileName (ID3v2,
 // else ID3v1), or empty; unreadable files and missing titles go to the

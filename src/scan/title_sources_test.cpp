@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "state/run_state.h"
+#include "base/display_text.h"
 #include "rename/rename_log.h"
+#include "state/run_state.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
-#include "base/display_text.h"
 
 namespace {
 

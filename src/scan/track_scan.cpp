@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/console.h"
-#include "state/run_state.h"
 #include "font/title_render.h"
 #include "model/model_profile.h"
 #include "platform/host.h"
@@ -13,6 +12,7 @@
 #include "scan/line_reader.h"
 #include "scan/messages.h"
 #include "scan/title_sources.h"
+#include "state/run_state.h"
 #include "text/ascii.h"
 #include "text/record.h"
 #include "text/sjis.h"
@@ -72,9 +72,9 @@ bool FillTrack(RunState& state, const char* listedPath, const char* name, int n)
   char preRenameName[kTitleBytes + 1] = {};
   LookUpTrackNames(state, name, displayTitle, preRenameName);
   if (displayTitle[0] == 0) ReadTagTitle(state, listedPath, name, displayTitle);
-  bool usable = displayTitle[0] != 0 &&
-                (ModelProfileOf(state.playerModel).titles != TitleLayout::kText ||
-                 !HasDoubleByteChar(displayTitle));
+  bool usable =
+      displayTitle[0] != 0 && (ModelProfileOf(state.playerModel).titles != TitleLayout::kText ||
+                               !HasDoubleByteChar(displayTitle));
   if (state.titleRule == 1 && preRenameName[0] != 0) {
     CopyTitle(track.title, preRenameName);
     return true;

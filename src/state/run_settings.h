@@ -10,8 +10,8 @@ struct RunSettings {
   char tempDir[260];
   char workDir[260];  // this run's own folder in tempDir for its work files
   bool renameFailed;
-  bool listingFailed;   // a folder's file listing could not be written
-  bool writeFailed;     // a catalogue file could not be written whole
+  bool listingFailed;      // a folder's file listing could not be written
+  bool writeFailed;        // a catalogue file could not be written whole
   int32_t renameCauses;    // RenameCause bits of the rename pass's failures
   int32_t renamedCount;    // folders and files the rename pass gave a new name
   int32_t foldersLeftOut;  // folders the folder list cannot hold, each named on the console

@@ -20,7 +20,10 @@ inline Record StartRecord(uint8_t* buf, int size) {
 }
 
 inline void PutU8(Record& r, unsigned value) {
-  if (r.pos + 1 > r.size) { r.overflow = true; return; }
+  if (r.pos + 1 > r.size) {
+    r.overflow = true;
+    return;
+  }
   r.data[r.pos++] = static_cast<uint8_t>(value);
 }
 

@@ -10,9 +10,9 @@
 
 #include "testing/fontx_builder.h"
 #include "testing/temp_card.h"
-#include "view/png_writer.h"
 #include "testing/view/png_reader.h"
 #include "testing/view/prepared_cards.h"
+#include "view/png_writer.h"
 
 namespace fs = std::filesystem;
 

@@ -133,14 +133,16 @@ int main(int argc, char** argv) {
     bool others = false;
     card->model = DetectCardModel(others);
     if (card->model.model == 0) {
-      ConsolePrintf("error: no folder list (DIRLST04.DAT, DIRLST08.DAT or DIRLST10.DAT): "
-                    "not a prepared card\n");
+      ConsolePrintf(
+          "error: no folder list (DIRLST04.DAT, DIRLST08.DAT or DIRLST10.DAT): "
+          "not a prepared card\n");
       return 1;
     }
     if (others) {
-      ConsolePrintf("note: several folder lists lie on the card; showing model %s "
-                    "(choose with --model)\n",
-                    ModelName(card->model));
+      ConsolePrintf(
+          "note: several folder lists lie on the card; showing model %s "
+          "(choose with --model)\n",
+          ModelName(card->model));
     }
   }
 

@@ -7,8 +7,8 @@
 
 #include "view/image_layout.h"
 
-constexpr int kPngCellPixels = 4;  // side of one display pixel's square
-constexpr int kPngGapPixels = 1;   // grid line between the squares and around them
+constexpr int kPngCellPixels = 4;                   // side of one display pixel's square
+constexpr int kPngGapPixels = 1;                    // grid line between the squares and around them
 constexpr uint8_t kPngLit[3] = {0xE8, 0xF4, 0xFF};  // a lit pixel's colour (RGB)
 
 // Picture pixels for a grid dimension: n squares, n + 1 grid lines. An

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "testing/temp_card.h"
+#include "testing/view/prepared_cards.h"
 #include "view/card_reader.h"
 #include "view/catalogue_print.h"
-#include "testing/view/prepared_cards.h"
 
 namespace fs = std::filesystem;
 
@@ -48,16 +48,31 @@ TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
     int status;
     std::string part;
   } cases[] = {
-      {ten, {}, 0, "Card: model 10 (DIRLST10.DAT): 6 folders below the root, 4 with tracks\n\n"
-                   "Folders:\n  #0 root  4 subfolders\n    #1 00001  \"日本の歌\"  2 tracks\n"},
+      {ten,
+       {},
+       0,
+       "Card: model 10 (DIRLST10.DAT): 6 folders below the root, 4 with tracks\n\n"
+       "Folders:\n  #0 root  4 subfolders\n    #1 00001  \"日本の歌\"  2 tracks\n"},
       {ten, {}, 0, "      #5 Best  \"Best\"  1 track\n    #4 Rock  \"Rock\"  no tracks\n"},
-      {ten, {}, 0, "Tracks:\n  #1 \\00001  \"日本の歌\": 2 tracks in SNDLST10.DAT, VOLUME10.DAT 255\n"
-                   "    01  001.MP3       \"Song A\"\n"},
-      {ten, {}, 0, "Random play: 4 folders, starting at #1 (HIST04.DAT: #1)\n    1. #1 \"日本の歌\"\n"},
-      {ten, {}, 0, "  then back to #1\n\nIndex (INDEX10.DAT): 3 groups, 4 folders\n  B: 2 folders\n"
-                   "    \"Best|Jazz\"  \\Jazz\\Best  1 track\n"},
-      {ten, {}, 0, "Display images:\n  menu (MNUDAT10.DAT): 4 blocks of two items\n"
-                   "  characters (CHRIMG10.DAT): 564 columns\n"},
+      {ten,
+       {},
+       0,
+       "Tracks:\n  #1 \\00001  \"日本の歌\": 2 tracks in SNDLST10.DAT, VOLUME10.DAT 255\n"
+       "    01  001.MP3       \"Song A\"\n"},
+      {ten,
+       {},
+       0,
+       "Random play: 4 folders, starting at #1 (HIST04.DAT: #1)\n    1. #1 \"日本の歌\"\n"},
+      {ten,
+       {},
+       0,
+       "  then back to #1\n\nIndex (INDEX10.DAT): 3 groups, 4 folders\n  B: 2 folders\n"
+       "    \"Best|Jazz\"  \\Jazz\\Best  1 track\n"},
+      {ten,
+       {},
+       0,
+       "Display images:\n  menu (MNUDAT10.DAT): 4 blocks of two items\n"
+       "  characters (CHRIMG10.DAT): 564 columns\n"},
       {four, {}, 0, "Card: model 4/6 (DIRLST04.DAT): 6 folders below the root, 4 with tracks\n"},
       {four, {}, 0, "    #3 NihonnoU  \"Nihon no Uta\"  2 tracks\n"},
       {PreparedCard(6), {}, 0, "in SNDLST04.DAT, VOLUME06.DAT 255\n"},
@@ -66,15 +81,25 @@ TEST(ViewTool, ShowsEachModelAndSaysWhatItCannotShow) {
       {eight, {}, 0, "  messages (MSGIMG08.DAT): 4 images of 50 columns\n"},
       {eight, {"--model", "9"}, 0, "in SNDLST08.DAT, VOLUME08.DAT 255, VOLUME09.DAT 255\n"},
       {PreparedCard(12), {}, 0, "  menu (MNUDAT12.DAT): 6 blocks of two items\n"},
-      {bare, {}, 0, "Card: model 10 (DIRLST10.DAT): 0 folders below the root, 0 with tracks\n\n"
-                    "Folders:\n  #0 root  0 subfolders\n\nTracks:\n\n"
-                    "Random play: 0 folders (HIST04.DAT: #0)\n\nIndex (INDEX10.DAT): 0 groups, 0 folders\n"},
+      {bare,
+       {},
+       0,
+       "Card: model 10 (DIRLST10.DAT): 0 folders below the root, 0 with tracks\n\n"
+       "Folders:\n  #0 root  0 subfolders\n\nTracks:\n\n"
+       "Random play: 0 folders (HIST04.DAT: #0)\n\nIndex (INDEX10.DAT): 0 groups, 0 folders\n"},
       {several, {}, 0, "note: several folder lists lie on the card; showing model 10"},
       {ten, {"--model", "8"}, 1, "error: DIRLST08.DAT: not found\n"},
-      {empty, {}, 1, "error: no folder list (DIRLST04.DAT, DIRLST08.DAT or DIRLST10.DAT): not a prepared card\n"},
+      {empty,
+       {},
+       1,
+       "error: no folder list (DIRLST04.DAT, DIRLST08.DAT or DIRLST10.DAT): not a prepared card\n"},
       {empty, {(empty / "missing").string()}, 1, "missing: cannot open the card folder"},
-      {ten, {"--png", (work.root() / "blocker" / "sub").string()}, 1, "cannot make the picture folder"},
-      {ten, {"--model", "10x"}, 2, usage}, {ten, {"a", "b"}, 2, usage},
+      {ten,
+       {"--png", (work.root() / "blocker" / "sub").string()},
+       1,
+       "cannot make the picture folder"},
+      {ten, {"--model", "10x"}, 2, usage},
+      {ten, {"a", "b"}, 2, usage},
   };
   for (const Case& c : cases) {
     ToolResult r = RunView(c.dir, c.args);
@@ -98,7 +123,10 @@ TEST(ViewTool, BadCardFilesGiveClearLinesAndStatusOne) {
       {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, DirField(5, 78), 999); },
        "DIRLST10.DAT: row 5 (\\Jazz\\Best): parent link 999 is outside records 1..7\n"},
       {"DIRLST10.DAT",  // Jazz under Jazz\Best, which stays under Jazz
-       [](std::string& b) { PutU16At(b, DirField(3, 78), 6); PutU16At(b, DirField(5, 78), 4); },
+       [](std::string& b) {
+         PutU16At(b, DirField(3, 78), 6);
+         PutU16At(b, DirField(5, 78), 4);
+       },
        "DIRLST10.DAT: row 3 (\\Jazz): its parent links loop and never reach the root\n"},
       {"DIRLST10.DAT", [](std::string& b) { PutU16At(b, DirField(5, 82), 3); },
        "DIRLST10.DAT: row 5 (\\Jazz\\Best): random link 3 leads back into the chain, not to its "
@@ -137,7 +165,10 @@ TEST(CardReader, CountsProblemsBeyondThoseItKeeps) {
 
 TEST(CardReader, ControlBytesInCardTextArePrintedAsQuestionMarks) {
   char out[16];
-  PrintableText("A\x1B[2J\x7F" "B", out, sizeof out);
+  PrintableText(
+      "A\x1B[2J\x7F"
+      "B",
+      out, sizeof out);
   EXPECT_STREQ(out, "A?[2J?B");
   PrintableText("\x93\xfa\x96\x7b", out, sizeof out);  // 日本: trail bytes are kept
   EXPECT_STREQ(out, "\x93\xfa\x96\x7b");

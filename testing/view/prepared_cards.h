@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "state/run_state.h"
 #include "platform/host.h"
+#include "state/run_state.h"
 #include "testing/tool_runner.h"
 #include "view/card_reader.h"
 
