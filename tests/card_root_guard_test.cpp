@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 namespace {
 

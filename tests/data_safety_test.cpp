@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
+#include "testing/e2e_card.h"
 #include "testing/rename_card.h"
-#include "tests/e2e_card.h"
 
 namespace {
 

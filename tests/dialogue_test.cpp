@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 namespace {
 

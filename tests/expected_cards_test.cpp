@@ -8,9 +8,9 @@
 #include <fstream>
 #include <string>
 
+#include "testing/e2e_card.h"
 #include "testing/fontx_builder.h"
 #include "testing/id3_builder.h"
-#include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
 

@@ -9,9 +9,9 @@
 #include <atomic>
 #include <thread>
 
+#include "testing/e2e_card.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
-#include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
 

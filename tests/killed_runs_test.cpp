@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 namespace {
 

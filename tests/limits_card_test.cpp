@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "testing/e2e_card.h"
 #include "testing/id3_builder.h"
 #include "testing/rename_card.h"
-#include "tests/e2e_card.h"
 
 namespace {
 

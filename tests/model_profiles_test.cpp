@@ -8,8 +8,8 @@
 #include <string>
 
 #include "model/model_profile.h"
+#include "testing/e2e_card.h"
 #include "testing/fontx_builder.h"
-#include "tests/e2e_card.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/host.h"
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -7,7 +7,7 @@
 
 #include "platform/host.h"
 #include "rename/short_name.h"
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the title of its first name.
 #include <gtest/gtest.h>
 
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 namespace {
 

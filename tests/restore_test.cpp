@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <regex>
 
+#include "testing/e2e_card.h"
 #include "testing/rename_card.h"
-#include "tests/e2e_card.h"
 
 namespace fs = std::filesystem;
 

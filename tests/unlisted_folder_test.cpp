@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "tests/e2e_card.h"
+#include "testing/e2e_card.h"
 
 TEST(UnlistedFolder, IsReportedAndTheRunEndsWithStatus1LeavingTheCatalogue) {
 #ifdef _WIN32
