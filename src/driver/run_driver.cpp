@@ -95,9 +95,10 @@ void SayWhyRenamingStopped(const RunState& state) {
   }
 }
 
-// The summary of a finished run. Status 1 when a folder was left out of the
-// catalogue or a card file could not be written (each had its line); an
-// empty catalogue is said, with where the card's root is.
+// The summary of a finished run. Status 1 when a folder, or MP3 files of a
+// folder, were left out of the catalogue or a card file could not be
+// written (each had its line); an empty catalogue is said, with where the
+// card's root is.
 int SayHowTheRunEnded(const RunState& state, const char* currentDir) {
   int folders = state.directoryCount > 0 ? state.directoryCount - 1 : 0;
   int tracks = 0;
@@ -116,7 +117,9 @@ int SayHowTheRunEnded(const RunState& state, const char* currentDir) {
   }
   // A later run with room completes the card.
   if (state.writeFailed) HostPrint(kMsgNotAllWritten);
-  return state.writeFailed || state.foldersLeftOut > 0 ? 1 : 0;
+  // MP3 files past a track list's 255 are left out: the folder must be split.
+  if (state.tracksLeftOut > 0) HostPrint(kMsgCauseTooMany);
+  return state.writeFailed || state.foldersLeftOut > 0 || state.tracksLeftOut > 0 ? 1 : 0;
 }
 
 void CloseWorkLog(RunState& state) {

@@ -168,6 +168,7 @@ bool ReadDirectoryListing(RunState& state, const char* workFile) {
   state.randomCount = 0;
   state.listingFailed = false;
   state.foldersLeftOut = 0;
+  state.tracksLeftOut = 0;
   state.directories[0].firstChild = 1;
   uint16_t i = 1;
   char line[kPathTextBytes];

@@ -209,6 +209,7 @@ uint16_t ScanFileListing(RunState& state, const char* listedPath, const char* wo
     if (dot - name > kMaxBaseBytes || HasDoubleByteChar(name)) continue;
     if (count == kMaxTracks) {
       ConsolePrintf(kMsgTrackLimit, listedPath);
+      ++state.tracksLeftOut;
       break;
     }
     if (FillTrack(state, listedPath, name, count)) fromNames = true;

@@ -15,6 +15,7 @@ struct RunSettings {
   int32_t renameCauses;    // RenameCause bits of the rename pass's failures
   int32_t renamedCount;    // folders and files the rename pass gave a new name
   int32_t foldersLeftOut;  // folders the folder list cannot hold, each named on the console
+  int32_t tracksLeftOut;   // folders whose MP3 files past the 255th the track list cannot hold
 };
 
 // CARDPREP.LOG, opened in binary mode: lines end CR LF.
