@@ -47,11 +47,10 @@ constexpr char kMsgStopped[] =
     "\x92\x86\x8e~\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81"
     "B\x89\xbd\x82\xe0\x95\xcf\x8dX\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1 (Stopped: "
     "nothing was changed)\n";
-// ファイル作成エラー %s\n
-constexpr char kMsgFileCreateError[] =
-    "\x83t\x83@\x83"
-    "C\x83\x8B\x8D\xEC\x90\xAC\x83G\x83\x89\x81[ %s\n";
-// ファイル書き込みエラー %s\n
-constexpr char kMsgFileWriteError[] =
-    "\x83t\x83@\x83"
-    "C\x83\x8B\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x83G\x83\x89\x81[ %s\n";
+// A card file that cannot be created or written whole: every stage that
+// writes one says so in these words.
+// "%sの作成でエラー\n" (error while creating the file)
+constexpr char kMsgCannotCreate[] = "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
+// "%sの書き込みでエラー\n" (error while writing the file)
+constexpr char kMsgCannotWrite[] =
+    "%s\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc5\x83\x47\x83\x89\x81\x5b\n";

@@ -7,7 +7,7 @@
 bool CreateCardFile(CardFile& out, const char* name) {
   out = CardFile{HostOpen(name, "wb"), name, false};
   if (out.file == nullptr) {
-    ConsolePrintf(kMsgFileCreateError, name);
+    ConsolePrintf(kMsgCannotCreate, name);
     return false;
   }
   return true;
@@ -23,6 +23,6 @@ void WriteCardBytes(CardFile& out, const void* bytes, int count) {
 bool CloseCardFile(CardFile& out) {
   if (std::fclose(out.file) != 0) out.failed = true;
   out.file = nullptr;
-  if (out.failed) ConsolePrintf(kMsgFileWriteError, out.name);
+  if (out.failed) ConsolePrintf(kMsgCannotWrite, out.name);
   return !out.failed;
 }

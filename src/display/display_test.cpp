@@ -51,8 +51,8 @@ TEST_F(DisplayFiles, FilesThatCannotBeCreatedAreReportedAndSkipped) {
   WriteCharacterImages(*state_);
   WriteMenuData(*state_);
   EXPECT_EQ(GetCapturedConsole(),
-            "ファイル作成エラー MSGIMG08.DAT\nファイル作成エラー CHRIMG10.DAT\n"
-            "ファイル作成エラー MNUDAT10.DAT\n");
+            "MSGIMG08.DATの作成でエラー\nCHRIMG10.DATの作成でエラー\n"
+            "MNUDAT10.DATの作成でエラー\n");
 }
 
 }  // namespace

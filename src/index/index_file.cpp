@@ -128,7 +128,7 @@ void BuildIndexFile(RunState& state) {
   if (fileName == nullptr) return;
   IndexFile out{HostOpen(fileName, "wb"), false};
   if (out.file == nullptr) {
-    ConsolePrintf(kMsgFileCreateError, fileName);
+    ConsolePrintf(kMsgCannotCreate, fileName);
     state.writeFailed = true;
     return;
   }
@@ -147,7 +147,7 @@ void BuildIndexFile(RunState& state) {
   }
   if (std::fclose(out.file) != 0) out.failed = true;
   if (out.failed) {
-    ConsolePrintf(kMsgFileWriteError, fileName);
+    ConsolePrintf(kMsgCannotWrite, fileName);
     state.writeFailed = true;
   }
 }

@@ -39,7 +39,7 @@ TEST(IndexFile, SaysSoWhenTheFileCannotBeCreated) {
   testing::internal::CaptureStdout();
   BuildIndexFile(*state);
   const std::string console = GetCapturedConsole();
-  EXPECT_NE(console.find("ファイル作成エラー INDEX10.DAT\n"), std::string::npos) << console;
+  EXPECT_NE(console.find("INDEX10.DATの作成でエラー\n"), std::string::npos) << console;
   EXPECT_EQ(console.find("インデックス数"), std::string::npos) << console;
 }
 

@@ -3,6 +3,8 @@
 // stage's text of the same name).
 #pragma once
 
+#include "base/messages.h"
+
 // "ReadDirectoryStructure\n"
 constexpr char kMsgReadDirectoryStructure[] = "ReadDirectoryStructure\n";
 // "cannot open input file\n"
@@ -17,11 +19,6 @@ constexpr char kMsgFolderLimit[] =
 // "MP3ファイル数制限超過 %s\n" (MP3 file count limit exceeded)
 constexpr char kMsgTrackLimit[] =
     "MP3\x83\x74\x83\x40\x83\x43\x83\x8b\x90\x94\x90\xa7\x8c\xc0\x92\xb4\x89\xdf %s\n";
-// "%sの作成でエラー\n" (error while creating the file)
-constexpr char kMsgCannotCreate[] = "%s\x82\xcc\x8d\xec\x90\xac\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
-// "%sの書き込みでエラー\n" (error while writing the file)
-constexpr char kMsgCannotWrite[] =
-    "%s\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\x82\xc5\x83\x47\x83\x89\x81\x5b\n";
 
 // "表示名04.txt" (the display-name file a user may put into a folder)
 constexpr char kDisplayNameFile[] =
