@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
 
-#include "font/font_set.h"
-#include "testing/fontx_builder.h"
 #include "testing/id3_builder.h"
 #include "testing/temp_card.h"
 
@@ -59,9 +56,8 @@ struct PreparedSet {
 
 ToolResult PrepareCard(const fs::path& root, int model) {
   fs::copy(VIEW_TEST_FONTS, root / "_FONT", fs::copy_options::recursive);
-  ToolResult r = RunTool(CARDPREP_EXE, {"--here"}, root.string(),
-                         "go\n" + std::to_string(model) + (model >= 8 ? "\n0\n" : "\n"));
-  return r;
+  return RunTool(CARDPREP_EXE, {"--here"}, root.string(),
+                 "go\n" + std::to_string(model) + (model >= 8 ? "\n0\n" : "\n"));
 }
 
 const fs::path& PreparedCard(int model) {
@@ -75,16 +71,6 @@ const fs::path& PreparedCard(int model) {
   return set.roots.emplace(model, root).first->second;
 }
 
-std::unique_ptr<CardContents> ReadPreparedCard(int model) {
-  auto card = std::make_unique<CardContents>();
-  ProblemList problems{};
-  InCard in(PreparedCard(model));
-  card->model = ModelFromNumber(model);
-  EXPECT_TRUE(ReadCard(*card, problems));
-  EXPECT_EQ(problems.count, 0);
-  return card;
-}
-
 void CopyPreparedCard(int model, const fs::path& to) {
   for (const auto& entry : fs::directory_iterator(PreparedCard(model))) {
     if (entry.path().filename() == "_FONT") continue;  // never read by the viewer
@@ -94,17 +80,4 @@ void CopyPreparedCard(int model, const fs::path& to) {
 
 ToolResult RunView(const fs::path& dir, const std::vector<std::string>& args) {
   return RunTool(CARDPREP_VIEW_EXE, args, dir.string(), "");
-}
-
-const RunState& FontState() {
-  static RunState* state = [] {
-    auto* s = new RunState();  // kept for the whole test program, as the fonts are
-    InCard in(PreparedCard(10));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(LoadFonts(*s), 1);
-    testing::internal::GetCapturedStdout();
-    KeepFontMemory(*s);
-    return s;
-  }();
-  return *state;
 }

@@ -3,14 +3,10 @@
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
-#include "state/run_state.h"
 #include "testing/tool_runner.h"
-#include "view/card_reader.h"
 
 // The sample card of a model: 日本の歌 (Nihon no Uta on models 4 and 6)
 // with two tracks, one titled by the display-name file; Jazz with a track
@@ -18,35 +14,11 @@
 // Title rule 0 on the graphic models.
 const std::filesystem::path& PreparedCard(int model);
 
-// The sample card of the model as ReadCard reads it, without problems.
-std::unique_ptr<CardContents> ReadPreparedCard(int model);
-
 // Copies the test fonts into root and runs cardprep there as the model.
 ToolResult PrepareCard(const std::filesystem::path& root, int model);
 
 // Copies the sample card of the model, all but its fonts, into the folder to.
 void CopyPreparedCard(int model, const std::filesystem::path& to);
 
-// Makes dir the current directory (the card's root) while it lives.
-class InCard {
- public:
-  explicit InCard(const std::filesystem::path& dir) : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-    HostForgetFolderNames();
-  }
-  ~InCard() {
-    std::filesystem::current_path(previous_);
-    HostForgetFolderNames();
-  }
-  InCard(const InCard&) = delete;
-  InCard& operator=(const InCard&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
 // Runs cardprep-view with args in dir.
 ToolResult RunView(const std::filesystem::path& dir, const std::vector<std::string>& args = {});
-
-// The test fonts as cardprep loaded them; shared by the test program.
-const RunState& FontState();
