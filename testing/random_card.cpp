@@ -5,81 +5,40 @@
 
 namespace {
 
-const std::vector<std::string> kRandomFolderNames = {"Album",
-                                                     "album",
-                                                     "ALBUM",
-                                                     "Best of 77 Live",
-                                                     "My Music",
-                                                     "MyMusic",
-                                                     "MYMUSIC",
-                                                     "MusicBox9",
-                                                     "Music Box",
-                                                     "Rock & Roll",
-                                                     "---",
-                                                     "a.b.c",
-                                                     "ABC.DEFG",
-                                                     "x",
-                                                     "00001",
-                                                     "00002",
-                                                     "日本の歌",
-                                                     "ラブソング",
-                                                     "ｱｲｳｴｵ",
-                                                     "Café",
-                                                     "🎵 Hits",
-                                                     "한국 노래",
-                                                     "Long Folder Name Number One",
-                                                     "Long Folder Name Number Two",
-                                                     "  spaces  ",
-                                                     "Live.mp3",
-                                                     "dots...",
-                                                     "_Private",
-                                                     "_FONTS",
-                                                     "System Volume Information",
-                                                     "SYSTEM",
-                                                     "Systematic",
-                                                     "READ ME",
-                                                     "001.MP3",
-                                                     "AC:DC",
-                                                     "What?",
-                                                     "MusicBo1",
-                                                     "A B C D E F G H I",
-                                                     std::string(128, 'F')};
+// The names between commas, in order (the order makes each seed's card).
+std::vector<std::string> Split(const std::string& names) {
+  std::vector<std::string> out(1);
+  for (char c : names) {
+    if (c == ',') {
+      out.emplace_back();
+    } else {
+      out.back().push_back(c);
+    }
+  }
+  return out;
+}
 
-const std::vector<std::string> kRandomFileNames = {
-    "song.mp3",
-    "Song.MP3",
-    "SONG.mp3",
-    "001.MP3",
-    "001.mp3",
-    "000.mp3",
-    "002.Mp3",
-    "003.MP3",
-    "255.MP3",
-    "a b c.mp3",
-    "日本.mp3",
-    "ラブソング.MP3",
-    "🎵.mp3",
-    "é.mp3",
-    "x.y.z.mp3",
-    ".mp3",
-    "mp3",
-    "track.mp3.txt",
-    "The Long Name Of A Track That Goes On And On.mp3",
-    "cover.jpg",
-    "notes.txt",
-    "表示名04.txt",
-    "Intro.mp3",
-    "intro.mp3",
-    "01 Intro.mp3",
-    "02 Intro.mp3",
-    "MyMusic",
-    "00001",
-    "Album",
-    "what?.mp3",
-    "a|b.mp3",
-    "RENFIL04.TXT",
-    "ｱｲｳ.mp3",
-    std::string(130, 'L') + ".mp3"};
+const std::vector<std::string> kRandomFolderNames = [] {
+  auto names = Split(
+      "Album,album,ALBUM,Best of 77 Live,My Music,MyMusic,MYMUSIC,MusicBox9,Music Box,"
+      "Rock & Roll,---,a.b.c,ABC.DEFG,x,00001,00002,日本の歌,ラブソング,ｱｲｳｴｵ,Café,🎵 Hits,"
+      "한국 노래,Long Folder Name Number One,Long Folder Name Number Two,  spaces  ,Live.mp3,"
+      "dots...,_Private,_FONTS,System Volume Information,SYSTEM,Systematic,READ ME,001.MP3,"
+      "AC:DC,What?,MusicBo1,A B C D E F G H I");
+  names.push_back(std::string(128, 'F'));
+  return names;
+}();
+
+const std::vector<std::string> kRandomFileNames = [] {
+  auto names = Split(
+      "song.mp3,Song.MP3,SONG.mp3,001.MP3,001.mp3,000.mp3,002.Mp3,003.MP3,255.MP3,a b c.mp3,"
+      "日本.mp3,ラブソング.MP3,🎵.mp3,é.mp3,x.y.z.mp3,.mp3,mp3,track.mp3.txt,"
+      "The Long Name Of A Track That Goes On And On.mp3,cover.jpg,notes.txt,表示名04.txt,"
+      "Intro.mp3,intro.mp3,01 Intro.mp3,02 Intro.mp3,MyMusic,00001,Album,what?.mp3,a|b.mp3,"
+      "RENFIL04.TXT,ｱｲｳ.mp3");
+  names.push_back(std::string(130, 'L') + ".mp3");
+  return names;
+}();
 
 }  // namespace
 
