@@ -130,28 +130,10 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   card.WriteFile("A/zz new.mp3", "three");
   // Line 1 fine, line 2 with a lone high surrogate, then a line cut inside
   // a unit (an odd byte count), as a run stopped mid-write leaves it.
-  const std::string cut(
-      "0\0"
-      "0\0"
-      "2\0"
-      ".\0"
-      "M\0"
-      "P\0"
-      "3\0"
-      "\t\0"
-      "\0\xD8"
-      "x\0"
-      "\r\0"
-      "\n\0"
-      "9\0"
-      "9",
-      27);
+  const std::string cut =
+      Utf16Log("002.MP3\t").substr(2) + std::string("\0\xD8", 2) + Utf16Log("x\n9").substr(2) + "9";
   card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tOld One.mp3\n") + cut);
-  card.WriteFile("A/RENDIR04.LOG", std::string("\xFF\xFE"
-                                               "\x00\xDC"
-                                               "A\x00"
-                                               "\x3D",
-                                               7));
+  card.WriteFile("A/RENDIR04.LOG", std::string("\xFF\xFE\x00\xDC\x41\x00\x3D", 7));
   card.WriteFile("A/" + std::string("表示名04.txt"),
                  ToCp932("Old One.mp3\t") + "\x82\xA0\x85\x40\xFF end \x82\n" +
                      ToCp932("zz new.mp3\t\t新しい歌\n") + "\x81");

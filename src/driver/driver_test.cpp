@@ -26,9 +26,7 @@ TEST(ParseLeadingNumber, ReadsLikeAtoi) {
       {"-99999999999999999999", -2147483647 - 1},
       // Full-width digits, code page 932 and UTF-8, mixed with ASCII ones: "１０", "１2", " ９".
       {"\x82\x50\x82\x4F", 10},
-      {"\x82\x50"
-       "2",
-       12},
+      {"\x82\x50\x32", 12},
       {" \xEF\xBC\x99", 9},
       {"\x82\x59", 0},
       {"\xEF\xBC\x9A", 0}};

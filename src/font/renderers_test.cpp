@@ -63,12 +63,7 @@ TEST_F(Renderers, TwoLineImageBreaksWhereAFullWidthCharacterNoLongerFitsAndDrops
   // Line 2 ends after character 20: the rest changes nothing.
   EXPECT_EQ(TwoLine(FullWidth(25), 128, 120), TwoLine(FullWidth(20), 128, 120));
   // A missing glyph takes no columns; a lead byte at the end pairs with the terminator.
-  EXPECT_EQ(TwoLine("A\x85\x40\x93\xFA"
-                    "B\x93",
-                    512, 24),
-            TwoLine("A\x93\xFA"
-                    "B",
-                    512, 24));
+  EXPECT_EQ(TwoLine("A\x85\x40\x93\xFA\x42\x93", 512, 24), TwoLine("A\x93\xFA\x42", 512, 24));
   TwoLine("\x93\xFA\x93\xFA", 10, 10);  // narrower than a glyph: cut on line 2
   TwoLine("ABC", 0, 0);
 }
@@ -78,11 +73,8 @@ TEST_F(Renderers, StripPadsWithZeroAndReadsOnlyLengthBytes) {
   EXPECT_EQ(Strip("", 0), std::string(kStripBytes, '\0'));
   const std::string a = Strip("A", 1);
   EXPECT_EQ(a.substr(6), std::string(kStripBytes - 6, '\0'));
-  EXPECT_EQ(Strip("\x85\x40"
-                  "AB",
-                  3),
-            a);                         // no glyph, no columns; only length bytes read
-  EXPECT_EQ(Strip("A\x93\xFA", 2), a);  // a lead byte ending the length has no trail byte
+  EXPECT_EQ(Strip("\x85\x40\x41\x42", 3), a);  // no glyph, no columns; only length bytes read
+  EXPECT_EQ(Strip("A\x93\xFA", 2), a);         // a lead byte ending the length has no trail byte
 }
 
 TEST_F(Renderers, HalfWidthImageIsSixColumnsPerByteUpTo512) {
@@ -108,9 +100,7 @@ TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
     std::string console = "";  // a part of the console output
   } cases[] = {
       {"ABC", 0, 100, "MakeOLEDdataOfString:[ABC][3]\n イメージ幅=100\n"},
-      {"ABCDEFGHIJKL\x93\xFA"
-       "M",
-       0, 100},  // 13..16 bytes: 12-row fonts
+      {"ABCDEFGHIJKL\x93\xFA\x4D", 0, 100},  // 13..16 bytes: 12-row fonts
       {std::string(16, 'x'), 0, 100},
       {std::string(17, 'x'), 2, 17 * 8},
       {std::string(24, 'x'), 2, 24 * 8},
@@ -118,9 +108,8 @@ TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
       {std::string(200, 'W'), 3, 1020},  // a glyph that would pass column 1024 is left out
       // Cut inside the 169th K; the missing character after the cut is never looked at.
       {"\x93\xFA" + std::string(170, 'K') + "\x85\x40", 1, 1024, "][174]\n イメージ幅=1024\n"},
-      {"AB\x85\x40"
-       "C",
-       0, 100, "[AB?C][5]\n 全角フォントデータ見つからない (2,8540)\n イメージ幅=100\n"},
+      {"AB\x85\x40\x43", 0, 100,
+       "[AB?C][5]\n 全角フォントデータ見つからない (2,8540)\n イメージ幅=100\n"},
       {"AB\x93", 0, 100, " 全角フォントデータ見つからない (2,9300)\n"},
   };
   for (const auto& c : cases) {

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr char16_t kLog[] = u"F\\RENFIL04.LOG";
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
 
 std::unique_ptr<FileLog> Read(const TempCard& card, const std::string& bytes,
                               LogRead expected = LogRead::kRead) {
@@ -52,9 +53,7 @@ TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMove) {
   for (int i = 0; i < 9; ++i) EXPECT_EQ(Parsed(log->lines[i]), expected[i]) << i;
   EXPECT_FALSE(log->lines[8].ended);  // the last, cut short by a stopped run
 
-  log = Read(card,
-             "\xEF\xBB\xBF"
-             "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
+  log = Read(card, kUtf8Mark + "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
   EXPECT_EQ(Parsed(log->lines[0]), "008.MP3|café.mp3");
 }
 
@@ -85,8 +84,7 @@ TEST(RestoreLog, ALineItCannotReadComesBackByteForByteRunAfterRun) {
   std::string zeros(16, '\0');
   const std::string logs[][2] = {{"\xFF\xFE" + zeros + Utf16Log("002.MP3\tB Song.mp3\n").substr(2),
                                   Utf16Log("003.MP3\tcaf\xC3\xA9.mp3\n001.MP3\ta.mp3\n").substr(2)},
-                                 {"\xEF\xBB\xBF"
-                                  "002.MP3\tB \xE9 \xE3\x81 Song.mp3\r\n",
+                                 {kUtf8Mark + "002.MP3\tB \xE9 \xE3\x81 Song.mp3\r\n",
                                   "003.MP3\tcaf\xC3\xA9.mp3\r\n001.MP3\ta.mp3\n"}};
   for (const auto& [unreadable, readable] : logs) {
     card.WriteFile("F/RENFIL04.LOG", unreadable + readable);
@@ -131,9 +129,7 @@ TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
     EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), longer);
   }
   // The same in a log saved as UTF-8, cut inside a character too.
-  const std::string utf8 =
-      "\xEF\xBB\xBF"
-      "001.MP3\t\xE6\x97\xA5.mp3\r\n";
+  const std::string utf8 = kUtf8Mark + "001.MP3\t\xE6\x97\xA5.mp3\r\n";
   card.WriteFile("F/RENFIL04.LOG", utf8 + "002.MP3\tb.mp3\r\n");
   log = Read(card, utf8 + "002.MP3\tb.mp3\r\n");
   log->undone[1] = true;

@@ -125,10 +125,7 @@ std::vector<uint8_t> V1(const std::string& title) {
 // A chapter (CHAP) or table of contents (CTOC) frame holding a title frame of its own.
 Id3Frame Holding(const std::string& id, const std::string& title) {
   std::string head = id == "CHAP" ? std::string("ch1\0", 4) + std::string(16, '\x01')
-                                  : std::string(
-                                        "toc\0\x03\x01"
-                                        "ch1\0",
-                                        10);
+                                  : std::string("toc\0\x03\x01", 6) + std::string("ch1\0", 4);
   return {id, Cat(Raw(head), Id3FrameBytes(3, Tit2(Latin1Text(title))))};
 }
 // The tag with an extended header (ext: its bytes) put in after the tag header.
