@@ -250,44 +250,6 @@ TEST(HostHeldNames, LookupsNeverDependOnChangesBeingReported) {
 #endif
 }
 
-// Each run's work files go to a folder of its own, which goes with them.
-TEST(HostWorkDirectory, EachRunHasItsOwnAndItGoesWithItsFiles) {
-  TempCard card;
-  char temp[260];
-  ASSERT_TRUE(HostGetTempDirectory(temp, sizeof temp));
-  char first[260];
-  char second[260];
-  ASSERT_TRUE(HostMakeWorkDirectory(temp, first, sizeof first));
-  EXPECT_TRUE(std::string(first).starts_with(temp)) << first;
-  for (const char* name : {"\\DIRLSTWK.TXT", "\\FILLSTWK.TXT"}) {
-    EXPECT_TRUE(Open(std::string(first) + name, "wb", "listing")) << name;
-  }
-  std::string folder = FromCp932(first);
-  EXPECT_TRUE(std::filesystem::is_directory(folder));
-  HostRemoveWorkDirectory();
-  EXPECT_FALSE(std::filesystem::exists(folder));
-  // Another run's folder is there: the next one is another.
-  ASSERT_TRUE(HostMakeWorkDirectory(temp, first, sizeof first));
-  ASSERT_TRUE(HostMakeWorkDirectory(temp, second, sizeof second));
-  EXPECT_NE(std::string(first), std::string(second));
-  HostRemoveWorkDirectory();
-  EXPECT_FALSE(std::filesystem::exists(FromCp932(second)));
-  std::filesystem::remove_all(FromCp932(first));
-  EXPECT_FALSE(HostMakeWorkDirectory("no such folder/", first, sizeof first));
-  EXPECT_FALSE(HostGetTempDirectory(first, 2));  // never past its buffer
-}
-
-// A lock file left by a killed run (POSIX) locks nothing: the next run
-// takes it over, and removes it when it lets go.
-TEST(HostLockTest, ALeftLockFileIsTakenOverAndGoesAtTheEnd) {
-  TempCard card;
-  card.WriteFile("CARDPREP.LCK", "");
-  ASSERT_EQ(HostLockCard(), HostLock::kHeld);
-  EXPECT_TRUE(card.Exists("CARDPREP.LCK"));
-  HostUnlockCard();
-  EXPECT_FALSE(card.Exists("CARDPREP.LCK"));
-}
-
 TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseButMayRecaseItsOwn) {
   TempCard card;
   for (const char* name : {"000.MP3", "001.MP3", "x.mp3", "002.mp3"}) card.WriteFile(name, name);
@@ -344,6 +306,7 @@ TEST(HostText, ConversionsStopAtTheirBufferWithoutSplittingCharacters) {
   EXPECT_EQ(std::string(buf), "ab");
   EXPECT_EQ(HostWideToCp932(u"abc", buf, 1), 0);
   EXPECT_EQ(buf[0], 0);
+  EXPECT_FALSE(HostGetTempDirectory(buf, 2));  // never past its buffer
   char16_t wide[3];
   EXPECT_EQ(HostCp932ToWide("\x93\xfa\x96\x7b\x82\xcc", wide, 3), 2);
   EXPECT_EQ(std::u16string(wide), u"\u65e5\u672c");
