@@ -2,6 +2,7 @@
 // ends with status 1, and a later run with room completes the card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,22 +24,41 @@ constexpr char kModel4[] = "go\n4\n";
 
 }  // namespace
 
+// Catalogue files with a folder in their way: each is named, the others are written, and the next
+// run, with the way clear, completes the card.
 TEST(CatalogueFaults, ACardThatCouldNotBeWrittenEndsWithStatus1AndTheNextRunCompletesIt) {
-  TempCard card;
-  card.WriteFile("S/a.mp3", "a");
-  card.MakeDir("S/SNDLST04.DAT");  // the track list cannot be written
-  card.WriteFile("T/b.mp3", "b");
+  const struct {
+    const char* answers;
+    std::vector<std::string> blocked;
+    const char* written;  // a track list still written
+  } runs[] = {
+      {kModel4, {"S/SNDLST04.DAT", "V/VOLUME04.DAT", "DIRLST04.DAT"}, "T/SNDLST04.DAT"},
+      {"go\n8\n0\n", {"MSGIMG08.DAT", "ERRLOG04.DAT"}, "T/SNDLST08.DAT"},
+      {"go\n10\n0\n",
+       {"V/VOLUME10.DAT", "DIRLST10.DAT", "INDEX10.DAT", "CHRIMG10.DAT", "MNUDAT10.DAT"},
+       "T/SNDLST10.DAT"},
+  };
+  for (const auto& [answers, blocked, written] : runs) {
+    SCOPED_TRACE(answers);
+    TempCard card;
+    WriteTestFontSet();
+    for (const char* folder : {"S", "T", "V"}) card.WriteFile(std::string(folder) + "/a.mp3", "a");
+    for (const std::string& path : blocked) card.MakeDir(path);
+    ToolResult r = RunOn(card, answers);
+    EXPECT_EQ(r.status, 1) << r.output;
+    for (std::string path : blocked) {
+      std::replace(path.begin(), path.end(), '/', '\\');
+      EXPECT_NE(r.output.find(path + "の作成でエラー\n"), std::string::npos) << r.output;
+    }
+    EXPECT_EQ(card.ReadFile(written).substr(0, 7), "001.MP3");
+    EXPECT_EQ(card.ReadFile("HIST04.DAT").size(), 10u);
+    EXPECT_EQ(card.Exists("ERRLOG04_BK.DAT"), blocked.back() != "ERRLOG04.DAT");
 
-  ToolResult r = RunOn(card, kModel4);
-  EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_NE(r.output.find("\\S\\SNDLST04.DATの作成でエラー"), std::string::npos) << r.output;
-  EXPECT_FALSE(card.ReadFile("DIRLST04.DAT").empty());  // the rest is written
-  EXPECT_EQ(card.ReadFile("T/SNDLST04.DAT").substr(0, 7), "001.MP3");
-
-  fs::remove_all(card.root() / "S/SNDLST04.DAT");
-  r = RunOn(card, kModel4);
-  EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(card.ReadFile("S/SNDLST04.DAT").substr(0, 7), "001.MP3");
+    for (const std::string& path : blocked) fs::remove_all(card.root() / path);
+    r = RunOn(card, answers);
+    EXPECT_EQ(r.status, 0) << r.output;
+    for (const std::string& path : blocked) EXPECT_TRUE(fs::is_regular_file(card.root() / path));
+  }
 }
 
 // A card (a small memory filesystem) that fills up while its catalogue is written: status 1 and

@@ -4,8 +4,6 @@
 #include <string>
 
 #include "display/character_images.h"
-#include "display/menu_data.h"
-#include "display/message_images.h"
 #include "font/font_file.h"
 #include "state/run_state.h"
 #include "testing/fontx_builder.h"
@@ -40,19 +38,6 @@ TEST_F(DisplayFiles, AFullCharacterStripGoesOnInTheLowerPageAndStopsWhenFullAgai
           << x;
     }
   }
-}
-
-TEST_F(DisplayFiles, FilesThatCannotBeCreatedAreReportedAndSkipped) {
-  for (const char* name : {"MSGIMG08.DAT", "CHRIMG10.DAT", "MNUDAT10.DAT"}) card_.MakeDir(name);
-  testing::internal::CaptureStdout();
-  state_->playerModel = 8;
-  WriteMessageImages(*state_);
-  state_->playerModel = 10;
-  WriteCharacterImages(*state_);
-  WriteMenuData(*state_);
-  EXPECT_EQ(GetCapturedConsole(),
-            "MSGIMG08.DATの作成でエラー\nCHRIMG10.DATの作成でエラー\n"
-            "MNUDAT10.DATの作成でエラー\n");
 }
 
 }  // namespace

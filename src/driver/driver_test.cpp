@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 
 #include "driver/plugin_check.h"
 #include "driver/plugin_images.h"
 #include "driver/run_driver.h"
-#include "driver/state_files.h"
-#include "state/run_state.h"
 #include "testing/temp_card.h"
 
 TEST(ParseLeadingNumber, ReadsLikeAtoi) {
@@ -63,14 +60,4 @@ TEST(PluginImage, FileIsCountThenWordsLittleEndian) {
   ASSERT_EQ(bytes.size(), 2u + 26u);
   EXPECT_EQ(bytes.substr(0, 5), std::string("\x0D\x00\x07\x00\x01", 5));
   EXPECT_EQ(bytes.substr(26), std::string("\x50\x00", 2));
-}
-
-TEST(StateFiles, AFileThatCannotBeCreatedDoesNotStopTheOthers) {
-  TempCard card;
-  card.MakeDir("ERRLOG04.DAT");  // a folder where the file should go
-  auto state = std::make_unique<RunState>();
-  WriteErrorLogFiles(*state);
-  WriteHistoryFile(*state);
-  EXPECT_FALSE(card.Exists("ERRLOG04_BK.DAT"));
-  EXPECT_EQ(card.ReadFile("HIST04.DAT").size(), 10u);
 }
