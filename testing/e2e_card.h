@@ -72,8 +72,7 @@ inline std::string Answers(const RandomCard& plan) {
   return plan.model >= 8 ? input + std::to_string(plan.titleRule) + "\n" : input;
 }
 
-// This build's cardprep run in workingDir, a folder that is no drive's root
-// (--here).
+// This build's cardprep run in workingDir, a folder that is no drive's root (--here).
 inline ToolResult RunCardprep(const std::string& workingDir, const std::string& input) {
   return RunTool(CARDPREP_EXE, {"--here"}, workingDir, input);
 }
@@ -97,9 +96,8 @@ inline ToolResult AsNobody(std::vector<std::string> args, const std::string& dir
   return RunTool("/usr/bin/setpriv", args, dir, input);
 }
 
-// Runs cardprep (or another tool, given) on the card with --here as kNobody
-// when this test runs as root (the card and a temporary folder made
-// theirs), else as this user.
+// Runs cardprep (or another tool, given) on the card with --here as kNobody when this test runs as
+// root (the card and a temporary folder made theirs), else as this user.
 inline ToolResult RunUnprivileged(const TempCard& card, const std::string& input,
                                   const std::string& tool = CARDPREP_EXE,
                                   const std::string& option = "") {
@@ -141,8 +139,7 @@ struct SmallCardFs {
   bool mounted() const { return !at.empty(); }
 };
 
-// Fills the filesystem of the file's folder with the file, but for the
-// pages given.
+// Fills the filesystem of the file's folder with the file, but for the pages given.
 inline void FillUpBut(const std::filesystem::path& file, int pages) {
   {
     std::ofstream filler(file, std::ios::binary);

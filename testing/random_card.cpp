@@ -52,8 +52,7 @@ int RandomBetween(std::mt19937& rng, int low, int high) {
 
 namespace {
 
-// Content no other file of the card has: the tool must keep each where it
-// can be found again.
+// Content no other file of the card has: the tool must keep each where it can be found again.
 std::string UniqueContent(std::mt19937& rng, const std::string& name, int serial) {
   std::string content = "file " + std::to_string(serial) + " ";
   if (name.ends_with(".mp3") || name.ends_with(".MP3") || name.ends_with(".Mp3")) {

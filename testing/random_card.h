@@ -1,8 +1,7 @@
-// Random cards for the end-to-end tests: nested folders with names of
-// every kind (colliding, case variants, Japanese, characters code page 932
-// lacks, spaces, dots, long names, '_' and System folders, files already
-// numbered), MP3 files with and without a tag title, display-name files,
-// and files that are no MP3. The same seed gives the same card.
+// Random cards for the end-to-end tests: nested folders with names of every kind (colliding, case
+// variants, Japanese, characters code page 932 lacks, spaces, dots, long names, '_' and System
+// folders, files already numbered), MP3 files with and without a tag title, display-name files, and
+// files that are no MP3. The same seed gives the same card.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +18,8 @@ struct RandomCard {
   std::set<std::string> folders;
 };
 
-// The card of seed: its model (4, 6, 8, 10 or 12), title rule, folders and
-// files (UTF-8 paths below the root, '/' separated, each file's content
-// unique to it).
+// The card of seed: its model (4, 6, 8, 10 or 12), title rule, folders and files (UTF-8 paths below
+// the root, '/' separated, each file's content unique to it).
 RandomCard MakeRandomCard(uint32_t seed);
 
 std::string RandomPick(std::mt19937& rng, const std::vector<std::string>& from);

@@ -1,7 +1,6 @@
-// The guard against the wrong folder: in a folder that is no drive's root
-// (a user's home folder, as a console opens in it) both programs show the
-// folder, say so in one line and end with status 1, touching nothing;
-// with --here they work there.
+// The guard against the wrong folder: in a folder that is no drive's root (a user's home folder, as
+// a console opens in it) both programs show the folder, say so in one line and end with status 1,
+// touching nothing; with --here they work there.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -65,9 +65,8 @@ TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
 #endif
 }
 
-// Names with characters code page 932 lacks: renamed safely, kept exactly in
-// the logs (UTF-16), titled with Windows' best fit where it has one (é as e)
-// and '?' for each other missing character.
+// Names with characters code page 932 lacks: renamed safely, kept exactly in the logs (UTF-16),
+// titled with Windows' best fit where it has one (é as e) and '?' for each other missing character.
 TEST(Faults, NamesOutsideCodePage932AreRenamedSafelyAndTitledWithQuestionMarks) {
   TempCard card;
   WriteTestFontSet();
@@ -119,9 +118,8 @@ TEST(Faults, OldModelsReportNamesOutsideCodePage932AndLoseNothing) {
             std::vector<std::string>{"001.MP3\tx.mp3"});
 }
 
-// Logs and a display-name file with odd byte counts, lone surrogates, a last
-// line cut short, invalid Shift-JIS: read as far as they make sense, and
-// lines added to a cut log stay readable.
+// Logs and a display-name file with odd byte counts, lone surrogates, a last line cut short,
+// invalid Shift-JIS: read as far as they make sense, and lines added to a cut log stay readable.
 TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   TempCard card;
   WriteTestFontSet();
@@ -191,9 +189,8 @@ TEST(Faults, ATemporaryFolderNamedOutsideTheCodePageWorks) {
 
 namespace {
 
-// Runs the tool on the card with a folder put in the way of the file
-// listing in the run's work folder as soon as that is made; false when the
-// run ended before the folder could be put there.
+// Runs the tool on the card with a folder put in the way of the file listing in the run's work
+// folder as soon as that is made; false when the run ended before the folder could be put there.
 bool RunWithFileListingBlocked(const TempCard& card, const std::string& input, ToolResult& r) {
   const fs::path temp = card.root().string() + "-temp";
   fs::create_directories(temp);

@@ -12,10 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A '\' in a name is no separator: "..\<sibling>\x.mp3" on the card never
-// reaches the sibling card's x.mp3, nor a folder "..\<sibling>\other" its
-// folder. Such names, and names that are no UTF-8, are reported, left as
-// they are, and the run ends with status 1.
+// A '\' in a name is no separator: "..\<sibling>\x.mp3" on the card never reaches the sibling
+// card's x.mp3, nor a folder "..\<sibling>\other" its folder. Such names, and names that are no
+// UTF-8, are reported, left as they are, and the run ends with status 1.
 TEST(HostileNames, NamesFatCannotHoldAreReportedAndNeverBecomePaths) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows makes no such names: it refuses them itself";

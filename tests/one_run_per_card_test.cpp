@@ -1,6 +1,5 @@
-// One run per card: runs of cardprep and cardprep-restore started on one
-// card while another holds it end with status 1 before changing anything,
-// and the card comes out as one run alone leaves it.
+// One run per card: runs of cardprep and cardprep-restore started on one card while another holds
+// it end with status 1 before changing anything, and the card comes out as one run alone leaves it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -123,9 +122,8 @@ TEST(OneRunPerCard, AHeldCardTurnsAwayCardprepAndRestore) {
 }
 
 // Two runs at once on two cards with one temporary folder, as a user with two card readers would
-// start them: neither reads the other's listings.
-// The catalogue names a track the card lacks when a run read another
-// run's file listing.
+// start them: neither reads the other's listings. The catalogue names a track the card lacks when a
+// run read another run's file listing.
 bool NamesMissingTracks(const ToolResult& r, const TempCard& card) {
   return card.ReadFile("CARDPREP.LOG").find("fopen error") != std::string::npos ||
          r.output.find("fopen error") != std::string::npos;

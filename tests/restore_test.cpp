@@ -23,10 +23,9 @@ ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--rem
   return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n");
 }
 
-// The random card on the disk, with files of the user's named like
-// cardprep's where cardprep writes no such file: root files in folders, and
-// folder files in '_' folders, which the scan leaves alone, or of a size
-// cardprep never gives them; and the player's own volume settings, which
+// The random card on the disk, with files of the user's named like cardprep's where cardprep writes
+// no such file: root files in folders, and folder files in '_' folders, which the scan leaves
+// alone, or of a size cardprep never gives them; and the player's own volume settings, which
 // cardprep keeps.
 void WriteCard(const RandomCard& plan, const TempCard& card) {
   WriteRandomCard(plan, card);
@@ -45,17 +44,15 @@ void WriteCard(const RandomCard& plan, const TempCard& card) {
   card.WriteFile("_Mine/VOLUME04.DAT", "uu");
   card.WriteFile("_Mine/DIRLST04.DAT", std::string(512, 'd'));
   card.WriteFile("_Mine/CARDPREP.LOG", "the user's own log");
-  // Paths past 300 units, a link to nothing named like a track, and a
-  // folder the test locks.
+  // Paths past 300 units, a link to nothing named like a track, and a folder the test locks.
   const std::string deep = "Deep Folder/" + std::string(110, 'p') + "/" + std::string(110, 'q');
   card.WriteFile(deep + "/" + std::string(90, 'r') + ".mp3", "deep");
   fs::create_symlink(card.root() / "nowhere", card.root() / "Deep Folder" / "gone.mp3");
   card.WriteFile("Locked Room/song.mp3", "locked");
 }
 
-// Files added between two runs, on the card and to what it was: in the
-// root, where the first run's numbers are taken (a name that sorts first
-// cannot move), and a folder.
+// Files added between two runs, on the card and to what it was: in the root, where the first run's
+// numbers are taken (a name that sorts first cannot move), and a folder.
 void AddFiles(const TempCard& card, Snapshot& before) {
   const Snapshot added = {{"zz added.mp3", "added to the root"},
                           {"!first.mp3", "sorts before the numbered ones"},
@@ -225,11 +222,10 @@ for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.D
 #endif
 }
 
-// What other runs and systems leave: a folder whose name a system showing
-// 8.3 names in small letters changed (its note still goes), and cards whose
-// catalogue proves nothing (a run stopped before its folder list, names
-// given back without the catalogue): each file is said, kept, and the run
-// fails.
+// What other runs and systems leave: a folder whose name a system showing 8.3 names in small
+// letters changed (its note still goes), and cards whose catalogue proves nothing (a run stopped
+// before its folder list, names given back without the catalogue): each file is said, kept, and the
+// run fails.
 TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   {
     TempCard card;
@@ -258,10 +254,9 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   EXPECT_EQ(TakeSnapshot(card), after);
 }
 
-// Entries the rename pass takes for tracks or reaches oddly, each back in
-// one run: a folder named like a track (renamed as one, with a renamed
-// folder below it), at the root and deeper; and on POSIX a link to nothing
-// renamed as a track (a link is an entry, never followed).
+// Entries the rename pass takes for tracks or reaches oddly, each back in one run: a folder named
+// like a track (renamed as one, with a renamed folder below it), at the root and deeper; and on
+// POSIX a link to nothing renamed as a track (a link is an entry, never followed).
 TEST(Restore, FoldersNamedLikeTracksAndLinksToNothingComeBackInOneRun) {
   TempCard card;
   card.WriteFile("Live.mp3/in.mp3", "in");
@@ -306,10 +301,9 @@ TEST(Restore, PathsPastThreeHundredUnitsComeBack) {
 }
 
 #ifndef _WIN32
-// Folders a normal user cannot read (no permission at all, or listed but
-// not entered) and a log that will not open: each said by name and for
-// what it is, the run ends with status 1, and once they can be read a run
-// gives back what they hold.
+// Folders a normal user cannot read (no permission at all, or listed but not entered) and a log
+// that will not open: each said by name and for what it is, the run ends with status 1, and once
+// they can be read a run gives back what they hold.
 TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   TempCard card;
   if (!NobodyCanReach(card)) GTEST_SKIP() << "no user to run as";

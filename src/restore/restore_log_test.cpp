@@ -78,9 +78,8 @@ std::string RestoreF(int expectedLeft) {
 
 TEST(RestoreLog, ALineItCannotReadComesBackByteForByteRunAfterRun) {
   TempCard card;
-  // What a card pulled mid-write leaves: units 0 before a line. In a log
-  // saved as UTF-8, bytes that are no character (a Latin-1 é, a character
-  // cut short); the log stays UTF-8.
+  // What a card pulled mid-write leaves: units 0 before a line. In a log saved as UTF-8, bytes that
+  // are no character (a Latin-1 é, a character cut short); the log stays UTF-8.
   std::string zeros(16, '\0');
   const std::string logs[][2] = {{"\xFF\xFE" + zeros + Utf16Log("002.MP3\tB Song.mp3\n").substr(2),
                                   Utf16Log("003.MP3\tcaf\xC3\xA9.mp3\n001.MP3\ta.mp3\n").substr(2)},

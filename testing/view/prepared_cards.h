@@ -8,10 +8,9 @@
 
 #include "testing/tool_runner.h"
 
-// The sample card of a model: 日本の歌 (Nihon no Uta on models 4 and 6)
-// with two tracks, one titled by the display-name file; Jazz with a track
-// and a subfolder Best with one; Rock with only Best with one; Empty.
-// Title rule 0 on the graphic models.
+// The sample card of a model: 日本の歌 (Nihon no Uta on models 4 and 6) with two tracks, one titled
+// by the display-name file; Jazz with a track and a subfolder Best with one; Rock with only Best
+// with one; Empty. Title rule 0 on the graphic models.
 const std::filesystem::path& PreparedCard(int model);
 
 // Copies the test fonts into root and runs cardprep there as the model.
