@@ -23,44 +23,6 @@ int Count(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-// Model 9 (no expected card) is model 8; plugin images a test build lacks are said not written.
-// A wrong title rule is asked again silently, a letter is rule 0: rule 1 titles a track with
-// its old name, rule 0 (no tag) with its short name.
-TEST(Dialogue, Model9PluginFilesNotBuiltInAndWrongTitleRules) {
-  const struct {
-    const char* answers;
-    const char* plugin;  // said not to be written
-    const char* title;   // of the track in A/SNDLST10.DAT
-  } cases[] = {{"go\n9\n1\n", "SPEANA.DAT", nullptr},
-               {"go\n4\n", "PSHFT131.DAT", nullptr},
-               {"go\n10\n2\n-1\n1\n", nullptr, "x.mp3  "},
-               {"go\n12\nz\n", nullptr, "001.MP3"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answers);
-    TempCard card;
-    WriteTestFontSet();
-    card.WriteFile("A/x.mp3", "no tag");
-    ToolResult r = RunOn(card, c.answers);
-    EXPECT_EQ(r.status, 0) << r.output;
-    if (c.plugin != nullptr) {
-      EXPECT_EQ(Count(r.output, std::string(c.plugin) + " は書き込まない"), 1) << r.output;
-      EXPECT_FALSE(card.Exists(c.plugin));
-    }
-    if (c.answers[3] == '9') {
-      for (const char* file :
-           {"DIRLST08.DAT", "MSGIMG08.DAT", "A/SNDLST08.DAT", "A/VOLUME08.DAT", "A/VOLUME09.DAT"}) {
-        EXPECT_TRUE(card.Exists(file)) << file;
-      }
-    }
-    if (c.title != nullptr) {
-      EXPECT_EQ(Count(r.output, kRulePrompt), 1);
-      std::string list = card.ReadFile("A/SNDLST10.DAT");
-      ASSERT_EQ(list.size(), 448u);
-      EXPECT_EQ(list.substr(16, 7), c.title);
-    }
-  }
-}
-
 TEST(Dialogue, AMissingOrBadFontStopsBeforeAnythingIsRenamed) {
   struct Case {
     TestFont font;
@@ -144,7 +106,8 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
     std::vector<std::pair<std::string, std::string>> files;  // "" content: a folder
     std::string input;
     int status;
-    std::string ending;  // the exact end of the console
+    std::string ending;      // the exact end of the console, after "<run>" (the prompts before it)
+    std::string title = "";  // of the track in A/SNDLST10.DAT
   } cases[] = {
       // Only "go" goes on, in that case and without a blank before it; what follows it is ignored.
       {"stopped at the first prompt", {}, "Go\n4\n", 0, kConfirm + kStopped},
@@ -153,8 +116,8 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
       {"g", {}, "g\n4\n", 0, kConfirm + kStopped},
       {"an empty line", {}, "\n4\n", 0, kConfirm + kStopped},
       {"end of input at the first prompt", {}, "", 0, kConfirm + kStopped},
-      {"gone", {}, "gone\n6\n", 0, kModelPrompt + "<empty>"},
-      {"go on", {}, "go on\n4\n", 0, kModelPrompt + "<empty>"},
+      {"gone", {}, "gone\n6\n", 0, kModelPrompt + "<run><empty>"},
+      {"go on", {}, "go on\n4\n", 0, kModelPrompt + "<run><empty>"},
       {"stopped at the model", {}, "go\n", 0, kModelPrompt + kStopped},
       {"a wrong model, stopped",
        {},
@@ -166,12 +129,12 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
        "go\n7\n0\nx\n6\n",
        0,
        kModelPrompt + kModelHint + kModelPrompt + kModelHint + kModelPrompt + kModelHint +
-           kModelPrompt + "<empty>"},
+           kModelPrompt + "<run><empty>"},
       {"a wrong model of 200 digits, then 6",
        {},
        "go\n" + std::string(150, '7') + std::string(50, '4') + "\n6\n",
        0,
-       kModelPrompt + kModelHint + kModelPrompt + "<empty>"},
+       kModelPrompt + kModelHint + kModelPrompt + "<run><empty>"},
       {"stopped at the rule", {}, "go\n10\n", 0, kModelPrompt + kRulePrompt + kStopped},
       {"wrong models, then a full-width 10, stopped at the rule",
        {},
@@ -180,9 +143,22 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
        kModelPrompt + kModelHint + kModelPrompt + kModelHint + kModelPrompt + kRulePrompt +
            kStopped},
       {"a wrong rule, stopped", {}, "go\n10\n2\n", 0, kRulePrompt + kRuleHint + kStopped},
-      {"finished, rule １", {{"A/x.mp3", "x"}}, "go\n１０\n１\n", 0, Done(1, 1, 1)},
+      {"finished, rule １", {{"A/x.mp3", "x"}}, "go\n１０\n１\n", 0, Done(1, 1, 1), "x.mp3  "},
+      // A wrong rule is asked for again by the hint alone; a line without a number is rule 0.
+      {"wrong rules, then rule 1",
+       {{"A/x.mp3", "x"}},
+       "go\n10\n2\n-1\n1\n",
+       0,
+       kModelPrompt + kRulePrompt + kRuleHint + kRuleHint + "<run>" + Done(1, 1, 1),
+       "x.mp3  "},
+      {"a letter is rule 0",
+       {{"A/x.mp3", "x"}},
+       "go\n12\nz\n",
+       0,
+       kModelPrompt + kRulePrompt + "<run>" + Done(1, 1, 1),
+       "001.MP3"},
       {"finished", {{"A/x.mp3", "x"}, {"B/Long Name.mp3", "y"}}, "go\n4\n", 0, Done(2, 2, 2)},
-      {"empty catalogue", {{"Folder", ""}}, "go\n6\n", 0, kModelPrompt + "<empty>"},
+      {"empty catalogue", {{"Folder", ""}}, "go\n6\n", 0, kModelPrompt + "<run><empty>"},
       {"a folder too deep", {{deep + "/x.mp3", "x"}, {"A/001.MP3", "a"}}, "go\n6\n", 1, "<deep>"},
       {"a kana folder on model 4",
        {{"ｱﾆﾒ/x.mp3", "x"}},
@@ -251,10 +227,12 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
     }
     ToolResult r = RunOn(card, c.input);
     std::string ending = c.ending;
-    if (ending.ends_with("<empty>")) {  // the prompts, the run, then the line
-      EXPECT_NE(r.output.find(kConfirm + ending.substr(0, ending.size() - 7) + "Tempdir="),
-                std::string::npos)
+    if (size_t run = ending.find("<run>"); run != std::string::npos) {
+      EXPECT_NE(r.output.find(kConfirm + ending.substr(0, run) + "Tempdir="), std::string::npos)
           << r.output;
+      ending.erase(0, run + 5);
+    }
+    if (ending == "<empty>") {
       ending =
           "カタログが空: MP3ファイルのあるフォルダがない。カードのルートは現在のフォルダ " +
           card.root().string() +
@@ -300,8 +278,8 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
     if (ending.ends_with(kStopped)) {
       EXPECT_FALSE(card.Exists("CARDPREP.LOG"));
     }
-    if (c.input == "go\n１０\n１\n") {
-      EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), "x.mp3  ");
+    if (!c.title.empty()) {
+      EXPECT_EQ(card.ReadFile("A/SNDLST10.DAT").substr(16, 7), c.title);
     }
   }
 }
