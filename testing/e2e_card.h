@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -80,6 +81,32 @@ inline ToolResult RunCardprep(const std::string& workingDir, const std::string& 
 inline ToolResult RunOn(const TempCard& card, const std::string& input) {
   return RunCardprep(card.root().string(), input);
 }
+
+// This build's cardprep-restore on the card with --here, answering "go".
+inline ToolResult RunRestore(const TempCard& card,
+                             std::vector<std::string> args = {"--remove-catalogue"}) {
+  args.push_back("--here");
+  return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n");
+}
+
+// An environment variable the programs tests start see while it lives; empty when it ends.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) { Set(value.c_str()); }
+  ~ScopedEnv() { Set(""); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value);
+#else
+    setenv(name_, value, 1);
+#endif
+  }
+  const char* name_;
+};
 
 inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
                                  const std::string& tempDir) {

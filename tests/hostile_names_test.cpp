@@ -52,7 +52,7 @@ TEST(HostileNames, AFolderGoesBackBesideASiblingThatDiffersOnlyInCase) {
 #ifndef _WIN32
   card.WriteFile("blue outro rain", "a file");
 #endif
-  ToolResult r = RunTool(CARDPREP_RESTORE_EXE, {"--here"}, card.root().string(), "go\n");
+  ToolResult r = RunRestore(card, {});
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(card.ReadFile("Blue Outro Rain/a.mp3"), "a") << r.output;
 #ifndef _WIN32

@@ -5,7 +5,6 @@
 // stopped at each of its own changes, then run again, does the same.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 
 #include "testing/e2e_card.h"
@@ -37,26 +36,6 @@ void AddToCard(const TempCard& card, const std::string& renamedFolder = "00001")
 
 enum class Stop { kKill, kInterrupt };
 
-// Has the programs this test starts stopped at the point (CARDPREP_TEST_STOP_AT), killed or
-// interrupted as by Ctrl-C (CARDPREP_TEST_STOP_BY), while it lives.
-class StopAt {
- public:
-  StopAt(int point, Stop by) {
-    Set("CARDPREP_TEST_STOP_AT", std::to_string(point).c_str());
-    Set("CARDPREP_TEST_STOP_BY", by == Stop::kInterrupt ? "interrupt" : "kill");
-  }
-  ~StopAt() { Set("CARDPREP_TEST_STOP_AT", "0"); }
-
- private:
-  static void Set(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value);
-#else
-    setenv(name, value, 1);
-#endif
-  }
-};
-
 // The track lists of the card that differ from those of another: every title the lookups of old
 // names gave is in them. (A folder whose path is too long for the catalogue has none: under Wine
 // every path starts with the test card's own folder, whose name grows with the test's count.)
@@ -80,10 +59,7 @@ bool Stopped(const ToolResult& r) {
 
 ToolResult Prepare(const TempCard& card) { return RunCardprep(card.root().string(), kAnswers); }
 
-ToolResult Restore(const TempCard& card) {
-  return RunTool(CARDPREP_RESTORE_EXE, {"--here", "--remove-catalogue"}, card.root().string(),
-                 "go\n");
-}
+ToolResult Restore(const TempCard& card) { return RunRestore(card); }
 
 // Runs program on a card set up afresh, stopped at its first point, then at its second, and so on
 // until a run passes every point; after each stop, check looks at the card.
@@ -97,8 +73,9 @@ void Sweep(Stop by, const std::function<void(const TempCard&)>& setUp,
     setUp(card);
     if (::testing::Test::HasFatalFailure()) return;
     ToolResult stopped;
-    {
-      StopAt stop(point, by);
+    {  // the programs this test starts stop at the point, killed or interrupted as by Ctrl-C
+      ScopedEnv at("CARDPREP_TEST_STOP_AT", std::to_string(point));
+      ScopedEnv how("CARDPREP_TEST_STOP_BY", by == Stop::kInterrupt ? "interrupt" : "kill");
       stopped = program(card);
     }
     if (!Stopped(stopped)) {  // the run passed every point

@@ -2,15 +2,10 @@
 // it end with status 1 before changing anything, and the card comes out as one run alone leaves it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <thread>
 
 #include "platform/host.h"
 #include "testing/e2e_card.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -37,11 +32,6 @@ void CopyCard(const fs::path& from, const TempCard& to) {
   }
 }
 
-ToolResult RestoreOn(const TempCard& card) {
-  return RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"}, card.root().string(),
-                 "go\n");
-}
-
 // The run that found the card held: status 1, the line naming it, and no
 // sign of work (no work folder, no rename).
 void ExpectTurnedAway(const ToolResult& r, const TempCard& card) {
@@ -50,24 +40,6 @@ void ExpectTurnedAway(const ToolResult& r, const TempCard& card) {
   EXPECT_NE(r.output.find(card.root().filename().string() + " "), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("Tempdir="), std::string::npos) << r.output;
 }
-
-// While it lives, runs started wait that long once they hold the card, so
-// that another run surely meets the lock.
-struct LockHeld {
-  explicit LockHeld(const char* ms) { Set(ms); }
-  ~LockHeld() { Set(nullptr); }
-  static void Set(const char* ms) {
-#ifdef _WIN32
-    SetEnvironmentVariableA("CARDPREP_HOLD_LOCK_MS", ms);
-#else
-    if (ms != nullptr) {
-      setenv("CARDPREP_HOLD_LOCK_MS", ms, 1);
-    } else {
-      unsetenv("CARDPREP_HOLD_LOCK_MS");
-    }
-#endif
-  }
-};
 
 TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
   TempCard original;
@@ -84,7 +56,7 @@ TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
   const Snapshot prepared = TakeSnapshot(card);
   ASSERT_FALSE(prepared.contains("CARDPREP.LCK"));
   int turnedAway = 0;
-  LockHeld hold("300");  // the first to lock holds the card a while
+  ScopedEnv hold("CARDPREP_HOLD_LOCK_MS", "300");  // the first to lock holds the card a while
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     fresh();
@@ -101,7 +73,7 @@ TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
     ASSERT_EQ(Differences(prepared, TakeSnapshot(card)), "") << a.output << b.output;
   }
   EXPECT_GE(turnedAway, 15) << "the runs seldom overlapped: the test proves little";
-  ToolResult r = RestoreOn(card);
+  ToolResult r = RunRestore(card);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
@@ -114,11 +86,11 @@ TEST(OneRunPerCard, AHeldCardTurnsAwayCardprepAndRestore) {
   ASSERT_EQ(HostLockCard(), HostLock::kHeld);  // the card is the current directory
   const Snapshot held = TakeSnapshot(card);
   ExpectTurnedAway(RunOn(card, "go\n4\n"), card);
-  ExpectTurnedAway(RestoreOn(card), card);
+  ExpectTurnedAway(RunRestore(card), card);
   EXPECT_EQ(Differences(held, TakeSnapshot(card)), "");
   HostUnlockCard();
   EXPECT_FALSE(card.Exists("CARDPREP.LCK"));
-  EXPECT_EQ(RestoreOn(card).status, 0);
+  EXPECT_EQ(RunRestore(card).status, 0);
 }
 
 // Two runs at once on two cards with one temporary folder, as a user with two card readers would

@@ -17,12 +17,6 @@ namespace {
 // A file named like one of cardprep's that the card does not show is.
 const std::string kNotShown = "cardprepのファイルと確かめられないので削除しない [";
 
-// cardprep-restore on the card, a folder that is no drive's root (--here).
-ToolResult Restore(const TempCard& card, std::vector<std::string> args = {"--remove-catalogue"}) {
-  args.push_back("--here");
-  return RunTool(CARDPREP_RESTORE_EXE, args, card.root().string(), "go\n");
-}
-
 // The random card on the disk, with files of the user's named like cardprep's where cardprep writes
 // no such file: root files in folders, and folder files in '_' folders, which the scan leaves
 // alone, or of a size cardprep never gives them; and the player's own volume settings, which
@@ -100,7 +94,7 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
       EXPECT_NE(locked.output.find("[\\LockedRo]"), std::string::npos) << locked.output;
       EXPECT_NE(locked.output.find("ディレクトリ名は戻さない"), std::string::npos) << locked.output;
     }
-    ToolResult r = Restore(card);
+    ToolResult r = RunRestore(card);
     EXPECT_EQ(r.status, listed ? 0 : 1) << r.output;
     EXPECT_EQ(r.output.find(kNotShown + "\\CARDPREP.LOG]") == std::string::npos, listed);
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << prepared.output << r.output;
@@ -132,7 +126,7 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   EXPECT_TRUE(stopped.output.ends_with(
       "中止しました。何も変更していません (Stopped: nothing was changed)\n"))
       << stopped.output;
-  ToolResult dry = Restore(card, {"--dry-run", "--remove-catalogue"});
+  ToolResult dry = RunRestore(card, {"--dry-run", "--remove-catalogue"});
   EXPECT_EQ(TakeSnapshot(card), prepared) << "a dry run changed the card";
   EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos)
       << dry.output;
@@ -141,7 +135,7 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
       dry.output.ends_with("ドライラン: 何も変更していない (Dry run: nothing was changed)\n"))
       << dry.output;
 
-  ToolResult r = Restore(card);
+  ToolResult r = RunRestore(card);
   EXPECT_EQ(r.status, 1);
   // The files it removed are counted, as the plan counted them.
   std::smatch planned;
@@ -163,7 +157,7 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
             std::vector<std::string>{"002.MP3\tsong two.mp3"});
 
   fs::rename(card.root() / "My Album" / "song two.mp3", card.root() / "mine.txt");
-  r = Restore(card);
+  r = RunRestore(card);
   EXPECT_EQ(r.status, 0) << r.output;
   before["mine.txt"] = "the user's new file";
   before["My Album/My Album"] = "edited by the user";
@@ -173,53 +167,55 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
 // Files named like cardprep's where nothing shows cardprep made them: a
 // folder never prepared (a folder list of another card, whole but naming
 // folders not here), a prepared card's subfolder run with --here, and a link.
-TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks){{TempCard card;
-std::string list(4 * 128, '\0');
-list[0] = 3;
-for (int r = 1; r < 4; ++r) list[r * 128 + 78] = list[r * 128 + 80] = 1;
-for (int r = 2; r < 4; ++r) {
-  list.replace(r * 128, 7, "\\OTHER" + std::to_string(r));
-  list[r * 128 + 61] = 7;
-}
-card.WriteFile("DIRLST04.DAT", list);
-for (const char* name : {"CARDPREP.LOG", "SPEANA.DAT", "PSHFT131.DAT"}) {
-  card.WriteFile(name, "mine");
-}
-card.WriteFile("HIST04.DAT", std::string(10, 'h'));
-card.WriteFile("ALBUM/song.mp3", "song");
-card.WriteFile("ALBUM/SNDLST04.DAT", std::string(64, 's'));
-card.WriteFile("ALBUM/VOLUME04.DAT", std::string("\xFF\0", 2));
-Snapshot before = TakeSnapshot(card);
-ToolResult r = Restore(card);
-EXPECT_EQ(r.status, 1) << r.output;
-EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
-for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
-  EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
-}
-}  // namespace
-{
-  TempCard card;
-  PreparedAlbum(card);
-  card.WriteFile("MyAlbum/CARDPREP.LOG", "the user's own log");
-  ToolResult r = RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"},
-                         (card.root() / "MyAlbum").string(), "go\n");
-  EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_EQ(card.ReadFile("MyAlbum/CARDPREP.LOG"), "the user's own log");
-  EXPECT_EQ(card.ReadFile("MyAlbum/song one.mp3"), "one");
-}
+TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
+  {
+    TempCard card;
+    std::string list(4 * 128, '\0');
+    list[0] = 3;
+    for (int r = 1; r < 4; ++r) list[r * 128 + 78] = list[r * 128 + 80] = 1;
+    for (int r = 2; r < 4; ++r) {
+      list.replace(r * 128, 7, "\\OTHER" + std::to_string(r));
+      list[r * 128 + 61] = 7;
+    }
+    card.WriteFile("DIRLST04.DAT", list);
+    for (const char* name : {"CARDPREP.LOG", "SPEANA.DAT", "PSHFT131.DAT"}) {
+      card.WriteFile(name, "mine");
+    }
+    card.WriteFile("HIST04.DAT", std::string(10, 'h'));
+    card.WriteFile("ALBUM/song.mp3", "song");
+    card.WriteFile("ALBUM/SNDLST04.DAT", std::string(64, 's'));
+    card.WriteFile("ALBUM/VOLUME04.DAT", std::string("\xFF\0", 2));
+    Snapshot before = TakeSnapshot(card);
+    ToolResult r = RunRestore(card);
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+    for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
+      EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+    }
+  }
+  {
+    TempCard card;
+    PreparedAlbum(card);
+    card.WriteFile("MyAlbum/CARDPREP.LOG", "the user's own log");
+    ToolResult r = RunTool(CARDPREP_RESTORE_EXE, {"--remove-catalogue", "--here"},
+                           (card.root() / "MyAlbum").string(), "go\n");
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_EQ(card.ReadFile("MyAlbum/CARDPREP.LOG"), "the user's own log");
+    EXPECT_EQ(card.ReadFile("MyAlbum/song one.mp3"), "one");
+  }
+  {
 #ifndef _WIN32
-{
-  TempCard card;
-  card.WriteFile("mine.bin", std::string("\xFF\0", 2));
-  card.MakeDir("My Album");
-  fs::create_symlink("../mine.bin", card.root() / "My Album" / "VOLUME04.DAT");
-  Snapshot before = PreparedAlbum(card);
-  ToolResult r = Restore(card);
-  EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
-  EXPECT_NE(r.output.find("VOLUME04.DAT]"), std::string::npos) << r.output;
-}
+    TempCard card;
+    card.WriteFile("mine.bin", std::string("\xFF\0", 2));
+    card.MakeDir("My Album");
+    fs::create_symlink("../mine.bin", card.root() / "My Album" / "VOLUME04.DAT");
+    Snapshot before = PreparedAlbum(card);
+    ToolResult r = RunRestore(card);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
+    EXPECT_NE(r.output.find("VOLUME04.DAT]"), std::string::npos) << r.output;
 #endif
+  }
 }
 
 // What other runs and systems leave: a folder whose name a system showing 8.3 names in small
@@ -231,7 +227,7 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
     TempCard card;
     Snapshot before = PreparedAlbum(card);
     std::filesystem::remove(card.root() / "DIRLST04.DAT");
-    ToolResult r = Restore(card);
+    ToolResult r = RunRestore(card);
     EXPECT_EQ(r.status, 1) << r.output;
     for (const char* name :
          {"CARDPREP.LOG", "HIST04.DAT", "MyAlbum\\SNDLST04.DAT", "MyAlbum\\VOLUME04.DAT"}) {
@@ -242,11 +238,11 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   TempCard card;
   Snapshot before = PreparedAlbum(card);
   std::filesystem::rename(card.root() / "MyAlbum", card.root() / "myalbum");
-  ToolResult r = Restore(card, {});
+  ToolResult r = RunRestore(card, {});
   EXPECT_EQ(r.status, 0) << r.output;
   Snapshot after = TakeSnapshot(card);
   EXPECT_FALSE(after.contains("My Album/My Album")) << r.output;
-  r = Restore(card);
+  r = RunRestore(card);
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "HIST04.DAT", "ERRLOG04.DAT"}) {
     EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
@@ -268,7 +264,7 @@ TEST(Restore, FoldersNamedLikeTracksAndLinksToNothingComeBackInOneRun) {
   Snapshot before = TakeSnapshot(card);
   ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
   ASSERT_TRUE(card.Exists("MyAlbum/001.MP3/SubDir/RENDIR04.LOG"));
-  ToolResult r = Restore(card);
+  ToolResult r = RunRestore(card);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
@@ -290,12 +286,12 @@ TEST(Restore, PathsPastThreeHundredUnitsComeBack) {
   }
   ASSERT_LT(renamed.size(), 40u) << "four renamed folders";
   std::ofstream(card.root() / fs::path(renamed).parent_path() / d) << "in the way";
-  EXPECT_EQ(Restore(card).status, 1);
+  EXPECT_EQ(RunRestore(card).status, 1);
   const std::string left = a + "/" + b + "/" + c + "/" + fs::path(renamed).filename().string();
   ASSERT_TRUE(card.Exists(left)) << "the outer folders were given back";
   ASSERT_GT(fs::path(left).u16string().size(), 300u);
   fs::remove(card.root() / a / b / c / d);
-  ToolResult r = Restore(card);
+  ToolResult r = RunRestore(card);
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
@@ -337,7 +333,7 @@ TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   EXPECT_EQ(card.ReadFile("Open Folder/song three.mp3"), "three");
   // Run again once they can be read, as by the first run without removing the catalogue (the
   // folders given back no longer match the folder list, which then proves nothing).
-  r = Restore(card, {});
+  r = RunRestore(card, {});
   EXPECT_EQ(r.status, 0) << r.output;
   Snapshot after = TakeSnapshot(card);
   for (const auto& [path, content] : before) {
