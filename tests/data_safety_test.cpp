@@ -93,12 +93,6 @@ bool IsToolFile(const std::string& path, const std::string& content) {
          kFolderToolFiles.contains(Leaf(path));
 }
 
-// The planned card on the disk; returns its snapshot.
-Snapshot MakeOnDisk(const RandomCard& plan, const TempCard& card) {
-  WriteRandomCard(plan, card);
-  return TakeSnapshot(card);
-}
-
 // What of the card before the run cannot be found on it now, each entry traced back by the logs.
 std::string Untraced(const Snapshot& before, const TempCard& card) {
   Snapshot after = TakeSnapshot(card);
@@ -121,7 +115,8 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
     SCOPED_TRACE("card seed " + std::to_string(seed));
     RandomCard plan = MakeRandomCard(seed);
     TempCard card;
-    Snapshot before = MakeOnDisk(plan, card);
+    WriteRandomCard(plan, card);
+    Snapshot before = TakeSnapshot(card);
     ToolResult r = RunOn(card, Answers(plan));
     ASSERT_TRUE(r.status == 0 || r.status == 1) << r.output;
     if (r.status == 1) {

@@ -105,12 +105,9 @@ TEST(RunsAtOnce, NeverReadEachOthersListings) {
   TempCard a;
   TempCard b;
   for (int d = 10; d < 50; ++d) {
-    const std::string number = std::to_string(d);
-    a.WriteFile(std::string("A").append(number).append("/001.MP3"), "");
-    for (int n = 1; n <= 9; ++n) {
-      b.WriteFile(std::string("B").append(number).append("/00").append(std::to_string(n)) + ".MP3",
-                  "");
-    }
+    a.WriteFile("A" + std::to_string(d) + "/001.MP3", "");
+    for (int n = 1; n <= 9; ++n)
+      b.WriteFile("B" + std::to_string(d) + "/00" + std::to_string(n) + ".MP3", "");
   }
   TempCard temp;  // the one temporary folder both runs share
   std::string shared = temp.root().string();

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <tuple>
 
 #include "platform/host.h"
 #include "testing/fontx_builder.h"
@@ -26,13 +26,6 @@ uint32_t AllLit(uint16_t, int) { return 0xFFFF; }
 Bytes Slot(const FontRecord& font, uint16_t code) {
   const uint8_t* glyph = FindGlyph(font, code);
   return glyph ? Bytes(glyph, glyph + font.slotBytes) : Bytes{};
-}
-
-// size zero bytes with each run [from, to) set to its value.
-Bytes Runs(size_t size, std::initializer_list<std::tuple<int, int, uint8_t>> runs) {
-  Bytes bytes(size, 0);
-  for (auto [from, to, value] : runs) std::fill(bytes.begin() + from, bytes.begin() + to, value);
-  return bytes;
 }
 
 class FontFile : public testing::Test {
@@ -107,7 +100,9 @@ TEST_F(FontFile, RefusesFontsBeyondTheSlotsWithOneLine) {
 // pinned by the expected cards.)
 TEST_F(FontFile, OneByteARowFillsTheUpperPageOnly) {
   ASSERT_EQ(Read(BuildFontx(Design(8, 16, 1, AllLit, {{0x8140, 0x8141}}))), 1);
-  EXPECT_EQ(Slot(font, 0x8140), Runs(32, {{0, 8, 0xFF}}));
+  Bytes upper(32, 0);
+  std::fill_n(upper.begin(), 8, 0xFF);
+  EXPECT_EQ(Slot(font, 0x8140), upper);
 }
 
 // A file cut anywhere short of what its header says (glyphs, the block table, single-byte rows)
