@@ -1,6 +1,5 @@
-// The guard against the wrong folder: in a folder that is no drive's root (a user's home folder, as
-// a console opens in it) both programs show the folder, say so in one line and end with status 1,
-// touching nothing; with --here they work there.
+// In a folder that is no drive's root (a home folder, where a console opens) both programs stop
+// with one line and status 1, touching nothing; with --here they work there.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,8 +10,7 @@ namespace {
 
 constexpr char kNotRoot[] = "ここはカードのルートではない";
 
-// A user's folder as cardprep would wreck it: profile folders, an
-// application's data, a desktop with a shortcut, and music.
+// A user's home folder: profile folders, an application's data, a desktop, music.
 void WriteHomeFolder(const TempCard& home) {
   home.MakeDir("Documents/My Letters");
   home.MakeDir("Downloads");

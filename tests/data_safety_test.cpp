@@ -37,8 +37,7 @@ class CardHistory {
  public:
   explicit CardHistory(const Snapshot& after) : after_(after) {}
 
-  // The path an entry had before the run, component by component: from a folder's
-  // RENDIR04.LOG, or the RENFIL04.LOG of the folder it lies in.
+  // The path an entry had before the run, component by component, from RENDIR04/RENFIL04.LOG.
   std::string Original(const std::string& path) const {
     std::string now;
     std::string before;
@@ -134,10 +133,8 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
   }
 }
 
-// Names a card cannot hold, links and hard links in the places of the tool's files to files
-// beside the card, folders that cannot be listed, a nearly full card: nothing beside the card
-// changes, every file is kept and traced, no log line holds a lost name, and status 1 comes
-// exactly when the run printed why.
+// Names a card cannot hold, links in the places of the tool's files, folders that cannot be listed,
+// a nearly full card: nothing beside the card changes, no name is lost, status 1 only said why.
 const std::vector<std::string> kHostileNames = {
     "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
 

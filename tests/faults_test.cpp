@@ -1,6 +1,5 @@
-// Faults a card can hold, through the real binary: files the tool cannot
-// read, names code page 932 lacks, broken encodings, work files it cannot
-// write. No file is lost, the run ends with a clear line and a true status.
+// Faults a card can hold, through the real binary: no file is lost, the run ends with a clear line
+// and a true status.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -28,8 +27,8 @@ std::string FolderTitle(const std::string& list, int row) {
 
 }  // namespace
 
-// Empty, a cut tag, a folder named like an MP3, a pipe (opening it would wait
-// forever), a link to nothing: the run finishes; only regular files are tracks.
+// Empty, a cut tag, a folder named like an MP3, a pipe (opening it would wait forever), a link to
+// nothing: the run finishes; only regular files are tracks.
 TEST(Faults, Mp3sThatCannotBeReadNeverStopTheRun) {
 #ifdef _WIN32
   GTEST_SKIP() << "pipes and links on a card are POSIX's";
@@ -118,8 +117,7 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   card.WriteFile("A/001.MP3", "one");
   card.WriteFile("A/002.MP3", "two");
   card.WriteFile("A/zz new.mp3", "three");
-  // Line 1 fine, line 2 with a lone high surrogate, then a line cut inside
-  // a unit (an odd byte count), as a run stopped mid-write leaves it.
+  // Line 2 with a lone high surrogate, then a line cut inside a unit, as a stopped run leaves it.
   const std::string cut =
       Utf16Log("002.MP3\t").substr(2) + std::string("\0\xD8", 2) + Utf16Log("x\n9").substr(2) + "9";
   card.WriteFile("A/RENFIL04.LOG", Utf16Log("001.MP3\tOld One.mp3\n") + cut);
@@ -141,8 +139,7 @@ TEST(Faults, BrokenEncodingsInLogsAndDisplayNamesAreReadSafely) {
   EXPECT_NE(FolderTitle(card.ReadFile("DIRLST10.DAT"), 1), "");
 }
 
-// A temporary folder that cannot take the folder listing: the card keeps its
-// catalogue (it used to come out empty), and the run says that it failed.
+// A temporary folder that cannot take the folder listing: the card keeps its catalogue.
 TEST(Faults, ATemporaryFolderThatCannotTakeTheWorkFilesLeavesTheCardAlone) {
   TempCard card;
   WriteTestFontSet();
@@ -159,9 +156,7 @@ TEST(Faults, ATemporaryFolderThatCannotTakeTheWorkFilesLeavesTheCardAlone) {
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "");
 }
 
-// A temporary folder whose name holds a character code page 932 lacks
-// (C:\Users\José\AppData\Local\Temp): the run makes and uses its work
-// folder there, and the Tempdir= line shows the name with '?'.
+// A temporary folder named outside code page 932 (C:\Users\José\...): used, and shown with '?'.
 TEST(Faults, ATemporaryFolderNamedOutsideTheCodePageWorks) {
   TempCard card;
   card.WriteFile("First Album/First Track.mp3", "1");
@@ -205,9 +200,8 @@ bool RunWithFileListingBlocked(const TempCard& card, const std::string& input, T
 
 }  // namespace
 
-// A folder's file listing that cannot be written: status 1 and the card keeps
-// its catalogue (it used to lose the folder's tracks). New tracks' moves keep
-// the run busy while the test blocks the listing; a run too quick is retried.
+// A file listing that cannot be written: status 1, the catalogue kept. New tracks' moves keep the
+// run busy while the test blocks the listing; a run too quick is retried.
 TEST(Faults, AFileListingThatCannotBeWrittenLeavesTheCatalogueAlone) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     TempCard card;

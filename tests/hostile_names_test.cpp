@@ -1,6 +1,4 @@
-// Names a card should not have, as a POSIX disk can hold them: nothing
-// outside the card is ever touched and no old name is lost. (Links in the
-// places of the tool's files: the data-safety test's hostile cards.)
+// Names a card should not have, as a POSIX disk can hold them. (Links: the data-safety test.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,9 +10,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A '\' in a name is no separator: "..\<sibling>\x.mp3" on the card never reaches the sibling
-// card's x.mp3, nor a folder "..\<sibling>\other" its folder. Such names, and names that are no
-// UTF-8, are reported, left as they are, and the run ends with status 1.
+// A '\' in a name is no separator ("..\<sibling>\x.mp3" never reaches the sibling card): such
+// names, and names that are no UTF-8, are reported and left, status 1.
 TEST(HostileNames, NamesFatCannotHoldAreReportedAndNeverBecomePaths) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows makes no such names: it refuses them itself";

@@ -13,8 +13,7 @@ namespace {
 
 constexpr char kInUse[] = "が使用中";
 
-// Twenty folders (no shuffle: every run orders them alike) of many tracks,
-// so that a run lasts long enough for another to start beside it.
+// Twenty folders (no shuffle) of many tracks: a run lasts long enough for another to start.
 void WriteBusyCard(const TempCard& card) {
   for (int f = 0; f < 20; ++f) {
     for (int t = 0; t < 30; ++t) {
@@ -32,8 +31,7 @@ void CopyCard(const fs::path& from, const TempCard& to) {
   }
 }
 
-// The run that found the card held: status 1, the line naming it, and no
-// sign of work (no work folder, no rename).
+// The run that found the card held: status 1, the line naming it, and no work folder.
 void ExpectTurnedAway(const ToolResult& r, const TempCard& card) {
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find(kInUse), std::string::npos) << r.output;
@@ -64,8 +62,7 @@ TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
     std::thread other([&] { b = RunOn(card, "go\n4\n"); });
     a = RunOn(card, "go\n4\n");
     other.join();
-    // A run that started after the other ended finds a prepared card: it
-    // too ends with status 0 and leaves the card as it was.
+    // A run that started after the other ended finds a prepared card and leaves it as it was.
     ASSERT_TRUE(a.status == 0 || b.status == 0) << a.output << b.output;
     if (a.status != 0) ExpectTurnedAway(a, card);
     if (b.status != 0) ExpectTurnedAway(b, card);
@@ -93,9 +90,8 @@ TEST(OneRunPerCard, AHeldCardTurnsAwayCardprepAndRestore) {
   EXPECT_EQ(RunRestore(card).status, 0);
 }
 
-// Two runs at once on two cards with one temporary folder, as a user with two card readers would
-// start them: neither reads the other's listings. The catalogue names a track the card lacks when a
-// run read another run's file listing.
+// Two runs at once on two cards with one temporary folder: a run that read the other's file listing
+// names a track its card lacks.
 bool NamesMissingTracks(const ToolResult& r, const TempCard& card) {
   return card.ReadFile("CARDPREP.LOG").find("fopen error") != std::string::npos ||
          r.output.find("fopen error") != std::string::npos;

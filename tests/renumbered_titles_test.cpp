@@ -1,5 +1,4 @@
-// Runs that renumber tracks an earlier run had renamed: every track keeps
-// the title of its first name.
+// Titles of tracks renumbered by later runs, and of names a Mac wrote decomposed.
 #include <gtest/gtest.h>
 
 #include "testing/e2e_card.h"
@@ -20,8 +19,7 @@ std::string Track(const std::string& list, int k) {
 
 }  // namespace
 
-// A track added by hand between runs takes a number already given: its move
-// fails and the tracks behind it move on; the run after that moves it.
+// A track added between runs takes a number already given: the tracks behind it move on.
 TEST(RenumberedTitles, TracksMovedOnByLaterRunsKeepTheTitlesOfTheirFirstNames) {
   TempCard card;
   WriteTestFontSet();

@@ -1,7 +1,4 @@
-// cardprep-restore on prepared cards: random cards of every model, prepared
-// once or twice, come back exactly as they were (files of the user's named
-// like cardprep's included); a name that is taken is reported and nothing is
-// replaced. (Restores stopped at every point: killed_runs_test.cpp.)
+// cardprep-restore on prepared cards. (Restores stopped at every point: killed_runs_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,10 +14,8 @@ namespace {
 // A file named like one of cardprep's that the card does not show is.
 const std::string kNotShown = "cardprepのファイルと確かめられないので削除しない [";
 
-// The random card on the disk, with files of the user's named like cardprep's where cardprep writes
-// no such file: root files in folders, and folder files in '_' folders, which the scan leaves
-// alone, or of a size cardprep never gives them; and the player's own volume settings, which
-// cardprep keeps.
+// The random card with files of the user's named like cardprep's where cardprep writes none (root
+// files in folders, folder files in '_' folders or of other sizes), and the player's volume files.
 void WriteCard(const RandomCard& plan, const TempCard& card) {
   WriteRandomCard(plan, card);
   card.WriteFile("Player Set/tune.mp3", "tune");
@@ -45,8 +40,7 @@ void WriteCard(const RandomCard& plan, const TempCard& card) {
   card.WriteFile("Locked Room/song.mp3", "locked");
 }
 
-// Files added between two runs, on the card and to what it was: in the root, where the first run's
-// numbers are taken (a name that sorts first cannot move), and a folder.
+// Files added between two runs, on the card and to what it was (one sorting before 001.MP3).
 void AddFiles(const TempCard& card, Snapshot& before) {
   const Snapshot added = {{"zz added.mp3", "added to the root"},
                           {"!first.mp3", "sorts before the numbered ones"},
@@ -77,15 +71,13 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
     ToolResult prepared = RunOn(card, Answers(plan));
     ASSERT_TRUE(prepared.status == 0 || prepared.status == 1) << prepared.output;
     ASSERT_NE(TakeSnapshot(card), before);
-    // A run ended in its rename pass writes no folder list: nothing shows
-    // that its work log is cardprep's; it stays, said, and the run fails.
+    // A run ended in its rename pass writes no folder list: its work log stays, said, status 1.
     bool listed = false;
     for (const char* list : {"DIRLST04.DAT", "DIRLST08.DAT", "DIRLST10.DAT"}) {
       listed = listed || card.Exists(list);
     }
     if (!listed) before["CARDPREP.LOG"] = card.ReadFile("CARDPREP.LOG");
-    // A folder a normal user cannot read: said, its names and catalogue
-    // left, and a run that can read it finishes.
+    // A folder a normal user cannot read: said, its names and catalogue left.
     if (listed && seed % 2 == 0 && NobodyCanReach(card)) {
       fs::permissions(card.root() / "LockedRo", fs::perms::none);
       ToolResult locked = RunUnprivileged(card, "go\n", CARDPREP_RESTORE_EXE, "--remove-catalogue");
@@ -164,9 +156,8 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
 
-// Files named like cardprep's where nothing shows cardprep made them: a
-// folder never prepared (a folder list of another card, whole but naming
-// folders not here), a prepared card's subfolder run with --here, and a link.
+// Files named like cardprep's where nothing shows cardprep made them: another card's folder list, a
+// prepared card's subfolder run with --here, and a link.
 TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
   {
     TempCard card;
@@ -218,10 +209,8 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
   }
 }
 
-// What other runs and systems leave: a folder whose name a system showing 8.3 names in small
-// letters changed (its note still goes), and cards whose catalogue proves nothing (a run stopped
-// before its folder list, names given back without the catalogue): each file is said, kept, and the
-// run fails.
+// A catalogue that proves nothing (no folder list; names given back without the catalogue): each
+// file said and kept, status 1. A folder a system renamed to small letters: its note still goes.
 TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   {
     TempCard card;
@@ -250,9 +239,8 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   EXPECT_EQ(TakeSnapshot(card), after);
 }
 
-// Entries the rename pass takes for tracks or reaches oddly, each back in one run: a folder named
-// like a track (renamed as one, with a renamed folder below it), at the root and deeper; and on
-// POSIX a link to nothing renamed as a track (a link is an entry, never followed).
+// A folder named like a track (with a renamed folder below it), at the root and deeper, and a link
+// to nothing renamed as a track: each back in one run.
 TEST(Restore, FoldersNamedLikeTracksAndLinksToNothingComeBackInOneRun) {
   TempCard card;
   card.WriteFile("Live.mp3/in.mp3", "in");
@@ -269,9 +257,8 @@ TEST(Restore, FoldersNamedLikeTracksAndLinksToNothingComeBackInOneRun) {
   EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
 }
 
-// Old names of 120 units four deep: once a run gave the outer three back
-// (the innermost one's name was taken), the innermost folder's path is past
-// 300 units, and the next run still gives it and its files their names.
+// Old names of 120 units four deep: after a run gave the outer three back (the innermost one's name
+// was taken), its path is past 300 units, and the next run still gives it back.
 TEST(Restore, PathsPastThreeHundredUnitsComeBack) {
   TempCard card;
   const std::string a(120, 'a'), b(120, 'b'), c(120, 'c'), d(120, 'd');
@@ -297,9 +284,8 @@ TEST(Restore, PathsPastThreeHundredUnitsComeBack) {
 }
 
 #ifndef _WIN32
-// Folders a normal user cannot read (no permission at all, or listed but not entered) and a log
-// that will not open: each said by name and for what it is, the run ends with status 1, and once
-// they can be read a run gives back what they hold.
+// Folders a normal user cannot read or enter, and a log that will not open: each said, status 1;
+// once they can be read, a run gives back what they hold.
 TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   TempCard card;
   if (!NobodyCanReach(card)) GTEST_SKIP() << "no user to run as";
@@ -331,8 +317,7 @@ TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
       std::string::npos)
       << r.output;
   EXPECT_EQ(card.ReadFile("Open Folder/song three.mp3"), "three");
-  // Run again once they can be read, as by the first run without removing the catalogue (the
-  // folders given back no longer match the folder list, which then proves nothing).
+  // Without removing the catalogue: the folders given back no longer match the folder list.
   r = RunRestore(card, {});
   EXPECT_EQ(r.status, 0) << r.output;
   Snapshot after = TakeSnapshot(card);

@@ -1,6 +1,4 @@
-// A folder whose entries cannot be read: it is reported in one line, the run ends with status 1
-// after the rename pass, and the card's catalogue is left as it was. Root reads any folder, so as
-// root the run is made as another user.
+// A folder whose entries cannot be read (as another user when root, who reads any folder).
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
