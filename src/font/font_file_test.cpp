@@ -96,8 +96,7 @@ TEST_F(FontFile, RefusesFontsBeyondTheSlotsWithOneLine) {
   }
 }
 
-// One byte a row: the upper page of columns 0..7 only, even with 16 rows. (Twelve-row glyphs are
-// pinned by the expected cards.)
+// One byte a row: the upper page only, even with 16 rows. (Twelve rows: the expected cards.)
 TEST_F(FontFile, OneByteARowFillsTheUpperPageOnly) {
   ASSERT_EQ(Read(BuildFontx(Design(8, 16, 1, AllLit, {{0x8140, 0x8141}}))), 1);
   Bytes upper(32, 0);
@@ -105,8 +104,7 @@ TEST_F(FontFile, OneByteARowFillsTheUpperPageOnly) {
   EXPECT_EQ(Slot(font, 0x8140), upper);
 }
 
-// A file cut anywhere short of what its header says (glyphs, the block table, single-byte rows)
-// is named and refused; one byte more than it says is read.
+// A file cut short of what its header says is named and refused; one byte more is read.
 TEST_F(FontFile, RefusesAFileShorterThanItsHeaderSays) {
   Bytes full = BuildFontx(Design(16, 16, 1, AllLit, {{0x8140, 0x8143}}));
   Bytes table = BuildFontx(Design(16, 16, 1, AllLit, {{0x8140, 0x8140}, {0x8240, 0x8240}}));

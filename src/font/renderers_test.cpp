@@ -91,8 +91,7 @@ TEST_F(Renderers, HalfWidthImageIsSixColumnsPerByteUpTo512) {
   }
 }
 
-// The images, and the layouts of double-byte titles, are pinned by the expected cards; here
-// the layout and width at every length.
+// The layout and width at every length. (Images, double-byte layouts: the expected cards.)
 TEST_F(Renderers, OledImageLayoutIsChosenByLengthAndReportsItsWidth) {
   const struct {
     std::string text;

@@ -67,9 +67,7 @@ Names FindAll(const std::u16string& folder, const std::u16string& pattern) {
   return names;
 }
 
-// (Their order, letter case folded, and files alone in a file listing are pinned by the expected
-// cards and the fault tests.)
-// Every level is read: a folder holding one subfolder, itself without any, is read too.
+// Every level, hidden names too. (Order, case and files alone: the expected cards, fault tests.)
 TEST(HostListing, ListingsHoldHiddenNamesAndEveryLevelAndAMissingFolderGivesAnEmptyFile) {
   TempCard card;
   card.WriteFile("MUSIC/.hidden", "x");
@@ -196,8 +194,7 @@ std::filesystem::path LongForm(const std::filesystem::path& path) {
 #endif
 }
 
-// A name Windows takes for a device, and a path past 260 units, are reached as files like any
-// other (on Windows only in their "\\?\" form).
+// Device names and paths past 260 units are files like any other (on Windows in "\\?\" form).
 TEST(HostFiles, DeviceNamesAndPathsPast260UnitsAreFilesLikeAnyOther) {
   TempCard card;
   std::string deep;
@@ -218,9 +215,8 @@ TEST(HostFiles, DeviceNamesAndPathsPast260UnitsAreFilesLikeAnyOther) {
   for (size_t i = folders.size() - 1; i > 0; --i) std::filesystem::remove(LongForm(folders[i]), ec);
 }
 
-// The host may hold the names of the folder it read last. Whatever another program changes
-// meanwhile, unreported, a name it holds that is gone is looked up again, a folder is found under
-// its new name at once, and a name made in another case is never written over.
+// The host may hold the names of the folder it read last: changes another program makes meanwhile,
+// unreported, never mislead a lookup, nor make it write over a name made in another case.
 TEST(HostHeldNames, LookupsNeverDependOnChangesBeingReported) {
   TempCard card;
   card.WriteFile("A/one.mp3", "1");

@@ -61,10 +61,8 @@ TEST(RenamePassSafety, NoMoveWithoutItsLogAndNoNoteOverAUsersFile) {
 }
 
 #if !defined(_WIN32)
-// A card that fills up while a folder's moves are logged (a limit on file sizes stands in for it):
-// a file moves only once its log line is whole in the log; a line cut short is taken back, the
-// others keep their old names, and the folder's moves stop there. A log cut inside its byte-order
-// mark keeps no line at all.
+// A card that fills up while moves are logged (a file size limit stands in for it): a line cut
+// short is taken back, and the files from there keep their old names.
 TEST(RenamePassSafety, AFileMovesOnlyOnceItsLogLineIsWhole) {
   constexpr int kTracks = 200;
   for (rlim_t limit : {1, 2, 200, 1000, 20000, 40000}) {

@@ -1,6 +1,4 @@
-// Restore's reading and rewriting of the rename logs: which lines name a move, logs that do not
-// fit, lines it cannot read kept unit for unit, and a rewrite cut short at any point, which the
-// next run sorts out without losing a line or touching a file of the user's.
+// Restore's reading and rewriting of the rename logs, and rewrites cut short at any point.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -116,9 +114,8 @@ TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
     HostForgetFolderNames();
     return RecoverFileLog(u"F");
   };
-  // Stopped with the side file made (empty, cut in its mark, in a line, between CR and LF, or
-  // whole) and the old log still there: the old log holds every line not undone, the side file
-  // goes.
+  // Stopped with the side file made (cut anywhere, or whole) and the old log still there: the old
+  // log holds every line not undone, the side file goes.
   std::string longer = Utf16Log("001.MP3\ta.mp3\n002.MP3\tb.mp3\n");
   card.WriteFile("F/RENFIL04.LOG", longer);
   for (size_t cut : {size_t{0}, size_t{1}, size_t{9}, kept.size() - 2, kept.size()}) {
@@ -145,8 +142,7 @@ TEST(RestoreLog, RewriteKeepsTheLinesNotUndoneAndARewriteCutShortLosesNone) {
   std::filesystem::rename(card.root() / "F" / "RENFIL04.LOG", card.root() / side);
   ASSERT_TRUE(recover());
   EXPECT_EQ(card.ReadFile("F/RENFIL04.LOG"), longer);
-  // Of that name but no rewrite of the log: a file of the user's, which stays. Neither is a file
-  // of the old side file's name ever taken for one.
+  // Of that name (or the old side file's) but no rewrite of the log: a file of the user's, kept.
   card.WriteFile("F/RENFIL04.NEW", Utf16Log("001.MP3\ta.mp3\n"));
   for (const std::string& notOurs : {std::string("my notes"), Utf16Log("009.MP3\tz.mp3\n")}) {
     card.WriteFile(side, notOurs);

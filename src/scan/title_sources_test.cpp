@@ -36,9 +36,8 @@ TEST(DisplayNameFile, CutsLongColumnsAndNeverSplitsALongLine) {
                                             "x.mp3|" + std::string(249, 'T'), "last.mp3|Last"}));
 }
 
-// The rows of a file in each encoding users save in: Shift-JIS, UTF-8 with or without its mark
-// (here with a character across the first 4 KiB read), UTF-16 with its mark. First columns compare
-// composed: a composed line finds a name a Mac wrote decomposed, and the reverse.
+// Each encoding users save in (UTF-8 unmarked with a character across the first 4 KiB read); first
+// columns compare composed: a composed line finds a name a Mac wrote decomposed, and the reverse.
 TEST(DisplayNameFile, ReadsEachEncodingAndMatchesFirstColumnsComposed) {
   const std::string text =
       "\u30AB\u3099\u30A4\u30C9.mp3\t\u30AC\u30A4\u30C9\u306E\u6B4C\r\n"

@@ -23,9 +23,8 @@ int Scan(ScanCard& scan, const std::string& folder) {
   return count;
 }
 
-// A whole volume file of the model is the user's setting, kept in any case; one cut short (a card
-// that filled while it was written) is written anew; another model's does not count. (Model 8's
-// two volume files are pinned by the expected cards.)
+// A whole volume file of the model is the user's, kept in any case; one cut short is written anew;
+// another model's does not count. (Model 8's two volume files: the expected cards.)
 TEST(TrackScan, VolumeFileOfTheModelIsKeptWholeInAnyCaseAndWrittenAnewWhenCutShort) {
   ScanCard scan(10);
   const std::pair<std::string, std::string> given[] = {{"A/volume10.dat", "mine"},
@@ -46,8 +45,7 @@ TEST(TrackScan, VolumeFileOfTheModelIsKeptWholeInAnyCaseAndWrittenAnewWhenCutSho
   }
 }
 
-// The part all titles of a folder share goes, up to a character boundary: bytes shared up to a
-// lead byte (katakana, full-width digits) keep the character; ASCII parts go as before.
+// The part all titles of a folder share goes, but never half a double-byte character.
 TEST(TrackScan, CommonLeadingPartEndsAtACharacterBoundary) {
   ScanCard scan(10, 1);  // titles from the names before renaming
   const std::pair<std::string, std::string> given[] = {
