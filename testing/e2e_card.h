@@ -1,5 +1,4 @@
-// What the end-to-end tests of cards share: snapshots of a card's files and
-// folders with their content, random cards, and runs of the real binary.
+// What the end-to-end tests share: snapshots of cards, random cards, runs of the real binaries.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,8 +25,7 @@ inline std::string ReadPath(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Relative path (UTF-8, '/') to content: "<folder>" for a folder, "<other>"
-// for anything else that is no regular file (a pipe, a link: never opened).
+// Relative path (UTF-8, '/') to content, "<folder>", or "<other>" (a pipe, a link: never opened).
 using Snapshot = std::map<std::string, std::string>;
 
 inline Snapshot TakeSnapshot(const std::filesystem::path& root) {
@@ -114,8 +112,7 @@ inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
 }
 
 #ifndef _WIN32
-// Root reads any folder: a test of folders that cannot be read runs the tool
-// as kNobody when it runs as root.
+// Root reads any folder: tests of folders that cannot be read run the tool as kNobody.
 inline constexpr uid_t kNobody = 65534;
 inline ToolResult AsNobody(std::vector<std::string> args, const std::string& dir,
                            const std::string& input) {
@@ -153,8 +150,7 @@ inline bool NobodyCanReach(const TempCard& card) {
   return AsNobody({"/usr/bin/test", "-w", card.root().string()}, "/", "").status == 0;
 }
 
-// A small memory filesystem mounted on a folder while it lives, where one
-// can be mounted (as root): a card that can fill up.
+// A small memory filesystem on a folder while it lives, where one can be mounted: it can fill up.
 struct SmallCardFs {
   std::string at;
   SmallCardFs(const std::filesystem::path& folder, const char* size) {

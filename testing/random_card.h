@@ -1,7 +1,5 @@
-// Random cards for the end-to-end tests: nested folders with names of every kind (colliding, case
-// variants, Japanese, characters code page 932 lacks, spaces, dots, long names, '_' and System
-// folders, files already numbered), MP3 files with and without a tag title, display-name files, and
-// files that are no MP3. The same seed gives the same card.
+// Random cards for the end-to-end tests: nested folders and files with names of every kind, MP3
+// files with and without a tag title, display-name files. The same seed gives the same card.
 #pragma once
 
 #include <cstdint>

@@ -99,8 +99,7 @@ std::vector<std::pair<std::string, std::string>> Tracks(const std::string& folde
   return files;
 }
 
-// A card path as the tool shows it: the listing's line (with the drive and the card's folder on
-// Windows), or the card path itself.
+// A card path as the tool shows it (on Windows after the drive and the card's folder).
 std::string Shown([[maybe_unused]] const TempCard& card, std::string relative) {
   for (char& c : relative) c = c == '/' ? '\\' : c;
 #ifdef _WIN32
@@ -112,11 +111,8 @@ std::string Shown([[maybe_unused]] const TempCard& card, std::string relative) {
 
 }  // namespace
 
-// Every way a run ends has its line and a true status: stopped at each prompt (nothing changed,
-// 0), finished (a summary, 0), an empty catalogue (said, with the card's root, 0), a folder left
-// out (named, 1), a rename pass that could not rename everything (what it renamed, then what
-// helps for each cause: renaming by hand only where that helps, 1).
-// Full-width digits answer; a wrong answer gets the line naming the answers.
+// Every way a run ends has its line and a true status; what helps after a rename pass that could
+// not rename everything, renaming by hand only where that helps.
 TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
   const std::string deep = "DEEPFOLD/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH";
   const std::string kAsk = kModelPrompt + kModelHint;  // a wrong model answered
@@ -266,8 +262,8 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
   }
 }
 
-// A folder given as the one argument (a folder dropped onto cardprep.exe) is the card's root:
-// shown, then prepared after "go"; the folder guard holds for it as for the current directory.
+// A folder given as the one argument (dropped onto cardprep.exe) is the card's root, guard
+// included.
 TEST(Dialogue, AFolderGivenAsTheArgumentIsTheCardsRoot) {
   TempCard card;
   card.WriteFile("A/Long Name.mp3", "x");

@@ -1,8 +1,5 @@
-// Runs ended at every change they make to a card: killed (Task Manager's End task, a pulled
-// card) or interrupted (Ctrl-C, the window closed) right after the N-th move, log write, log cut
-// or removal, through the host's test seam. After each stop, cardprep run again and then
-// cardprep-restore give the card back exactly as it was, every old name included; and a restore
-// stopped at each of its own changes, then run again, does the same.
+// Runs killed (End task, a pulled card) or interrupted (Ctrl-C) right after each change they make,
+// through the host's test seam: a run again, and a restore, give the card back as it was.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,8 +22,7 @@ void WriteFirstCard(const TempCard& card) {
   card.WriteFile("top song.mp3", "7");
 }
 
-// What a user adds before the second run: a track in the root, one in a renamed folder (日本の歌,
-// which the first run named 00001), and a new folder.
+// What a user adds before the second run, also in a folder the first run renamed.
 void AddToCard(const TempCard& card, const std::string& renamedFolder = "00001") {
   card.WriteFile("zz added.mp3", "8");
   card.WriteFile(renamedFolder + "/Added.mp3", "9");
@@ -36,9 +32,7 @@ void AddToCard(const TempCard& card, const std::string& renamedFolder = "00001")
 
 enum class Stop { kKill, kInterrupt };
 
-// The track lists of the card that differ from those of another: every title the lookups of old
-// names gave is in them. (A folder whose path is too long for the catalogue has none: under Wine
-// every path starts with the test card's own folder, whose name grows with the test's count.)
+// The track lists of the card that differ from those of another (their titles come from old names).
 std::string ChangedTrackLists(const Snapshot& other, const TempCard& card) {
   std::string changed;
   for (const auto& [path, content] : TakeSnapshot(card)) {
@@ -50,8 +44,7 @@ std::string ChangedTrackLists(const Snapshot& other, const TempCard& card) {
   return changed;
 }
 
-// Killed (SIGKILL, or status 137 on Windows), or ended by the interrupt (SIGINT, or Windows'
-// STATUS_CONTROL_C_EXIT).
+// Killed (SIGKILL, status 137 on Windows) or interrupted (SIGINT, STATUS_CONTROL_C_EXIT).
 bool Stopped(const ToolResult& r) {
   return r.signal == kKilledSignal || r.status == 137 || r.signal == 2 ||
          static_cast<unsigned>(r.status) == 0xC000013Au;
@@ -61,8 +54,8 @@ ToolResult Prepare(const TempCard& card) { return RunCardprep(card.root().string
 
 ToolResult Restore(const TempCard& card) { return RunRestore(card); }
 
-// Runs program on a card set up afresh, stopped at its first point, then at its second, and so on
-// until a run passes every point; after each stop, check looks at the card.
+// Runs program on a fresh card stopped at point 1, 2, ... until a run passes them all; check after
+// each stop.
 void Sweep(Stop by, const std::function<void(const TempCard&)>& setUp,
            const std::function<ToolResult(const TempCard&)>& program,
            const std::function<void(const TempCard&, const ToolResult&)>& check) {
@@ -89,9 +82,8 @@ void Sweep(Stop by, const std::function<void(const TempCard&)>& setUp,
   EXPECT_GE(points, 15);  // else the seam stopped nothing worth the name
 }
 
-// Stops the card's first (or second) preparation at each of its points; each time, a whole run
-// must write the track lists a run never stopped writes (lines left by a stopped run mislead no
-// title), and a restore must give back the card as it was.
+// After each stop of a first (or second) run, a whole run writes the track lists of a run never
+// stopped, and a restore gives back the card as it was.
 void SweepPreparation(bool secondRun, Stop by) {
   Snapshot before;  // the card as the user made it, additions included
   Snapshot unstoppedCard;

@@ -1,6 +1,5 @@
-// Every row of the model profiles, run as a user picks it: the run writes
-// the files its row names, in their record sizes, and none that only other
-// rows name (a new row is checked by this test without a line of its own).
+// Every row of the model profiles, run as a user picks it: the run writes the files its row names,
+// in their record sizes, and none that only other rows name.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,5 +1,4 @@
-// Names other systems leave on a card: folders whose letters spell Windows devices, MP3 files a
-// Mac or Linux named like devices, the systems' own folders and a Mac's '._' Finder files.
+// Names other systems leave: devices' names, the systems' own folders, a Mac's '._' Finder files.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,8 +18,7 @@ void MakeDeviceNamedFolder(const TempCard& card, const char* name) {
   std::filesystem::create_directory(card.root() / name);
 #endif
 }
-// Removes the card by its "\\?\" path first, so that names a faulty run left behind never stop
-// the card's own clean-up on Windows.
+// Removes the card by its "\\?\" path first: device names never stop the clean-up on Windows.
 struct RemovedByLongPath {
   const TempCard& card;
   ~RemovedByLongPath() {
