@@ -1,5 +1,16 @@
 #include "testing/id3_builder.h"
 
+// Every 0xFF followed by a zero byte or a byte from 0xE0 gets a zero byte after it.
+static std::vector<uint8_t> Unsynchronise(const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    out.push_back(bytes[i]);
+    if (bytes[i] == 0xFF && (i + 1 == bytes.size() || bytes[i + 1] == 0 || bytes[i + 1] >= 0xE0))
+      out.push_back(0);
+  }
+  return out;
+}
+
 std::vector<uint8_t> Id3FrameBytes(uint8_t major, const Id3Frame& f) {
   std::vector<uint8_t> out(f.id.begin(), f.id.end());
   std::vector<uint8_t> body = major == 4 && (f.format & 0x02) ? Unsynchronise(f.body) : f.body;
@@ -10,16 +21,6 @@ std::vector<uint8_t> Id3FrameBytes(uint8_t major, const Id3Frame& f) {
     out.push_back(static_cast<uint8_t>((size >> (bits * i)) & ((1u << bits) - 1)));
   if (major != 2) out.insert(out.end(), {0, f.format});
   out.insert(out.end(), body.begin(), body.end());
-  return out;
-}
-
-std::vector<uint8_t> Unsynchronise(const std::vector<uint8_t>& bytes) {
-  std::vector<uint8_t> out;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    out.push_back(bytes[i]);
-    if (bytes[i] == 0xFF && (i + 1 == bytes.size() || bytes[i + 1] == 0 || bytes[i + 1] >= 0xE0))
-      out.push_back(0);
-  }
   return out;
 }
 

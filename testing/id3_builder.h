@@ -30,9 +30,6 @@ std::vector<uint8_t> Utf16Text(const std::u16string& text, Bom bom = Bom::kLittl
 // for 4), then the body.
 std::vector<uint8_t> Id3FrameBytes(uint8_t major, const Id3Frame& frame);
 
-// Every 0xFF followed by a zero byte or a byte from 0xE0 gets a zero byte after it.
-std::vector<uint8_t> Unsynchronise(const std::vector<uint8_t>& bytes);
-
 // A tag of a major version: syncsafe size, the frames, 16 zero bytes. With 0x80 in flags and a
 // major below 4, frames and padding are unsynchronised as a whole.
 std::vector<uint8_t> BuildId3(uint8_t major, const std::vector<Id3Frame>& frames,

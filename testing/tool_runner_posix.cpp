@@ -2,7 +2,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

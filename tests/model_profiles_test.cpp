@@ -2,7 +2,6 @@
 // in their record sizes, and none that only other rows name.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <string>
 

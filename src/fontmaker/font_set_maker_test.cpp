@@ -81,16 +81,13 @@ int GlyphTotal(const FontRecord& font) {
 
 TEST_F(MadeFontSet, LoadsWithTheCardsLoaderAtTheExpectedSizes) {
   const RunState& s = *state_;
-  const FontRecord* fonts[] = {&s.full16Font, &s.half16Font, &s.full6x8Font, &s.half6x8Font,
-                               &s.full12Font, &s.half12Font, &s.half8Font,   &s.full8Font};
-  const int sizes[][3] = {
-      {16, 16, 1}, {8, 16, 0}, {6, 8, 1}, {6, 8, 0},  // width, height, code type
-      {12, 12, 1}, {6, 12, 0}, {8, 8, 0}, {8, 8, 1}};
-  for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(std::tuple(fonts[i]->width, fonts[i]->height, fonts[i]->codeType),
-              std::tuple(sizes[i][0], sizes[i][1], sizes[i][2]))
-        << i;
-  }
+  using Size = std::tuple<int, int, int>;  // width, height, code type
+  const std::pair<const FontRecord&, Size> fonts[] = {
+      {s.full16Font, {16, 16, 1}}, {s.half16Font, {8, 16, 0}},  {s.full6x8Font, {6, 8, 1}},
+      {s.half6x8Font, {6, 8, 0}},  {s.full12Font, {12, 12, 1}}, {s.half12Font, {6, 12, 0}},
+      {s.half8Font, {8, 8, 0}},    {s.full8Font, {8, 8, 1}}};
+  for (const auto& [font, size] : fonts)
+    EXPECT_EQ(Size(font.width, font.height, font.codeType), size);
 }
 
 TEST_F(MadeFontSet, GlyphsAreTheSourcePixels) {

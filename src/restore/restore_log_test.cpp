@@ -25,12 +25,6 @@ std::unique_ptr<FileLog> Read(const TempCard& card, const std::string& bytes,
   return log;
 }
 
-// A line's bytes with its unit 'a' made 0, which no name holds.
-std::string WithUnitZero(std::string bytes) {
-  bytes[bytes.find('a')] = 0;
-  return bytes;
-}
-
 // The line's two names, or "-" when it names no move.
 std::string Parsed(const LogLine& line) {
   char16_t newName[kRestoreNameUnits];
@@ -43,7 +37,8 @@ TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMove) {
   TempCard card;
   auto log = Read(card, Utf16Log("001.MP3\tMy Song.mp3\nno tab\n002.MP3\t\n\t003.mp3\n"
                                  "004.MP3\t..\n005.MP3\ta\\b.mp3\n006.MP3\t日本の歌.mp3\n") +
-                            WithUnitZero(Utf16Log("007.MP3\tax\n").substr(2)) +
+                            Utf16Log("007.MP3\t").substr(2) +
+                            std::string("\0\0x\0\r\0\n\0", 8) +  // a unit 0
                             Utf16Log("007.MP3\tcut sho").substr(2));
   ASSERT_EQ(log->count, 9);
   const char* expected[] = {"001.MP3|My Song.mp3",  "-", "-", "-", "-", "-",
