@@ -59,6 +59,12 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after) {
   return out;
 }
 
+// Whether the run printed text (its output shown when not).
+inline testing::AssertionResult Printed(const ToolResult& r, const std::string& text) {
+  if (r.output.find(text) != std::string::npos) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "no \"" << text << "\" in:\n" << r.output;
+}
+
 // The planned card on the disk, with fonts for the graphic models.
 inline void WriteRandomCard(const RandomCard& plan, const TempCard& card) {
   if (plan.model >= 8) WriteTestFontSet();

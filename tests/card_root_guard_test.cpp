@@ -34,7 +34,7 @@ TEST(CardRootGuard, InAHomeFolderNothingIsTouchedWithoutHere) {
     ToolResult r = RunTool(program, args, home.root().string(), "go\n4\n");
     EXPECT_EQ(r.status, 1) << program << "\n" << r.output;
     // The title, the folder, the guard's line, and no question.
-    EXPECT_NE(r.output.find(folderLine), std::string::npos) << r.output;
+    EXPECT_TRUE(Printed(r, folderLine));
     EXPECT_EQ(r.output.substr(r.output.find(folderLine) + folderLine.size()).find(kNotRoot), 0u)
         << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 3) << r.output;

@@ -48,7 +48,7 @@ TEST(CatalogueFaults, ACardThatCouldNotBeWrittenEndsWithStatus1AndTheNextRunComp
     EXPECT_EQ(r.status, 1) << r.output;
     for (std::string path : blocked) {
       std::replace(path.begin(), path.end(), '/', '\\');
-      EXPECT_NE(r.output.find(path + "の作成でエラー\n"), std::string::npos) << r.output;
+      EXPECT_TRUE(Printed(r, path + "の作成でエラー\n"));
     }
     EXPECT_EQ(card.ReadFile(written).substr(0, 7), "001.MP3");
     EXPECT_EQ(card.ReadFile("HIST04.DAT").size(), 10u);
@@ -89,7 +89,7 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   FillUpBut(root / "filler", 2);
   r = RunCardprep(root.string(), kModel4);
   EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_NE(r.output.find("エラー"), std::string::npos) << r.output;
+  EXPECT_TRUE(Printed(r, "エラー"));
 
   fs::remove(root / "filler");
   r = RunCardprep(root.string(), kModel4);

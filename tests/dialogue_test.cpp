@@ -64,8 +64,8 @@ TEST(Dialogue, ACardRootThatCannotTakeTheWorkLogStopsBeforeRenaming) {
   card.WriteFile("Music Folder/b.mp3", "mp3");
   ToolResult r = RunOn(card, "go\n4\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.output.find("CARDPREP.LOG を作成できない"), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find(card.root().string()), std::string::npos);
+  EXPECT_TRUE(Printed(r, "CARDPREP.LOG を作成できない"));
+  EXPECT_TRUE(Printed(r, card.root().string()));
   EXPECT_TRUE(card.Exists("Music Folder/b.mp3"));
   EXPECT_FALSE(card.Exists("HIST04.DAT"));
 }
@@ -206,8 +206,7 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
     ToolResult r = RunOn(card, c.input);
     std::string ending = c.ending;
     if (size_t run = ending.find("<run>"); run != std::string::npos) {
-      EXPECT_NE(r.output.find(kConfirm + ending.substr(0, run) + "Tempdir="), std::string::npos)
-          << r.output;
+      EXPECT_TRUE(Printed(r, kConfirm + ending.substr(0, run) + "Tempdir="));
       ending.erase(0, run + 5);
     }
     if (ending == "<empty>") {
@@ -246,7 +245,7 @@ TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
         r.output.starts_with("ディレクトリ名とファイル名を一括して8.3形式に変更\n"
                              "【カレントディレクトリを確認すること】:"))
         << r.output;
-    EXPECT_NE(r.output.find(card.root().filename().string()), std::string::npos);
+    EXPECT_TRUE(Printed(r, card.root().filename().string()));
     if (!fonts) {  // models 4 and 6 read none
       EXPECT_EQ(r.output.find("フォント"), std::string::npos) << r.output;
     }
@@ -271,9 +270,7 @@ TEST(Dialogue, AFolderGivenAsTheArgumentIsTheCardsRoot) {
   ToolResult r =
       RunTool(CARDPREP_EXE, {"--here", card.root().string()}, elsewhere.root().string(), "go\n4\n");
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_NE(r.output.find("【カレントディレクトリを確認すること】:" + card.root().string() + "\n"),
-            std::string::npos)
-      << r.output;
+  EXPECT_TRUE(Printed(r, "【カレントディレクトリを確認すること】:" + card.root().string() + "\n"));
   EXPECT_TRUE(r.output.ends_with(Done(1, 1, 1))) << r.output;
   EXPECT_EQ(card.ReadFile("A/001.MP3"), "x");
   EXPECT_FALSE(elsewhere.Exists("CARDPREP.LOG"));
@@ -282,6 +279,6 @@ TEST(Dialogue, AFolderGivenAsTheArgumentIsTheCardsRoot) {
   other.WriteFile("B/Long Name.mp3", "y");
   r = RunTool(CARDPREP_EXE, {other.root().string()}, elsewhere.root().string(), "go\n4\n");
   EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_NE(r.output.find("ここはカードのルートではない"), std::string::npos) << r.output;
+  EXPECT_TRUE(Printed(r, "ここはカードのルートではない"));
   EXPECT_TRUE(other.Exists("B/Long Name.mp3"));
 }

@@ -83,8 +83,8 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
       ToolResult locked = RunUnprivileged(card, "go\n", CARDPREP_RESTORE_EXE, "--remove-catalogue");
       fs::permissions(card.root() / "LockedRo", fs::perms(0755));
       EXPECT_EQ(locked.status, 1) << locked.output;
-      EXPECT_NE(locked.output.find("[\\LockedRo]"), std::string::npos) << locked.output;
-      EXPECT_NE(locked.output.find("ディレクトリ名は戻さない"), std::string::npos) << locked.output;
+      EXPECT_TRUE(Printed(locked, "[\\LockedRo]"));
+      EXPECT_TRUE(Printed(locked, "ディレクトリ名は戻さない"));
     }
     ToolResult r = RunRestore(card);
     EXPECT_EQ(r.status, listed ? 0 : 1) << r.output;
@@ -120,9 +120,8 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
       << stopped.output;
   ToolResult dry = RunRestore(card, {"--dry-run", "--remove-catalogue"});
   EXPECT_EQ(TakeSnapshot(card), prepared) << "a dry run changed the card";
-  EXPECT_NE(dry.output.find("[\\MyAlbum\\001.MP3] → [song one.mp3]"), std::string::npos)
-      << dry.output;
-  EXPECT_NE(dry.output.find("[\\MyAlbum] → [My Album]"), std::string::npos) << dry.output;
+  EXPECT_TRUE(Printed(dry, "[\\MyAlbum\\001.MP3] → [song one.mp3]"));
+  EXPECT_TRUE(Printed(dry, "[\\MyAlbum] → [My Album]"));
   EXPECT_TRUE(
       dry.output.ends_with("ドライラン: 何も変更していない (Dry run: nothing was changed)\n"))
       << dry.output;
@@ -134,10 +133,8 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
   ASSERT_TRUE(
       std::regex_search(r.output, planned, std::regex("削除するcardprepのファイル: ([0-9]+)")));
   EXPECT_GT(std::stoi(planned[1]), 0);
-  EXPECT_NE(r.output.find("削除したcardprepのファイル: " + planned[1].str() +
-                          " (Files of cardprep's removed: " + planned[1].str() + ")\n"),
-            std::string::npos)
-      << r.output;
+  EXPECT_TRUE(Printed(r, "削除したcardprepのファイル: " + planned[1].str() +
+                             " (Files of cardprep's removed: " + planned[1].str() + ")\n"));
   EXPECT_NE(
       r.output.find("戻せない[11] [\\MyAlbum\\002.MP3] 元の名前 [song two.mp3]: File exists\n"),
       std::string::npos)
@@ -181,7 +178,7 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
     for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
-      EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+      EXPECT_TRUE(Printed(r, kNotShown + "\\" + name + "]"));
     }
   }
   {
@@ -204,7 +201,7 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
     ToolResult r = RunRestore(card);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
-    EXPECT_NE(r.output.find("VOLUME04.DAT]"), std::string::npos) << r.output;
+    EXPECT_TRUE(Printed(r, "VOLUME04.DAT]"));
 #endif
   }
 }
@@ -220,7 +217,7 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
     EXPECT_EQ(r.status, 1) << r.output;
     for (const char* name :
          {"CARDPREP.LOG", "HIST04.DAT", "MyAlbum\\SNDLST04.DAT", "MyAlbum\\VOLUME04.DAT"}) {
-      EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+      EXPECT_TRUE(Printed(r, kNotShown + "\\" + name + "]"));
     }
     EXPECT_EQ(card.ReadFile("My Album/song two.mp3"), "two");
   }
@@ -234,7 +231,7 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   r = RunRestore(card);
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "HIST04.DAT", "ERRLOG04.DAT"}) {
-    EXPECT_NE(r.output.find(kNotShown + "\\" + name + "]"), std::string::npos) << r.output;
+    EXPECT_TRUE(Printed(r, kNotShown + "\\" + name + "]"));
   }
   EXPECT_EQ(TakeSnapshot(card), after);
 }
@@ -307,9 +304,7 @@ TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   fs::permissions(card.root() / "Closed Log/RENFIL04.LOG", fs::perms(0644), ec);
   EXPECT_EQ(r.status, 1) << r.output;
   for (const char* folder : {"LockedOu", "OnlyList"}) {
-    EXPECT_NE(r.output.find(std::string("読めないので、その中は戻さない [\\") + folder + "]"),
-              std::string::npos)
-        << r.output;
+    EXPECT_TRUE(Printed(r, std::string("読めないので、その中は戻さない [\\") + folder + "]"));
   }
   EXPECT_NE(
       r.output.find(

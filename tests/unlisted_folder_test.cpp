@@ -20,9 +20,7 @@ TEST(UnlistedFolder, IsReportedAndTheRunEndsWithStatus1LeavingTheCatalogue) {
   ToolResult r = RunUnprivileged(card, "go\n4\n");
   chmod((card.root() / "L").c_str(), 0755);
   EXPECT_EQ(r.status, 1) << r.output;
-  EXPECT_NE(r.output.find("ディレクトリの中を読めないので、その中は名前変更しない [\\L]"),
-            std::string::npos)
-      << r.output;
+  EXPECT_TRUE(Printed(r, "ディレクトリの中を読めないので、その中は名前変更しない [\\L]"));
   // What helps, and no advice to rename by hand.
   EXPECT_TRUE(r.output.ends_with(
       "中を読めないフォルダがある(上の行)。読めるようにしてから本PGを再実行する (Some folders "
