@@ -82,8 +82,10 @@ inline ToolResult RunCardprep(const std::string& workingDir, const std::string& 
   return RunTool(CARDPREP_EXE, {"--here"}, workingDir, input);
 }
 
-inline ToolResult RunOn(const TempCard& card, const std::string& input) {
-  return RunCardprep(card.root().string(), input);
+// On the card, with the temporary folder given if any.
+inline ToolResult RunOn(const TempCard& card, const std::string& input,
+                        const std::string& tempDir = "") {
+  return RunTool(CARDPREP_EXE, {"--here"}, card.root().string(), input, tempDir);
 }
 
 // This build's cardprep-restore on the card with --here, answering "go".
@@ -111,11 +113,6 @@ class ScopedEnv {
   }
   const char* name_;
 };
-
-inline ToolResult RunWithTempDir(const TempCard& card, const std::string& input,
-                                 const std::string& tempDir) {
-  return RunTool(CARDPREP_EXE, {"--here"}, card.root().string(), input, tempDir);
-}
 
 #ifndef _WIN32
 // Root reads any folder: tests of folders that cannot be read run the tool as kNobody.

@@ -49,7 +49,6 @@ std::string Utf16Log(const std::string& text) {
   return out;
 }
 
-// Lines of text without their ends (LF or CR LF).
 static std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   for (size_t pos = 0, end; pos < text.size(); pos = end + 1) {

@@ -15,9 +15,7 @@ class TempCard {
 
   const std::filesystem::path& root() const { return root_; }
 
-  // Creates the folder (and its parents).
   void MakeDir(const std::string& relative) const;
-  // Writes a file (creating its folder), replacing an old one.
   void WriteFile(const std::string& relative, const std::string& bytes) const;
   void WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const;
   bool Exists(const std::string& relative) const;
@@ -34,7 +32,6 @@ class TempCard {
 // UTF-8 text to code page 932 bytes, and back, through the host layer.
 std::string ToCp932(const std::string& utf8);
 std::string FromCp932(const std::string& cp932);
-// UTF-8 to UTF-16 and back (for wide names in tests).
 std::u16string ToUtf16(const std::string& utf8);
 std::string ToUtf8(const std::u16string& utf16);
 

@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The strings as a null-ended array of pointers into them.
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
   for (std::string& s : strings) pointers.push_back(s.data());

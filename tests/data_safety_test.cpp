@@ -137,7 +137,6 @@ TEST(DataSafety, RandomCardsKeepEveryFileAndLogEveryNameTheyChange) {
 const std::vector<std::string> kHostileNames = {
     "..\\x.mp3", "a\\b.mp3", "..\\Beside", "AC:DC", "caf\xe9.mp3", "Bad\xff\xfe", "tab\there.mp3"};
 
-// Gives every folder below root (root included) its owner's rights back.
 void UnlockFolders(const fs::path& root) {
   std::error_code ec;
   fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);

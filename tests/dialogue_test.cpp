@@ -91,7 +91,6 @@ std::string RenameStopped(int renamed) {
          ", no catalogue written)\n";
 }
 
-// count tracks in the folder.
 std::vector<std::pair<std::string, std::string>> Tracks(const std::string& folder, int count) {
   std::vector<std::pair<std::string, std::string>> files;
   for (int i = 0; i < count; ++i)

@@ -60,7 +60,6 @@ void MakeSampleCard(const TempCard& card, int model) {
   card.WriteFile("_PRIVATE/keep.mp3", "never touched");
 }
 
-// Every file below root but the fonts, with its bytes.
 Snapshot CardFiles(const fs::path& root) {
   Snapshot files = TakeSnapshot(root);
   std::erase_if(

@@ -117,7 +117,6 @@ void SweepPreparation(bool secondRun, Stop by) {
   });
 }
 
-// A restore stopped at each of its points, then run again, gives back the card as it was.
 void SweepRestore(Stop by) {
   Snapshot before;
   auto setUp = [&](const TempCard& card) {

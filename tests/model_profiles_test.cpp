@@ -11,7 +11,6 @@
 
 namespace {
 
-// The files a row names, in the root and in a folder.
 std::set<std::string> FilesOf(const ModelProfile& p) {
   std::set<std::string> files;
   for (const char* name : {p.folderList, p.indexFile, p.menuFile, p.messageImageFile,

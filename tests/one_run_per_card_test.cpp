@@ -109,8 +109,8 @@ TEST(RunsAtOnce, NeverReadEachOthersListings) {
   std::string shared = temp.root().string();
   for (int round = 0; round < 10; ++round) {
     ToolResult ra, rb;
-    std::thread other([&] { rb = RunWithTempDir(b, "go\n4\n", shared); });
-    ra = RunWithTempDir(a, "go\n4\n", shared);
+    std::thread other([&] { rb = RunOn(b, "go\n4\n", shared); });
+    ra = RunOn(a, "go\n4\n", shared);
     other.join();
     ASSERT_EQ(ra.status, 0) << ra.output;
     ASSERT_EQ(rb.status, 0) << rb.output;

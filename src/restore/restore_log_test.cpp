@@ -33,7 +33,7 @@ std::string Parsed(const LogLine& line) {
   return ToUtf8(newName) + "|" + ToUtf8(oldName);
 }
 
-TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMove) {
+TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMoveInALogThatFits) {
   TempCard card;
   auto log = Read(card, Utf16Log("001.MP3\tMy Song.mp3\nno tab\n002.MP3\t\n\t003.mp3\n"
                                  "004.MP3\t..\n005.MP3\ta\\b.mp3\n006.MP3\t日本の歌.mp3\n") +
@@ -48,17 +48,13 @@ TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMove) {
 
   log = Read(card, kUtf8Mark + "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
   EXPECT_EQ(Parsed(log->lines[0]), "008.MP3|café.mp3");
-}
-
-TEST(RestoreLog, ALogThatDoesNotFitIsNotUsedAtAll) {
-  TempCard card;
+  // A log that does not fit is not used at all.
   std::string many;
   for (int i = 0; i <= kMaxLogLines; ++i) many += "001.MP3\tx.mp3\n";
   EXPECT_EQ(Read(card, Utf16Log(many), LogRead::kUnusable)->count, 0);
   Read(card, Utf16Log("001.MP3\t" + std::string(kLogLineUnits, 'L') + "\n"), LogRead::kUnusable);
 }
 
-// Restores folder F as a run does, and gives its console output.
 std::string RestoreF(int expectedLeft) {
   HostForgetFolderNames();  // the test changes the card behind the host's back
   RestoreRun run{};

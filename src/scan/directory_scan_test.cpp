@@ -13,7 +13,6 @@
 
 namespace {
 
-// Scans the card, checks the result and gives the console output.
 std::string ScanFolders(ScanCard& scan, int result = 1) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(ReadDirectoryStructure(scan.state()), result);

@@ -42,13 +42,10 @@ TEST(DisplayNameFile, ReadsEachEncodingAndMatchesFirstColumnsComposed) {
   const std::string text =
       "\u30AB\u3099\u30A4\u30C9.mp3\t\u30AC\u30A4\u30C9\u306E\u6B4C\r\n"
       "Cafe\u0301.mp3\t  Caf\u00E9\n";
-  auto utf16 = [&text](bool big) {
-    std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t u : ToUtf16(text)) {
-      char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-      out += big ? std::string{hi, lo} : std::string{lo, hi};
-    }
-    return out;
+  auto utf16 = [&text](bool big) {  // the id3 builder's text, after its encoding byte
+    const std::vector<uint8_t> bytes =
+        Utf16Text(ToUtf16(text), big ? Bom::kBigEndian : Bom::kLittleEndian, false);
+    return std::string(bytes.begin() + 1, bytes.end());
   };
   const std::string padding = std::string(4094, '#') + "\n";  // a line without TAB: no row
   const std::string sjis = ToCp932("ガイド.mp3\tガイドの歌\r\nCafe.mp3\tCafe\n");

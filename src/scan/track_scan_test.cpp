@@ -15,7 +15,6 @@ namespace {
 using Strings = std::vector<std::string>;
 const std::string kNewVolume("\xFF\x00", 2);
 
-// The track count of the folder.
 int Scan(ScanCard& scan, const std::string& folder) {
   testing::internal::CaptureStdout();
   int count = ScanFolderTracks(scan.state(), ScanCard::ListedPath(folder).c_str());

@@ -20,7 +20,6 @@ namespace {
 
 std::unique_ptr<PixelGrid> NewGrid() { return std::make_unique<PixelGrid>(); }
 
-// The display pixels a picture shows.
 void PictureGrid(const PngPicture& picture, PixelGrid& grid) {
   grid.width = (picture.width - 1) / 5;
   grid.height = (picture.height - 1) / 5;

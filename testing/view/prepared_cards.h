@@ -19,5 +19,4 @@ ToolResult PrepareCard(const std::filesystem::path& root, int model);
 // Copies the sample card of the model, all but its fonts, into the folder to.
 void CopyPreparedCard(int model, const std::filesystem::path& to);
 
-// Runs cardprep-view with args in dir.
 ToolResult RunView(const std::filesystem::path& dir, const std::vector<std::string>& args = {});
