@@ -53,9 +53,8 @@ inline std::string Differences(const Snapshot& before, const Snapshot& after) {
       out += "changed: " + path + "\n";
     }
   }
-  for (const auto& [path, content] : after) {
+  for (const auto& [path, content] : after)
     if (!before.contains(path)) out += "new: " + path + "\n";
-  }
   return out;
 }
 

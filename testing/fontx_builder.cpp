@@ -74,9 +74,8 @@ bool TestGlyphPixel(TestFont font, uint16_t code, int x, int y) {
   const TestFontInfo& info = kTestFonts[font];
   if (x < 0 || y < 0 || x >= info.width || y >= info.height) return false;
   bool hasGlyph = info.codeType == 0 && code < 256;
-  for (auto [first, last] : info.codeType ? BlocksOf(font) : Blocks{}) {
+  for (auto [first, last] : info.codeType ? BlocksOf(font) : Blocks{})
     hasGlyph = hasGlyph || (code >= first && code <= last);
-  }
   return hasGlyph && (RowBits(font, code, y) >> x & 1);
 }
 
@@ -87,9 +86,8 @@ std::vector<uint8_t> BuildTestFont(TestFont font) {
   const int rowBits = 8 * BytesPerRow(info.width);
   design.rows = [font, rowBits, width = info.width](uint16_t code, int row) {
     uint32_t value = 0;
-    for (int x = 0; x < width; ++x) {
+    for (int x = 0; x < width; ++x)
       value |= (RowBits(font, code, row) >> x & 1) << (rowBits - 1 - x);
-    }
     return value;
   };
   return BuildFontx(design);

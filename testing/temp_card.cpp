@@ -108,9 +108,8 @@ std::string ToUtf8(const std::u16string& utf16) {
   std::string out;
   for (size_t i = 0; i < utf16.size(); ++i) {
     uint32_t cp = utf16[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < utf16.size()) {
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < utf16.size())
       cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
-    }
     int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
     uint32_t lead = extra == 0 ? 0 : (0xF0 << (3 - extra)) & 0xFF;  // 0xC0, 0xE0 or 0xF0
     out += static_cast<char>(lead | (cp >> (6 * extra)));

@@ -51,9 +51,8 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
   std::vector<std::string> argvStore = args;
   argvStore.insert(argvStore.begin(), program);
   std::vector<std::string> envStore = {"TMPDIR=" + tmpDir.string()};
-  for (char** e = environ; *e != nullptr; ++e) {
+  for (char** e = environ; *e != nullptr; ++e)
     if (!std::string_view(*e).starts_with("TMPDIR=")) envStore.push_back(*e);
-  }
   pid_t pid;
   if (posix_spawn(&pid, program.c_str(), &actions, nullptr, Pointers(argvStore).data(),
                   Pointers(envStore).data()) == 0) {

@@ -83,9 +83,8 @@ TEST(CatalogueFaults, ACardThatFillsUpEndsWithStatus1AndALaterRunWithRoomComplet
   ASSERT_EQ(r.status, 0) << r.output;
   Snapshot prepared = FilesBelow(root);
   // The catalogue goes, and the card fills up but for two pages.
-  for (const auto& [path, bytes] : prepared) {
+  for (const auto& [path, bytes] : prepared)
     if (path.ends_with(".DAT")) fs::remove(root / path);
-  }
   FillUpBut(root / "filler", 2);
   r = RunCardprep(root.string(), kModel4);
   EXPECT_EQ(r.status, 1) << r.output;

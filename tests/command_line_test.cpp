@@ -78,9 +78,8 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
 TEST(CommandLine, UnknownArgumentsGiveOneLineNamingThemAndStatusTwo) {
   for (const Program& p : Programs()) {
     std::vector<std::vector<std::string>> calls = {{"--bogus"}, {"--versions"}, {"-x"}};
-    if (p.name == "cardprep") {
+    if (p.name == "cardprep")
       calls.insert(calls.end(), {{"go"}, {"--help", "--extra"}, {"--version", "--extra"}});
-    }
     for (const auto& args : calls) {
       const std::string named = args.back();
       ToolResult r = RunKeeping("stderr", p, args);

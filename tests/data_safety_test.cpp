@@ -73,9 +73,8 @@ class CardHistory {
       if (fresh) lines->second = LogLines(fileLog->second);
       // From the last line back: a later run may have moved a numbered file on.
       std::string old = name;
-      for (auto line = lines->second.rbegin(); line != lines->second.rend(); ++line) {
+      for (auto line = lines->second.rbegin(); line != lines->second.rend(); ++line)
         if (line->starts_with(old + "\t")) old = line->substr(old.size() + 1);
-      }
       return old;
     }
     return name;
@@ -140,9 +139,8 @@ const std::vector<std::string> kHostileNames = {
 void UnlockFolders(const fs::path& root) {
   std::error_code ec;
   fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
-  for (const auto& entry : fs::directory_iterator(root, ec)) {
+  for (const auto& entry : fs::directory_iterator(root, ec))
     if (entry.symlink_status().type() == fs::file_type::directory) UnlockFolders(entry.path());
-  }
 }
 
 bool SaysWhyItFailed(const std::string& output) {
@@ -186,9 +184,8 @@ TEST(DataSafety, HostileCardsTouchNothingBesideThemAndLoseNoName) {
         if (how == 0) fs::create_symlink(target, card.root() / tool, ec);
         if (how == 1) fs::create_hard_link(target, card.root() / tool, ec);
       }
-      if (!folders.empty() && !folders.front().empty()) {
+      if (!folders.empty() && !folders.front().empty())
         symlink(target.c_str(), (card.root() / fs::path(folders.front()) / "RENFIL04.LOG").c_str());
-      }
     }
     // Folders that cannot be listed; as root the run is made as another user.
     bool locked = seed % 4 == 1 && folders.size() > 1 && NobodyCanReach(card);

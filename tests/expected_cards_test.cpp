@@ -50,9 +50,8 @@ void MakeSampleCard(const TempCard& card, int model) {
   card.WriteFile("Bach/表示名04.txt", "001.MP3\tNot for a kept name\r\n");
   // Tracks are numbered in code unit order; one bearing its number in another case keeps its
   // name, and a numbered one may move on.
-  for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", "Z.mp3", "1 one.mp3", "日本.mp3"}) {
+  for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", "Z.mp3", "1 one.mp3", "日本.mp3"})
     card.WriteFile(std::string("Order/") + name, Mp3({}));
-  }
   card.WriteFile("Order/readme.txt", "not a track");
   card.WriteFile("Kept/001.mp3", Titled("Kept"));
   card.WriteFile("Moved/x.mp3", Titled("Now second"));

@@ -184,9 +184,8 @@ bool RunWithFileListingBlocked(const TempCard& card, const std::string& input, T
   bool blocked = false;
   while (!ended && !blocked) {
     std::error_code ec;
-    for (auto it = fs::directory_iterator(temp, ec); !ec && it != fs::end(it); it.increment(ec)) {
+    for (auto it = fs::directory_iterator(temp, ec); !ec && it != fs::end(it); it.increment(ec))
       blocked = fs::create_directory(it->path() / "FILLSTWK.TXT", ec);
-    }
   }
   run.join();
   fs::remove_all(temp);

@@ -37,9 +37,8 @@ std::string ChangedTrackLists(const Snapshot& other, const TempCard& card) {
   std::string changed;
   for (const auto& [path, content] : TakeSnapshot(card)) {
     auto it = other.find(path);
-    if (path.ends_with("SNDLST10.DAT") && it != other.end() && it->second != content) {
+    if (path.ends_with("SNDLST10.DAT") && it != other.end() && it->second != content)
       changed += path + "\n";
-    }
   }
   return changed;
 }

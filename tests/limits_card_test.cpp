@@ -223,8 +223,7 @@ TEST(LimitsCard, EveryTableLimitIsReportedAndKeptAndASecondRunChangesNothing) {
   }
 
   const fs::path expected = fs::path(CARDPREP_SOURCE_DIR) / "data/expected-cards/limits-10.txt";
-  if (std::getenv("CARDPREP_WRITE_EXPECTED_CARDS") != nullptr) {
+  if (std::getenv("CARDPREP_WRITE_EXPECTED_CARDS") != nullptr)
     std::ofstream(expected, std::ios::binary) << record;
-  }
   EXPECT_EQ(ReadPath(expected), record);
 }

@@ -17,9 +17,8 @@ std::set<std::string> FilesOf(const ModelProfile& p) {
                            p.characterImageFile, p.pluginFile}) {
     if (name != nullptr) files.insert(name);
   }
-  for (const char* name : {p.trackList, p.volumeFile, p.secondVolumeFile}) {
+  for (const char* name : {p.trackList, p.volumeFile, p.secondVolumeFile})
     if (name != nullptr) files.insert(std::string("ALBUM/") + name);
-  }
   return files;
 }
 

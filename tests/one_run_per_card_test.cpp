@@ -26,9 +26,8 @@ void WriteBusyCard(const TempCard& card) {
 
 // Entry by entry: a folder copied onto one that is there fails on Windows.
 void CopyCard(const fs::path& from, const TempCard& to) {
-  for (const auto& entry : fs::directory_iterator(from)) {
+  for (const auto& entry : fs::directory_iterator(from))
     fs::copy(entry.path(), to.root() / entry.path().filename(), fs::copy_options::recursive);
-  }
 }
 
 // The run that found the card held: status 1, the line naming it, and no work folder.
@@ -100,10 +99,10 @@ bool NamesMissingTracks(const ToolResult& r, const TempCard& card) {
 TEST(RunsAtOnce, NeverReadEachOthersListings) {
   TempCard a;
   TempCard b;
-  for (int d = 10; d < 50; ++d) {
-    a.WriteFile("A" + std::to_string(d) + "/001.MP3", "");
-    for (int n = 1; n <= 9; ++n)
-      b.WriteFile("B" + std::to_string(d) + "/00" + std::to_string(n) + ".MP3", "");
+  for (int d = 10; d < 50; ++d) {  // (an lvalue after "A": GCC 12 warns wrongly for a temporary)
+    const std::string number = std::to_string(d);
+    a.WriteFile("A" + number + "/001.MP3", "");
+    for (int n = 1; n <= 9; ++n) b.WriteFile("B" + number + "/00" + std::to_string(n) + ".MP3", "");
   }
   TempCard temp;  // the one temporary folder both runs share
   std::string shared = temp.root().string();

@@ -51,9 +51,8 @@ bool UnderSystemsOwnFolder(const std::string& path) {
 TEST(OtherSystemsNames, EveryNewNameOpensOnWindowsAndTheSystemsOwnEntriesStayAsTheyAre) {
   TempCard card;
   RemovedByLongPath removed{card};
-  for (const char* folder : {"A.U.X", "P.R.N", "COM 1"}) {
+  for (const char* folder : {"A.U.X", "P.R.N", "COM 1"})
     card.WriteFile(std::string(folder) + "/x.mp3", folder);
-  }
   for (const char* path : {".Trashes/501/old.mp3", ".Spotlight-V100/Store-V2/Long Name.mp3",
                            ".fseventsd/0000000000000001", ".TemporaryItems/folders.501/t.mp3",
                            "$RECYCLE.BIN/S-1-5-21/$RABC.mp3", "RECYCLER/S-1-5-21/Dc1.mp3",
@@ -80,17 +79,12 @@ TEST(OtherSystemsNames, EveryNewNameOpensOnWindowsAndTheSystemsOwnEntriesStayAsT
   const Snapshot once = TakeSnapshot(card);
   // Device names counted as taken: 'AUX' gave AU1, 'aux' (AU1 taken) au2; COM1 to COM9 are all
   // devices, so 'COM 1' is numbered. The device-named files are numbered in code unit order.
-  for (const auto& [path, content] : Snapshot{{"AU1/x.mp3", "<gone>"},
-                                              {"AU1/001.MP3", "A.U.X"},
-                                              {"00001/001.MP3", "COM 1"},
-                                              {"PR1/001.MP3", "P.R.N"},
-                                              {"au2/001.MP3", "aux"},
-                                              {"Devices/001.MP3", "CON"},
-                                              {"Devices/002.MP3", "aux"},
-                                              {"Devices/003.MP3", "com1"},
-                                              {"Devices/004.MP3", "nul"}}) {
+  const Snapshot renamed = {
+      {"AU1/x.mp3", "<gone>"},    {"AU1/001.MP3", "A.U.X"},    {"00001/001.MP3", "COM 1"},
+      {"PR1/001.MP3", "P.R.N"},   {"au2/001.MP3", "aux"},      {"Devices/001.MP3", "CON"},
+      {"Devices/002.MP3", "aux"}, {"Devices/003.MP3", "com1"}, {"Devices/004.MP3", "nul"}};
+  for (const auto& [path, content] : renamed)
     EXPECT_EQ(once.contains(path) ? once.at(path) : "<gone>", content) << path;
-  }
   for (const auto& [path, content] : once) {
     size_t slash = path.rfind('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -102,15 +96,13 @@ TEST(OtherSystemsNames, EveryNewNameOpensOnWindowsAndTheSystemsOwnEntriesStayAsT
       EXPECT_EQ(before.contains(path) ? before.at(path) : "<new>", content) << path;
     }
   }
-  for (const auto& [path, content] : before) {
+  for (const auto& [path, content] : before)
     EXPECT_TRUE(!UnderSystemsOwnFolder(path) || once.contains(path)) << path;
-  }
   EXPECT_EQ(once.at("Songs/SNDLST04.DAT").size(), 64u);
   EXPECT_EQ(once.at("Prepared/SNDLST04.DAT").size(), 128u);
   EXPECT_EQ(once.at("Prepared/002.MP3"), "two");
-  for (const char* left : {"Trash", "Spotl", "fsev", "Tempo", "RECYC", "FOUND", "501"}) {
+  for (const char* left : {"Trash", "Spotl", "fsev", "Tempo", "RECYC", "FOUND", "501"})
     EXPECT_EQ(once.at("DIRLST04.DAT").find(left), std::string::npos) << left;
-  }
 
   ToolResult second = RunOn(card, "go\n4\n");
   ASSERT_EQ(second.status, 0) << second.output;

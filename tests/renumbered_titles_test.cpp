@@ -53,17 +53,15 @@ TEST(RenumberedTitles, DecomposedNamesShowComposedAndMatchTheirDisplayNameLines)
   ToolResult r = RunOn(card, "go\n10\n0\n");
   ASSERT_EQ(r.status, 0) << r.output;
   std::string list, index = card.ReadFile("INDEX10.DAT");
-  for (const auto& [path, content] : TakeSnapshot(card)) {
+  for (const auto& [path, content] : TakeSnapshot(card))
     if (path.ends_with("/SNDLST10.DAT")) list = content;
-  }
   ASSERT_EQ(list.size(), 2 * kRecordBytes);
   EXPECT_EQ(Track(list, 0) + "|" + Track(list, 1),
             "001.MP3 001.MP3|002.MP3 " + ToCp932("ガイドの歌"));
   r = RunOn(card, "go\n10\n1\n");  // titles from the names themselves
   ASSERT_EQ(r.status, 0) << r.output;
-  for (const auto& [path, content] : TakeSnapshot(card)) {
+  for (const auto& [path, content] : TakeSnapshot(card))
     if (path.ends_with("/SNDLST10.DAT")) list = content;
-  }
   EXPECT_EQ(Track(list, 0) + "|" + Track(list, 1),
             "001.MP3 Cafe Noir.mp3|002.MP3 " + ToCp932("ガイド.mp3"));
   EXPECT_NE(index.find(ToCp932("ガイドブック")), std::string::npos);

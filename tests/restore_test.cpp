@@ -19,9 +19,8 @@ const std::string kNotShown = "cardprepのファイルと確かめられない�
 void WriteCard(const RandomCard& plan, const TempCard& card) {
   WriteRandomCard(plan, card);
   card.WriteFile("Player Set/tune.mp3", "tune");
-  for (const char* volume : {"04", "06", "08", "09", "10", "12"}) {
+  for (const char* volume : {"04", "06", "08", "09", "10", "12"})
     card.WriteFile(std::string("Player Set/VOLUME") + volume + ".DAT", std::string("\x07\0", 2));
-  }
   const char* rootNames[] = {"INDEX10.DAT", "HIST04.DAT", "CARDPREP.LOG", "DIRLST04.DAT"};
   int k = 0;
   for (const std::string& folder : plan.folders) {
@@ -73,9 +72,8 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
     ASSERT_NE(TakeSnapshot(card), before);
     // A run ended in its rename pass writes no folder list: its work log stays, said, status 1.
     bool listed = false;
-    for (const char* list : {"DIRLST04.DAT", "DIRLST08.DAT", "DIRLST10.DAT"}) {
+    for (const char* list : {"DIRLST04.DAT", "DIRLST08.DAT", "DIRLST10.DAT"})
       listed = listed || card.Exists(list);
-    }
     if (!listed) before["CARDPREP.LOG"] = card.ReadFile("CARDPREP.LOG");
     // A folder a normal user cannot read: said, its names and catalogue left.
     if (listed && seed % 2 == 0 && NobodyCanReach(card)) {
@@ -166,9 +164,8 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
       list[r * 128 + 61] = 7;
     }
     card.WriteFile("DIRLST04.DAT", list);
-    for (const char* name : {"CARDPREP.LOG", "SPEANA.DAT", "PSHFT131.DAT"}) {
+    for (const char* name : {"CARDPREP.LOG", "SPEANA.DAT", "PSHFT131.DAT"})
       card.WriteFile(name, "mine");
-    }
     card.WriteFile("HIST04.DAT", std::string(10, 'h'));
     card.WriteFile("ALBUM/song.mp3", "song");
     card.WriteFile("ALBUM/SNDLST04.DAT", std::string(64, 's'));
@@ -177,9 +174,8 @@ TEST(Restore, RemovesNothingThatIsNotProvablyCardprepsAndKeepsLinks) {
     ToolResult r = RunRestore(card);
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_EQ(Differences(before, TakeSnapshot(card)), "") << r.output;
-    for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"}) {
+    for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "SPEANA.DAT", "HIST04.DAT"})
       EXPECT_TRUE(Printed(r, kNotShown + "\\" + name + "]"));
-    }
   }
   {
     TempCard card;
@@ -230,9 +226,8 @@ TEST(Restore, LeftoversOfOtherRunsGoOrAreSaid) {
   EXPECT_FALSE(after.contains("My Album/My Album")) << r.output;
   r = RunRestore(card);
   EXPECT_EQ(r.status, 1) << r.output;
-  for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "HIST04.DAT", "ERRLOG04.DAT"}) {
+  for (const char* name : {"DIRLST04.DAT", "CARDPREP.LOG", "HIST04.DAT", "ERRLOG04.DAT"})
     EXPECT_TRUE(Printed(r, kNotShown + "\\" + name + "]"));
-  }
   EXPECT_EQ(TakeSnapshot(card), after);
 }
 
@@ -265,9 +260,8 @@ TEST(Restore, PathsPastThreeHundredUnitsComeBack) {
   Snapshot before = TakeSnapshot(card);
   ASSERT_EQ(RunOn(card, "go\n4\n").status, 0);
   std::string renamed;
-  for (const auto& [path, content] : TakeSnapshot(card)) {
+  for (const auto& [path, content] : TakeSnapshot(card))
     if (std::count(path.begin(), path.end(), '/') == 3 && content == "<folder>") renamed = path;
-  }
   ASSERT_LT(renamed.size(), 40u) << "four renamed folders";
   std::ofstream(card.root() / fs::path(renamed).parent_path() / d) << "in the way";
   EXPECT_EQ(RunRestore(card).status, 1);
@@ -303,9 +297,8 @@ TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   fs::permissions(log, fs::perms(0644), ec);
   fs::permissions(card.root() / "Closed Log/RENFIL04.LOG", fs::perms(0644), ec);
   EXPECT_EQ(r.status, 1) << r.output;
-  for (const char* folder : {"LockedOu", "OnlyList"}) {
+  for (const char* folder : {"LockedOu", "OnlyList"})
     EXPECT_TRUE(Printed(r, std::string("読めないので、その中は戻さない [\\") + folder + "]"));
-  }
   EXPECT_NE(
       r.output.find(
           "ログを開けないので、このディレクトリのファイルは戻さない [\\ClosedLo\\RENFIL04.LOG]"),
@@ -316,9 +309,8 @@ TEST(Restore, FoldersThatCannotBeReadAreSaidAndFailTheRun) {
   r = RunRestore(card, {});
   EXPECT_EQ(r.status, 0) << r.output;
   Snapshot after = TakeSnapshot(card);
-  for (const auto& [path, content] : before) {
+  for (const auto& [path, content] : before)
     EXPECT_TRUE(after.contains(path) && after.at(path) == content) << path << "\n" << r.output;
-  }
 }
 #endif
 

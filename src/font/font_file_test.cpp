@@ -47,13 +47,9 @@ class FontFile : public testing::Test {
 
 TEST_F(FontFile, TakesTheGlyphOfTheFirstBlockThatHoldsTheCodeInAnyBlockOrder) {
   // An empty block, blocks out of order, one inside another, one across several high bytes.
-  ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1, AllLit,
-                                   {{0x8400, 0x83FF},
-                                    {0x8240, 0x82FF},
-                                    {0x8140, 0x83FF},
-                                    {0x8300, 0x8310},
-                                    {0x8800, 0x8800}}))),
-            1);
+  const std::vector<std::pair<uint16_t, uint16_t>> blocks = {
+      {0x8400, 0x83FF}, {0x8240, 0x82FF}, {0x8140, 0x83FF}, {0x8300, 0x8310}, {0x8800, 0x8800}};
+  ASSERT_EQ(Read(BuildFontx(Design(16, 16, 1, AllLit, blocks))), 1);
   auto in = [&](int block, uint16_t code) {
     return font.blocks[block].glyphs + (code - font.blocks[block].firstCode) * font.slotBytes;
   };

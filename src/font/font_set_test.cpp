@@ -25,9 +25,8 @@ TEST(LoadFonts, StopsAtTheFirstMissingOrBadFileWithItsLines) {
   for (const auto& c : cases) {
     TempCard card;
     WriteTestFontSet(c.bytes.empty() ? c.font : kTestFontCount);
-    if (!c.bytes.empty()) {
+    if (!c.bytes.empty())
       card.WriteFile("_FONT/" + std::string(GetTestFontInfo(c.font).fileName), c.bytes);
-    }
     auto state = std::make_unique<RunState>();
     testing::internal::CaptureStdout();
     EXPECT_EQ(LoadFonts(*state), c.font == kTestFontCount ? 1 : 0);

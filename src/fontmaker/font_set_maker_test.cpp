@@ -131,13 +131,11 @@ TEST_F(MadeFontSet, DoubleByteFontsCoverJisX0208AndNothingElse) {
   for (const FontRecord* font : {&state_->full16Font, &state_->full12Font, &state_->full8Font}) {
     EXPECT_GE(GlyphTotal(*font), 6877);  // 524 non-kanji, 6355 kanji
     // First and last of the font and of both kanji levels.
-    for (uint16_t code : {0x8140, 0x889F, 0x9872, 0x989F, 0xEAA2, 0x84BE}) {
+    for (uint16_t code : {0x8140, 0x889F, 0x9872, 0x989F, 0xEAA2, 0x84BE})
       EXPECT_NE(FindGlyph(*font, code), nullptr) << std::hex << code;
-    }
     // Unassigned, code page 932 extensions, single-byte codes, trail byte 0x7F.
-    for (uint16_t code : {0x81AD, 0x8740, 0xED40, 0xFA40, 0x0041, 0x817F}) {
+    for (uint16_t code : {0x81AD, 0x8740, 0xED40, 0xFA40, 0x0041, 0x817F})
       EXPECT_EQ(FindGlyph(*font, code), nullptr) << std::hex << code;
-    }
   }
 }
 

@@ -34,9 +34,8 @@ TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
 TEST(EncodeFontx, JoinedBlocksReadBackThroughTheCardsReader) {
   TempCard card;
   BitmapFont font{"", 8, 8, true, {}};
-  for (int code = 0x8140; code < 0x8140 + 600; code += 2) {
+  for (int code = 0x8140; code < 0x8140 + 600; code += 2)
     font.glyphs[static_cast<uint16_t>(code)].rows[0] = 0xFF00;
-  }
   Bytes bytes;
   std::string error;
   ASSERT_TRUE(EncodeFontx(font, bytes, error)) << error;

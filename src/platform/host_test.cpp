@@ -46,9 +46,8 @@ bool Open(const std::string& path, const char* mode, const char* text = nullptr)
 Names WorkLines(const TempCard& card) {
   std::string all = card.ReadFile("work.lst");
   Names lines;
-  for (size_t at = 0, end; (end = all.find("\r\n", at)) != std::string::npos; at = end + 2) {
+  for (size_t at = 0, end; (end = all.find("\r\n", at)) != std::string::npos; at = end + 2)
     lines.push_back(all.substr(at, end - at));
-  }
   EXPECT_TRUE(all.empty() || all.ends_with("\r\n")) << all;
   return lines;
 }

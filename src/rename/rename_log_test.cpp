@@ -45,9 +45,8 @@ TEST_P(FileRenameLog, ReadsEveryEncodingAndLineEndAndTheNewestLineWinsButNoCutLi
   EXPECT_EQ(Lookup(*state, "002.MP3"), ToCp932("日本の歌.mp3"));
   EXPECT_EQ(Lookup(*state, "FIFTEEN_BYT.MP3"), "C.mp3");  // the longest short name a row holds
   // Exact bytes only: not another case, nor a name one byte shorter or longer.
-  for (const char* other : {"001.mp3", "001.MP", "001.MP3X", "FIFTEEN_BYT.MP3X"}) {
+  for (const char* other : {"001.mp3", "001.MP", "001.MP3X", "FIFTEEN_BYT.MP3X"})
     EXPECT_EQ(Lookup(*state, other), std::string(other) + " (no line)");
-  }
   // A folder's log cut short names no old name either.
   card.WriteFile("A/RENDIR04.LOG", LogBytes("Best of 77 Li", form, crlf));
   char folderName[33] = {};

@@ -37,9 +37,8 @@ TEST(RenamePass, FolderCollisionsGetNumbersOrSuffixesAndASuffixPastNineFails) {
       {"00002", "!!!!!!!!!"},    {"00003", "- - -"},      {"00004", "日本"},
       {"00005", "歌"},           {"MYMUSIC", "MY MUSIC"}, {"MusicBox", "Music Box"},
       {"MusicBo1", "MusicBox9"}, {"mymusi1", "my-music-"}};
-  for (const auto& [now, before] : expected) {
+  for (const auto& [now, before] : expected)
     EXPECT_EQ(LogLines(card.ReadFile(now + "/RENDIR04.LOG")), Tree{before}) << now;
-  }
   EXPECT_FALSE(card.Exists("00001/RENDIR04.LOG"));
 }
 

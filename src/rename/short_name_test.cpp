@@ -11,12 +11,10 @@ namespace {
 std::string Narrow(const char16_t* wide) { return ToUtf8(std::u16string(wide)); }
 
 TEST(ShortName, AcceptsWhatFatHoldsAsAnEightThreeName) {
-  for (const char* name : {"MUSIC", "readme.txt", ".ABC", "ABC.", "AB.X Y", "A+B", "12345678.1"}) {
+  for (const char* name : {"MUSIC", "readme.txt", ".ABC", "ABC.", "AB.X Y", "A+B", "12345678.1"})
     EXPECT_TRUE(IsAcceptableShortName(ToUtf16(name).c_str())) << name;
-  }
-  for (const char* name : {"ABCDEFGHI", "ABC.MPEG", "AB.CD.EF", "MY MUSIC", "日本", "ｱｲｳ"}) {
+  for (const char* name : {"ABCDEFGHI", "ABC.MPEG", "AB.CD.EF", "MY MUSIC", "日本", "ｱｲｳ"})
     EXPECT_FALSE(IsAcceptableShortName(ToUtf16(name).c_str())) << name;
-  }
   EXPECT_TRUE(HasNonAsciiChar(u"\uff71"));  // half-width katakana counts here
   EXPECT_FALSE(HasNonAsciiChar(u"Plain ~ name\x7f"));
   EXPECT_FALSE(HasDoubleByteChar(ToCp932("ｱｲｳ abc").c_str()));

@@ -39,9 +39,8 @@ TEST(TrackScan, VolumeFileOfTheModelIsKeptWholeInAnyCaseAndWrittenAnewWhenCutSho
   Strings tree = scan.card().Tree();  // no second file beside volume10.dat
   EXPECT_EQ(std::count(tree.begin(), tree.end(), "A/VOLUME10.DAT"), 0);
   EXPECT_EQ(scan.card().ReadFile("B/VOLUME04.DAT"), "other model");
-  for (std::string folder : {"B", "C", "D"}) {
+  for (std::string folder : {"B", "C", "D"})
     EXPECT_EQ(scan.card().ReadFile(folder + "/VOLUME10.DAT"), kNewVolume) << folder;
-  }
 }
 
 // The part all titles of a folder share goes, but never half a double-byte character.

@@ -23,9 +23,8 @@ std::unique_ptr<PixelGrid> NewGrid() { return std::make_unique<PixelGrid>(); }
 void PictureGrid(const PngPicture& picture, PixelGrid& grid) {
   grid.width = (picture.width - 1) / 5;
   grid.height = (picture.height - 1) / 5;
-  for (int y = 0; y < grid.height; ++y) {
+  for (int y = 0; y < grid.height; ++y)
     for (int x = 0; x < grid.width; ++x) grid.lit[y][x] = PictureShowsLit(picture, x, y);
-  }
 }
 
 }  // namespace
