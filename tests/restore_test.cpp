@@ -71,9 +71,8 @@ TEST(Restore, RandomCardsOfEveryModelComeBackExactly) {
     ASSERT_TRUE(prepared.status == 0 || prepared.status == 1) << prepared.output;
     ASSERT_NE(TakeSnapshot(card), before);
     // A run ended in its rename pass writes no folder list: its work log stays, said, status 1.
-    bool listed = false;
-    for (const char* list : {"DIRLST04.DAT", "DIRLST08.DAT", "DIRLST10.DAT"})
-      listed = listed || card.Exists(list);
+    const bool listed =
+        card.Exists("DIRLST04.DAT") || card.Exists("DIRLST08.DAT") || card.Exists("DIRLST10.DAT");
     if (!listed) before["CARDPREP.LOG"] = card.ReadFile("CARDPREP.LOG");
     // A folder a normal user cannot read: said, its names and catalogue left.
     if (listed && seed % 2 == 0 && NobodyCanReach(card)) {

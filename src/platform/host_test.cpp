@@ -272,7 +272,7 @@ TEST(HostMoveTest, NeverReplacesATakenNameInAnyCaseMayRecaseItsOwnAndRefusesWhat
   EXPECT_TRUE(card.Exists("a;b [1]+,=.mp3"));
 }
 
-TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
+TEST(HostText, Cp932RoundTripsMarksWhatItCannotConvertAndStopsAtTheBuffer) {
   EXPECT_EQ(ToCp932("日本の歌"), "\x93\xfa\x96\x7b\x82\xcc\x89\xcc");
   EXPECT_EQ(ToCp932("ｱｲｳﾟ｡"), "\xb1\xb2\xb3\xdf\xa1");
   EXPECT_EQ(ToCp932("\\~"), "\\~");
@@ -287,9 +287,6 @@ TEST(HostText, Cp932RoundTripsAndMarksWhatItCannotConvert) {
   EXPECT_EQ(FromCp932("\x80\xa0\xfd"), "???");
   EXPECT_EQ(FromCp932("a\x82"), "a?");
   EXPECT_EQ(FromCp932("\x85\x40"), "?");  // unassigned double-byte code
-}
-
-TEST(HostText, ConversionsStopAtTheirBufferWithoutSplittingCharacters) {
   char buf[4];
   EXPECT_EQ(HostWideToCp932(u"a\u3042\u3044", buf, 4), 3);
   EXPECT_EQ(std::string(buf), "a\x82\xa0");

@@ -21,7 +21,7 @@ std::string Repeat(const std::string& s, int n) {
   return out;
 }
 
-TEST(DisplayNameFile, CutsLongColumnsAndNeverSplitsALongLine) {
+TEST(DisplayNameFile, CutsLongColumnsReadsEachEncodingAndMatchesFirstColumnsComposed) {
   ScanCard scan(4);
   // The second line runs past the 255 bytes read of it; its TAB-holding rest is no row.
   scan.card().WriteFile("A/表示名04.txt", std::string(150, 'n') + "\tLong\nx.mp3\t" +
@@ -34,11 +34,8 @@ TEST(DisplayNameFile, CutsLongColumnsAndNeverSplitsALongLine) {
     rows.push_back(std::string(s.displayNameTable[i].longName) + "|" + s.displayNameTable[i].title);
   EXPECT_EQ(rows, (std::vector<std::string>{std::string(128, 'n') + "|Long",
                                             "x.mp3|" + std::string(249, 'T'), "last.mp3|Last"}));
-}
-
-// Each encoding users save in (UTF-8 unmarked with a character across the first 4 KiB read); first
-// columns compare composed: a composed line finds a name a Mac wrote decomposed, and the reverse.
-TEST(DisplayNameFile, ReadsEachEncodingAndMatchesFirstColumnsComposed) {
+  // Each encoding users save in (UTF-8 unmarked with a character across the first 4 KiB read);
+  // first columns compare composed: a composed line finds a name a Mac wrote decomposed, and back.
   const std::string text =
       "\u30AB\u3099\u30A4\u30C9.mp3\t\u30AC\u30A4\u30C9\u306E\u6B4C\r\n"
       "Cafe\u0301.mp3\t  Caf\u00E9\n";
@@ -49,7 +46,7 @@ TEST(DisplayNameFile, ReadsEachEncodingAndMatchesFirstColumnsComposed) {
   };
   const std::string padding = std::string(4094, '#') + "\n";  // a line without TAB: no row
   const std::string sjis = ToCp932("ガイド.mp3\tガイドの歌\r\nCafe.mp3\tCafe\n");
-  const std::vector<std::string> rows = {ToCp932("ガイド.mp3|ガイドの歌"), "Cafe.mp3|Cafe"};
+  const std::vector<std::string> composed = {ToCp932("ガイド.mp3|ガイドの歌"), "Cafe.mp3|Cafe"};
   for (const std::string& file : {"\xEF\xBB\xBF" + text, padding + text, utf16(false), utf16(true),
                                   sjis, std::string(5000, '#') + "\n" + sjis}) {
     ScanCard scan(10);
@@ -62,7 +59,7 @@ TEST(DisplayNameFile, ReadsEachEncodingAndMatchesFirstColumnsComposed) {
     for (int i = 0; i < s.displayNameCount; ++i)
       read.push_back(std::string(s.displayNameTable[i].longName) + "|" +
                      s.displayNameTable[i].title);
-    EXPECT_EQ(read, rows) << file.substr(0, 8);
+    EXPECT_EQ(read, composed) << file.substr(0, 8);
     testing::internal::CaptureStdout();
     ReadFileRenameLog(scan.state(), ScanCard::ListedPath("A").c_str());
     GetCapturedConsole();

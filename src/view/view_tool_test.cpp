@@ -147,7 +147,7 @@ TEST(ViewTool, BadCardFilesGiveClearLinesAndStatusOne) {
   }
 }
 
-TEST(CardReader, CountsProblemsBeyondThoseItKeeps) {
+TEST(CardReader, CountsProblemsBeyondThoseItKeepsAndPrintsControlBytesAsQuestionMarks) {
   ProblemList problems{};
   for (int k = 0; k < kViewMaxProblems + 5; ++k) AddProblem(problems, "problem %d", k);
   EXPECT_EQ(problems.count, kViewMaxProblems + 5);
@@ -156,16 +156,13 @@ TEST(CardReader, CountsProblemsBeyondThoseItKeeps) {
   PrintProblems(problems);
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_TRUE(Has(out, "error: problem 0\n") && Has(out, "error: and 5 more problems\n")) << out;
-}
-
-TEST(CardReader, ControlBytesInCardTextArePrintedAsQuestionMarks) {
-  char out[16];
-  PrintableText("A\x1B[2J\x7F\x42", out, sizeof out);
-  EXPECT_STREQ(out, "A?[2J?B");
-  PrintableText("\x93\xfa\x96\x7b", out, sizeof out);  // 日本: trail bytes are kept
-  EXPECT_STREQ(out, "\x93\xfa\x96\x7b");
-  PrintableText("ABCDEFGH", out, 4);
-  EXPECT_STREQ(out, "ABC");
+  char text[16];
+  PrintableText("A\x1B[2J\x7F\x42", text, sizeof text);
+  EXPECT_STREQ(text, "A?[2J?B");
+  PrintableText("\x93\xfa\x96\x7b", text, sizeof text);  // 日本: trail bytes are kept
+  EXPECT_STREQ(text, "\x93\xfa\x96\x7b");
+  PrintableText("ABCDEFGH", text, 4);
+  EXPECT_STREQ(text, "ABC");
 }
 
 // Spoilt links and counts, or cut files, never make the reader or printer overrun or loop.
