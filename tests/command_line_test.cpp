@@ -44,7 +44,7 @@ ToolResult RunKeeping(const char* stream, const Program& program, std::vector<st
 
 }  // namespace
 
-TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
+TEST(CommandLine, HelpAndVersionGoToStandardOutputUnknownArgumentsToStandardErrorWithStatus2) {
   std::ifstream in(CARDPREP_SOURCE_DIR "/CMakeLists.txt");
   const std::string cmake((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::smatch version;
@@ -71,12 +71,7 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputAndTouchNothing) {
         EXPECT_LT(r.output.find("元に戻す"), r.output.find("Gives a card"));
       }
     }
-  }
-}
-
-// One line on standard error naming it, status 2; cardprep never starts the dialogue ("go" waits).
-TEST(CommandLine, UnknownArgumentsGiveOneLineNamingThemAndStatusTwo) {
-  for (const Program& p : Programs()) {
+    // Unknown arguments: one line on standard error naming them, status 2; no dialogue.
     std::vector<std::vector<std::string>> calls = {{"--bogus"}, {"--versions"}, {"-x"}};
     if (p.name == "cardprep")
       calls.insert(calls.end(), {{"go"}, {"--help", "--extra"}, {"--version", "--extra"}});

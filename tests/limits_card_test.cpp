@@ -39,9 +39,8 @@ void MakeLimitsCard(const TempCard& card) {
   // 256 subfolders to rename, each title a character of its own: more index groups than fit.
   for (int i = 0; i < 256; ++i) card.WriteFile("JP/" + Kanji(i) + "/a.mp3", mp3);
   for (int i = 0; i < 256; ++i) card.WriteFile(Numbered("MANY/Track %03llu.mp3", i), mp3);
-  // The rename pass enters no subfolder of OLD ('_X', 'SYSTEM2'), so BIG keeps 256 numbered
-  // tracks, names that are no short MP3 names, and a volume file listed behind them; the scan
-  // hangs BIG on the root.
+  // The rename pass enters no subfolder of OLD, so BIG keeps 256 numbered tracks, names that are no
+  // short MP3 names, and a volume file listed behind them; the scan hangs BIG on the root.
   for (int i = 1; i <= 256; ++i) card.WriteFile(Numbered("OLD/_X/BIG/%03llu.MP3", i), mp3);
   card.WriteFile("OLD/_X/BIG/VOLUME10.DAT", "kept");
   for (std::string name :
@@ -77,8 +76,8 @@ void MakeLimitsCard(const TempCard& card) {
   for (int i = 0; i < 484; ++i) card.MakeDir(Numbered("ZFILL/D%03llu", i));
   card.WriteFile("ZFILL/D483/a.mp3", mp3);
   card.MakeDir("ZFILL/Long Name");
-  // System folders, folders past the scan's 47 bytes of path (one of them 234 units deep, its
-  // listing line past 127 bytes), and in LONGPATH names and paths too long to rename.
+  // System folders, folders past the scan's 47 bytes of path (one 234 units deep), and in LONGPATH
+  // names and paths too long to rename.
   const std::string four = "DEEPPATH/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH/";  // 45 bytes
   for (std::string dir : {"SYSTEM1", "System Volume Information", "SYS"}) card.MakeDir(dir);
   card.MakeDir(four + "X");
@@ -106,9 +105,8 @@ void MakeLimitsCard(const TempCard& card) {
   for (int i = 1; i <= 5; ++i) card.WriteFile(Numbered("TAKEN/%03llu.MP3", i), mp3);
   card.WriteFile("TAKEN/RENFIL04.LOG", Utf16Log("001.MP3\tfirst.mp3\n"));
   card.WriteFile("TAKEN/0 Intro.mp3", mp3);
-  // Earlier runs' rename log, longer than its 256 rows: 001.MP3 renamed twice (the newest line
-  // counts), 002.MP3 the last row, 003.MP3 past them. Display names past 256 rows too, among them
-  // a line without a TAB (no row), a row without a title, and blanks after the TABs.
+  // Earlier runs' rename log past its 256 rows (001.MP3 renamed twice, 002.MP3 the last row), and
+  // display names past 256 rows too, with a line without a TAB, a row without a title, blanks.
   std::string log = "001.MP3\tOne.mp3\n004.MP3\tFour.mp3\n005.MP3\tFive.mp3\n";
   for (int i = 0; i < 252; ++i) log += Numbered("F%03llu.MP3\tgone.mp3\n", i);
   card.WriteFile("NAMES/RENFIL04.LOG",

@@ -34,7 +34,7 @@ TEST(ParseLeadingNumber, ReadsLikeAtoi) {
 constexpr uint16_t kMadeUp[] = {0x0007, 0x0001, 0x8030, 0x0006, 0x0002, 0x1234, 0xABCD,
                                 0x0006, 0x8006, 0x0000, 0x000A, 0x0001, 0x0050};
 
-TEST(PluginCheck, ReadsTheRecordStructureAndTheZipCrcOfTheStoredBytes) {
+TEST(Plugin, CheckReadsTheRecordsAndTheZipCrcAndTheImageIsCountThenWords) {
   constexpr PluginShape shape = PluginShapeOf(kMadeUp, 13);
   static_assert(shape.records == 4);
   EXPECT_EQ(shape.registers, (1u << 6) | (1u << 7) | (1u << 10));
@@ -48,9 +48,7 @@ TEST(PluginCheck, ReadsTheRecordStructureAndTheZipCrcOfTheStoredBytes) {
   constexpr uint16_t words[] = {0x3231, 0x3433, 0x3635, 0x3837};
   static_assert(PluginCrc32(words, 4) == 0x9AE0DAAFu);
   EXPECT_EQ(PluginCrc32(words, 0), 0u);
-}
-
-TEST(PluginImage, FileIsCountThenWordsLittleEndian) {
+  // The image file: the count, then the words, little-endian.
   TempCard card;
   ASSERT_TRUE(WritePluginImage("PLUGIN.DAT", kMadeUp, 13));
   std::string bytes = card.ReadFile("PLUGIN.DAT");

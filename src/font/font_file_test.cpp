@@ -60,7 +60,7 @@ TEST_F(FontFile, TakesTheGlyphOfTheFirstBlockThatHoldsTheCodeInAnyBlockOrder) {
   for (uint16_t code : {0x813F, 0x8400, 0x8801, 0x0041}) EXPECT_EQ(FindGlyph(font, code), nullptr);
 }
 
-TEST_F(FontFile, RefusesFilesThatAreNotFontx2AndLeavesTheRecordAlone) {
+TEST_F(FontFile, RefusesFilesThatAreNotFontx2OrBeyondTheSlotsAndLeavesTheRecordAlone) {
   font.width = 77;
   FontxDesign notFontx2 = Design(8, 16, 0);
   notFontx2.magic = "FONTX1";
@@ -73,9 +73,7 @@ TEST_F(FontFile, RefusesFilesThatAreNotFontx2AndLeavesTheRecordAlone) {
   }
   EXPECT_EQ(font.width, 77);
   EXPECT_EQ(font.blocks, nullptr);
-}
-
-TEST_F(FontFile, RefusesFontsBeyondTheSlotsWithOneLine) {
+  // Fonts beyond the slots, with one line.
   Bytes huge = BuildFontx(Design(16, 16, 1));  // two blocks of every code, without glyphs
   huge[17] = 2;
   for (int i = 0; i < 2; ++i) huge.insert(huge.end(), {0x00, 0x00, 0xFF, 0xFF});

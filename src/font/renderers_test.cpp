@@ -69,15 +69,13 @@ TEST_F(Renderers, TwoLineImageBreaksWhereAFullWidthCharacterNoLongerFitsAndDrops
 }
 
 // (The 128-column cap is pinned by the expected cards' long titles.)
-TEST_F(Renderers, StripPadsWithZeroAndReadsOnlyLengthBytes) {
+TEST_F(Renderers, StripPadsWithZeroReadsOnlyLengthBytesAndHalfWidthIsSixColumnsAByte) {
   EXPECT_EQ(Strip("", 0), std::string(kStripBytes, '\0'));
   const std::string a = Strip("A", 1);
   EXPECT_EQ(a.substr(6), std::string(kStripBytes - 6, '\0'));
   EXPECT_EQ(Strip("\x85\x40\x41\x42", 3), a);  // no glyph, no columns; only length bytes read
   EXPECT_EQ(Strip("A\x93\xFA", 2), a);         // a lead byte ending the length has no trail byte
-}
-
-TEST_F(Renderers, HalfWidthImageIsSixColumnsPerByteUpTo512) {
+  // The half-width image: six columns a byte, up to 512.
   const std::pair<std::string, int> cases[] = {
       {" RANDOM    ", 66}, {std::string(100, 'Z'), 512}, {"\x93\xFA", 12}};  // byte by byte
   for (const auto& [text, columns] : cases) {

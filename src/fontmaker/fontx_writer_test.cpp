@@ -15,7 +15,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
+TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTakeAndJoinsBlocksPast255Runs) {
   const BitmapFont fonts[] = {{"", 9, 16, false, {}},
                               {"", 17, 16, true, {{0x8140, {}}}},
                               {"", 16, 17, true, {{0x8140, {}}}},
@@ -28,10 +28,7 @@ TEST(EncodeFontx, RefusesFontsTheCardsReaderCannotTake) {
     EXPECT_FALSE(EncodeFontx(font, out, error)) << font.width << "x" << font.height;
     EXPECT_NE(error, "");
   }
-}
-
-// Past 255 runs, gaps are joined into blocks that the card's reader takes, blank.
-TEST(EncodeFontx, JoinedBlocksReadBackThroughTheCardsReader) {
+  // Past 255 runs, gaps are joined into blocks that the card's reader takes, blank.
   TempCard card;
   BitmapFont font{"", 8, 8, true, {}};
   for (int code = 0x8140; code < 0x8140 + 600; code += 2)

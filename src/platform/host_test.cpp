@@ -98,7 +98,7 @@ TEST(HostListing, LongLinesAreWrittenWholeAcrossPieces) {
 }
 #endif
 
-TEST(HostFindTest, Mp3PatternMatchesTheLastExtensionInAnyCase) {
+TEST(HostFindTest, Mp3PatternMatchesTheLastExtensionInAnyCaseAndEntriesAreAsTheyAreNow) {
   TempCard card;
   for (const char* name :
        {"a.mp3", "B.Mp3", "x.y.MP3", "c.mp3x", "mp3", "d.mp", "song.mp3.bak", "Dir/曲.mp3"}) {
@@ -115,11 +115,7 @@ TEST(HostFindTest, Mp3PatternMatchesTheLastExtensionInAnyCase) {
   HostFindClose(find);  // safe after a failed start
   EXPECT_FALSE(HostFindFirst(find, CardW("\\DIR").c_str(), u"*.WAV", entry));
   HostFindClose(find);
-}
-
-// Entries as they are now, also after a file and a folder swapped places; a pipe is never opened.
-TEST(HostFindTest, ListingsShowEntriesAsTheyAreNow) {
-  TempCard card;
+  // Entries as they are now, also after a file and a folder swapped places; a pipe is never opened.
   card.WriteFile("A/two.mp3", "2");
   card.MakeDir("A/sub.mp3");
   EXPECT_EQ(FindAll(CardW("\\A"), u"*.*"), (Names{"sub.mp3/", "two.mp3"}));

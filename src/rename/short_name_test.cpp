@@ -10,17 +10,6 @@ namespace {
 
 std::string Narrow(const char16_t* wide) { return ToUtf8(std::u16string(wide)); }
 
-TEST(ShortName, AcceptsWhatFatHoldsAsAnEightThreeName) {
-  for (const char* name : {"MUSIC", "readme.txt", ".ABC", "ABC.", "AB.X Y", "A+B", "12345678.1"})
-    EXPECT_TRUE(IsAcceptableShortName(ToUtf16(name).c_str())) << name;
-  for (const char* name : {"ABCDEFGHI", "ABC.MPEG", "AB.CD.EF", "MY MUSIC", "日本", "ｱｲｳ"})
-    EXPECT_FALSE(IsAcceptableShortName(ToUtf16(name).c_str())) << name;
-  EXPECT_TRUE(HasNonAsciiChar(u"\uff71"));  // half-width katakana counts here
-  EXPECT_FALSE(HasNonAsciiChar(u"Plain ~ name\x7f"));
-  EXPECT_FALSE(HasDoubleByteChar(ToCp932("ｱｲｳ abc").c_str()));
-  EXPECT_TRUE(HasDoubleByteChar(ToCp932("abc表").c_str()));
-}
-
 bool EverythingTaken(const char16_t*) { return true; }
 bool Taken(const char16_t* path) {
   std::string s = Narrow(path);
@@ -49,8 +38,16 @@ TEST(ShortName, FolderCandidatesAndTheFreeNameSearchAlwaysEnd) {
   EXPECT_FALSE(FindFreeFolderName(deep.c_str(), fits, false, number, Taken, path, 256));
 }
 
-// Windows opens a device for these names, whatever the folder: they are never kept, never given.
-TEST(ShortName, DeviceNamesAreNeitherKeptNorGiven) {
+TEST(ShortName, AcceptsWhatFatHoldsAsAnEightThreeNameButNoDeviceNameWhichIsNeverGiven) {
+  for (const char* name : {"MUSIC", "readme.txt", ".ABC", "ABC.", "AB.X Y", "A+B", "12345678.1"})
+    EXPECT_TRUE(IsAcceptableShortName(ToUtf16(name).c_str())) << name;
+  for (const char* name : {"ABCDEFGHI", "ABC.MPEG", "AB.CD.EF", "MY MUSIC", "日本", "ｱｲｳ"})
+    EXPECT_FALSE(IsAcceptableShortName(ToUtf16(name).c_str())) << name;
+  EXPECT_TRUE(HasNonAsciiChar(u"\uff71"));  // half-width katakana counts here
+  EXPECT_FALSE(HasNonAsciiChar(u"Plain ~ name\x7f"));
+  EXPECT_FALSE(HasDoubleByteChar(ToCp932("ｱｲｳ abc").c_str()));
+  EXPECT_TRUE(HasDoubleByteChar(ToCp932("abc表").c_str()));
+  // Windows opens a device for these names, whatever the folder.
   for (const char* name :
        {"CON", "aux", "Nul.mp3", "PRN.TXT.X", "com1", "LPT9.MP3", "AUX .x", "con  ", "NUL."}) {
     EXPECT_TRUE(IsDeviceName(ToUtf16(name).c_str())) << name;
