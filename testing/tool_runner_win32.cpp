@@ -87,7 +87,6 @@ ToolResult RunTool(const std::string& program, const std::vector<std::string>& a
                    const std::string& workingDir, const std::string& input,
                    const std::string& tempDir) {
   ToolResult result;
-  // Each run gets a temporary folder of its own unless one is given.
   static int counter = 0;
   fs::path ownTemp;
   if (tempDir.empty()) {

@@ -110,8 +110,7 @@ std::string Shown([[maybe_unused]] const TempCard& card, std::string relative) {
 
 }  // namespace
 
-// Every way a run ends has its line and a true status; what helps after a rename pass that could
-// not rename everything, renaming by hand only where that helps.
+// Every ending has its line and a true status; renaming by hand is advised only where it helps.
 TEST(Dialogue, EveryEndingSaysHowTheRunEndedWithATrueStatus) {
   const std::string deep = "DEEPFOLD/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH/ABCDEFGH";
   const std::string kAsk = kModelPrompt + kModelHint;  // a wrong model answered

@@ -42,8 +42,7 @@ TEST(OneRunPerCard, TwoRunsStartedTogetherPrepareItOnce) {
   TempCard original;
   WriteBusyCard(original);
   const Snapshot before = TakeSnapshot(original);
-  // Every round on the same folder: on Windows the catalogue holds its path.
-  TempCard card;
+  TempCard card;  // Every round on the same folder: on Windows the catalogue holds its path.
   auto fresh = [&] {
     for (const auto& entry : fs::directory_iterator(card.root())) fs::remove_all(entry.path());
     CopyCard(original.root(), card);

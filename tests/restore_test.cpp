@@ -125,8 +125,7 @@ TEST(Restore, TakenNameIsReportedNothingReplacedAndASecondRunFinishes) {
 
   ToolResult r = RunRestore(card);
   EXPECT_EQ(r.status, 1);
-  // The files it removed are counted, as the plan counted them.
-  std::smatch planned;
+  std::smatch planned;  // The files it removed are counted, as the plan counted them.
   ASSERT_TRUE(
       std::regex_search(r.output, planned, std::regex("削除するcardprepのファイル: ([0-9]+)")));
   EXPECT_GT(std::stoi(planned[1]), 0);

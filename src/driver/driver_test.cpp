@@ -48,8 +48,7 @@ TEST(Plugin, CheckReadsTheRecordsAndTheZipCrcAndTheImageIsCountThenWords) {
   constexpr uint16_t words[] = {0x3231, 0x3433, 0x3635, 0x3837};
   static_assert(PluginCrc32(words, 4) == 0x9AE0DAAFu);
   EXPECT_EQ(PluginCrc32(words, 0), 0u);
-  // The image file: the count, then the words, little-endian.
-  TempCard card;
+  TempCard card;  // The image file: the count, then the words, little-endian.
   ASSERT_TRUE(WritePluginImage("PLUGIN.DAT", kMadeUp, 13));
   std::string bytes = card.ReadFile("PLUGIN.DAT");
   ASSERT_EQ(bytes.size(), 2u + 26u);

@@ -48,8 +48,7 @@ TEST(RestoreLog, OnlyWholeLinesOfTwoBareNamesNameAMoveInALogThatFits) {
 
   log = Read(card, kUtf8Mark + "008.MP3\tcaf\xC3\xA9.mp3\r\n");  // UTF-8 after its mark
   EXPECT_EQ(Parsed(log->lines[0]), "008.MP3|café.mp3");
-  // A log that does not fit is not used at all.
-  std::string many;
+  std::string many;  // A log that does not fit is not used at all.
   for (int i = 0; i <= kMaxLogLines; ++i) many += "001.MP3\tx.mp3\n";
   EXPECT_EQ(Read(card, Utf16Log(many), LogRead::kUnusable)->count, 0);
   Read(card, Utf16Log("001.MP3\t" + std::string(kLogLineUnits, 'L') + "\n"), LogRead::kUnusable);

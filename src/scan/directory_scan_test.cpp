@@ -75,15 +75,6 @@ TEST(DirectoryScan, TheSystemsOwnFoldersCountOnlyBelowTheCardsRoot) {
   EXPECT_EQ(Rows(listed.state()), (Strings{" 1 1 0 0 0", "A 2 1 0 0 0", "B 0 0 1 0 0"}));
 }
 
-// (Letters, trail bytes and half-width kana in sort keys: the limits card.)
-TEST(SortKey, ALeadByteAtByte31StaysAloneAndTheKeyEndsAtByte32) {
-  char display[33] = {}, key[33];
-  std::memcpy(display, (std::string(31, 'a') + "\x83\x61").data(), 32);
-  std::memset(key, 'x', sizeof key);
-  MakeSortKey(display, key);
-  EXPECT_EQ(std::string(key, 33), std::string(31, 'A') + "\x83" + std::string(1, '\0'));
-}
-
 // Folders gone after the listing (one now a file) get rows without tracks and a line each.
 TEST(DirectoryScan, FoldersGoneAfterTheListingGetEmptyRowsAndALine) {
   ScanCard scan(4);

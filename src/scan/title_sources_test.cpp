@@ -34,8 +34,7 @@ TEST(DisplayNameFile, CutsLongColumnsReadsEachEncodingAndMatchesFirstColumnsComp
     rows.push_back(std::string(s.displayNameTable[i].longName) + "|" + s.displayNameTable[i].title);
   EXPECT_EQ(rows, (std::vector<std::string>{std::string(128, 'n') + "|Long",
                                             "x.mp3|" + std::string(249, 'T'), "last.mp3|Last"}));
-  // Each encoding users save in (UTF-8 unmarked with a character across the first 4 KiB read);
-  // first columns compare composed: a composed line finds a name a Mac wrote decomposed, and back.
+  // Each encoding users save in; a composed first column finds a name a Mac wrote decomposed.
   const std::string text =
       "\u30AB\u3099\u30A4\u30C9.mp3\t\u30AC\u30A4\u30C9\u306E\u6B4C\r\n"
       "Cafe\u0301.mp3\t  Caf\u00E9\n";
