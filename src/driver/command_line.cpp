@@ -51,6 +51,8 @@ int HandleCommandLine(int argc, char** argv, bool* anyFolder) {
     // Japanese then English, through the console like every other message.
     HostPrint(kUsage);
     HostPrint(kHelpJapanese);
+    HostPrint(kHelpRootRule);
+    HostPrint(kHelpJapaneseRest);
     HostPrint(kHelpEnglish);
     return 0;
   }

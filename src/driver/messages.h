@@ -193,23 +193,12 @@ constexpr char kMsgCauseUnreadable[] =
     "PG\x82\xf0\x8d\xc4\x8e\xc0\x8ds\x82\xb7\x82\xe9 (Some folders could not be read, named above: "
     "make them readable, then run this program again)\n";
 
-// cardprep --help in Japanese, before the English:
+// cardprep --help in Japanese, before the English; then kHelpRootRule and the rest:
 //   MP3プレーヤ(モデル 4, 6, 8, 10, 12)のメモリカードを準備する。
 //   カードのルートで実行すると、作業するフォルダを表示して3つの質問をする
 //   ("go" で続行、プレーヤのモデル、モデル 8, 10, 12 ではタイトル表示名決定ルール)。
 //   そのあと全フォルダとMP3ファイルの名前を8.3形式に変え、プレーヤのカタログを書く。
 //   モデル 8, 10, 12 にはカードの _FONT フォルダに7つのフォントファイルが必要。
-//   ドライブやボリュームのルート以外(とシステムのドライブ)では、--here がない限り中止する。
-//   フォルダを1つ指定すると(cardprep.exe にフォルダをドロップしたとき)、そのフォルダを
-//   カードのルートとして同じ質問と確認をする。
-//   終了ステータス: 0 は完了(カタログから漏れたものなし)か質問で中止、1 は失敗か
-//   カタログから漏れたものがある、2 は知らない引数。
-//
-//     --here          ドライブのルートでなくても、このフォルダを準備する
-//     FOLDER          このフォルダをカードのルートとして準備する
-//     --help, -h, /?  この説明を表示する
-//     --version       バージョンを表示する
-//
 constexpr char kHelpJapanese[] =
     "MP3\x83v\x83\x8c\x81[\x83\x84(\x83\x82\x83"
     "f\x83\x8b 4, 6, 8, 10, "
@@ -235,14 +224,19 @@ constexpr char kHelpJapanese[] =
     "\x83t\x83H\x83\x8b\x83_\x82\xc9"
     "7\x82\xc2\x82\xcc\x83t\x83H\x83\x93\x83g\x83t\x83@\x83"
     "C\x83\x8b\x82\xaa\x95K\x97v\x81"
-    "B\n"
-    "\x83h\x83\x89\x83"
-    "C\x83u\x82\xe2\x83{\x83\x8a\x83\x85\x81[\x83\x80\x82\xcc\x83\x8b\x81[\x83g\x88\xc8\x8aO("
-    "\x82\xc6\x83V\x83X\x83"
-    "e\x83\x80\x82\xcc\x83h\x83\x89\x83"
-    "C\x83u)\x82\xc5\x82\xcd\x81"
-    "A--here \x82\xaa\x82\xc8\x82\xa2\x8c\xc0\x82\xe8\x92\x86\x8e~\x82\xb7\x82\xe9\x81"
-    "B\n"
+    "B\n";
+// The rest of it, after kHelpRootRule:
+//   フォルダを1つ指定すると(cardprep.exe にフォルダをドロップしたとき)、そのフォルダを
+//   カードのルートとして同じ質問と確認をする。
+//   終了ステータス: 0 は完了(カタログから漏れたものなし)か質問で中止、1 は失敗か
+//   カタログから漏れたものがある、2 は知らない引数。
+//
+//     --here          ドライブのルートでなくても、このフォルダを準備する
+//     FOLDER          このフォルダをカードのルートとして準備する
+//     --help, -h, /?  この説明を表示する
+//     --version       バージョンを表示する
+//
+constexpr char kHelpJapaneseRest[] =
     "\x83t\x83H\x83\x8b\x83_\x82\xf0"
     "1\x82\xc2\x8ew\x92\xe8\x82\xb7\x82\xe9\x82\xc6(cardprep.exe "
     "\x82\xc9\x83t\x83H\x83\x8b\x83_\x82\xf0\x83h\x83\x8d\x83"

@@ -77,6 +77,8 @@ int ParseArguments(int argc, char** argv, RestoreRun& run, bool* anyFolder) {
   // Japanese first, as the other messages, through the console.
   HostPrint(kUsage);
   HostPrint(kHelpJapanese);
+  HostPrint(kHelpRootRule);
+  HostPrint(kHelpJapaneseRest);
   HostPrint(kHelp);
   return 0;
 }

@@ -131,20 +131,10 @@ constexpr char kMsgSomeLeft[] =
     "\x96\xdf\x82\xb9\x82\xc8\x82\xa9\x82\xc1\x82\xbd\x96\xbc\x91O\x82\xaa\x82\xa0\x82\xe9\x81"
     "B\x8c\xb4\x88\xf6\x82\xf0\x8e\xe6\x82\xe8\x8f\x9c\x82\xa2\x82\xc4\x82\xa9\x82\xe7\x96{"
     "PG\x82\xf0\x8d\xc4\x8e\xc0\x8ds\x82\xb7\x82\xe9\n";
-// cardprep-restore --help in Japanese, before the English:
+// cardprep-restore --help in Japanese, before the English; then kHelpRootRule and the rest:
 //   cardprep が準備したカードのファイル名とフォルダ名を元に戻す。カードのルートで実行すると、
 //   作業するフォルダと、元の名前に戻すフォルダとファイルの数を表示し、"go" で続行する。
 //   何も上書きしない。戻せない名前は1行で示してログの行を残すので、再実行できる。
-//   ドライブやボリュームのルート以外(とシステムのドライブ)では、--here がない限り中止する。
-//
-//     --dry-run           戻す予定を全部表示し、何も変更しない
-//     --remove-catalogue  cardprep が作ったファイル(カタログ、インデックス、画像、
-//                         音量と状態のファイル、CARDPREP.LOG)も削除する
-//     --here              ドライブのルートでなくても、このフォルダで作業する
-//     --help, -h, /?      この説明を表示する
-//     --version           バージョンを表示する
-//   終了ステータス: 0 は全部戻した(または質問で中止)、1 は残したものがある、2 は知らない引数。
-//
 constexpr char kHelpJapanese[] =
     "cardprep \x82\xaa\x8f\x80\x94\xf5\x82\xb5\x82\xbd\x83J\x81[\x83h\x82\xcc\x83t\x83@\x83"
     "C\x83\x8b\x96\xbc\x82\xc6\x83t\x83H\x83\x8b\x83_"
@@ -162,14 +152,18 @@ constexpr char kHelpJapanese[] =
     "1\x8ds\x82\xc5\x8e\xa6\x82\xb5\x82\xc4\x83\x8d\x83O\x82\xcc\x8ds\x82\xf0\x8e"
     "c\x82\xb7\x82\xcc\x82\xc5\x81"
     "A\x8d\xc4\x8e\xc0\x8ds\x82\xc5\x82\xab\x82\xe9\x81"
-    "B\n"
-    "\x83h\x83\x89\x83"
-    "C\x83u\x82\xe2\x83{\x83\x8a\x83\x85\x81[\x83\x80\x82\xcc\x83\x8b\x81[\x83g\x88\xc8\x8aO("
-    "\x82\xc6\x83V\x83X\x83"
-    "e\x83\x80\x82\xcc\x83h\x83\x89\x83"
-    "C\x83u)\x82\xc5\x82\xcd\x81"
-    "A--here \x82\xaa\x82\xc8\x82\xa2\x8c\xc0\x82\xe8\x92\x86\x8e~\x82\xb7\x82\xe9\x81"
-    "B\n"
+    "B\n";
+// The rest of it, after kHelpRootRule:
+//
+//     --dry-run           戻す予定を全部表示し、何も変更しない
+//     --remove-catalogue  cardprep が作ったファイル(カタログ、インデックス、画像、
+//                         音量と状態のファイル、CARDPREP.LOG)も削除する
+//     --here              ドライブのルートでなくても、このフォルダで作業する
+//     --help, -h, /?      この説明を表示する
+//     --version           バージョンを表示する
+//   終了ステータス: 0 は全部戻した(または質問で中止)、1 は残したものがある、2 は知らない引数。
+//
+constexpr char kHelpJapaneseRest[] =
     "\n"
     "  --dry-run           "
     "\x96\xdf\x82\xb7\x97\\\x92\xe8\x82\xf0\x91S\x95\x94\x95\\\x8e\xa6\x82\xb5\x81"
