@@ -79,9 +79,7 @@ void WriteMenu(RunState& state, const char* fileName, const MenuBlock (&blocks)[
 }  // namespace
 
 void WriteMenuData(RunState& state) {
-  // The blocks of the model's menu file, known by its name.
-  const char* fileName = ModelProfileOf(state.playerModel).menuFile;
-  if (fileName == nullptr) return;
-  if (std::strcmp(fileName, "MNUDAT10.DAT") == 0) WriteMenu(state, fileName, kModel10Menu);
-  if (std::strcmp(fileName, "MNUDAT12.DAT") == 0) WriteMenu(state, fileName, kModel12Menu);
+  const ModelProfile& profile = ModelProfileOf(state.playerModel);
+  if (profile.menuKind == MenuKind::kFourBlocks) WriteMenu(state, profile.menuFile, kModel10Menu);
+  if (profile.menuKind == MenuKind::kSixBlocks) WriteMenu(state, profile.menuFile, kModel12Menu);
 }

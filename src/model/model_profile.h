@@ -13,6 +13,13 @@ enum class TitleLayout {
   kTwoLines,  // two rendered lines: three 128-byte planes
 };
 
+// The menu a model's menu file holds (its items and their blocks).
+enum class MenuKind {
+  kNone,
+  kFourBlocks,  // folder, index, random play, power off: four full blocks
+  kSixBlocks,   // the longer menu: six blocks, two of them short
+};
+
 // The encoding a model's rename logs are written in.
 enum class LogText {
   kUtf16le,  // with the byte-order mark FF FE, CR LF line ends
@@ -32,12 +39,13 @@ struct ModelProfile {
   const char* volumeFile;          // written with the default where none is
   const char* secondVolumeFile;    // likewise, or null
   const char* indexFile;           // the index by first character
-  const char* menuFile;            // the menu images
+  const char* menuFile;            // the menu images, of menuKind
   const char* messageImageFile;    // the player's messages as images
   const char* characterImageFile;  // the characters of the index
   const char* pluginFile;          // the decoder plugin image
 
   TitleLayout titles;
+  MenuKind menuKind;
   bool asciiFolderNames;  // a folder name must be ASCII: no double-byte (nor
                           // half-width kana) characters
   bool needsFonts;        // titles are rendered: the seven fonts are loaded
@@ -52,18 +60,20 @@ inline constexpr const char* kErrorLogCopyFile = "ERRLOG04_BK.DAT";
 
 inline constexpr ModelProfile kModelProfiles[] = {
     {4, 0, "TOKI_04", "DIRLST04.DAT", 128, "SNDLST04.DAT", 64, "VOLUME04.DAT", nullptr, nullptr,
-     nullptr, nullptr, nullptr, "PSHFT131.DAT", TitleLayout::kText, true, false, LogText::kUtf16le},
+     nullptr, nullptr, nullptr, "PSHFT131.DAT", TitleLayout::kText, MenuKind::kNone, true, false,
+     LogText::kUtf16le},
     {6, 0, "TOKI_06", "DIRLST04.DAT", 128, "SNDLST04.DAT", 64, "VOLUME06.DAT", nullptr, nullptr,
-     nullptr, nullptr, nullptr, nullptr, TitleLayout::kText, true, false, LogText::kUtf16le},
+     nullptr, nullptr, nullptr, nullptr, TitleLayout::kText, MenuKind::kNone, true, false,
+     LogText::kUtf16le},
     {8, 9, "TOKI_08/09", "DIRLST08.DAT", 1280, "SNDLST08.DAT", 1216, "VOLUME08.DAT", "VOLUME09.DAT",
-     nullptr, nullptr, "MSGIMG08.DAT", nullptr, "SPEANA.DAT", TitleLayout::kOneLine, false, true,
-     LogText::kUtf16le},
+     nullptr, nullptr, "MSGIMG08.DAT", nullptr, "SPEANA.DAT", TitleLayout::kOneLine,
+     MenuKind::kNone, false, true, LogText::kUtf16le},
     {10, 0, "TOKI_10", "DIRLST10.DAT", 512, "SNDLST10.DAT", 448, "VOLUME10.DAT", nullptr,
-     "INDEX10.DAT", "MNUDAT10.DAT", nullptr, "CHRIMG10.DAT", nullptr, TitleLayout::kTwoLines, false,
-     true, LogText::kUtf16le},
+     "INDEX10.DAT", "MNUDAT10.DAT", nullptr, "CHRIMG10.DAT", nullptr, TitleLayout::kTwoLines,
+     MenuKind::kFourBlocks, false, true, LogText::kUtf16le},
     {12, 0, "TOKI_12", "DIRLST10.DAT", 512, "SNDLST10.DAT", 448, "VOLUME12.DAT", nullptr,
-     "INDEX10.DAT", "MNUDAT12.DAT", nullptr, nullptr, nullptr, TitleLayout::kTwoLines, false, true,
-     LogText::kUtf16le},
+     "INDEX10.DAT", "MNUDAT12.DAT", nullptr, nullptr, nullptr, TitleLayout::kTwoLines,
+     MenuKind::kSixBlocks, false, true, LogText::kUtf16le},
 };
 
 inline constexpr int kModelCount = sizeof kModelProfiles / sizeof kModelProfiles[0];

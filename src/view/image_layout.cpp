@@ -83,16 +83,15 @@ void IndexEntryGrid(const uint8_t* record, PixelGrid& grid) {
   TwoLineImageGrid(record + kIndexImageOffset, grid);
 }
 
-// The blocks of the model's menu file, by its name; null without one.
+// The blocks of the model's menu file; null without one.
 const MenuBlockPlace* MenuBlocks(const CardModel& model, int& count) {
   count = 0;
-  const char* file = model.profile != nullptr ? model.profile->menuFile : nullptr;
-  if (file == nullptr) return nullptr;
-  if (std::strcmp(file, "MNUDAT10.DAT") == 0) {
+  const MenuKind kind = model.profile != nullptr ? model.profile->menuKind : MenuKind::kNone;
+  if (kind == MenuKind::kFourBlocks) {
     count = static_cast<int>(std::size(kMenu10));
     return kMenu10;
   }
-  if (std::strcmp(file, "MNUDAT12.DAT") == 0) {
+  if (kind == MenuKind::kSixBlocks) {
     count = static_cast<int>(std::size(kMenu12));
     return kMenu12;
   }
