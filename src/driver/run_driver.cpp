@@ -130,7 +130,7 @@ void CloseWorkLog(RunState& state) {
 // Renames, scans and writes the catalogue once the answers are in.
 int PrepareCard(RunState& state, const char* currentDir, const char16_t* currentDirW) {
   // Nothing is renamed on a card whose root cannot take the work log.
-  state.workLog = HostOpen("CARDPREP.LOG", "wb");
+  state.workLog = HostOpen(kWorkLogFile, "wb");
   if (state.workLog == nullptr) {
     ConsolePrintf(kMsgNoWorkLog, currentDir);
     return 1;

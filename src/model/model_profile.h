@@ -54,6 +54,7 @@ struct ModelProfile {
 };
 
 // Files every run writes in the root, whatever the model.
+inline constexpr const char* kWorkLogFile = "CARDPREP.LOG";  // the run's work log
 inline constexpr const char* kHistoryFile = "HIST04.DAT";
 inline constexpr const char* kErrorLogFile = "ERRLOG04.DAT";
 inline constexpr const char* kErrorLogCopyFile = "ERRLOG04_BK.DAT";

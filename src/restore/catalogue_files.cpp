@@ -53,7 +53,7 @@ constexpr Layout kCommonRootFiles[] = {
     {kHistoryFile, kPrepared, 0, 0, 10},
     {kErrorLogFile, kPrepared, 0, 0, 8000},
     {kErrorLogCopyFile, kPrepared, 0, 0, 8000},
-    {"CARDPREP.LOG", kWorkLog, 0, 0, 0},
+    {kWorkLogFile, kWorkLog, 0, 0, 0},
 };
 
 // What a run writes of name (in the root when atRoot, else in a folder),
@@ -297,5 +297,7 @@ CatalogueKind ClassifyEntry(const CatalogueEvidence& e, const char16_t* folderPa
 }
 
 bool IsWorkLogName(const char16_t* name) {
-  return WideEqualsIgnoreAsciiCase(name, u"CARDPREP.LOG");
+  char16_t workLog[16];
+  WideFromAscii(workLog, 16, kWorkLogFile);
+  return WideEqualsIgnoreAsciiCase(name, workLog);
 }
